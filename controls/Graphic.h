@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QByteArray>
+#include <QRect>
+#include <QString>
+#include <functional>
+#include <stdexcept>
+
+class QPainter;
+
+// The content of a file is no picture of its kind (or the kind is unknown).
+class EInvalidGraphic : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// A fatal libjpeg error, "JPEG error #<code>".
+class EJPEG : public EInvalidGraphic {
+ public:
+  using EInvalidGraphic::EInvalidGraphic;
+};
+
+// A picture file could not be opened or read; not a fault of its content.
+class EFOpenError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Files above this size are refused as pictures before they are read.
+inline constexpr qint64 kMaxPictureFileBytes = 256ll * 1024 * 1024;
+
+// Reads a whole picture file (resource paths too). Throws EFOpenError when it cannot be opened or
+// read, EInvalidGraphic when it is larger than kMaxPictureFileBytes.
+QByteArray ReadPictureFile(const QString& path);
+
+// One loaded picture of any kind: bitmap, icon, metafile or JPEG.
+class TGraphic {
+ public:
+  virtual ~TGraphic() = default;
+  TGraphic() = default;
+  TGraphic(const TGraphic&) = delete;
+  TGraphic& operator=(const TGraphic&) = delete;
+
+  // The size the picture draws at (for a JPEG picture, after its scaling).
+  virtual int Width() const = 0;
+  virtual int Height() const = 0;
+  // Draws the picture scaled into target; a target of the picture's own size draws it unscaled.
+  virtual void Draw(QPainter& painter, const QRect& target) = 0;
+  // Does now any decoding that Draw would do lazily, so that its errors surface to the caller.
+  virtual void Prepare() {}
+
+  // Called after each change of the picture (options that discard decoded pixels, for example).
+  void SetOnChange(std::function<void()> onChange) { onChange_ = std::move(onChange); }
+
+ protected:
+  void Changed() {
+    if (onChange_) onChange_();
+  }
+
+ private:
+  std::function<void()> onChange_;
+};
