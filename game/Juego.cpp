@@ -20,12 +20,14 @@ int TJuego::DameNumero(int n) {
   // With every number marked the draw below could never end.
   bool anyFree = false;
   for (int i = 1; i <= n && !anyFree; ++i) anyFree = !state_.usados[i];
-  if (!anyFree) throw std::logic_error("DameNumero: every number from 1 to " + std::to_string(n) + " is drawn");
+  if (!anyFree)
+    throw std::logic_error("DameNumero: every number from 1 to " + std::to_string(n) + " is drawn");
 
   std::uint32_t seed = ports_.clock.MillisecondsOfDayUtc();
   for (;;) {
     seed = seed * 134775813u + 1u;
-    const int k = static_cast<int>((static_cast<std::uint64_t>(seed) * static_cast<std::uint64_t>(n)) >> 32) + 1;
+    const int k =
+        static_cast<int>((static_cast<std::uint64_t>(seed) * static_cast<std::uint64_t>(n)) >> 32) + 1;
     if (!state_.usados[k]) {
       state_.usados[k] = true;
       return k;

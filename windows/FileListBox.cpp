@@ -27,8 +27,8 @@ unsigned char Folded(char c) {
 bool ListingOrder(const std::string& a, const std::string& b) {
   const auto folded = std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
                                                    [](char x, char y) { return Folded(x) < Folded(y); });
-  const auto foldedReverse = std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(),
-                                                          [](char x, char y) { return Folded(x) < Folded(y); });
+  const auto foldedReverse = std::lexicographical_compare(
+      b.begin(), b.end(), a.begin(), a.end(), [](char x, char y) { return Folded(x) < Folded(y); });
   if (folded != foldedReverse) return folded;
   return a < b;
 }
@@ -36,7 +36,10 @@ bool ListingOrder(const std::string& a, const std::string& b) {
 
 std::vector<std::string> ListPictureFolder(const std::string& folder) {
   std::vector<std::string> names;
-  std::unique_ptr<DIR, decltype(&closedir)> dir(opendir(folder.c_str()), &closedir);
+  struct CloseDir {
+    void operator()(DIR* d) const { closedir(d); }
+  };
+  std::unique_ptr<DIR, CloseDir> dir(opendir(folder.c_str()));
   if (!dir) throw EInOutError(std::strerror(errno));
   while (const dirent* entry = readdir(dir.get())) {
     const std::string name = entry->d_name;
@@ -65,8 +68,11 @@ void TFileListBox::SetDirectory(const std::string& folder) {
 }
 
 std::string TFileListBox::Item(int index) const {
-  if (index < 0 || index >= Count()) throw EListError("List index out of bounds (" + std::to_string(index) + ")");
+  if (index < 0 || index >= Count())
+    throw EListError("List index out of bounds (" + std::to_string(index) + ")");
   return items_[static_cast<std::size_t>(index)];
 }
 
-void TFileListBox::ReadFileNames() { items_ = ListPictureFolder("."); }
+void TFileListBox::ReadFileNames() {
+  items_ = ListPictureFolder(".");
+}
