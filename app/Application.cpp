@@ -31,4 +31,6 @@ void TApplication::ShowException(const QString& message) {
   QMessageBox::critical(activeWindow(), applicationDisplayName(), message);
 }
 
-void TApplication::SetErrorBox(ErrorBox box) { errorBox() = std::move(box); }
+void TApplication::SetErrorBox(ErrorBox box) {
+  errorBox() = std::move(box);
+}
