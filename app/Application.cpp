@@ -3,34 +3,30 @@
 #include <QMessageBox>
 #include <exception>
 
-namespace {
-TApplication::ErrorBox& errorBox() {
-  static TApplication::ErrorBox box;
-  return box;
-}
-}  // namespace
+#include "Fonts.h"
 
-TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
+  // The title names the program's task-bar entry; it is not a display name, so Qt does not append
+  // it to the window captions.
+  setApplicationName(QStringLiteral("ZUM v0.9"));
+  InstallFontSubstitutes();
+}
 
 bool TApplication::notify(QObject* receiver, QEvent* event) {
   try {
     return QApplication::notify(receiver, event);
   } catch (const std::exception& e) {
-    ShowException(QString::fromLocal8Bit(e.what()));
+    HandleException(QString::fromLocal8Bit(e.what()));
   } catch (...) {
-    ShowException(QStringLiteral("Unknown exception"));
+    HandleException(QStringLiteral("Unknown exception"));
   }
   return false;
 }
 
-void TApplication::ShowException(const QString& message) {
-  if (errorBox()) {
-    errorBox()(message);
+void TApplication::HandleException(const QString& message) {
+  if (errorBox_) {
+    errorBox_(message);
     return;
   }
-  QMessageBox::critical(activeWindow(), applicationDisplayName(), message);
-}
-
-void TApplication::SetErrorBox(ErrorBox box) {
-  errorBox() = std::move(box);
+  QMessageBox::critical(activeWindow(), applicationName(), message);
 }

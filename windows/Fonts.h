@@ -1,0 +1,4 @@
+#pragma once
+
+// Maps the font names the windows ask for onto fonts installed on Debian.
+void InstallFontSubstitutes();

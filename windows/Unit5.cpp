@@ -1,0 +1,23 @@
+#include "Unit5.h"
+
+#include <QSlider>
+
+#include "TColor.h"
+
+TForm5::TForm5(QWidget* parent) : QWidget(parent, Qt::Window) {
+  setObjectName(QStringLiteral("Form5"));
+  setWindowTitle(QStringLiteral("Form5"));
+  setGeometry(192, 107, 414, 183);
+  QPalette pal = palette();
+  pal.setColor(QPalette::Window, ToQColor(clBtnFace));
+  setPalette(pal);
+  setAutoFillBackground(true);
+
+  barra = new QSlider(Qt::Horizontal, this);
+  barra->setObjectName(QStringLiteral("barra"));
+  barra->setGeometry(96, 48, 150, 41);
+  barra->setRange(0, 10);
+  barra->setValue(0);
+  barra->setTickInterval(1);
+  barra->setTickPosition(QSlider::TicksBelow);
+}
