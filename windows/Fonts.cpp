@@ -1,12 +1,13 @@
 #include "Fonts.h"
 
 #include <QFont>
+#include <QStringList>
 
 void InstallFontSubstitutes() {
   QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
-                             {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
-  QFont::insertSubstitutions(QStringLiteral("Arial Narrow"), {QStringLiteral("Liberation Sans Narrow"),
-                                                              QStringLiteral("DejaVu Sans Condensed")});
+                             QStringList() << QStringLiteral("Liberation Sans") << QStringLiteral("DejaVu Sans"));
+  QFont::insertSubstitutions(QStringLiteral("Arial Narrow"), QStringList() << QStringLiteral("Liberation Sans Narrow")
+                                                                          << QStringLiteral("DejaVu Sans Condensed"));
   QFont::insertSubstitutions(QStringLiteral("Arial Black"),
-                             {QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans")});
+                             QStringList() << QStringLiteral("DejaVu Sans") << QStringLiteral("Liberation Sans"));
 }
