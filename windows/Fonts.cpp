@@ -4,10 +4,13 @@
 #include <QStringList>
 
 void InstallFontSubstitutes() {
-  QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
-                             QStringList() << QStringLiteral("Liberation Sans") << QStringLiteral("DejaVu Sans"));
-  QFont::insertSubstitutions(QStringLiteral("Arial Narrow"), QStringList() << QStringLiteral("Liberation Sans Narrow")
-                                                                          << QStringLiteral("DejaVu Sans Condensed"));
-  QFont::insertSubstitutions(QStringLiteral("Arial Black"),
-                             QStringList() << QStringLiteral("DejaVu Sans") << QStringLiteral("Liberation Sans"));
+  QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"), QStringList()
+                                                                  << QStringLiteral("Liberation Sans")
+                                                                  << QStringLiteral("DejaVu Sans"));
+  QFont::insertSubstitutions(QStringLiteral("Arial Narrow"), QStringList()
+                                                                 << QStringLiteral("Liberation Sans Narrow")
+                                                                 << QStringLiteral("DejaVu Sans Condensed"));
+  QFont::insertSubstitutions(QStringLiteral("Arial Black"), QStringList()
+                                                                << QStringLiteral("DejaVu Sans")
+                                                                << QStringLiteral("Liberation Sans"));
 }

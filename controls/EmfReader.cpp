@@ -1,0 +1,312 @@
+#include "EmfReader.h"
+
+#include <uemf.h>
+#include <uemf_safe.h>
+
+#include <cmath>
+
+#include "Graphic.h"
+#include "MetaBytes.h"
+
+namespace {
+
+constexpr std::int64_t kHeaderMinSize = 88;
+// Object indices above this are ignored; real files use a few hundred at most.
+constexpr std::uint32_t kMaxEmfSlots = 65536;
+
+class TEmfParser {
+ public:
+  TEmfParser(const QByteArray& bytes, TMetaPlayList& list) : bytes_(bytes), file_(bytes), list_(list) {}
+
+  void Run();
+
+ private:
+  void ReadHeader(const TMetaBytes& header);
+  void ReadRecord(const TMetaBytes& rec, std::uint32_t type);
+  void AddPoints(const TMetaBytes& rec, std::int64_t at, std::int64_t count, bool small);
+  void AddPoly(const TMetaBytes& rec, EMetaOp op, bool small);
+  void AddPolyPoly(const TMetaBytes& rec, EMetaOp op, bool small);
+  void Create(std::uint32_t slot, const TMetaCommand& command);
+  void Select(std::uint32_t index);
+
+  const QByteArray& bytes_;
+  TMetaBytes file_;
+  TMetaPlayList& list_;
+};
+
+bool Decodes(std::uint32_t type) {
+  switch (type) {
+    case U_EMR_SETMAPMODE:
+    case U_EMR_SETPOLYFILLMODE:
+    case U_EMR_SETWINDOWORGEX:
+    case U_EMR_SETVIEWPORTORGEX:
+    case U_EMR_SETWINDOWEXTEX:
+    case U_EMR_SETVIEWPORTEXTEX:
+    case U_EMR_SCALEWINDOWEXTEX:
+    case U_EMR_SCALEVIEWPORTEXTEX:
+    case U_EMR_SAVEDC:
+    case U_EMR_RESTOREDC:
+    case U_EMR_CREATEPEN:
+    case U_EMR_EXTCREATEPEN:
+    case U_EMR_CREATEBRUSHINDIRECT:
+    case U_EMR_CREATEMONOBRUSH:
+    case U_EMR_CREATEDIBPATTERNBRUSHPT:
+    case U_EMR_EXTCREATEFONTINDIRECTW:
+    case U_EMR_CREATEPALETTE:
+    case U_EMR_SELECTOBJECT:
+    case U_EMR_DELETEOBJECT:
+    case U_EMR_MOVETOEX:
+    case U_EMR_LINETO:
+    case U_EMR_POLYGON:
+    case U_EMR_POLYGON16:
+    case U_EMR_POLYLINE:
+    case U_EMR_POLYLINE16:
+    case U_EMR_POLYPOLYGON:
+    case U_EMR_POLYPOLYGON16:
+    case U_EMR_POLYPOLYLINE:
+    case U_EMR_POLYPOLYLINE16:
+    case U_EMR_RECTANGLE:
+    case U_EMR_ELLIPSE:
+    case U_EMR_ROUNDRECT:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool ValidRect(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom) {
+  return right > left && bottom > top;
+}
+
+void TEmfParser::ReadHeader(const TMetaBytes& header) {
+  const std::int64_t bl = header.I32(8), bt = header.I32(12), br = header.I32(16), bb = header.I32(20);
+  const std::int64_t fl = header.I32(24), ft = header.I32(28), fr = header.I32(32), fb = header.I32(36);
+  const std::int64_t devX = header.I32(72), devY = header.I32(76), mmX = header.I32(80), mmY = header.I32(84);
+  if (devX > 0 && devY > 0 && mmX > 0 && mmY > 0) {
+    list_.unitsPerMmX = static_cast<double>(devX) / static_cast<double>(mmX);
+    list_.unitsPerMmY = static_cast<double>(devY) / static_cast<double>(mmY);
+  }
+  std::int64_t width = 0, height = 0;
+  if (ValidRect(fl, ft, fr, fb)) {
+    // The frame is in 0.01 mm; players map it, in reference-device pixels, onto the target.
+    width = std::llround(static_cast<double>(fr - fl) * 96.0 / 2540.0);
+    height = std::llround(static_cast<double>(fb - ft) * 96.0 / 2540.0);
+    list_.frame = QRectF(QPointF(fl * list_.unitsPerMmX / 100.0, ft * list_.unitsPerMmY / 100.0),
+                         QPointF(fr * list_.unitsPerMmX / 100.0, fb * list_.unitsPerMmY / 100.0));
+  } else if (br >= bl && bb >= bt) {
+    // Bounds are inclusive reference-device pixels.
+    width = std::llround(static_cast<double>(br - bl + 1) / list_.unitsPerMmX * 96.0 / 25.4);
+    height = std::llround(static_cast<double>(bb - bt + 1) / list_.unitsPerMmY * 96.0 / 25.4);
+    list_.frame = QRectF(QPointF(static_cast<double>(bl), static_cast<double>(bt)),
+                         QPointF(static_cast<double>(br + 1), static_cast<double>(bb + 1)));
+  }
+  CheckMetafileSize(width, height);
+  list_.width = static_cast<int>(width);
+  list_.height = static_cast<int>(height);
+  list_.mapMode = U_MM_TEXT;
+  list_.objectSlots = header.U16(56);
+}
+
+void TEmfParser::Run() {
+  list_.enhanced = true;
+  if (!IsEmf(bytes_)) throw EInvalidGraphic("Not an enhanced metafile");
+  std::int64_t pos = 0;
+  bool first = true;
+  // Every record is at least eight bytes long, so the loop ends within Size / 8 turns.
+  for (;;) {
+    if (!file_.Has(pos, 8)) throw EInvalidGraphic("Metafile ends without an end record");
+    const std::uint32_t type = file_.U32(pos);
+    const std::int64_t size = file_.U32(pos + 4);
+    if (size < 8 || size % 4 != 0 || !file_.Has(pos, size))
+      throw EInvalidGraphic("Metafile record has a bad size");
+    if (first && (type != U_EMR_HEADER || size < kHeaderMinSize))
+      throw EInvalidGraphic("Enhanced metafile has a bad header");
+    // libuemf's checks trust nSize, which is known now to lie inside the file. Records that are not
+    // drawn are left unchecked: libuemf cannot check all of them and complains on stderr about those.
+    if ((first || Decodes(type)) && U_emf_record_safe(file_.Data(pos, size)) == 0)
+      throw EInvalidGraphic("Metafile record is malformed");
+    const TMetaBytes rec = file_.Sub(pos, size);
+    if (first) {
+      ReadHeader(rec);
+      first = false;
+    } else if (type == U_EMR_EOF) {
+      break;
+    } else {
+      ReadRecord(rec, type);
+    }
+    pos += size;
+  }
+}
+
+void TEmfParser::AddPoints(const TMetaBytes& rec, std::int64_t at, std::int64_t count, bool small) {
+  const std::int64_t step = small ? 4 : 8;
+  if (count < 0 || count > rec.Size() / step || !rec.Has(at, step * count))
+    throw EInvalidGraphic("Metafile point count does not fit its record");
+  list_.CheckRoomForPoints(count);
+  for (std::int64_t i = 0; i < count; ++i) {
+    const std::int64_t p = at + step * i;
+    if (small)
+      list_.AddPoint(rec.I16(p), rec.I16(p + 2));
+    else
+      list_.AddPoint(rec.I32(p), rec.I32(p + 4));
+  }
+}
+
+void TEmfParser::AddPoly(const TMetaBytes& rec, EMetaOp op, bool small) {
+  const std::int64_t count = rec.U32(24);
+  const auto first = static_cast<std::int32_t>(list_.points.size());
+  AddPoints(rec, 28, count, small);
+  list_.Add({op, first, static_cast<std::int32_t>(count)});
+}
+
+void TEmfParser::AddPolyPoly(const TMetaBytes& rec, EMetaOp op, bool small) {
+  const std::int64_t polygons = rec.U32(24), points = rec.U32(28);
+  if (polygons > rec.Size() / 4 || !rec.Has(32, 4 * polygons))
+    throw EInvalidGraphic("Metafile polygon count does not fit its record");
+  const auto firstPoint = static_cast<std::int32_t>(list_.points.size());
+  const auto firstCount = static_cast<std::int32_t>(list_.polyCounts.size());
+  std::int64_t total = 0;
+  for (std::int64_t i = 0; i < polygons; ++i) {
+    const std::int64_t count = rec.U32(32 + 4 * i);
+    total += count;
+    if (total > points) throw EInvalidGraphic("Metafile polygon counts exceed its point count");
+    list_.AddPolyCount(static_cast<std::int32_t>(count));
+  }
+  AddPoints(rec, 32 + 4 * polygons, points, small);
+  list_.Add({op, firstPoint, firstCount, static_cast<std::int32_t>(polygons)});
+}
+
+void TEmfParser::Create(std::uint32_t slot, const TMetaCommand& command) {
+  if (slot >= kMaxEmfSlots) return;
+  TMetaCommand placed = command;
+  placed.a = static_cast<std::int32_t>(slot);
+  list_.objectSlots = std::max(list_.objectSlots, static_cast<int>(slot) + 1);
+  list_.Add(placed);
+}
+
+void TEmfParser::Select(std::uint32_t index) {
+  if (index & U_STOCK_OBJECT)
+    list_.Add({EMetaOp::SelectStock, static_cast<std::int32_t>(index & ~U_STOCK_OBJECT)});
+  else if (index < kMaxEmfSlots)
+    list_.Add({EMetaOp::SelectObject, static_cast<std::int32_t>(index)});
+}
+
+void TEmfParser::ReadRecord(const TMetaBytes& rec, std::uint32_t type) {
+  switch (type) {
+    case U_EMR_SETMAPMODE:
+      list_.Add({EMetaOp::SetMapMode, rec.I32(8)});
+      break;
+    case U_EMR_SETPOLYFILLMODE:
+      list_.Add({EMetaOp::SetPolyFillMode, rec.I32(8)});
+      break;
+    case U_EMR_SETWINDOWORGEX:
+      list_.Add({EMetaOp::SetWindowOrg, rec.I32(8), rec.I32(12)});
+      break;
+    case U_EMR_SETVIEWPORTORGEX:
+      list_.Add({EMetaOp::SetViewportOrg, rec.I32(8), rec.I32(12)});
+      break;
+    case U_EMR_SETWINDOWEXTEX:
+    case U_EMR_SETVIEWPORTEXTEX:
+      if (rec.I32(8) == 0 || rec.I32(12) == 0) break;
+      list_.Add({type == U_EMR_SETWINDOWEXTEX ? EMetaOp::SetWindowExt : EMetaOp::SetViewportExt, rec.I32(8),
+                 rec.I32(12)});
+      break;
+    case U_EMR_SCALEWINDOWEXTEX:
+    case U_EMR_SCALEVIEWPORTEXTEX:
+      if (rec.I32(8) == 0 || rec.I32(12) == 0 || rec.I32(16) == 0 || rec.I32(20) == 0) break;
+      list_.Add({type == U_EMR_SCALEWINDOWEXTEX ? EMetaOp::ScaleWindowExt : EMetaOp::ScaleViewportExt,
+                 rec.I32(8), rec.I32(12), rec.I32(16), rec.I32(20)});
+      break;
+    case U_EMR_SAVEDC:
+      list_.Add({EMetaOp::SaveDC});
+      break;
+    case U_EMR_RESTOREDC:
+      list_.Add({EMetaOp::RestoreDC, rec.I32(8)});
+      break;
+    case U_EMR_CREATEPEN:
+      Create(rec.U32(8), {EMetaOp::CreatePen, 0, static_cast<std::int32_t>(rec.U32(12) & U_PS_STYLE_MASK),
+                          rec.I32(16), static_cast<std::int32_t>(rec.U32(24) & 0x00FFFFFFu)});
+      break;
+    case U_EMR_EXTCREATEPEN: {
+      const std::uint32_t style = rec.U32(28);
+      // A cosmetic pen is one pixel wide whatever its width says; a null brush makes it invisible.
+      const std::int32_t width = (style & U_PS_GEOMETRIC) ? rec.I32(32) : 0;
+      const std::int32_t penStyle =
+          rec.U32(36) == U_BS_NULL ? U_PS_NULL : static_cast<std::int32_t>(style & U_PS_STYLE_MASK);
+      Create(rec.U32(8),
+             {EMetaOp::CreatePen, 0, penStyle, width, static_cast<std::int32_t>(rec.U32(40) & 0x00FFFFFFu)});
+      break;
+    }
+    case U_EMR_CREATEBRUSHINDIRECT:
+      Create(rec.U32(8), {EMetaOp::CreateBrush, 0, rec.I32(12),
+                          static_cast<std::int32_t>(rec.U32(16) & 0x00FFFFFFu), rec.I32(20)});
+      break;
+    case U_EMR_CREATEMONOBRUSH:
+    case U_EMR_CREATEDIBPATTERNBRUSHPT:
+      Create(rec.U32(8), {EMetaOp::CreateBrush, 0, U_BS_PATTERN, 0x808080});
+      break;
+    case U_EMR_EXTCREATEFONTINDIRECTW:
+    case U_EMR_CREATEPALETTE:
+      Create(rec.U32(8), {EMetaOp::CreateOther});
+      break;
+    case U_EMR_SELECTOBJECT:
+      Select(rec.U32(8));
+      break;
+    case U_EMR_DELETEOBJECT:
+      if (rec.U32(8) < kMaxEmfSlots)
+        list_.Add({EMetaOp::DeleteObject, static_cast<std::int32_t>(rec.U32(8))});
+      break;
+    case U_EMR_MOVETOEX:
+    case U_EMR_LINETO:
+      list_.Add({type == U_EMR_MOVETOEX ? EMetaOp::MoveTo : EMetaOp::LineTo, rec.I32(8), rec.I32(12)});
+      break;
+    case U_EMR_POLYGON:
+      AddPoly(rec, EMetaOp::Polygon, false);
+      break;
+    case U_EMR_POLYGON16:
+      AddPoly(rec, EMetaOp::Polygon, true);
+      break;
+    case U_EMR_POLYLINE:
+      AddPoly(rec, EMetaOp::Polyline, false);
+      break;
+    case U_EMR_POLYLINE16:
+      AddPoly(rec, EMetaOp::Polyline, true);
+      break;
+    case U_EMR_POLYPOLYGON:
+      AddPolyPoly(rec, EMetaOp::PolyPolygon, false);
+      break;
+    case U_EMR_POLYPOLYGON16:
+      AddPolyPoly(rec, EMetaOp::PolyPolygon, true);
+      break;
+    case U_EMR_POLYPOLYLINE:
+      AddPolyPoly(rec, EMetaOp::PolyPolyline, false);
+      break;
+    case U_EMR_POLYPOLYLINE16:
+      AddPolyPoly(rec, EMetaOp::PolyPolyline, true);
+      break;
+    case U_EMR_RECTANGLE:
+    case U_EMR_ELLIPSE:
+      list_.Add({type == U_EMR_RECTANGLE ? EMetaOp::Rectangle : EMetaOp::Ellipse, rec.I32(8), rec.I32(12),
+                 rec.I32(16), rec.I32(20)});
+      break;
+    case U_EMR_ROUNDRECT:
+      list_.Add(
+          {EMetaOp::RoundRect, rec.I32(8), rec.I32(12), rec.I32(16), rec.I32(20), rec.I32(24), rec.I32(28)});
+      break;
+    default:
+      break;  // comments, text, bitmaps, paths and clipping are not drawn
+  }
+}
+
+}  // namespace
+
+bool IsEmf(const QByteArray& bytes) {
+  const TMetaBytes view(bytes);
+  return view.Has(0, kHeaderMinSize) && view.U32(0) == U_EMR_HEADER && view.U32(40) == U_ENHMETA_SIGNATURE;
+}
+
+TMetaPlayList ReadEmf(const QByteArray& bytes) {
+  TMetaPlayList list;
+  TEmfParser(bytes, list).Run();
+  return list;
+}

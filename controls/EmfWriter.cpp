@@ -1,0 +1,111 @@
+#include "EmfWriter.h"
+
+#include <cmath>
+#include <stdexcept>
+
+namespace {
+
+U_COLORREF ColourRef(const QColor& colour) {
+  return U_COLORREF{static_cast<uint8_t>(colour.red()), static_cast<uint8_t>(colour.green()),
+                    static_cast<uint8_t>(colour.blue()), 0};
+}
+
+U_RECTL RectL(const TMetaBox& box) {
+  return U_RECTL{box.left, box.top, box.right, box.bottom};
+}
+
+std::vector<U_POINTL> PointsL(const std::vector<QPoint>& points) {
+  std::vector<U_POINTL> out;
+  for (const QPoint& p : points) out.push_back(U_POINTL{p.x(), p.y()});
+  return out;
+}
+
+U_RECTL BoundsOf(const std::vector<QPoint>& points) {
+  if (points.empty()) return U_RECTL{0, 0, -1, -1};
+  U_RECTL r{points[0].x(), points[0].y(), points[0].x(), points[0].y()};
+  for (const QPoint& p : points) {
+    r.left = std::min(r.left, p.x()), r.right = std::max(r.right, p.x());
+    r.top = std::min(r.top, p.y()), r.bottom = std::max(r.bottom, p.y());
+  }
+  return r;
+}
+
+int32_t HundredthsOfMm(int units, int unitsPerInch) {
+  return static_cast<int32_t>(std::lround(static_cast<double>(units) * 2540.0 / unitsPerInch));
+}
+
+}  // namespace
+
+TEmfWriter::TEmfWriter(const TMetaBox& box, int unitsPerInch) {
+  if (!scratch_.open() ||
+      emf_start(scratch_.fileName().toLocal8Bit().constData(), 4096, 4096, &track_) != 0 ||
+      emf_htable_create(128, 128, &handles_) != 0)
+    throw std::runtime_error("libuemf cannot start an EMF");
+  // A device of 10 inches at unitsPerInch pixels per inch, 254 mm wide and high.
+  const U_SIZEL device{10 * unitsPerInch, 10 * unitsPerInch}, millimetres{254, 254};
+  const U_RECTL bounds{box.left, box.top, box.right - 1, box.bottom - 1};
+  const U_RECTL frame{HundredthsOfMm(box.left, unitsPerInch), HundredthsOfMm(box.top, unitsPerInch),
+                      HundredthsOfMm(box.right, unitsPerInch), HundredthsOfMm(box.bottom, unitsPerInch)};
+  Append(U_EMRHEADER_set(bounds, frame, nullptr, 0, nullptr, device, millimetres, 0));
+}
+
+TEmfWriter::~TEmfWriter() {
+  if (track_) emf_free(&track_);
+  if (handles_) emf_htable_free(&handles_);
+}
+
+void TEmfWriter::Append(char* record) {
+  if (!record || !track_ || emf_append(reinterpret_cast<U_ENHMETARECORD*>(record), track_, U_REC_FREE) != 0)
+    throw std::runtime_error("libuemf cannot append an EMF record");
+}
+
+void TEmfWriter::AddShape(const TMetaShape& shape) {
+  uint32_t pen = 0, brush = 0;
+  const U_LOGPEN logPen{static_cast<uint32_t>(shape.nullPen ? U_PS_NULL : U_PS_SOLID),
+                        U_POINT{shape.penWidth, 0}, ColourRef(shape.penColour)};
+  Append(createpen_set(&pen, handles_, logPen));
+  Append(selectobject_set(pen, handles_));
+  const U_LOGBRUSH logBrush{static_cast<uint32_t>(shape.nullBrush ? U_BS_NULL : U_BS_SOLID),
+                            ColourRef(shape.brushColour), 0};
+  Append(createbrushindirect_set(&brush, handles_, logBrush));
+  Append(selectobject_set(brush, handles_));
+  const std::vector<U_POINTL> points = PointsL(shape.points);
+  const U_RECTL bounds = BoundsOf(shape.points);
+  switch (shape.kind) {
+    case TMetaShape::EKind::Polygon:
+      Append(U_EMRPOLYGON_set(bounds, static_cast<uint32_t>(points.size()), points.data()));
+      break;
+    case TMetaShape::EKind::Polyline:
+      Append(U_EMRPOLYLINE_set(bounds, static_cast<uint32_t>(points.size()), points.data()));
+      break;
+    case TMetaShape::EKind::PolyPolygon: {
+      std::vector<uint32_t> counts(shape.polyCounts.begin(), shape.polyCounts.end());
+      Append(U_EMRPOLYPOLYGON_set(bounds, static_cast<uint32_t>(counts.size()), counts.data(),
+                                  static_cast<uint32_t>(points.size()), points.data()));
+      break;
+    }
+    case TMetaShape::EKind::Rectangle:
+      Append(U_EMRRECTANGLE_set(RectL(shape.box)));
+      break;
+    case TMetaShape::EKind::Ellipse:
+      Append(U_EMRELLIPSE_set(RectL(shape.box)));
+      break;
+  }
+  Append(deleteobject_set(&brush, handles_));
+  Append(deleteobject_set(&pen, handles_));
+}
+
+QByteArray TEmfWriter::Finish() {
+  Append(U_EMREOF_set(0, nullptr, track_));
+  if (emf_finish(track_, handles_) != 0) throw std::runtime_error("libuemf cannot finish an EMF");
+  QByteArray bytes(track_->buf, static_cast<qsizetype>(track_->used));
+  emf_free(&track_);
+  return bytes;
+}
+
+QByteArray WriteEmf(const TMetaDrawing& drawing) {
+  TEmfWriter writer(drawing.box, drawing.unitsPerInch);
+  writer.Append(U_EMRSETPOLYFILLMODE_set(drawing.winding ? U_WINDING : U_ALTERNATE));
+  for (const TMetaShape& shape : drawing.shapes) writer.AddShape(shape);
+  return writer.Finish();
+}

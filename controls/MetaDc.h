@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QBrush>
+#include <QPen>
+#include <QPointF>
+#include <QTransform>
+#include <cstdint>
+
+// The drawing state a metafile's records change: mapping, selected pen and brush, fill mode and position.
+struct TMetaDc {
+  int mapMode = 1;
+  // Kept as integers because GDI scales extents with integer arithmetic; extents are never 0.
+  std::int64_t windowOrgX = 0, windowOrgY = 0, windowExtX = 1, windowExtY = 1;
+  std::int64_t viewportOrgX = 0, viewportOrgY = 0, viewportExtX = 1, viewportExtY = 1;
+  QPen pen{QColor(0, 0, 0), 0};
+  QBrush brush{QColor(255, 255, 255)};
+  Qt::FillRule fillRule = Qt::OddEvenFill;
+  QPointF position;
+};
+
+// The mapping from a state's logical coordinates to picture space. The fixed map modes use the given
+// picture units per millimetre and have y growing upwards.
+QTransform MetaDcTransform(const TMetaDc& dc, double unitsPerMmX, double unitsPerMmY);
+
+// Scales an extent as GDI does (ext * num / denom, truncated); returns false, changing nothing, when the
+// result would be 0 or leave the 32-bit range.
+bool ScaleMetaExtent(std::int64_t& ext, std::int64_t num, std::int64_t denom);
+
+// A pen from a GDI pen style (PS_*), logical width and 0x00BBGGRR colour; only null and solid styles are
+// told apart, other styles draw solid.
+QPen MetaPen(int style, int width, std::uint32_t colour);
+// A brush from a GDI brush style (BS_*), 0x00BBGGRR colour and hatch (HS_*).
+QBrush MetaBrush(int style, std::uint32_t colour, int hatch);

@@ -1,0 +1,31 @@
+#include "MetaPlayList.h"
+
+#include "Graphic.h"
+
+void TMetaPlayList::Add(const TMetaCommand& command) {
+  if (commands.size() >= kMaxMetaCommands) throw EInvalidGraphic("Metafile has too many records");
+  commands.push_back(command);
+}
+
+void TMetaPlayList::CheckRoomForPoints(std::int64_t count) const {
+  if (count < 0 || static_cast<std::uint64_t>(count) > kMaxMetaPoints - points.size())
+    throw EInvalidGraphic("Metafile has too many points");
+}
+
+std::int32_t TMetaPlayList::AddPoint(std::int32_t x, std::int32_t y) {
+  if (points.size() >= kMaxMetaPoints) throw EInvalidGraphic("Metafile has too many points");
+  points.emplace_back(x, y);
+  return static_cast<std::int32_t>(points.size() - 1);
+}
+
+std::int32_t TMetaPlayList::AddPolyCount(std::int32_t count) {
+  if (polyCounts.size() >= kMaxMetaPoints) throw EInvalidGraphic("Metafile has too many polygons");
+  polyCounts.push_back(count);
+  return static_cast<std::int32_t>(polyCounts.size() - 1);
+}
+
+void CheckMetafileSize(std::int64_t width, std::int64_t height) {
+  if (width <= 0 || height <= 0) throw EInvalidGraphic("Metafile has no size");
+  if (width > kMaxMetafilePixels || height > kMaxMetafilePixels || width * height > kMaxMetafilePixels)
+    throw EInvalidGraphic("Metafile is too large");
+}

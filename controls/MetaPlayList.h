@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QPoint>
+#include <QRectF>
+#include <cstdint>
+#include <vector>
+
+// The drawing operations that WMF and EMF records turn into; both readers produce the same list.
+enum class EMetaOp : std::uint8_t {
+  SetMapMode,         // a: map mode (MM_*)
+  SetWindowOrg,       // a, b: x, y
+  SetWindowExt,       // a, b: never 0
+  SetViewportOrg,     // a, b
+  SetViewportExt,     // a, b: never 0
+  OffsetWindowOrg,    // a, b: dx, dy
+  OffsetViewportOrg,  // a, b
+  ScaleWindowExt,     // a/b for x, c/d for y; no 0 among them
+  ScaleViewportExt,   // as ScaleWindowExt
+  SaveDC,
+  RestoreDC,        // a: negative relative level, positive absolute state number
+  SetPolyFillMode,  // a: ALTERNATE or WINDING
+  CreatePen,        // a: slot, b: style, c: width, d: colour 0x00BBGGRR
+  CreateBrush,      // a: slot, b: style, c: colour, d: hatch
+  CreateOther,      // a: slot taken by an object that draws nothing (font, palette, region)
+  SelectObject,     // a: slot
+  SelectStock,      // a: stock object number (EMF only)
+  DeleteObject,     // a: slot
+  MoveTo,           // a, b
+  LineTo,           // a, b
+  Polygon,          // a: first point, b: point count
+  Polyline,         // a: first point, b: point count
+  PolyPolygon,      // a: first point, b: first polygon count, c: polygon count
+  PolyPolyline,     // as PolyPolygon
+  Rectangle,        // a, b, c, d: left, top, right, bottom
+  Ellipse,          // as Rectangle
+  RoundRect,        // as Rectangle, e, f: corner ellipse width and height
+};
+
+struct TMetaCommand {
+  EMetaOp op;
+  std::int32_t a = 0, b = 0, c = 0, d = 0, e = 0, f = 0;
+};
+
+// Refusing larger lists keeps a hostile file from exhausting memory while it is being parsed.
+inline constexpr std::size_t kMaxMetaCommands = std::size_t{1} << 22;
+inline constexpr std::size_t kMaxMetaPoints = std::size_t{1} << 24;
+// Pictures larger than this at 96 dpi are refused.
+inline constexpr std::int64_t kMaxMetafilePixels = 64'000'000;
+
+// A parsed metafile: its operations, the starting state of its device context and the rectangle of
+// picture space (the space the window/viewport mapping leads to) that is drawn onto a target.
+class TMetaPlayList {
+ public:
+  void Add(const TMetaCommand& command);
+  // Adds a point to the shared point list and returns its index.
+  std::int32_t AddPoint(std::int32_t x, std::int32_t y);
+  std::int32_t AddPolyCount(std::int32_t count);
+  // Throws EInvalidGraphic when count more points would make the list too large.
+  void CheckRoomForPoints(std::int64_t count) const;
+
+  bool enhanced = false;
+  std::vector<TMetaCommand> commands;
+  std::vector<QPoint> points;
+  std::vector<std::int32_t> polyCounts;
+  int objectSlots = 0;
+
+  int mapMode = 1;
+  QPoint windowOrg{0, 0}, windowExt{1, 1}, viewportOrg{0, 0}, viewportExt{1, 1};
+  // Picture-space units per millimetre, for the fixed map modes (MM_LOMETRIC ... MM_TWIPS).
+  double unitsPerMmX = 96.0 / 25.4, unitsPerMmY = 96.0 / 25.4;
+  // Empty when the file gives no size; the bounds of what it draws are used then.
+  QRectF frame;
+  // Size in pixels at 96 dpi; 0 until known.
+  int width = 0, height = 0;
+};
+
+// Checks a picture size at 96 dpi; throws EInvalidGraphic for a dimension of 0 or less or too many pixels.
+void CheckMetafileSize(std::int64_t width, std::int64_t height);

@@ -1,0 +1,324 @@
+#include "MetafilePlayer.h"
+
+#include <uemf.h>
+
+#include <QPainter>
+#include <QPainterPath>
+
+namespace {
+
+// Deeper SaveDC nesting is counted but not stored, so that a file cannot pile up states.
+constexpr std::size_t kMaxSavedStates = 1024;
+// Stock objects of later GDI versions that libuemf does not name.
+constexpr int kStockDcBrush = 18;
+constexpr int kStockDcPen = 19;
+
+QRectF PointBounds(const QPoint* points, int count) {
+  int left = points[0].x(), right = left, top = points[0].y(), bottom = top;
+  for (int i = 1; i < count; ++i) {
+    left = std::min(left, points[i].x()), right = std::max(right, points[i].x());
+    top = std::min(top, points[i].y()), bottom = std::max(bottom, points[i].y());
+  }
+  return QRectF(QPointF(left, top), QPointF(right, bottom));
+}
+
+QRectF Box(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom) {
+  return QRectF(QPointF(left, top), QPointF(right, bottom)).normalized();
+}
+
+}  // namespace
+
+void TMetafilePlayer::Play(QPainter& painter, const QRectF& target) {
+  const QRectF& frame = list_.frame;
+  if (frame.width() <= 0 || frame.height() <= 0 || target.isEmpty()) return;
+  // The painter's own transform (a widget offset, say) still applies after the target mapping.
+  toTarget_ = QTransform::fromTranslate(-frame.left(), -frame.top()) *
+              QTransform::fromScale(target.width() / frame.width(), target.height() / frame.height()) *
+              QTransform::fromTranslate(target.left(), target.top()) * painter.transform();
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing, true);
+  painter_ = &painter;
+  Run();
+  painter_ = nullptr;
+  painter.restore();
+}
+
+QRectF TMetafilePlayer::DrawnBounds() {
+  painter_ = nullptr;
+  bounds_ = QRectF();
+  measured_ = false;
+  Run();
+  return bounds_;
+}
+
+void TMetafilePlayer::Run() {
+  dc_ = TMetaDc();
+  dc_.mapMode = list_.mapMode;
+  dc_.windowOrgX = list_.windowOrg.x(), dc_.windowOrgY = list_.windowOrg.y();
+  dc_.windowExtX = list_.windowExt.x(), dc_.windowExtY = list_.windowExt.y();
+  dc_.viewportOrgX = list_.viewportOrg.x(), dc_.viewportOrgY = list_.viewportOrg.y();
+  dc_.viewportExtX = list_.viewportExt.x(), dc_.viewportExtY = list_.viewportExt.y();
+  saved_.clear();
+  lostSaves_ = 0;
+  objects_.assign(static_cast<std::size_t>(std::max(list_.objectSlots, 0)), TObject());
+  UpdateTransform();
+  for (const TMetaCommand& c : list_.commands) Execute(c);
+}
+
+void TMetafilePlayer::UpdateTransform() {
+  logicalToPicture_ = MetaDcTransform(dc_, list_.unitsPerMmX, list_.unitsPerMmY);
+  if (painter_) painter_->setTransform(logicalToPicture_ * toTarget_);
+}
+
+bool TMetafilePlayer::ValidPoints(std::int32_t first, std::int64_t count) const {
+  return first >= 0 && count >= 0 &&
+         static_cast<std::uint64_t>(first) + static_cast<std::uint64_t>(count) <= list_.points.size();
+}
+
+void TMetafilePlayer::Execute(const TMetaCommand& c) {
+  switch (c.op) {
+    case EMetaOp::SetMapMode:
+      if (c.a >= U_MM_MIN && c.a <= U_MM_MAX) dc_.mapMode = c.a;
+      UpdateTransform();
+      break;
+    case EMetaOp::SetWindowOrg:
+      dc_.windowOrgX = c.a, dc_.windowOrgY = c.b;
+      UpdateTransform();
+      break;
+    case EMetaOp::SetViewportOrg:
+      dc_.viewportOrgX = c.a, dc_.viewportOrgY = c.b;
+      UpdateTransform();
+      break;
+    case EMetaOp::OffsetWindowOrg:
+      dc_.windowOrgX += c.a, dc_.windowOrgY += c.b;
+      UpdateTransform();
+      break;
+    case EMetaOp::OffsetViewportOrg:
+      dc_.viewportOrgX += c.a, dc_.viewportOrgY += c.b;
+      UpdateTransform();
+      break;
+    case EMetaOp::SetWindowExt:
+    case EMetaOp::SetViewportExt:
+      // Extents only count in the scalable modes; GDI ignores them in the others.
+      if (c.a == 0 || c.b == 0 || (dc_.mapMode != U_MM_ISOTROPIC && dc_.mapMode != U_MM_ANISOTROPIC)) break;
+      if (c.op == EMetaOp::SetWindowExt)
+        dc_.windowExtX = c.a, dc_.windowExtY = c.b;
+      else
+        dc_.viewportExtX = c.a, dc_.viewportExtY = c.b;
+      UpdateTransform();
+      break;
+    case EMetaOp::ScaleWindowExt:
+    case EMetaOp::ScaleViewportExt: {
+      if (dc_.mapMode != U_MM_ISOTROPIC && dc_.mapMode != U_MM_ANISOTROPIC) break;
+      const bool window = c.op == EMetaOp::ScaleWindowExt;
+      std::int64_t x = window ? dc_.windowExtX : dc_.viewportExtX,
+                   y = window ? dc_.windowExtY : dc_.viewportExtY;
+      if (!ScaleMetaExtent(x, c.a, c.b) || !ScaleMetaExtent(y, c.c, c.d)) break;
+      (window ? dc_.windowExtX : dc_.viewportExtX) = x;
+      (window ? dc_.windowExtY : dc_.viewportExtY) = y;
+      UpdateTransform();
+      break;
+    }
+    case EMetaOp::SaveDC:
+      if (saved_.size() < kMaxSavedStates)
+        saved_.push_back(dc_);
+      else
+        ++lostSaves_;
+      break;
+    case EMetaOp::RestoreDC:
+      Restore(c.a);
+      break;
+    case EMetaOp::SetPolyFillMode:
+      if (c.a == U_ALTERNATE) dc_.fillRule = Qt::OddEvenFill;
+      if (c.a == U_WINDING) dc_.fillRule = Qt::WindingFill;
+      break;
+    case EMetaOp::CreatePen:
+    case EMetaOp::CreateBrush:
+    case EMetaOp::CreateOther: {
+      if (c.a < 0 || static_cast<std::size_t>(c.a) >= objects_.size()) break;
+      TObject& object = objects_[static_cast<std::size_t>(c.a)];
+      object = TObject();
+      if (c.op == EMetaOp::CreatePen) {
+        object.kind = TObject::EKind::Pen;
+        object.pen = MetaPen(c.b, c.c, static_cast<std::uint32_t>(c.d));
+      } else if (c.op == EMetaOp::CreateBrush) {
+        object.kind = TObject::EKind::Brush;
+        object.brush = MetaBrush(c.b, static_cast<std::uint32_t>(c.c), c.d);
+      } else {
+        object.kind = TObject::EKind::Other;
+      }
+      break;
+    }
+    case EMetaOp::SelectObject:
+      if (c.a >= 0 && static_cast<std::size_t>(c.a) < objects_.size())
+        Select(objects_[static_cast<std::size_t>(c.a)]);
+      break;
+    case EMetaOp::SelectStock:
+      SelectStock(c.a);
+      break;
+    case EMetaOp::DeleteObject:
+      // The state keeps its own copy of a selected pen or brush, as GDI keeps using a selected object.
+      if (c.a >= 0 && static_cast<std::size_t>(c.a) < objects_.size())
+        objects_[static_cast<std::size_t>(c.a)] = TObject();
+      break;
+    case EMetaOp::MoveTo:
+      dc_.position = QPointF(c.a, c.b);
+      break;
+    case EMetaOp::LineTo: {
+      QPainterPath path(dc_.position);
+      dc_.position = QPointF(c.a, c.b);
+      path.lineTo(dc_.position);
+      DrawPath(path, false);
+      break;
+    }
+    case EMetaOp::Polygon:
+    case EMetaOp::Polyline:
+      if (!ValidPoints(c.a, c.b)) break;
+      if (c.op == EMetaOp::Polygon)
+        DrawPolygon(list_.points.data() + c.a, c.b);
+      else
+        DrawPolyline(list_.points.data() + c.a, c.b);
+      break;
+    case EMetaOp::PolyPolygon:
+    case EMetaOp::PolyPolyline: {
+      if (c.b < 0 || c.c < 0 ||
+          static_cast<std::uint64_t>(c.b) + static_cast<std::uint64_t>(c.c) > list_.polyCounts.size())
+        break;
+      QPainterPath path;
+      path.setFillRule(dc_.fillRule);
+      std::int64_t next = c.a;
+      for (std::int32_t i = 0; i < c.c; ++i) {
+        const std::int32_t count = list_.polyCounts[static_cast<std::size_t>(c.b + i)];
+        if (!ValidPoints(static_cast<std::int32_t>(next), count)) return;
+        const QPoint* p = list_.points.data() + next;
+        if (count > 0) {
+          path.moveTo(p[0]);
+          for (std::int32_t k = 1; k < count; ++k) path.lineTo(p[k]);
+          if (c.op == EMetaOp::PolyPolygon) path.closeSubpath();
+        }
+        next += count;
+      }
+      DrawPath(path, c.op == EMetaOp::PolyPolygon);
+      break;
+    }
+    case EMetaOp::Rectangle:
+    case EMetaOp::Ellipse:
+    case EMetaOp::RoundRect: {
+      const QRectF box = Box(c.a, c.b, c.c, c.d);
+      QPainterPath path;
+      if (c.op == EMetaOp::Rectangle)
+        path.addRect(box);
+      else if (c.op == EMetaOp::Ellipse)
+        path.addEllipse(box);
+      else
+        path.addRoundedRect(box, std::abs(c.e) / 2.0, std::abs(c.f) / 2.0);
+      DrawPath(path, true);
+      break;
+    }
+  }
+}
+
+void TMetafilePlayer::Select(const TObject& object) {
+  if (object.kind == TObject::EKind::Pen) dc_.pen = object.pen;
+  if (object.kind == TObject::EKind::Brush) dc_.brush = object.brush;
+}
+
+void TMetafilePlayer::SelectStock(int stock) {
+  switch (stock) {
+    case U_WHITE_BRUSH & ~U_STOCK_OBJECT:
+    case kStockDcBrush:
+      dc_.brush = QBrush(QColor(255, 255, 255));
+      break;
+    case U_LTGRAY_BRUSH & ~U_STOCK_OBJECT:
+      dc_.brush = QBrush(QColor(192, 192, 192));
+      break;
+    case U_GRAY_BRUSH & ~U_STOCK_OBJECT:
+      dc_.brush = QBrush(QColor(128, 128, 128));
+      break;
+    case U_DKGRAY_BRUSH & ~U_STOCK_OBJECT:
+      dc_.brush = QBrush(QColor(64, 64, 64));
+      break;
+    case U_BLACK_BRUSH & ~U_STOCK_OBJECT:
+      dc_.brush = QBrush(QColor(0, 0, 0));
+      break;
+    case U_NULL_BRUSH & ~U_STOCK_OBJECT:
+      dc_.brush = QBrush(Qt::NoBrush);
+      break;
+    case U_WHITE_PEN & ~U_STOCK_OBJECT:
+      dc_.pen = QPen(QColor(255, 255, 255), 0);
+      break;
+    case U_BLACK_PEN & ~U_STOCK_OBJECT:
+    case kStockDcPen:
+      dc_.pen = QPen(QColor(0, 0, 0), 0);
+      break;
+    case U_NULL_PEN & ~U_STOCK_OBJECT:
+      dc_.pen = QPen(Qt::NoPen);
+      break;
+    default:
+      break;  // stock fonts and palettes draw nothing here
+  }
+}
+
+void TMetafilePlayer::Restore(int level) {
+  // Levels that do not exist are ignored, as GDI fails such a RestoreDC.
+  std::int64_t keep = -1;  // number of stored states left after the restore
+  if (level < 0) {
+    std::int64_t back = -static_cast<std::int64_t>(level);
+    if (back <= lostSaves_) {
+      lostSaves_ -= static_cast<int>(back);
+      return;
+    }
+    back -= lostSaves_;
+    if (back > static_cast<std::int64_t>(saved_.size())) return;
+    lostSaves_ = 0;
+    keep = static_cast<std::int64_t>(saved_.size()) - back;
+  } else if (level > 0) {
+    if (level > static_cast<std::int64_t>(saved_.size())) return;
+    lostSaves_ = 0;
+    keep = level - 1;
+  } else {
+    return;
+  }
+  dc_ = saved_[static_cast<std::size_t>(keep)];
+  saved_.resize(static_cast<std::size_t>(keep));
+  UpdateTransform();
+}
+
+void TMetafilePlayer::Measure(const QRectF& logical) {
+  const QRectF mapped = logicalToPicture_.mapRect(logical);
+  bounds_ = measured_ ? bounds_.united(mapped) : mapped;
+  measured_ = true;
+}
+
+void TMetafilePlayer::DrawPolygon(const QPoint* points, int count) {
+  if (count < 2) return;
+  if (!painter_) {
+    Measure(PointBounds(points, count));
+    return;
+  }
+  painter_->setPen(dc_.pen);
+  painter_->setBrush(dc_.brush);
+  painter_->drawPolygon(points, count, dc_.fillRule);
+}
+
+void TMetafilePlayer::DrawPolyline(const QPoint* points, int count) {
+  if (count < 2) return;
+  if (!painter_) {
+    Measure(PointBounds(points, count));
+    return;
+  }
+  painter_->setPen(dc_.pen);
+  painter_->setBrush(Qt::NoBrush);
+  painter_->drawPolyline(points, count);
+}
+
+void TMetafilePlayer::DrawPath(const QPainterPath& path, bool filled) {
+  if (path.isEmpty()) return;
+  if (!painter_) {
+    Measure(path.controlPointRect());
+    return;
+  }
+  painter_->setPen(dc_.pen);
+  painter_->setBrush(filled ? dc_.brush : QBrush(Qt::NoBrush));
+  painter_->drawPath(path);
+}

@@ -1,0 +1,83 @@
+#include "RasterGraphic.h"
+
+#include <QBuffer>
+#include <QImageReader>
+#include <QPainter>
+#include <QtEndian>
+#include <limits>
+
+namespace {
+// Qt's BMP reader negates a negative (top-down) height, which INT_MIN does not survive, and it
+// returns a half-filled image from a truncated file without complaint; both are refused here.
+bool BitmapIsComplete(const QByteArray& bytes) {
+  constexpr int kFileHeader = 14;
+  if (bytes.size() < kFileHeader + 12 || !bytes.startsWith("BM")) return false;
+  const auto* data = reinterpret_cast<const uchar*>(bytes.constData());
+  const quint32 pixelsAt = qFromLittleEndian<quint32>(data + 10);
+  const quint32 infoSize = qFromLittleEndian<quint32>(data + kFileHeader);
+  long long width = 0, height = 0;
+  quint32 bitsPerPixel = 0, compression = 0;
+  if (infoSize == 12) {
+    width = qFromLittleEndian<quint16>(data + kFileHeader + 4);
+    height = qFromLittleEndian<quint16>(data + kFileHeader + 6);
+    bitsPerPixel = qFromLittleEndian<quint16>(data + kFileHeader + 10);
+  } else {
+    if (infoSize < 40 || bytes.size() < kFileHeader + 40) return false;
+    width = qFromLittleEndian<qint32>(data + kFileHeader + 4);
+    height = qFromLittleEndian<qint32>(data + kFileHeader + 8);
+    bitsPerPixel = qFromLittleEndian<quint16>(data + kFileHeader + 14);
+    compression = qFromLittleEndian<quint32>(data + kFileHeader + 16);
+  }
+  if (width <= 0 || height == 0 || height == std::numeric_limits<qint32>::min()) return false;
+  height = height < 0 ? -height : height;
+  if (width * height > TRasterGraphic::kMaxPixels) return false;
+  // Run-length and embedded JPEG/PNG data have no size to check ahead; plain rows do.
+  constexpr quint32 kRgb = 0, kBitfields = 3;
+  if (compression != kRgb && compression != kBitfields) return true;
+  const long long stride = (width * bitsPerPixel + 31) / 32 * 4;
+  return static_cast<long long>(pixelsAt) + stride * height <= bytes.size();
+}
+
+const char* FormatName(TRasterGraphic::Kind kind) {
+  return kind == TRasterGraphic::Kind::Bitmap ? "bmp" : "ico";
+}
+}  // namespace
+
+void TRasterGraphic::LoadFromBytes(const QByteArray& bytes) {
+  if (kind_ == Kind::Bitmap && !BitmapIsComplete(bytes)) throw EInvalidGraphic("Bitmap image is not valid");
+
+  QByteArray data = bytes;
+  QBuffer buffer(&data);
+  buffer.open(QIODevice::ReadOnly);
+  QImageReader reader(&buffer, FormatName(kind_));
+  reader.setAutoDetectImageFormat(false);
+  reader.setDecideFormatFromContent(false);
+  const QString kindName = kind_ == Kind::Bitmap ? QStringLiteral("Bitmap") : QStringLiteral("Icon");
+  if (!reader.canRead())
+    throw EInvalidGraphic((kindName + QStringLiteral(" image is not valid")).toStdString());
+
+  // Qt reports a top-down bitmap's height as negative; the pixel count is what matters.
+  const QSize size = reader.size();
+  const long long width = size.width();
+  const long long height = qAbs(static_cast<long long>(size.height()));
+  if (width <= 0 || height == 0 || width * height > kMaxPixels)
+    throw EInvalidGraphic((kindName + QStringLiteral(" image has an invalid size")).toStdString());
+
+  QImage image;
+  if (!reader.read(&image) || image.isNull())
+    throw EInvalidGraphic(
+        (kindName + QStringLiteral(" image is not valid: ") + reader.errorString()).toStdString());
+  image_ = std::move(image);
+}
+
+void TRasterGraphic::Draw(QPainter& painter, const QRect& target) {
+  if (image_.isNull()) return;
+  if (target.size() == image_.size()) {
+    painter.drawImage(target.topLeft(), image_);
+  } else {
+    painter.save();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(target, image_);
+    painter.restore();
+  }
+}

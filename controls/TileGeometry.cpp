@@ -1,0 +1,112 @@
+#include "TileGeometry.h"
+
+#include <QFontMetrics>
+#include <cmath>
+#include <limits>
+#include <ostream>
+
+// The fit must round like an x87 extended register: 95 / 157 * 157 has to come out below 95.
+static_assert(std::numeric_limits<long double>::digits == 64, "long double must be 80-bit extended");
+
+namespace {
+constexpr int kMaxCaptionChars = 255;
+
+// trunc(a / b * c), each step rounded in extended precision; callers keep b non-zero.
+int TruncQuotientProduct(int a, int b, int c) {
+  const long double quotient = static_cast<long double>(a) / static_cast<long double>(b);
+  const long double product = quotient * static_cast<long double>(c);
+  return ClampToInt(static_cast<long long>(std::trunc(product)));
+}
+}  // namespace
+
+std::ostream& operator<<(std::ostream& out, const TRect& rect) {
+  return out << '(' << rect.Left << ", " << rect.Top << ", " << rect.Right << ", " << rect.Bottom << ')';
+}
+
+int ClampToInt(long long value) {
+  if (value > std::numeric_limits<int>::max()) return std::numeric_limits<int>::max();
+  if (value < std::numeric_limits<int>::min()) return std::numeric_limits<int>::min();
+  return static_cast<int>(value);
+}
+
+TRect InsetRect(int width, int height, int b) {
+  return {b, b, ClampToInt(static_cast<long long>(width) - b),
+          ClampToInt(static_cast<long long>(height) - b)};
+}
+
+TRect OffsetRect(const TRect& rect, int d) {
+  auto add = [d](int v) { return ClampToInt(static_cast<long long>(v) + d); };
+  return {add(rect.Left), add(rect.Top), add(rect.Right), add(rect.Bottom)};
+}
+
+TRect FitPictureRect(int W, int H, int pw, int ph) {
+  // Without this guard a negative height divides by a truncated Bottom of 0 or by ph of 0.
+  if (W <= 0 || H <= 0 || pw <= 0 || ph <= 0) return {};
+  TRect result{0, 0, W, H};
+  if (H < ph && W < pw) {
+    result.Bottom = TruncQuotientProduct(W, pw, ph);
+    if (H < result.Bottom) {
+      result.Right = TruncQuotientProduct(H, result.Bottom, W);
+      result.Bottom = H;
+    }
+  } else if (H < ph) {
+    result.Right = TruncQuotientProduct(H, ph, pw);
+  } else if (W < pw) {
+    result.Bottom = TruncQuotientProduct(W, pw, ph);
+  } else {
+    result = {0, 0, pw, ph};
+  }
+  return result;
+}
+
+TRect CenterRect(const TRect& A, const TRect& B) {
+  const long long bw = static_cast<long long>(B.Right) - B.Left;
+  const long long bh = static_cast<long long>(B.Bottom) - B.Top;
+  const long long left = A.Left + (static_cast<long long>(A.Right) - A.Left) / 2 - bw / 2;
+  const long long top = A.Top + (static_cast<long long>(A.Bottom) - A.Top) / 2 - bh / 2;
+  return {ClampToInt(left), ClampToInt(top), ClampToInt(left + bw), ClampToInt(top + bh)};
+}
+
+std::array<TRect, 4> MarginStrips(const TRect& inner, const TRect& P) {
+  return {{
+      {inner.Left, inner.Top, P.Right, P.Top},
+      {P.Right, inner.Top, inner.Right, P.Bottom},
+      {P.Left, P.Bottom, inner.Right, inner.Bottom},
+      {inner.Left, P.Top, P.Left, inner.Bottom},
+  }};
+}
+
+std::vector<TFrameRun> Frame3DRuns(int W, int H, int n) {
+  std::vector<TFrameRun> runs;
+  // Polylines leave out their last point; these runs are exactly the pixels that the light
+  // polyline (L,B)->(L,T)->(R,T) and then the dark one (R,T)->(R,B)->(L-1,B) cover.
+  int L = 0, T = 0, R = W - 1, B = H - 1;
+  for (int line = 0; line < n && L <= R && T <= B; ++line) {
+    runs.push_back({{L, T, R, T + 1}, true});
+    runs.push_back({{L, T + 1, L + 1, B + 1}, true});
+    runs.push_back({{R, T, R + 1, B}, false});
+    runs.push_back({{L, B, R + 1, B + 1}, false});
+    ++L, ++T, --R, --B;
+  }
+  return runs;
+}
+
+QString CutCaption(const QString& caption, int w, const std::function<int(const QString&)>& textWidth) {
+  if (textWidth(caption) <= w) return caption;
+  QString built;
+  int characters = 0;
+  for (qsizetype i = 0; i < caption.size() && characters < kMaxCaptionChars; ++characters) {
+    if (textWidth(built) >= w) break;
+    // A surrogate pair is one character; splitting it would show a broken glyph.
+    const bool pair =
+        caption.at(i).isHighSurrogate() && i + 1 < caption.size() && caption.at(i + 1).isLowSurrogate();
+    const qsizetype length = pair ? 2 : 1;
+    built += caption.mid(i, length);
+    i += length;
+  }
+  return built;
+}
+
+QString CutCaption(const QString& caption, int w, const QFontMetrics& metrics) {
+  return CutCaption(caption, w, [&metrics](const QString& text) { return metrics.horizontalAdvance(text); });
+}

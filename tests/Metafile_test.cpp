@@ -1,0 +1,533 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <memory>
+
+#include "EmfWriter.h"
+#include "Metafile.h"
+#include "WmfWriter.h"
+
+namespace {
+
+const QColor kRed(255, 0, 0);
+const QColor kBlue(0, 0, 255);
+const QColor kWhite(255, 255, 255);
+
+TMetaShape Filled(TMetaShape::EKind kind, const QColor& brush) {
+  TMetaShape shape;
+  shape.kind = kind;
+  shape.brushColour = brush;
+  shape.nullPen = true;
+  return shape;
+}
+
+TMetaShape RedPolygon(std::vector<QPoint> points) {
+  TMetaShape shape = Filled(TMetaShape::EKind::Polygon, kRed);
+  shape.points = std::move(points);
+  return shape;
+}
+
+TMetaShape BoxShape(TMetaShape::EKind kind, TMetaBox box, const QColor& brush) {
+  TMetaShape shape = Filled(kind, brush);
+  shape.box = box;
+  return shape;
+}
+
+// A 100 x 100 picture with a red square from 20,20 to 60,60.
+TMetaDrawing SquareDrawing(int unitsPerInch = 96) {
+  TMetaDrawing drawing;
+  drawing.box = {0, 0, 100, 100};
+  drawing.unitsPerInch = unitsPerInch;
+  drawing.shapes.push_back(RedPolygon({{20, 20}, {60, 20}, {60, 60}, {20, 60}}));
+  return drawing;
+}
+
+// A ring: outer square 10..90, inner square 30..70, both drawn in the same direction.
+TMetaDrawing RingDrawing(bool winding) {
+  TMetaDrawing drawing;
+  drawing.box = {0, 0, 100, 100};
+  drawing.winding = winding;
+  TMetaShape ring = Filled(TMetaShape::EKind::PolyPolygon, kRed);
+  ring.points = {{10, 10}, {90, 10}, {90, 90}, {10, 90}, {30, 30}, {70, 30}, {70, 70}, {30, 70}};
+  ring.polyCounts = {4, 4};
+  drawing.shapes.push_back(ring);
+  return drawing;
+}
+
+std::unique_ptr<TMetafile> Load(const QByteArray& bytes) {
+  auto metafile = std::make_unique<TMetafile>();
+  metafile->LoadFromBytes(bytes);
+  return metafile;
+}
+
+QImage Render(TMetafile& metafile, QSize size) {
+  QImage image(size, QImage::Format_RGB32);
+  image.fill(kWhite);
+  QPainter painter(&image);
+  metafile.Draw(painter, QRect(QPoint(0, 0), size));
+  return image;
+}
+
+QImage Render(const QByteArray& bytes, QSize size = QSize(100, 100)) {
+  return Render(*Load(bytes), size);
+}
+
+QColor At(const QImage& image, int x, int y) {
+  return image.pixelColor(x, y);
+}
+
+// The offset of the first WMF record of the given function, after the placeable and standard headers.
+int FindWmfRecord(const QByteArray& bytes, int function) {
+  int pos = 22 + 18;
+  while (pos + 6 <= bytes.size()) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData() + pos);
+    const int words = p[0] | (p[1] << 8) | (p[2] << 16) | (p[3] << 24);
+    if ((p[4] | (p[5] << 8)) == function) return pos;
+    if (words < 3) break;
+    pos += 2 * words;
+  }
+  return -1;
+}
+
+void PutU16(QByteArray& bytes, int at, int value) {
+  bytes[at] = static_cast<char>(value & 0xFF);
+  bytes[at + 1] = static_cast<char>((value >> 8) & 0xFF);
+}
+
+void PutU32(QByteArray& bytes, int at, quint32 value) {
+  for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+
+void ExpectInvalid(const QByteArray& bytes) {
+  EXPECT_THROW(Load(bytes), EInvalidGraphic);
+}
+
+}  // namespace
+
+TEST(Metafile, PlaceableSizeIsBoxOverUnitsPerInchAt96Dpi) {
+  TMetaDrawing drawing;
+  drawing.box = {0, 0, 245, 205};
+  auto at96 = Load(WriteWmf(drawing));
+  EXPECT_EQ(at96->Width(), 245);
+  EXPECT_EQ(at96->Height(), 205);
+  EXPECT_FALSE(at96->IsEnhanced());
+
+  drawing.box = {0, 0, 3675, 3075};
+  drawing.unitsPerInch = 1440;
+  auto at1440 = Load(WriteWmf(drawing));
+  EXPECT_EQ(at1440->Width(), 245);
+  EXPECT_EQ(at1440->Height(), 205);
+
+  drawing.box = {-720, 100, 720, 1540};
+  auto offset = Load(WriteWmf(drawing));
+  EXPECT_EQ(offset->Width(), 96);
+  EXPECT_EQ(offset->Height(), 96);
+}
+
+TEST(Metafile, PlaceablePolygonIsFilledWhereItLies) {
+  const QImage image = Render(WriteWmf(SquareDrawing()));
+  EXPECT_EQ(At(image, 40, 40), kRed);
+  EXPECT_EQ(At(image, 21, 21), kRed);
+  EXPECT_EQ(At(image, 58, 58), kRed);
+  EXPECT_EQ(At(image, 10, 10), kWhite);
+  EXPECT_EQ(At(image, 70, 40), kWhite);
+  EXPECT_EQ(At(image, 40, 70), kWhite);
+}
+
+TEST(Metafile, DrawScalesTheBoxIntoTheTarget) {
+  auto metafile = Load(WriteWmf(SquareDrawing(1440)));
+  EXPECT_EQ(metafile->Width(), 7);
+  const QImage image = Render(*metafile, QSize(200, 100));
+  EXPECT_EQ(At(image, 80, 40), kRed);
+  EXPECT_EQ(At(image, 42, 22), kRed);
+  EXPECT_EQ(At(image, 30, 40), kWhite);
+  EXPECT_EQ(At(image, 130, 40), kWhite);
+}
+
+TEST(Metafile, DrawKeepsThePaintersOwnTransform) {
+  auto metafile = Load(WriteEmf(SquareDrawing()));
+  QImage image(200, 100, QImage::Format_RGB32);
+  image.fill(kWhite);
+  QPainter painter(&image);
+  painter.translate(100, 0);
+  metafile->Draw(painter, QRect(0, 0, 100, 100));
+  painter.end();
+  EXPECT_EQ(At(image, 140, 40), kRed);
+  EXPECT_EQ(At(image, 40, 40), kWhite);
+}
+
+TEST(Metafile, NullPenLeavesNoOutline) {
+  TMetaDrawing drawing;
+  drawing.box = {0, 0, 100, 100};
+  TMetaShape outlined = BoxShape(TMetaShape::EKind::Rectangle, {10, 10, 40, 40}, kRed);
+  outlined.nullPen = false;
+  outlined.penColour = kBlue;
+  outlined.penWidth = 6;
+  drawing.shapes.push_back(outlined);
+  drawing.shapes.push_back(BoxShape(TMetaShape::EKind::Rectangle, {60, 10, 90, 40}, kRed));
+  for (const QByteArray& bytes : {WriteWmf(drawing), WriteEmf(drawing)}) {
+    const QImage image = Render(bytes);
+    EXPECT_EQ(At(image, 10, 25), kBlue);
+    EXPECT_EQ(At(image, 25, 25), kRed);
+    EXPECT_EQ(At(image, 61, 25), kRed);
+    EXPECT_EQ(At(image, 58, 25), kWhite);
+    EXPECT_EQ(At(image, 75, 11), kRed);
+  }
+}
+
+TEST(Metafile, EllipseFillsItsInsideOnly) {
+  TMetaDrawing drawing;
+  drawing.box = {0, 0, 100, 100};
+  drawing.shapes.push_back(BoxShape(TMetaShape::EKind::Ellipse, {0, 0, 100, 100}, kRed));
+  const QImage image = Render(WriteEmf(drawing));
+  EXPECT_EQ(At(image, 50, 50), kRed);
+  EXPECT_EQ(At(image, 50, 3), kRed);
+  EXPECT_EQ(At(image, 5, 5), kWhite);
+  EXPECT_EQ(At(image, 95, 95), kWhite);
+}
+
+TEST(Metafile, PolylineDrawsOnlyItsPen) {
+  TMetaDrawing drawing;
+  drawing.box = {0, 0, 100, 100};
+  TMetaShape line;
+  line.kind = TMetaShape::EKind::Polyline;
+  line.points = {{10, 50}, {90, 50}, {90, 90}};
+  line.penColour = kBlue;
+  line.penWidth = 4;
+  line.brushColour = kRed;
+  drawing.shapes.push_back(line);
+  const QImage image = Render(WriteWmf(drawing));
+  EXPECT_EQ(At(image, 50, 50), kBlue);
+  EXPECT_EQ(At(image, 90, 70), kBlue);
+  EXPECT_EQ(At(image, 70, 70), kWhite);
+}
+
+TEST(Metafile, AlternateFillLeavesPolyPolygonHoles) {
+  for (const QByteArray& bytes : {WriteWmf(RingDrawing(false)), WriteEmf(RingDrawing(false))}) {
+    const QImage image = Render(bytes);
+    EXPECT_EQ(At(image, 20, 50), kRed);
+    EXPECT_EQ(At(image, 50, 50), kWhite);
+    EXPECT_EQ(At(image, 5, 5), kWhite);
+  }
+  for (const QByteArray& bytes : {WriteWmf(RingDrawing(true)), WriteEmf(RingDrawing(true))}) {
+    const QImage image = Render(bytes);
+    EXPECT_EQ(At(image, 20, 50), kRed);
+    EXPECT_EQ(At(image, 50, 50), kRed);
+  }
+}
+
+TEST(Metafile, RestoreDCBringsBackTheSavedBrush) {
+  TWmfWriter writer(true, {0, 0, 100, 100}, 96);
+  writer.Append(U_WMRSETMAPMODE_set(U_MM_ANISOTROPIC));
+  writer.Append(U_WMRSETWINDOWEXT_set(U_POINT16{100, 100}));
+  uint32_t pen = 0, red = 0, blue = 0;
+  writer.Append(
+      wcreatepenindirect_set(&pen, writer.Handles(), U_PEN_set(U_PS_NULL, 0, U_COLORREF{0, 0, 0, 0})));
+  writer.Append(wselectobject_set(pen, writer.Handles()));
+  writer.Append(wcreatebrushindirect_set(&red, writer.Handles(), U_WLOGBRUSH{U_BS_SOLID, {255, 0, 0, 0}, 0}));
+  writer.Append(wselectobject_set(red, writer.Handles()));
+  writer.Append(U_WMRSAVEDC_set());
+  writer.Append(
+      wcreatebrushindirect_set(&blue, writer.Handles(), U_WLOGBRUSH{U_BS_SOLID, {0, 0, 255, 0}, 0}));
+  writer.Append(wselectobject_set(blue, writer.Handles()));
+  writer.Append(U_WMRRECTANGLE_set(U_RECT16{0, 0, 50, 100}));
+  writer.Append(U_WMRRESTOREDC_set(-1));
+  // Unbalanced restores find no saved state and change nothing.
+  writer.Append(U_WMRRESTOREDC_set(-1));
+  writer.Append(U_WMRRESTOREDC_set(3));
+  writer.Append(U_WMRRECTANGLE_set(U_RECT16{50, 0, 100, 100}));
+  const QImage image = Render(writer.Finish());
+  EXPECT_EQ(At(image, 25, 50), kBlue);
+  EXPECT_EQ(At(image, 75, 50), kRed);
+}
+
+TEST(Metafile, WmfObjectsTakeTheLowestFreeSlot) {
+  TWmfWriter writer(true, {0, 0, 100, 100}, 96);
+  writer.Append(U_WMRSETWINDOWEXT_set(U_POINT16{100, 100}));
+  uint32_t pen = 0, red = 0, blue = 0;
+  writer.Append(
+      wcreatepenindirect_set(&pen, writer.Handles(), U_PEN_set(U_PS_NULL, 0, U_COLORREF{0, 0, 0, 0})));
+  writer.Append(wcreatebrushindirect_set(&red, writer.Handles(), U_WLOGBRUSH{U_BS_SOLID, {255, 0, 0, 0}, 0}));
+  writer.Append(wselectobject_set(pen, writer.Handles()));
+  writer.Append(wdeleteobject_set(&pen, writer.Handles()));
+  // The blue brush reuses slot 0, freed by the pen; slot 1 still holds the red brush.
+  writer.Append(
+      wcreatebrushindirect_set(&blue, writer.Handles(), U_WLOGBRUSH{U_BS_SOLID, {0, 0, 255, 0}, 0}));
+  writer.Append(U_WMRSELECTOBJECT_set(0));
+  writer.Append(U_WMRRECTANGLE_set(U_RECT16{0, 0, 50, 100}));
+  writer.Append(U_WMRSELECTOBJECT_set(1));
+  writer.Append(U_WMRRECTANGLE_set(U_RECT16{50, 0, 100, 100}));
+  // Slots that hold nothing are ignored.
+  writer.Append(U_WMRSELECTOBJECT_set(7));
+  writer.Append(U_WMRSELECTOBJECT_set(0xFFFF));
+  writer.Append(U_WMRDELETEOBJECT_set(9));
+  const QImage image = Render(writer.Finish());
+  EXPECT_EQ(At(image, 25, 50), kBlue);
+  EXPECT_EQ(At(image, 75, 50), kRed);
+}
+
+TEST(Metafile, WindowOriginAndExtentMapOntoTheBox) {
+  TWmfWriter writer(true, {0, 0, 100, 100}, 96);
+  writer.Append(U_WMRSETMAPMODE_set(U_MM_ANISOTROPIC));
+  writer.Append(U_WMRSETWINDOWORG_set(U_POINT16{1000, 2000}));
+  writer.Append(U_WMRSETWINDOWEXT_set(U_POINT16{10, 20}));
+  writer.Append(U_WMRSETWINDOWEXT_set(U_POINT16{0, 5}));  // an extent of 0 is ignored
+  writer.Append(U_WMRSETPOLYFILLMODE_set(U_ALTERNATE));
+  uint32_t brush = 0;
+  writer.Append(
+      wcreatebrushindirect_set(&brush, writer.Handles(), U_WLOGBRUSH{U_BS_SOLID, {255, 0, 0, 0}, 0}));
+  writer.Append(wselectobject_set(brush, writer.Handles()));
+  // Logical 1005,2010 .. 1010,2020 is the bottom right quarter of the box.
+  writer.Append(U_WMRRECTANGLE_set(U_RECT16{1005, 2010, 1010, 2020}));
+  const QImage image = Render(writer.Finish());
+  EXPECT_EQ(At(image, 75, 75), kRed);
+  EXPECT_EQ(At(image, 25, 25), kWhite);
+  EXPECT_EQ(At(image, 25, 75), kWhite);
+  EXPECT_EQ(At(image, 75, 25), kWhite);
+}
+
+TEST(Metafile, PlainWmfTakesItsSizeFromTheWindowExtent) {
+  TMetaDrawing drawing = SquareDrawing();
+  drawing.box = {0, 0, 200, 100};
+  auto metafile = Load(WriteWmf(drawing, false));
+  EXPECT_EQ(metafile->Width(), 200);
+  EXPECT_EQ(metafile->Height(), 100);
+  const QImage image = Render(*metafile, QSize(200, 100));
+  EXPECT_EQ(At(image, 40, 40), kRed);
+  EXPECT_EQ(At(image, 80, 40), kWhite);
+}
+
+TEST(Metafile, PlainWmfWithoutWindowIsAsLargeAsWhatItDraws) {
+  TWmfWriter writer(false, {}, 96);
+  uint32_t brush = 0;
+  writer.Append(
+      wcreatebrushindirect_set(&brush, writer.Handles(), U_WLOGBRUSH{U_BS_SOLID, {255, 0, 0, 0}, 0}));
+  writer.Append(wselectobject_set(brush, writer.Handles()));
+  writer.Append(U_WMRRECTANGLE_set(U_RECT16{50, 20, 90, 40}));
+  auto metafile = Load(writer.Finish());
+  EXPECT_EQ(metafile->Width(), 40);
+  EXPECT_EQ(metafile->Height(), 20);
+  const QImage image = Render(*metafile, QSize(40, 20));
+  EXPECT_EQ(At(image, 20, 10), kRed);
+}
+
+TEST(Metafile, EmfSizeComesFromItsFrame) {
+  TMetaDrawing drawing = SquareDrawing();
+  drawing.box = {0, 0, 245, 205};
+  auto metafile = Load(WriteEmf(drawing));
+  EXPECT_TRUE(metafile->IsEnhanced());
+  EXPECT_EQ(metafile->Width(), 245);
+  EXPECT_EQ(metafile->Height(), 205);
+  const QImage image = Render(*metafile, QSize(245, 205));
+  EXPECT_EQ(At(image, 40, 40), kRed);
+  EXPECT_EQ(At(image, 100, 100), kWhite);
+
+  drawing.box = {0, 0, 1440, 720};
+  drawing.unitsPerInch = 1440;
+  auto fine = Load(WriteEmf(drawing));
+  EXPECT_EQ(fine->Width(), 96);
+  EXPECT_EQ(fine->Height(), 48);
+}
+
+TEST(Metafile, EmfMapModesAndStockObjects) {
+  TEmfWriter writer({0, 0, 100, 100}, 96);
+  writer.Append(U_EMRSETMAPMODE_set(U_MM_ANISOTROPIC));
+  writer.Append(U_EMRSETWINDOWEXTEX_set(U_SIZEL{1000, 1000}));
+  writer.Append(U_EMRSETVIEWPORTEXTEX_set(U_SIZEL{100, 100}));
+  writer.Append(U_EMRSELECTOBJECT_set(U_NULL_PEN));
+  writer.Append(U_EMRSELECTOBJECT_set(U_BLACK_BRUSH));
+  writer.Append(U_EMRSELECTOBJECT_set(4000));  // never created: ignored
+  writer.Append(U_EMRRECTANGLE_set(U_RECTL{0, 0, 500, 500}));
+  // Isotropic keeps the smaller scale on both axes: 1000 x 500 logical onto 100 x 100 gives 0.1.
+  writer.Append(U_EMRSETMAPMODE_set(U_MM_ISOTROPIC));
+  writer.Append(U_EMRSETWINDOWEXTEX_set(U_SIZEL{1000, 500}));
+  writer.Append(U_EMRSELECTOBJECT_set(U_GRAY_BRUSH));
+  writer.Append(U_EMRRECTANGLE_set(U_RECTL{500, 500, 1000, 1000}));
+  const QImage image = Render(writer.Finish());
+  EXPECT_EQ(At(image, 25, 25), QColor(0, 0, 0));
+  EXPECT_EQ(At(image, 75, 75), QColor(128, 128, 128));
+  EXPECT_EQ(At(image, 75, 25), kWhite);
+  EXPECT_EQ(At(image, 25, 75), kWhite);
+}
+
+TEST(Metafile, TruncatedFilesAreRefusedAtEveryLength) {
+  TMetaDrawing drawing = RingDrawing(false);
+  drawing.shapes.push_back(BoxShape(TMetaShape::EKind::Ellipse, {0, 0, 50, 50}, kBlue));
+  for (const QByteArray& whole : {WriteWmf(drawing), WriteWmf(drawing, false), WriteEmf(drawing)}) {
+    ASSERT_NO_THROW(Load(whole));
+    for (int length = 0; length < whole.size(); ++length) ExpectInvalid(whole.left(length));
+  }
+}
+
+TEST(Metafile, BadRecordSizesAreRefused) {
+  const QByteArray good = WriteWmf(SquareDrawing());
+  const int polygon = FindWmfRecord(good, 0x0324);
+  ASSERT_GT(polygon, 0);
+  QByteArray zero = good;
+  PutU32(zero, polygon, 0);
+  ExpectInvalid(zero);
+  QByteArray pastEnd = good;
+  PutU32(pastEnd, polygon, 0x7FFFFFFF);
+  ExpectInvalid(pastEnd);
+  QByteArray manyPoints = good;
+  PutU16(manyPoints, polygon + 6, 30000);
+  ExpectInvalid(manyPoints);
+  QByteArray negativePoints = good;
+  PutU16(negativePoints, polygon + 6, 0xFFFF);
+  ExpectInvalid(negativePoints);
+
+  const QByteArray emf = WriteEmf(SquareDrawing());
+  const int first = 108;  // the header libuemf writes without a description
+  ASSERT_EQ(static_cast<unsigned char>(emf[4]), first);
+  QByteArray emfZero = emf;
+  PutU32(emfZero, first + 4, 0);
+  ExpectInvalid(emfZero);
+  QByteArray emfOdd = emf;
+  PutU32(emfOdd, first + 4, 10);
+  ExpectInvalid(emfOdd);
+  QByteArray emfHuge = emf;
+  PutU32(emfHuge, first + 4, 0xFFFFFFF0u);
+  ExpectInvalid(emfHuge);
+}
+
+TEST(Metafile, HugeEmfPointCountsAreRefused) {
+  TMetaDrawing drawing = SquareDrawing();
+  QByteArray emf = WriteEmf(drawing);
+  const int polygon = emf.indexOf(QByteArray::fromHex("03000000"), 108);
+  ASSERT_GT(polygon, 0);
+  PutU32(emf, polygon + 24, 0x40000000u);
+  ExpectInvalid(emf);
+  PutU32(emf, polygon + 24, 0xFFFFFFFFu);
+  ExpectInvalid(emf);
+}
+
+TEST(Metafile, BadPlaceableHeadersAreRefused) {
+  const QByteArray good = WriteWmf(SquareDrawing());
+  QByteArray empty = good;
+  PutU16(empty, 10, 0);  // right = left
+  ExpectInvalid(empty);
+  QByteArray negative = good;
+  PutU16(negative, 12, 0xFFF0);  // bottom above top
+  ExpectInvalid(negative);
+  QByteArray noUnits = good;
+  PutU16(noUnits, 14, 0);
+  ExpectInvalid(noUnits);
+  QByteArray absurd = good;
+  PutU16(absurd, 10, 32767), PutU16(absurd, 12, 32767), PutU16(absurd, 14, 1);
+  ExpectInvalid(absurd);
+  QByteArray tooSmall = good;
+  PutU16(tooSmall, 14, 20000);  // 100 units at 20000 per inch round to 0 pixels
+  ExpectInvalid(tooSmall);
+}
+
+TEST(Metafile, AbsurdEmfFramesAreRefused) {
+  QByteArray emf = WriteEmf(SquareDrawing());
+  PutU32(emf, 32, 0x7FFFFFFF), PutU32(emf, 36, 0x7FFFFFFF);
+  ExpectInvalid(emf);
+  PutU32(emf, 32, 0), PutU32(emf, 36, 0);  // empty frame: the bounds 0..99 are used
+  EXPECT_EQ(Load(emf)->Width(), 100);
+  PutU32(emf, 16, 0xFFFFFFFFu);  // and empty bounds leave no size at all
+  ExpectInvalid(emf);
+}
+
+TEST(Metafile, RandomBytesAreRefused) {
+  QRandomGenerator random(4711);
+  for (int i = 0; i < 200; ++i) {
+    QByteArray noise(static_cast<int>(random.bounded(1, 400)), '\0');
+    for (char& c : noise) c = static_cast<char>(random.bounded(256));
+    ExpectInvalid(noise);
+  }
+  ExpectInvalid(QByteArray());
+  ExpectInvalid(QByteArray("GIF89a"));
+}
+
+TEST(Metafile, DamagedFilesNeverCrash) {
+  TMetaDrawing drawing = RingDrawing(true);
+  drawing.shapes.push_back(BoxShape(TMetaShape::EKind::Ellipse, {0, 0, 50, 50}, kBlue));
+  QRandomGenerator random(1234);
+  for (const QByteArray& whole : {WriteWmf(drawing), WriteWmf(drawing, false), WriteEmf(drawing)}) {
+    for (int i = 0; i < 400; ++i) {
+      QByteArray damaged = whole;
+      for (int k = 0; k < 3; ++k)
+        damaged[static_cast<int>(random.bounded(damaged.size()))] = static_cast<char>(random.bounded(256));
+      TMetafile metafile;
+      try {
+        metafile.LoadFromBytes(damaged);
+      } catch (const EInvalidGraphic&) {
+        continue;
+      }
+      EXPECT_GT(metafile.Width(), 0);
+      Render(metafile, QSize(60, 60));
+    }
+  }
+}
+
+TEST(Metafile, ExtremeMappingsDrawWithoutTrouble) {
+  TWmfWriter writer(true, {0, 0, 100, 100}, 96);
+  writer.Append(U_WMRSETMAPMODE_set(U_MM_ANISOTROPIC));
+  writer.Append(U_WMRSETWINDOWEXT_set(U_POINT16{1, 1}));
+  writer.Append(U_WMRSCALEWINDOWEXT_set(U_POINT16{32767, 32767}, U_POINT16{1, 1}));
+  writer.Append(U_WMRSCALEVIEWPORTEXT_set(U_POINT16{1, 1}, U_POINT16{32767, 32767}));
+  writer.Append(U_WMRSCALEVIEWPORTEXT_set(U_POINT16{0, 1}, U_POINT16{1, 1}));  // a 0 is ignored
+  uint32_t brush = 0, pen = 0;
+  writer.Append(
+      wcreatebrushindirect_set(&brush, writer.Handles(), U_WLOGBRUSH{U_BS_SOLID, {255, 0, 0, 0}, 0}));
+  writer.Append(wselectobject_set(brush, writer.Handles()));
+  writer.Append(
+      wcreatepenindirect_set(&pen, writer.Handles(), U_PEN_set(U_PS_SOLID, 30000, U_COLORREF{0, 0, 255, 0})));
+  writer.Append(wselectobject_set(pen, writer.Handles()));
+  writer.Append(U_WMRELLIPSE_set(U_RECT16{-32768, -32768, 32767, 32767}));
+  U_POINT16 points[] = {{-32768, -32768}, {32767, -32768}, {32767, 32767}};
+  writer.Append(U_WMRPOLYGON_set(3, points));
+  auto metafile = Load(writer.Finish());
+  const QImage image = Render(*metafile, QSize(100, 100));
+  // The window scale rounds to 0 and is ignored, so one logical unit is 3276700 pixels: the box lies inside
+  // the ellipse, on the triangle's pen stroke.
+  EXPECT_EQ(At(image, 50, 50), kBlue);
+  EXPECT_EQ(At(image, 99, 0), kBlue);
+}
+
+TEST(Metafile, ManyRecordsLoadAndDraw) {
+  TMetaDrawing drawing;
+  drawing.box = {0, 0, 200, 200};
+  for (int i = 0; i < 20000; ++i) {
+    const int x = i % 190, y = (i / 190) % 190;
+    drawing.shapes.push_back(RedPolygon({{x, y}, {x + 5, y}, {x + 5, y + 5}}));
+  }
+  drawing.shapes.push_back(BoxShape(TMetaShape::EKind::Rectangle, {150, 150, 200, 200}, kBlue));
+  for (const QByteArray& bytes : {WriteWmf(drawing), WriteEmf(drawing)}) {
+    auto metafile = Load(bytes);
+    const QImage image = Render(*metafile, QSize(200, 200));
+    EXPECT_EQ(At(image, 3, 1), kRed);
+    EXPECT_EQ(At(image, 175, 175), kBlue);
+  }
+}
+
+TEST(Metafile, FailedLoadKeepsThePreviousPicture) {
+  TMetafile metafile;
+  int changes = 0;
+  metafile.SetOnChange([&changes] { ++changes; });
+  metafile.LoadFromBytes(WriteEmf(SquareDrawing()));
+  EXPECT_EQ(changes, 1);
+  EXPECT_THROW(metafile.LoadFromBytes(QByteArray(64, 'x')), EInvalidGraphic);
+  EXPECT_EQ(changes, 1);
+  EXPECT_EQ(metafile.Width(), 100);
+  EXPECT_TRUE(metafile.IsEnhanced());
+}
+
+TEST(Metafile, KindComesFromContentNotName) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("picture.wmf"));
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(WriteEmf(SquareDrawing()));
+  file.close();
+  TMetafile metafile;
+  metafile.LoadFromFile(path);
+  EXPECT_TRUE(metafile.IsEnhanced());
+  EXPECT_THROW(metafile.LoadFromFile(dir.filePath(QStringLiteral("missing.emf"))), EFOpenError);
+}

@@ -1,0 +1,168 @@
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QtEndian>
+#include <random>
+
+#include "JpegImage.h"
+#include "Picture.h"
+#include "RasterGraphic.h"
+
+namespace {
+QByteArray Encode(const QImage& image, const char* format) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  EXPECT_TRUE(image.save(&buffer, format));
+  return bytes;
+}
+
+QImage Gradient(int w, int h) {
+  QImage image(w, h, QImage::Format_ARGB32);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) image.setPixel(x, y, qRgba(x * 255 / w, y * 255 / h, 90, 255));
+  return image;
+}
+
+QByteArray BmpHeader(qint32 width, qint32 height) {
+  QByteArray bytes(54, '\0');
+  auto* d = reinterpret_cast<uchar*>(bytes.data());
+  d[0] = 'B';
+  d[1] = 'M';
+  qToLittleEndian<quint32>(54, d + 10);
+  qToLittleEndian<quint32>(40, d + 14);
+  qToLittleEndian<qint32>(width, d + 18);
+  qToLittleEndian<qint32>(height, d + 22);
+  qToLittleEndian<quint16>(1, d + 26);
+  qToLittleEndian<quint16>(24, d + 28);
+  return bytes;
+}
+
+// Loads and reports whether it worked; any error other than an invalid picture fails the test.
+bool LoadsOrRefuses(TPicture& picture, const QByteArray& bytes, const QString& extension) {
+  try {
+    picture.LoadFromBytes(bytes, extension);
+    return true;
+  } catch (const EInvalidGraphic&) {
+    return false;
+  }
+}
+}  // namespace
+
+TEST(Picture, ExtensionIsTakenFromTheFinalComponentOnly) {
+  EXPECT_EQ(TPicture::ExtensionOf(QStringLiteral("/f/dir.jpg/card")), QString());
+  EXPECT_EQ(TPicture::ExtensionOf(QStringLiteral("f/base.JPEG")), QStringLiteral("jpeg"));
+  EXPECT_EQ(TPicture::ExtensionOf(QStringLiteral("a.b.Bmp")), QStringLiteral("bmp"));
+  EXPECT_EQ(TPicture::ExtensionOf(QStringLiteral("trailing.")), QString());
+}
+
+TEST(Picture, KindIsCheckedBeforeTheFileIsOpened) {
+  TPicture picture;
+  EXPECT_THROW(picture.LoadFromFile(QStringLiteral("/nonexistent/photo.gif")), EInvalidGraphic);
+  EXPECT_THROW(picture.LoadFromFile(QStringLiteral("/nonexistent/photo")), EInvalidGraphic);
+  EXPECT_THROW(picture.LoadFromFile(QStringLiteral("/nonexistent/photo.bmp")), EFOpenError);
+}
+
+TEST(Picture, LoadsEachRasterKindAndNotifiesOnce) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("photo.JPG"));
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(Encode(Gradient(64, 48), "jpg"));
+  file.close();
+
+  TPicture picture;
+  int changes = 0;
+  picture.SetOnChange([&] { ++changes; });
+  picture.LoadFromFile(path);
+  EXPECT_EQ(changes, 1);
+  EXPECT_TRUE(picture.IsJPEG());
+  EXPECT_EQ(picture.Width(), 64);
+
+  picture.LoadFromBytes(Encode(Gradient(30, 20), "bmp"), QStringLiteral("BMP"));
+  EXPECT_EQ(changes, 2);
+  EXPECT_FALSE(picture.IsJPEG());
+  auto* bitmap = dynamic_cast<TRasterGraphic*>(picture.Graphic());
+  ASSERT_NE(bitmap, nullptr);
+  EXPECT_EQ(bitmap->GetKind(), TRasterGraphic::Kind::Bitmap);
+  EXPECT_EQ(bitmap->Image().pixel(29, 19) & 0xFFFFFF, Gradient(30, 20).pixel(29, 19) & 0xFFFFFF);
+
+  picture.LoadFromBytes(Encode(Gradient(16, 16), "ico"), QStringLiteral("ico"));
+  EXPECT_EQ(changes, 3);
+  EXPECT_EQ(picture.Height(), 16);
+
+  picture.Clear();
+  EXPECT_EQ(changes, 4);
+  EXPECT_EQ(picture.Graphic(), nullptr);
+  EXPECT_EQ(picture.Width(), 0);
+  EXPECT_EQ(picture.Height(), 0);
+}
+
+TEST(Picture, AFailedLoadKeepsThePreviousPictureSilently) {
+  TPicture picture;
+  picture.LoadFromBytes(Encode(Gradient(30, 20), "bmp"), QStringLiteral("bmp"));
+  const TGraphic* before = picture.Graphic();
+  int changes = 0;
+  picture.SetOnChange([&] { ++changes; });
+  EXPECT_THROW(picture.LoadFromBytes(QByteArray("BMnonsense"), QStringLiteral("bmp")), EInvalidGraphic);
+  EXPECT_THROW(picture.LoadFromBytes(Encode(Gradient(30, 20), "bmp"), QStringLiteral("png")),
+               EInvalidGraphic);
+  EXPECT_EQ(picture.Graphic(), before);
+  EXPECT_EQ(changes, 0);
+}
+
+TEST(Picture, ForwardsThePicturesOwnChanges) {
+  TPicture picture;
+  picture.LoadFromBytes(Encode(Gradient(64, 48), "jpg"), QStringLiteral("jpeg"));
+  int changes = 0;
+  picture.SetOnChange([&] { ++changes; });
+  auto* jpeg = dynamic_cast<TJPEGImage*>(picture.Graphic());
+  ASSERT_NE(jpeg, nullptr);
+  jpeg->SetScale(TJPEGScale::jsHalf);
+  EXPECT_EQ(changes, 1);
+  EXPECT_EQ(picture.Width(), 32);
+  picture.Clear();
+  EXPECT_EQ(changes, 2);
+}
+
+TEST(Picture, AbsurdBitmapSizesAreRefused) {
+  TPicture picture;
+  EXPECT_THROW(picture.LoadFromBytes(BmpHeader(65535, 65535), QStringLiteral("bmp")), EInvalidGraphic);
+  EXPECT_THROW(picture.LoadFromBytes(BmpHeader(8193, 8193), QStringLiteral("bmp")), EInvalidGraphic);
+  EXPECT_THROW(picture.LoadFromBytes(BmpHeader(16, INT32_MIN), QStringLiteral("bmp")), EInvalidGraphic);
+  EXPECT_THROW(picture.LoadFromBytes(BmpHeader(-16, 16), QStringLiteral("bmp")), EInvalidGraphic);
+  EXPECT_THROW(picture.LoadFromBytes(BmpHeader(16, 0), QStringLiteral("bmp")), EInvalidGraphic);
+  // A top-down bitmap (negative height) with all its rows is fine.
+  QByteArray topDown = BmpHeader(2, -2) + QByteArray(16, '\x40');
+  qToLittleEndian<quint32>(static_cast<quint32>(topDown.size()), topDown.data() + 2);
+  EXPECT_TRUE(LoadsOrRefuses(picture, topDown, QStringLiteral("bmp")));
+  EXPECT_EQ(picture.Height(), 2);
+}
+
+TEST(Picture, EveryTruncationOfABitmapIsRefused) {
+  const QByteArray bmp = Encode(Gradient(20, 10), "bmp");
+  TPicture picture;
+  for (qsizetype length = 0; length < bmp.size(); ++length)
+    ASSERT_FALSE(LoadsOrRefuses(picture, bmp.left(length), QStringLiteral("bmp"))) << length;
+  EXPECT_TRUE(LoadsOrRefuses(picture, bmp, QStringLiteral("bmp")));
+}
+
+TEST(Picture, TruncatedAndScrambledIconsNeverCrash) {
+  const QByteArray ico = Encode(Gradient(32, 32), "ico");
+  TPicture picture;
+  for (qsizetype length = 0; length < ico.size(); length += 7)
+    LoadsOrRefuses(picture, ico.left(length), QStringLiteral("ico"));
+  std::mt19937 random(4);
+  for (int round = 0; round < 300; ++round) {
+    QByteArray scrambled = ico;
+    for (int flip = 0; flip < 4; ++flip)
+      scrambled[static_cast<qsizetype>(random() % 64)] = static_cast<char>(random() & 0xFF);
+    if (LoadsOrRefuses(picture, scrambled, QStringLiteral("ico"))) {
+      EXPECT_GT(picture.Width(), 0);
+      EXPECT_LE(static_cast<long long>(picture.Width()) * picture.Height(), TRasterGraphic::kMaxPixels);
+    }
+  }
+}
