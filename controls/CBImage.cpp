@@ -9,6 +9,8 @@
 #include <QPainter>
 
 #include "JpegImage.h"
+#include "PictureCache.h"
+#include "TileDrawArea.h"
 
 namespace {
 constexpr int kInitialSize = 105;
@@ -58,6 +60,10 @@ TCBImage::~TCBImage() {
 }
 
 void TCBImage::LoadImage(const QString& fileName) {
+  if (IsAcceptedName(fileName) && LoadCachedJpeg(fileName)) {
+    PaintNow();
+    return;
+  }
   if (IsAcceptedName(fileName)) {
     bool loaded = true;
     try {
@@ -80,6 +86,21 @@ void TCBImage::LoadImage(const QString& fileName) {
     picture_->Clear();
   }
   PaintNow();
+}
+
+// Anything the cache cannot serve (no cache, no JPEG, a failure) takes the plain load, which then
+// reports it. Progressive display repaints from inside the plain load, so it keeps that path too.
+bool TCBImage::LoadCachedJpeg(const QString& fileName) {
+  if (!pictureCache_ || jpegProgressiveDisplay_) return false;
+  TJpegDecodeOptions options;
+  options.pixelFormat = jpegPixelFormat_;
+  options.scale = jpegScale_;
+  options.grayscale = jpegGrayscale_;
+  options.performance = jpegPerformance_;
+  std::unique_ptr<TJPEGImage> jpeg = pictureCache_->LoadJpeg(fileName, options, TileDrawArea(*this));
+  if (!jpeg) return false;
+  picture_->SetGraphic(std::move(jpeg));
+  return true;
 }
 
 void TCBImage::ClearImage() {

@@ -12,6 +12,7 @@
 #include "TileGeometry.h"
 
 class QPainter;
+class TPictureCache;
 
 // A windowless picture tile: one picture from a file, optionally shrunk to fit, centred, framed,
 // captioned, with margins painted in a check colour while Checked.
@@ -61,6 +62,12 @@ class TCBImage : public QWidget {
   // error. Other failures (EFOpenError, bad_alloc, a JPEG that fails to decode) propagate; a load
   // failure keeps the previous picture.
   void LoadImage(const QString& fileName);
+
+  // JPEG pictures then come decoded from this cache (at the smallest DCT scale that covers the drawn
+  // rectangle when the tile shrinks them); what the player sees is the same. Not owned; null, the
+  // initial value, decodes at every load.
+  void SetPictureCache(TPictureCache* cache) { pictureCache_ = cache; }
+  TPictureCache* PictureCache() const { return pictureCache_; }
 
   bool StretchRatio() const { return stretchRatio_; }
   void SetStretchRatio(bool value);
@@ -123,6 +130,7 @@ class TCBImage : public QWidget {
 
  private:
   void ClearImage();
+  bool LoadCachedJpeg(const QString& fileName);
   void HandlePictureChange();
   // The paint operation, at once: on the surface, then shown.
   void PaintNow();
@@ -164,4 +172,5 @@ class TCBImage : public QWidget {
   bool showingSurface_ = false;
   bool repaintScheduled_ = false;
   bool leftPressed_ = false;
+  TPictureCache* pictureCache_ = nullptr;
 };

@@ -7,11 +7,34 @@ void TJPEGImage::LoadFromFile(const QString& path) {
 }
 
 void TJPEGImage::LoadFromBytes(const QByteArray& bytes) {
-  header_ = ReadJpegHeader(bytes);
+  LoadFromBytes(bytes, ReadJpegHeader(bytes));
+}
+
+void TJPEGImage::LoadFromBytes(const QByteArray& bytes, const TJpegHeader& header) {
+  header_ = header;
   bytes_ = bytes;
   bitmap_.reset();
+  reduced_ = {};
+  drawn_ = {};
   error_.reset();
   Changed();
+}
+
+void TJPEGImage::AdoptPixels(const QImage& pixels, const QImage& drawn) {
+  error_.reset();
+  if (pixels.size() == QSize(Width(), Height())) {
+    bitmap_ = pixels;
+    reduced_ = {};
+  } else {
+    bitmap_.reset();
+    reduced_ = pixels;
+  }
+  drawn_ = drawn;
+}
+
+void TJPEGImage::Prepare() {
+  // Reduced pixels serve every draw they cover, so nothing is left to decode until one they do not.
+  if (reduced_.isNull()) Bitmap();
 }
 
 template <typename T>
@@ -19,6 +42,8 @@ void TJPEGImage::SetOption(T& option, T value) {
   if (option == value) return;
   option = value;
   bitmap_.reset();
+  reduced_ = {};
+  drawn_ = {};
   error_.reset();
   Changed();
 }
@@ -64,7 +89,15 @@ int TJPEGImage::Height() const {
 
 void TJPEGImage::Draw(QPainter& painter, const QRect& target) {
   if (error_ || bytes_.isEmpty()) return;
-  const QImage& image = Bitmap();
+  const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1;
+  const QSize pixels(qRound(target.width() * ratio), qRound(target.height() * ratio));
+  if (!drawn_.isNull() && drawn_.size() == pixels && drawn_.devicePixelRatio() == ratio) {
+    painter.drawImage(target.topLeft(), drawn_);
+    return;
+  }
+  const bool reducedCovers =
+      !reduced_.isNull() && reduced_.width() >= pixels.width() && reduced_.height() >= pixels.height();
+  const QImage& image = reducedCovers ? reduced_ : Bitmap();
   if (target.size() == image.size()) {
     painter.drawImage(target.topLeft(), image);
     return;

@@ -15,6 +15,13 @@ class TJPEGImage : public TGraphic {
  public:
   void LoadFromFile(const QString& path);
   void LoadFromBytes(const QByteArray& bytes);
+  // The same with the header already read from these bytes.
+  void LoadFromBytes(const QByteArray& bytes, const TJpegHeader& header);
+  // Pixels decoded elsewhere with the current options. At the picture's own size they are its pixels;
+  // smaller (a reduced DCT scale) they only serve draws they still cover, drawn is their copy already
+  // scaled to one target. Width() and Height() keep the size of the chosen scale either way, and a
+  // change of option drops them like any decoded pixels.
+  void AdoptPixels(const QImage& pixels, const QImage& drawn);
 
   TJPEGPixelFormat PixelFormat() const { return options_.pixelFormat; }
   void SetPixelFormat(TJPEGPixelFormat value);
@@ -36,7 +43,7 @@ class TJPEGImage : public TGraphic {
   int Width() const override;
   int Height() const override;
   void Draw(QPainter& painter, const QRect& target) override;
-  void Prepare() override { Bitmap(); }
+  void Prepare() override;
 
  private:
   template <typename T>
@@ -46,5 +53,7 @@ class TJPEGImage : public TGraphic {
   TJpegHeader header_;
   TJpegDecodeOptions options_;
   std::optional<QImage> bitmap_;
+  QImage reduced_;
+  QImage drawn_;
   std::optional<EJPEG> error_;
 };

@@ -10,6 +10,7 @@ TLcdDisplay::TLcdDisplay(QWidget* parent) : QWidget(parent) {
   setFocusPolicy(Qt::NoFocus);
   resize(168, 36);
   BuildDigitImages();
+  UpdateAccessibleName();
 }
 
 void TLcdDisplay::SetWidth(int width) {
@@ -27,7 +28,18 @@ void TLcdDisplay::SetNumDigits(int numDigits) {
 
 void TLcdDisplay::SetValue(int value) {
   value_ = value;
+  UpdateAccessibleName();
   update();
+}
+
+void TLcdDisplay::SetAccessibleLabel(const QString& label) {
+  accessibleLabel_ = label;
+  UpdateAccessibleName();
+}
+
+void TLcdDisplay::UpdateAccessibleName() {
+  const QString number = QString::number(value_);
+  setAccessibleName(accessibleLabel_.isEmpty() ? number : accessibleLabel_ + QLatin1Char(' ') + number);
 }
 
 void TLcdDisplay::SetDigitHeight(int digitHeight) {
@@ -75,13 +87,16 @@ void TLcdDisplay::SetDigitSegments(int digit, const TSegmentFlags& segments) {
 void TLcdDisplay::BuildDigitImages() {
   for (int glyph = 0; glyph < kGlyphCount; ++glyph) SetDigitSegments(glyph, kGlyphSegments[glyph]);
   for (int glyph = 0; glyph < kGlyphCount; ++glyph)
-    digitImages_[glyph] =
-        RenderDigitImage(digitWidth_, digitHeight_, digitLineWidth_, segmentColors_[glyph], backgroundColor_);
+    digitImages_[glyph] = RenderDigitImage(digitWidth_, digitHeight_, digitLineWidth_, segmentColors_[glyph],
+                                           backgroundColor_, devicePixelRatioF());
   ++buildCount_;
 }
 
 void TLcdDisplay::ComposeOffscreenImage() {
-  ComposeLcdFrame(offscreenImage_, size(), backgroundColor_, value_, numDigits_, digitImages_);
+  // A window moved to a screen of another density needs glyphs made for it.
+  const qreal ratio = devicePixelRatioF();
+  if (!digitImages_[0].isNull() && digitImages_[0].devicePixelRatio() != ratio) BuildDigitImages();
+  ComposeLcdFrame(offscreenImage_, size(), backgroundColor_, value_, numDigits_, digitImages_, ratio);
 }
 
 void TLcdDisplay::paintEvent(QPaintEvent*) {

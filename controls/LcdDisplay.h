@@ -40,7 +40,12 @@ class TLcdDisplay : public QWidget, public IDisplay {
   int NumDigits() const { return numDigits_; }
   void SetNumDigits(int numDigits);
   int Value() const { return value_; }
+  // Also renames the display for assistive technology: "<AccessibleLabel> <Value>".
   void SetValue(int value) override;
+
+  // What a screen reader says before the value, such as "Puntos"; empty reads the value alone.
+  QString AccessibleLabel() const { return accessibleLabel_; }
+  void SetAccessibleLabel(const QString& label);
 
   int DigitHeight() const { return digitHeight_; }
   void SetDigitHeight(int digitHeight);
@@ -56,10 +61,14 @@ class TLcdDisplay : public QWidget, public IDisplay {
   TColor LightOffColor() const { return lightOffColor_; }
   void SetLightOffColor(TColor color);
 
-  // How many times the glyph images have been drawn; a paint never draws them.
+  // How many times the glyph images have been drawn; a paint draws them only when the screen's device
+  // pixel ratio differs from the one they were made at.
   int BuildCount() const { return buildCount_; }
   const QImage& OffscreenImage() const { return offscreenImage_; }
-  // Composes the current frame into OffscreenImage, resizing it only when the control's size changed.
+  // The glyph image of a digit 0 to 9 or kMinusGlyph, made at the device pixel ratio.
+  const QImage& DigitImage(int glyph) const { return digitImages_.at(static_cast<std::size_t>(glyph)); }
+  // Composes the current frame into OffscreenImage at the device pixel ratio, resizing it only when the
+  // control's size or that ratio changed.
   void ComposeOffscreenImage();
 
  protected:
@@ -71,6 +80,7 @@ class TLcdDisplay : public QWidget, public IDisplay {
   // The writes that change the glyphs' look: store, redraw every glyph, repaint.
   void SetGlyphProperty(int& field, int value);
   void SetGlyphProperty(TColor& field, TColor value);
+  void UpdateAccessibleName();
 
   TAlign align_ = TAlign::alNone;
   int numDigits_ = 6;
@@ -85,4 +95,5 @@ class TLcdDisplay : public QWidget, public IDisplay {
   std::array<TSegmentColors, kGlyphCount> segmentColors_{};
   QImage offscreenImage_;
   int buildCount_ = 0;
+  QString accessibleLabel_;
 };

@@ -26,13 +26,18 @@ TDigitPlacement PlaceDigits(QSize displaySize, int numDigits, QSize digitSize) {
 }
 
 void ComposeLcdFrame(QImage& frame, QSize size, TColor background, int value, int numDigits,
-                     const TGlyphImages& glyphs) {
-  if (frame.size() != size) frame = size.isEmpty() ? QImage() : QImage(size, QImage::Format_RGB32);
+                     const TGlyphImages& glyphs, qreal devicePixelRatio) {
+  const qreal ratio = devicePixelRatio > 0 ? devicePixelRatio : 1.0;
+  const QSize pixels = size.isEmpty() ? size : (QSizeF(size) * ratio).toSize();
+  if (frame.size() != pixels || frame.devicePixelRatio() != ratio) {
+    frame = size.isEmpty() ? QImage() : QImage(pixels, QImage::Format_RGB32);
+    frame.setDevicePixelRatio(ratio);
+  }
   if (frame.isNull()) return;
   QPainter painter(&frame);
   painter.setRenderHint(QPainter::Antialiasing, false);
   painter.fillRect(QRect(QPoint(0, 0), size), ToQColor(background));
-  const QSize digitSize = glyphs[0].size();
+  const QSize digitSize = glyphs[0].deviceIndependentSize().toSize();
   if (numDigits < 1 || digitSize.isEmpty()) return;
 
   const TDigitPlacement placement = PlaceDigits(size, numDigits, digitSize);

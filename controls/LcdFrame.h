@@ -29,5 +29,8 @@ TDigitPlacement PlaceDigits(QSize displaySize, int numDigits, QSize digitSize);
 // cell, opaque and clipped, later positions over earlier ones. frame is replaced only when its size differs
 // from size. Positions that cannot reach the frame are skipped, so a huge numDigits costs nothing. All the
 // glyph images are expected to have one size.
+//
+// size is in logical pixels; the frame has devicePixelRatio times as many and carries that ratio, and the
+// glyphs are placed by their logical size, so glyphs made at the same ratio are copied pixel for pixel.
 void ComposeLcdFrame(QImage& frame, QSize size, TColor background, int value, int numDigits,
-                     const TGlyphImages& glyphs);
+                     const TGlyphImages& glyphs, qreal devicePixelRatio = 1.0);

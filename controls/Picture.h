@@ -23,6 +23,8 @@ class TPicture {
   // The same from bytes already in memory, with the extension given apart (without the dot).
   void LoadFromBytes(const QByteArray& bytes, const QString& extension);
   void Clear();
+  // Takes a picture made elsewhere (already decoded, say) as if it had just been loaded.
+  void SetGraphic(std::unique_ptr<TGraphic> graphic) { Assign(std::move(graphic)); }
 
   TGraphic* Graphic() const { return graphic_.get(); }
   int Width() const { return graphic_ ? graphic_->Width() : 0; }

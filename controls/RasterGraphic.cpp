@@ -38,6 +38,28 @@ bool BitmapIsComplete(const QByteArray& bytes) {
   return static_cast<long long>(pixelsAt) + stride * height <= bytes.size();
 }
 
+// Qt's icon reader trusts neither the image count nor the bitmap header of the image it shows: it
+// reads the first directory entry and draws at that entry's size whatever the file claims. An icon
+// whose directory does not fit the file, or whose first bitmap disagrees with its entry, is refused.
+bool IconIsConsistent(const QByteArray& bytes) {
+  constexpr qint64 kHeader = 6, kEntry = 16, kBitmapInfo = 40;
+  if (bytes.size() < kHeader + kEntry) return false;
+  const auto* data = reinterpret_cast<const uchar*>(bytes.constData());
+  const qint64 count = qFromLittleEndian<quint16>(data + 4);
+  if (count == 0 || kHeader + kEntry * count > bytes.size()) return false;
+  const qint64 entryWidth = data[kHeader] == 0 ? 256 : data[kHeader];
+  const qint64 entryHeight = data[kHeader + 1] == 0 ? 256 : data[kHeader + 1];
+  const qint64 size = qFromLittleEndian<quint32>(data + kHeader + 8);
+  const qint64 offset = qFromLittleEndian<quint32>(data + kHeader + 12);
+  if (offset < kHeader + kEntry * count || offset + size > bytes.size()) return false;
+  // An embedded PNG carries its own checked size; a bitmap has the XOR and AND masks stacked.
+  if (offset + kBitmapInfo > bytes.size() || qFromLittleEndian<quint32>(data + offset) != kBitmapInfo)
+    return true;
+  const qint64 width = qFromLittleEndian<qint32>(data + offset + 4);
+  const qint64 height = qFromLittleEndian<qint32>(data + offset + 8);
+  return width == entryWidth && (height == 2 * entryHeight || height == entryHeight);
+}
+
 const char* FormatName(TRasterGraphic::Kind kind) {
   return kind == TRasterGraphic::Kind::Bitmap ? "bmp" : "ico";
 }
@@ -45,6 +67,7 @@ const char* FormatName(TRasterGraphic::Kind kind) {
 
 void TRasterGraphic::LoadFromBytes(const QByteArray& bytes) {
   if (kind_ == Kind::Bitmap && !BitmapIsComplete(bytes)) throw EInvalidGraphic("Bitmap image is not valid");
+  if (kind_ == Kind::Icon && !IconIsConsistent(bytes)) throw EInvalidGraphic("Icon image is not valid");
 
   QByteArray data = bytes;
   QBuffer buffer(&data);

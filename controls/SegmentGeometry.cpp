@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <algorithm>
+#include <cmath>
 
 TSegmentPolygons SegmentPolygons(int width, int height, int lineWidth) {
   const int w = width;
@@ -21,25 +22,41 @@ TSegmentPolygons SegmentPolygons(int width, int height, int lineWidth) {
   };
 }
 
-QImage RenderDigitImage(int width, int height, int lineWidth, const TSegmentColors& colors,
-                        TColor background) {
+namespace {
+// A logical length in device pixels, rounded and kept within limit; computed wide so that INT_MAX scales.
+int ToDevicePixels(int logical, qreal ratio, int limit) {
+  const double scaled = std::round(static_cast<double>(std::min(logical, limit)) * ratio);
+  return static_cast<int>(std::min(scaled, static_cast<double>(limit)));
+}
+}  // namespace
+
+QImage RenderDigitImage(int width, int height, int lineWidth, const TSegmentColors& colors, TColor background,
+                        qreal devicePixelRatio) {
   if (width < 1 || height < 1) return QImage();
-  width = std::min(width, kMaxDigitSide);
-  height = std::min(height, kMaxDigitSide);
+  const qreal ratio = devicePixelRatio > 0 ? devicePixelRatio : 1.0;
+  width = std::max(1, ToDevicePixels(width, ratio, kMaxDigitSide));
+  height = std::max(1, ToDevicePixels(height, ratio, kMaxDigitSide));
   QImage image(width, height, QImage::Format_RGB32);
   const QColor backgroundColor = ToQColor(background);
   image.fill(backgroundColor);
-  if (lineWidth < 1) return image;
+  if (lineWidth < 1) {
+    image.setDevicePixelRatio(ratio);
+    return image;
+  }
+  lineWidth = std::max(1, ToDevicePixels(lineWidth, ratio, kMaxDigitLineWidth));
 
+  // The ratio is set only after drawing, so that the painter works in device pixels.
   QPainter painter(&image);
   painter.setRenderHint(QPainter::Antialiasing, false);
   QPen pen(backgroundColor, 1);
   pen.setCosmetic(true);
   painter.setPen(pen);
-  const TSegmentPolygons polygons = SegmentPolygons(width, height, std::min(lineWidth, kMaxDigitLineWidth));
+  const TSegmentPolygons polygons = SegmentPolygons(width, height, lineWidth);
   for (int slot = 0; slot < kSegmentCount; ++slot) {
     painter.setBrush(ToQColor(colors[slot]));
     painter.drawPolygon(polygons[slot]);
   }
+  painter.end();
+  image.setDevicePixelRatio(ratio);
   return image;
 }

@@ -46,5 +46,9 @@ TSegmentPolygons SegmentPolygons(int width, int height, int lineWidth);
 // A digit image: the background, then each segment filled in its colour and outlined by a one-pixel line
 // in the background colour. Sizes are clamped to kMaxDigitSide; a size below one gives an image of
 // background alone (no pixels at all when width or height is below one).
-QImage RenderDigitImage(int width, int height, int lineWidth, const TSegmentColors& colors,
-                        TColor background);
+//
+// width, height and lineWidth are logical pixels: at a devicePixelRatio above 1 the image has that many
+// times the pixels (rounded, then clamped) and carries the ratio, and the polygons are laid out at the
+// device size, so a high-density screen gets sharp segments rather than a magnified small image.
+QImage RenderDigitImage(int width, int height, int lineWidth, const TSegmentColors& colors, TColor background,
+                        qreal devicePixelRatio = 1.0);

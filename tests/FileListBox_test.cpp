@@ -89,3 +89,18 @@ TEST(FileListBox, FailuresCarryTheSystemTextAndThePosition) {
     EXPECT_STREQ(e.what(), "List index out of bounds (69)");
   }
 }
+
+TEST(FileListBox, AFolderReachedThroughALinkIsListedOnlyOnce) {
+  KeepCurrentDirectory keep;
+  QTemporaryDir dir;
+  ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("real")));
+  Touch(dir.filePath(QStringLiteral("real/a.jpg")));
+  const std::string link = dir.filePath(QStringLiteral("f")).toStdString();
+  ASSERT_EQ(symlink(dir.filePath(QStringLiteral("real")).toLocal8Bit().constData(), link.c_str()), 0);
+  TFileListBox list;
+  list.SetDirectory(link);
+  Touch(dir.filePath(QStringLiteral("real/b.jpg")));
+  list.SetDirectory(link);
+  EXPECT_EQ(list.Count(), 1);
+  EXPECT_EQ(list.Directory(), std::filesystem::canonical(dir.path().toStdString() + "/real").string());
+}

@@ -1,13 +1,13 @@
 #include "ChimeWriter.h"
 
 #include <QByteArray>
-#include <QFile>
 #include <QtEndian>
 
 #include <algorithm>
 #include <cmath>
 #include <numbers>
-#include <stdexcept>
+
+#include "FileBytes.h"
 
 namespace {
 
@@ -70,7 +70,5 @@ void WriteWav(const std::vector<int16_t>& samples, const QString& path) {
   file.append("data");
   Put32(file, dataBytes);
   for (int16_t sample : samples) Put16(file, sample);
-  QFile out(path);
-  if (!out.open(QIODevice::WriteOnly) || out.write(file) != file.size())
-    throw std::runtime_error("cannot write " + path.toStdString());
+  WriteFileBytes(path, file);
 }

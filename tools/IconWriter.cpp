@@ -1,10 +1,11 @@
 #include "IconWriter.h"
 
 #include <QByteArray>
-#include <QFile>
 #include <QtEndian>
 
 #include <stdexcept>
+
+#include "FileBytes.h"
 
 namespace {
 
@@ -107,7 +108,5 @@ void WriteIcon(const QImage& image, const QString& path) {
   Put32(file, 6 + 16);
   file.append(dib);
 
-  QFile out(path);
-  if (!out.open(QIODevice::WriteOnly) || out.write(file) != file.size())
-    throw std::runtime_error("cannot write " + path.toStdString());
+  WriteFileBytes(path, file);
 }

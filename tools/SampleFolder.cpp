@@ -8,11 +8,14 @@
 
 #include "CardBack.h"
 #include "ChimeWriter.h"
+#include "EmfWriter.h"
+#include "FileBytes.h"
 #include "IconWriter.h"
-#include "JpegWriter.h"
-#include "MetafileWriter.h"
+#include "JpegDecoder.h"
+#include "MetaDrawingBuilder.h"
 #include "SampleFaces.h"
 #include "VectorMotifs.h"
+#include "WmfWriter.h"
 
 namespace {
 
@@ -26,11 +29,11 @@ QImage OnWhite(const QImage& image) {
   return flat;
 }
 
-void SavePreview(const TVectorPicture& picture, const QString& path) {
-  QImage image(picture.width, picture.height, QImage::Format_ARGB32_Premultiplied);
+void SavePreview(const TMetaDrawing& drawing, const QString& path) {
+  QImage image(DrawingWidth(drawing), DrawingHeight(drawing), QImage::Format_ARGB32_Premultiplied);
   image.fill(Qt::transparent);
   QPainter painter(&image);
-  PaintVectorPicture(painter, picture);
+  PaintMetaDrawing(painter, drawing);
   painter.end();
   if (!image.save(path)) throw std::runtime_error("cannot write " + path.toStdString());
 }
@@ -42,11 +45,8 @@ void WriteFace(int position, const TSampleFace& face, const QString& folder, con
   switch (face.kind) {
     case TFaceKind::Wmf:
     case TFaceKind::Emf: {
-      const TVectorPicture motif = DrawMotif(face.word, background, kFaceSize);
-      if (face.kind == TFaceKind::Wmf)
-        WriteWmf(motif, path);
-      else
-        WriteEmf(motif, path);
+      const TMetaDrawing motif = DrawMotif(face.word, background, kFaceSize);
+      WriteFileBytes(path, face.kind == TFaceKind::Wmf ? WriteWmf(motif) : WriteEmf(motif));
       if (!previewFolder.isEmpty())
         SavePreview(motif, QDir(previewFolder).filePath(fileName + QStringLiteral(".png")));
       return;
@@ -61,12 +61,14 @@ void WriteFace(int position, const TSampleFace& face, const QString& folder, con
         throw std::runtime_error("cannot write " + path.toStdString());
       return;
     case TFaceKind::GrayscaleJpeg:
-      WriteJpeg(OnWhite(RenderEmojiFace(face, QColor(225, 225, 225), kFaceSize)), path, {false, true, 90});
+      WriteFileBytes(path, EncodeJpeg(OnWhite(RenderEmojiFace(face, QColor(225, 225, 225), kFaceSize)),
+                                      {.quality = 90, .grayscale = true}));
       return;
     case TFaceKind::ProgressiveJpeg:
     case TFaceKind::Jpeg:
-      WriteJpeg(OnWhite(RenderEmojiFace(face, background, kFaceSize)), path,
-                {face.kind == TFaceKind::ProgressiveJpeg, false, 90});
+      WriteFileBytes(path,
+                     EncodeJpeg(OnWhite(RenderEmojiFace(face, background, kFaceSize)),
+                                {.quality = 90, .progressive = face.kind == TFaceKind::ProgressiveJpeg}));
       return;
   }
 }
@@ -79,7 +81,8 @@ void WriteSampleFolder(const QString& folder, const QString& previewFolder) {
     throw std::runtime_error("cannot create " + folder.toStdString());
   // Faces of an older generation under other names would shift the listing positions.
   for (const QString& old : dir.entryList({QStringLiteral("c[0-9][0-9]-*")}, QDir::Files)) dir.remove(old);
-  WriteJpeg(RenderCardBack(kFaceSize), dir.filePath(QStringLiteral("base.jpg")), {false, false, 92});
+  WriteFileBytes(dir.filePath(QStringLiteral("base.jpg")),
+                 EncodeJpeg(RenderCardBack(kFaceSize), {.quality = 92}));
   const auto faces = SampleFaces();
   for (size_t i = 0; i < faces.size(); ++i)
     WriteFace(static_cast<int>(i) + 1, faces[i], folder, previewFolder);

@@ -3,6 +3,8 @@
 #include <QPointF>
 #include <cmath>
 
+#include "MetaDrawingBuilder.h"
+
 namespace {
 
 // The triangle whose three edges lie inset by distance d inside the triangle a, b, c.
@@ -42,29 +44,29 @@ std::vector<QPoint> Shifted(std::initializer_list<QPoint> points, int dx, int dy
 
 }  // namespace
 
-TVectorPicture BuildStopSign() {
+TMetaDrawing BuildStopSign() {
   const QColor signRed(255, 53, 15);
   const QColor white(255, 255, 255);
-  TVectorPicture sign;
-  sign.width = 245;
-  sign.height = 205;
+  TMetaDrawing sign = MakeDrawing(245, 205);
 
   const std::vector<QPointF> outer{{2, 2}, {243, 2}, {122.5, 203}};
-  sign.AddPolyPolygon(signRed, {Rounded(outer), Rounded(Inset(outer, 9))});
-  sign.AddPolygon(signRed, Rounded(Inset(outer, 15)));
+  AddPolyPolygon(sign, signRed, {Rounded(outer), Rounded(Inset(outer, 9))});
+  AddPolygon(sign, signRed, Rounded(Inset(outer, 15)));
 
   // Block letters 26 wide and 40 high with 8-unit strokes, 6 apart, centred on the sign's axis.
   constexpr int top = 24, width = 26, gap = 6;
   const int left = 122 - (4 * width + 3 * gap) / 2;
   const int a = left, l = left + width + gap, t = l + width + gap, o = t + width + gap;
-  sign.AddPolyPolygon(
-      white, {Shifted({{0, 40}, {8, 0}, {18, 0}, {26, 40}, {18, 40}, {16, 31}, {10, 31}, {8, 40}}, a, top),
-              Shifted({{11, 24}, {13, 12}, {15, 24}}, a, top)});
-  sign.AddPolygon(white, Shifted({{0, 0}, {8, 0}, {8, 32}, {26, 32}, {26, 40}, {0, 40}}, l, top));
-  sign.AddPolygon(white,
-                  Shifted({{0, 0}, {26, 0}, {26, 8}, {17, 8}, {17, 40}, {9, 40}, {9, 8}, {0, 8}}, t, top));
-  sign.AddPolyPolygon(
-      white, {Shifted({{7, 0}, {19, 0}, {26, 7}, {26, 33}, {19, 40}, {7, 40}, {0, 33}, {0, 7}}, o, top),
-              Shifted({{10, 8}, {16, 8}, {18, 10}, {18, 30}, {16, 32}, {10, 32}, {8, 30}, {8, 10}}, o, top)});
+  AddPolyPolygon(
+      sign, white,
+      {Shifted({{0, 40}, {8, 0}, {18, 0}, {26, 40}, {18, 40}, {16, 31}, {10, 31}, {8, 40}}, a, top),
+       Shifted({{11, 24}, {13, 12}, {15, 24}}, a, top)});
+  AddPolygon(sign, white, Shifted({{0, 0}, {8, 0}, {8, 32}, {26, 32}, {26, 40}, {0, 40}}, l, top));
+  AddPolygon(sign, white,
+             Shifted({{0, 0}, {26, 0}, {26, 8}, {17, 8}, {17, 40}, {9, 40}, {9, 8}, {0, 8}}, t, top));
+  AddPolyPolygon(
+      sign, white,
+      {Shifted({{7, 0}, {19, 0}, {26, 7}, {26, 33}, {19, 40}, {7, 40}, {0, 33}, {0, 7}}, o, top),
+       Shifted({{10, 8}, {16, 8}, {18, 10}, {18, 30}, {16, 32}, {10, 32}, {8, 30}, {8, 10}}, o, top)});
   return sign;
 }

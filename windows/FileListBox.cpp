@@ -61,9 +61,10 @@ TFileListBox::TFileListBox(QWidget* parent) : QWidget(parent) {
 
 void TFileListBox::SetDirectory(const std::string& folder) {
   // Setting the folder already shown changes nothing and reads nothing anew.
-  if (folder == directory_) return;
+  if (folder == directory_ || folder == requested_) return;
   if (chdir(folder.c_str()) != 0) throw EInOutError(std::strerror(errno));
   directory_ = CurrentDirectory();
+  requested_ = folder;
   ReadFileNames();
 }
 

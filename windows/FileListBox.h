@@ -24,6 +24,8 @@ class TFileListBox : public QWidget, public IFolderList {
   void ReadFileNames();
 
   std::string directory_;
+  // The name the folder was set by; a symlinked folder reads back under its real path.
+  std::string requested_;
   std::vector<std::string> items_;
 };
 

@@ -2,6 +2,7 @@
 
 #include <QActionGroup>
 #include <QDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
 #include <QTimer>
@@ -13,6 +14,7 @@
 #include "LcdDisplay.h"
 #include "MediaPlayer.h"
 #include "Panel.h"
+#include "TileAccessibility.h"
 
 namespace {
 constexpr int kClientWidth = 595;
@@ -38,9 +40,11 @@ QLabel* CreateStaticText(QWidget* parent, const char* name, const QString& capti
   return text;
 }
 
-TLcdDisplay* CreateDisplay(QWidget* parent, const char* name, int left, int width, int digits) {
+TLcdDisplay* CreateDisplay(QWidget* parent, const char* name, const QString& label, int left, int width,
+                           int digits) {
   auto* display = new TLcdDisplay(parent);
   display->setObjectName(QString::fromLatin1(name));
+  display->SetAccessibleLabel(label);
   display->setGeometry(left, 1, width, 39);
   display->SetAlign(TAlign::alLeft);
   display->SetNumDigits(digits);
@@ -80,6 +84,7 @@ TForm1::TForm1(const QString& programFolder, QWidget* parent)
   resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
   move(99, 13);
 
+  UpdateAccessibleNames();
   FormCreate();
 }
 
@@ -108,6 +113,7 @@ void TForm1::CreateBoard(QWidget* client) {
     tile->SetShowEmptyLabel(false);
     tile->SetCheckColor(clRed);
     tile->SetEmptyLabel(QStringLiteral("Empty"));
+    tile->SetPictureCache(&pictureCache_);
     connect(tile, &TCBImage::clicked, this, [this, n] { RunGuarded([this, n] { ImageClick(n); }); });
     Image[static_cast<std::size_t>(n)] = tile;
   }
@@ -131,9 +137,9 @@ void TForm1::CreateHeader(QWidget* client) {
   Panel2->setGeometry(0, 0, kClientWidth, 41);
   // The three captions and counters, packed from the left at their stored
   // widths.
-  marcadornivel = CreateDisplay(Panel2, "marcadornivel", 431, 58, 2);
-  marcadortiempo = CreateDisplay(Panel2, "marcadortiempo", 303, 82, 3);
-  marcadorpuntos = CreateDisplay(Panel2, "marcadorpuntos", 66, 168, 6);
+  marcadornivel = CreateDisplay(Panel2, "marcadornivel", QStringLiteral("Nivel"), 431, 58, 2);
+  marcadortiempo = CreateDisplay(Panel2, "marcadortiempo", QStringLiteral("Tiempo"), 303, 82, 3);
+  marcadorpuntos = CreateDisplay(Panel2, "marcadorpuntos", QStringLiteral("Puntos"), 66, 168, 6);
   StaticText1 = CreateStaticText(Panel2, "StaticText1", QStringLiteral("Nivel"), 385, 46);
   StaticText2 = CreateStaticText(Panel2, "StaticText2", QStringLiteral("Tiempo"), 234, 69);
   StaticText3 = CreateStaticText(Panel2, "StaticText3", QStringLiteral("Puntos"), 1, 65);
@@ -190,7 +196,42 @@ void TForm1::CreateMenu() {
 }
 
 void TForm1::LoadImage(int tile, const std::string& fileName) {
-  Image[static_cast<std::size_t>(tile)]->LoadImage(QString::fromLocal8Bit(fileName.c_str()));
+  TCBImage& image = *Image[static_cast<std::size_t>(tile)];
+  // A deal draws new pictures before covering the board, so the first load after it sees them.
+  if (image.PictureCache() && State().fotos != fotosAhead_) DecodeLevelAhead(image);
+  image.LoadImage(QString::fromLocal8Bit(fileName.c_str()));
+  UpdateAccessibleName(tile);
+}
+
+void TForm1::DecodeLevelAhead(const TCBImage& tile) {
+  fotosAhead_ = State().fotos;
+  if (tile.JPEGProgressiveDisplay()) return;  // such a tile loads without the cache
+  std::vector<TDecodeRequest> requests;
+  TJpegDecodeOptions options;
+  options.pixelFormat = tile.JPEGPixelFormat();
+  options.scale = tile.JPEGScale();
+  options.grayscale = tile.JPEGGrayscale();
+  options.performance = tile.JPEGPerformance();
+  const TDrawArea area = TileDrawArea(tile);
+  for (std::size_t n = 1; n < fotosAhead_.size(); ++n) {
+    const QString name = QString::fromLocal8Bit(fotosAhead_[n].c_str());
+    const QString extension = TPicture::ExtensionOf(name);
+    if (name.isEmpty() || (extension != QLatin1String("jpg") && extension != QLatin1String("jpeg"))) continue;
+    // Resolved now: the workers must not depend on the current directory.
+    requests.push_back({QFileInfo(name).absoluteFilePath(), options, area});
+  }
+  decodeAhead_.Request(std::move(requests));
+}
+
+void TForm1::UpdateAccessibleName(int n) {
+  const TCasilla& casilla = State().casillas[static_cast<std::size_t>(n)];
+  TCBImage* tile = Image[static_cast<std::size_t>(n)];
+  tile->setAccessibleName(CasillaAccessibleName(n, casilla));
+  tile->setAccessibleDescription(CasillaAccessibleState(casilla));
+}
+
+void TForm1::UpdateAccessibleNames() {
+  for (int n = 1; n <= kTileCount; ++n) UpdateAccessibleName(n);
 }
 
 void TForm1::ShowModal(QDialog* dialog) {
@@ -252,14 +293,18 @@ void TForm1::Timer1Timer() {
 
 void TForm1::ImageClick(int tile) {
   juego_->Pulsado(tile);
+  // A found pair changes the state of tiles that load no picture.
+  UpdateAccessibleNames();
 }
 
 void TForm1::Panel1MouseDown(Qt::MouseButton button) {
   if (button == Qt::RightButton) juego_->CubrirTablero();
+  UpdateAccessibleNames();
 }
 
 void TForm1::ResetGame() {
   juego_->ReiniciarPartida();
+  UpdateAccessibleNames();
   Nuevapartida1->setEnabled(true);
   Pausa1->setEnabled(false);
   Abortar1->setEnabled(false);

@@ -5,7 +5,9 @@
 #include <functional>
 #include <memory>
 
+#include "DecodeAhead.h"
 #include "Juego.h"
+#include "PictureCache.h"
 #include "SystemClock.h"
 #include "Tiles.h"
 
@@ -39,6 +41,9 @@ class TForm1 : public QMainWindow, private ITiles {
   void SetShowModal(std::function<void(QDialog&)> showModal) { showModal_ = std::move(showModal); }
 
   TJuego& Juego() { return *juego_; }
+  // The tiles' decoded pictures and the workers that decode a level's pictures right after dealing.
+  TPictureCache& PictureCache() { return pictureCache_; }
+  TDecodeAhead& DecodeAhead() { return decodeAhead_; }
   GameState& State() { return juego_->State(); }
 
   // The handlers, named after component and event.
@@ -85,8 +90,16 @@ class TForm1 : public QMainWindow, private ITiles {
   void CreateBoard(QWidget* client);
   void CreateMenu();
   void ShowModal(QDialog* dialog);
+  void DecodeLevelAhead(const TCBImage& tile);
+  // Names every tile after its number and state, for screen readers.
+  void UpdateAccessibleName(int tile);
+  void UpdateAccessibleNames();
 
   QString programFolder_;
+  // Before the tiles, which only point at it, and before the workers, which fill it.
+  TPictureCache pictureCache_;
+  TDecodeAhead decodeAhead_{pictureCache_};
+  std::array<std::string, 11> fotosAhead_{};
   SystemClock clock_;
   std::unique_ptr<TJuego> juego_;
   QDialog* form2_ = nullptr;

@@ -1,0 +1,60 @@
+#include "DecodeAhead.h"
+
+#ifdef __linux__
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
+
+#include "PictureCache.h"
+
+TDecodeAhead::TDecodeAhead(TPictureCache& cache, int workers) : cache_(cache) {
+  for (int i = 0; i < workers; ++i) workers_.emplace_back([this] { Work(); });
+}
+
+TDecodeAhead::~TDecodeAhead() {
+  {
+    std::lock_guard lock(mutex_);
+    stopping_ = true;
+    queue_.clear();
+  }
+  wake_.notify_all();
+  workers_.clear();
+}
+
+void TDecodeAhead::Request(std::vector<TDecodeRequest> requests) {
+  {
+    std::lock_guard lock(mutex_);
+    queue_.assign(std::make_move_iterator(requests.begin()), std::make_move_iterator(requests.end()));
+  }
+  wake_.notify_all();
+}
+
+void TDecodeAhead::WaitUntilIdle() {
+  std::unique_lock lock(mutex_);
+  idle_.wait(lock, [this] { return queue_.empty() && busy_ == 0; });
+}
+
+bool TDecodeAhead::Idle() {
+  std::lock_guard lock(mutex_);
+  return queue_.empty() && busy_ == 0;
+}
+
+void TDecodeAhead::Work() {
+#ifdef __linux__
+  // Below the GUI thread, so that events and a click's own decoding come first on a busy machine.
+  setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 10);
+#endif
+  std::unique_lock lock(mutex_);
+  for (;;) {
+    wake_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
+    if (stopping_) return;
+    TDecodeRequest request = std::move(queue_.front());
+    queue_.pop_front();
+    ++busy_;
+    lock.unlock();
+    cache_.Acquire(request.path, request.options, request.area);
+    lock.lock();
+    --busy_;
+    if (queue_.empty() && busy_ == 0) idle_.notify_all();
+  }
+}

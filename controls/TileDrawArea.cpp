@@ -1,0 +1,49 @@
+#include "TileDrawArea.h"
+
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <cmath>
+
+#include "CBImage.h"
+#include "TileGeometry.h"
+
+namespace {
+QSize Fitted(const TJpegHeader& header, const TDrawArea& area) {
+  const TRect fit = FitPictureRect(area.width, area.height, header.imageWidth, header.imageHeight);
+  return {std::max(0, fit.Width()), std::max(0, fit.Height())};
+}
+}  // namespace
+
+TDrawArea TileDrawArea(const TCBImage& tile) {
+  TDrawArea area;
+  area.reduce = tile.StretchRatio() && tile.JPEGScale() == TJPEGScale::jsFullSize;
+  if (!area.reduce) return area;
+  TRect free{0, 0, tile.width(), tile.height()};
+  if (tile.ShowFrame3D()) free = InsetRect(tile.width(), tile.height(), tile.BevelWidth());
+  // The same font the paint operation measures the caption with.
+  if (!tile.Caption().isEmpty())
+    free.Bottom =
+        ClampToInt(static_cast<long long>(free.Bottom) - QFontMetrics(QGuiApplication::font()).height());
+  area.width = ClampToInt(static_cast<long long>(free.Right) - free.Left);
+  area.height = ClampToInt(static_cast<long long>(free.Bottom) - free.Top);
+  area.ratio = tile.devicePixelRatioF();
+  return area;
+}
+
+TJPEGScale ReducedScale(const TJpegHeader& header, TJPEGScale requested, const TDrawArea& area) {
+  if (!area.reduce || requested != TJPEGScale::jsFullSize) return requested;
+  const QSize fitted = Fitted(header, area);
+  const int needWidth = static_cast<int>(std::ceil(fitted.width() * area.ratio));
+  const int needHeight = static_cast<int>(std::ceil(fitted.height() * area.ratio));
+  for (const TJPEGScale scale : {TJPEGScale::jsEighth, TJPEGScale::jsQuarter, TJPEGScale::jsHalf}) {
+    const QSize out = header.outputSizes[static_cast<std::size_t>(scale)];
+    if (out.width() >= needWidth && out.height() >= needHeight) return scale;
+  }
+  return TJPEGScale::jsFullSize;
+}
+
+QSize DrawnPixels(const TJpegHeader& header, const TDrawArea& area) {
+  if (!area.reduce) return {};
+  const QSize fitted = Fitted(header, area);
+  return {qRound(fitted.width() * area.ratio), qRound(fitted.height() * area.ratio)};
+}

@@ -1,0 +1,165 @@
+#include "ValidSeeds.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QtEndian>
+#include <stdexcept>
+
+#include "EmfWriter.h"
+#include "IconWriter.h"
+#include "JpegDecoder.h"
+#include "WmfWriter.h"
+
+namespace {
+
+QImage Pattern(int width, int height) {
+  QImage image(width, height, QImage::Format_RGB32);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+      image.setPixel(x, y, qRgb(x * 255 / width, y * 255 / height, (x ^ y) * 16));
+  return image;
+}
+
+void Put16(QByteArray& out, int at, int value) {
+  qToLittleEndian(static_cast<quint16>(value), out.data() + at);
+}
+void Put32(QByteArray& out, int at, qint64 value) {
+  qToLittleEndian(static_cast<quint32>(value), out.data() + at);
+}
+
+// A BITMAPINFOHEADER bitmap of 24 bits per pixel, bottom-up unless topDown.
+QByteArray Bitmap24(const QImage& image, bool topDown) {
+  const int stride = (image.width() * 3 + 3) / 4 * 4;
+  const int pixelsAt = 14 + 40;
+  QByteArray out(pixelsAt + stride * image.height(), '\0');
+  out[0] = 'B';
+  out[1] = 'M';
+  Put32(out, 2, out.size());
+  Put32(out, 10, pixelsAt);
+  Put32(out, 14, 40);
+  Put32(out, 18, image.width());
+  Put32(out, 22, topDown ? -image.height() : image.height());
+  Put16(out, 26, 1);
+  Put16(out, 28, 24);
+  for (int row = 0; row < image.height(); ++row) {
+    const int y = topDown ? row : image.height() - 1 - row;
+    for (int x = 0; x < image.width(); ++x) {
+      const QRgb pixel = image.pixel(x, y);
+      char* at = out.data() + pixelsAt + row * stride + x * 3;
+      at[0] = static_cast<char>(qBlue(pixel));
+      at[1] = static_cast<char>(qGreen(pixel));
+      at[2] = static_cast<char>(qRed(pixel));
+    }
+  }
+  return out;
+}
+
+// An 8-bit run-length bitmap of horizontal bands, each row one run of a palette index.
+QByteArray BitmapRle8(int width, int height) {
+  QByteArray pixels;
+  for (int y = 0; y < height; ++y) {
+    pixels.append(static_cast<char>(width));
+    pixels.append(static_cast<char>(y % 4));
+    pixels.append('\0');
+    pixels.append('\0');  // end of line
+  }
+  pixels.append('\0');
+  pixels.append('\1');  // end of bitmap
+  const int pixelsAt = 14 + 40 + 4 * 4;
+  QByteArray out(pixelsAt, '\0');
+  out[0] = 'B';
+  out[1] = 'M';
+  Put32(out, 10, pixelsAt);
+  Put32(out, 14, 40);
+  Put32(out, 18, width);
+  Put32(out, 22, height);
+  Put16(out, 26, 1);
+  Put16(out, 28, 8);
+  Put32(out, 30, 1);  // BI_RLE8
+  Put32(out, 34, pixels.size());
+  Put32(out, 46, 4);
+  for (int i = 0; i < 4; ++i) Put32(out, 54 + i * 4, 0x00402010 * (i + 1));
+  out.append(pixels);
+  Put32(out, 2, out.size());
+  return out;
+}
+
+QByteArray QtBitmap(const QImage& image) {
+  QByteArray out;
+  QBuffer buffer(&out);
+  buffer.open(QIODevice::WriteOnly);
+  if (!image.save(&buffer, "BMP")) throw std::runtime_error("Qt cannot write a bitmap");
+  return out;
+}
+
+QByteArray Icon(const QImage& image) {
+  QTemporaryDir folder;
+  const QString path = folder.filePath(QStringLiteral("seed.ico"));
+  WriteIcon(image, path);
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) throw std::runtime_error("cannot read the icon back");
+  return file.readAll();
+}
+
+TMetaDrawing Drawing(bool winding) {
+  TMetaDrawing drawing;
+  drawing.box = {0, 0, 400, 300};
+  drawing.unitsPerInch = 400;
+  drawing.winding = winding;
+  TMetaShape polygon;
+  polygon.points = {{10, 10}, {390, 40}, {200, 290}};
+  polygon.brushColour = QColor(200, 30, 30);
+  TMetaShape poly;
+  poly.kind = TMetaShape::EKind::PolyPolygon;
+  poly.points = {{20, 20}, {120, 20}, {70, 120}, {200, 150}, {300, 150}, {250, 250}};
+  poly.polyCounts = {3, 3};
+  poly.penWidth = 4;
+  TMetaShape line;
+  line.kind = TMetaShape::EKind::Polyline;
+  line.points = {{0, 299}, {100, 200}, {200, 280}, {399, 0}};
+  line.penColour = QColor(0, 0, 200);
+  line.nullBrush = true;
+  TMetaShape rectangle;
+  rectangle.kind = TMetaShape::EKind::Rectangle;
+  rectangle.box = {50, 50, 150, 100};
+  rectangle.nullPen = true;
+  TMetaShape ellipse;
+  ellipse.kind = TMetaShape::EKind::Ellipse;
+  ellipse.box = {250, 30, 380, 130};
+  ellipse.brushColour = QColor(20, 160, 20);
+  drawing.shapes = {polygon, poly, line, rectangle, ellipse};
+  return drawing;
+}
+
+}  // namespace
+
+std::vector<TCorpusFile> ValidSeeds() {
+  std::vector<TCorpusFile> seeds;
+  const QImage small = Pattern(24, 16);
+  const QImage odd = Pattern(33, 17);
+  seeds.push_back({"baseline.jpg", EncodeJpeg(small)});
+  seeds.push_back({"odd-444.jpg", EncodeJpeg(odd, {.quality = 75, .subsampleChroma = false})});
+  seeds.push_back({"gray.jpg", EncodeJpeg(small, {.grayscale = true})});
+  seeds.push_back({"progressive.jpg", EncodeJpeg(odd, {.progressive = true})});
+  seeds.push_back({"progressive-gray.jpg", EncodeJpeg(small, {.progressive = true, .grayscale = true})});
+  seeds.push_back({"bottom-up-24.bmp", Bitmap24(small, false)});
+  seeds.push_back({"top-down-24.bmp", Bitmap24(odd, true)});
+  seeds.push_back({"rle8.bmp", BitmapRle8(20, 12)});
+  seeds.push_back({"indexed-8.bmp", QtBitmap(small.convertToFormat(QImage::Format_Indexed8))});
+  seeds.push_back({"mono-1.bmp", QtBitmap(small.convertToFormat(QImage::Format_Mono))});
+  seeds.push_back({"argb-32.bmp", QtBitmap(small.convertToFormat(QImage::Format_ARGB32))});
+  QList<QRgb> palette;
+  for (int i = 0; i < 16; ++i) palette.append(qRgb((i & 1) * 255, (i & 2) * 127, (i & 4) * 63 + (i & 8) * 8));
+  const QImage sixteen = Pattern(16, 16).convertToFormat(QImage::Format_Indexed8, palette);
+  seeds.push_back({"sixteen-colours.ico", Icon(sixteen)});
+  QImage alpha = Pattern(32, 32).convertToFormat(QImage::Format_ARGB32);
+  for (int x = 0; x < 32; ++x) alpha.setPixel(x, x, qRgba(0, 0, 0, 0));
+  seeds.push_back({"alpha-32.ico", Icon(alpha)});
+  seeds.push_back({"placeable.wmf", WriteWmf(Drawing(false), true)});
+  seeds.push_back({"plain.wmf", WriteWmf(Drawing(true), false)});
+  seeds.push_back({"shapes.emf", WriteEmf(Drawing(false))});
+  seeds.push_back({"winding.emf", WriteEmf(Drawing(true))});
+  return seeds;
+}
