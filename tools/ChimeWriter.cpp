@@ -14,16 +14,6 @@ namespace {
 constexpr int kRate = 44100;
 constexpr int kChannels = 2;
 
-void Put16(QByteArray& out, int value) {
-  const quint16 little = qToLittleEndian(static_cast<quint16>(value));
-  out.append(reinterpret_cast<const char*>(&little), 2);
-}
-
-void Put32(QByteArray& out, qint64 value) {
-  const quint32 little = qToLittleEndian(static_cast<quint32>(value));
-  out.append(reinterpret_cast<const char*>(&little), 4);
-}
-
 // A bell partial: a sine with its own decay.
 double Partial(double t, double frequency, double decay) {
   return std::sin(2.0 * std::numbers::pi * frequency * t) * std::exp(-t * decay);

@@ -9,16 +9,6 @@
 
 namespace {
 
-void Put16(QByteArray& out, int value) {
-  const quint16 little = qToLittleEndian(static_cast<quint16>(value));
-  out.append(reinterpret_cast<const char*>(&little), 2);
-}
-
-void Put32(QByteArray& out, qint64 value) {
-  const quint32 little = qToLittleEndian(static_cast<quint32>(value));
-  out.append(reinterpret_cast<const char*>(&little), 4);
-}
-
 int RowBytes(int width, int bitsPerPixel) {
   return (width * bitsPerPixel + 31) / 32 * 4;
 }
