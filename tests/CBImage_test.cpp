@@ -16,6 +16,7 @@
 #include <QtEndian>
 #include <climits>
 
+#include "BmpHeader.h"
 #include "CBImage.h"
 #include "JpegImage.h"
 #include "RasterGraphic.h"
@@ -41,22 +42,6 @@ QImage Solid(int w, int h, QRgb rgb) {
   QImage image(w, h, QImage::Format_RGB32);
   image.fill(rgb);
   return image;
-}
-
-// A 54-byte BMP header with the given size and no pixel data.
-QByteArray BmpHeader(qint32 width, qint32 height) {
-  QByteArray bytes(54, '\0');
-  auto* d = reinterpret_cast<uchar*>(bytes.data());
-  d[0] = 'B';
-  d[1] = 'M';
-  qToLittleEndian<quint32>(54, d + 2);
-  qToLittleEndian<quint32>(54, d + 10);
-  qToLittleEndian<quint32>(40, d + 14);
-  qToLittleEndian<qint32>(width, d + 18);
-  qToLittleEndian<qint32>(height, d + 22);
-  qToLittleEndian<quint16>(1, d + 26);
-  qToLittleEndian<quint16>(24, d + 28);
-  return bytes;
 }
 
 class CBImageTest : public ::testing::Test {

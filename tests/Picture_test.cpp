@@ -7,6 +7,8 @@
 #include <QtEndian>
 #include <random>
 
+#include "BmpHeader.h"
+
 #include "JpegImage.h"
 #include "Picture.h"
 #include "RasterGraphic.h"
@@ -25,20 +27,6 @@ QImage Gradient(int w, int h) {
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) image.setPixel(x, y, qRgba(x * 255 / w, y * 255 / h, 90, 255));
   return image;
-}
-
-QByteArray BmpHeader(qint32 width, qint32 height) {
-  QByteArray bytes(54, '\0');
-  auto* d = reinterpret_cast<uchar*>(bytes.data());
-  d[0] = 'B';
-  d[1] = 'M';
-  qToLittleEndian<quint32>(54, d + 10);
-  qToLittleEndian<quint32>(40, d + 14);
-  qToLittleEndian<qint32>(width, d + 18);
-  qToLittleEndian<qint32>(height, d + 22);
-  qToLittleEndian<quint16>(1, d + 26);
-  qToLittleEndian<quint16>(24, d + 28);
-  return bytes;
 }
 
 // Loads and reports whether it worked; any error other than an invalid picture fails the test.

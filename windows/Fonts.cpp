@@ -3,6 +3,13 @@
 #include <QFont>
 #include <QStringList>
 
+QFont LayoutFont(const QString& family, int pixelSize, QFont::Weight weight) {
+  QFont font(family);
+  font.setPixelSize(pixelSize);
+  font.setWeight(weight);
+  return font;
+}
+
 void InstallFontSubstitutes() {
   QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"), QStringList()
                                                                   << QStringLiteral("Liberation Sans")

@@ -11,6 +11,7 @@
 #include "Difficulty.h"
 #include "ExceptionHandler.h"
 #include "FileListBox.h"
+#include "Fonts.h"
 #include "LcdDisplay.h"
 #include "MediaPlayer.h"
 #include "Panel.h"
@@ -20,21 +21,13 @@ namespace {
 constexpr int kClientWidth = 595;
 constexpr int kClientHeight = 495;
 
-QFont WindowFont() {
-  QFont font(QStringLiteral("MS Sans Serif"));
-  font.setPixelSize(11);
-  return font;
-}
-
 QLabel* CreateStaticText(QWidget* parent, const char* name, const QString& caption, int left, int width) {
   auto* text = new QLabel(caption, parent);
   text->setObjectName(QString::fromLatin1(name));
   text->setAlignment(Qt::AlignCenter);
   text->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   text->setLineWidth(1);
-  QFont font(QStringLiteral("Arial Narrow"));
-  font.setPixelSize(24);
-  text->setFont(font);
+  text->setFont(LayoutFont(QStringLiteral("Arial Narrow"), 24));
   text->setFocusPolicy(Qt::NoFocus);
   text->setGeometry(left, 1, width, 39);
   return text;
@@ -59,7 +52,7 @@ TForm1::TForm1(const QString& programFolder, QWidget* parent)
   setWindowIcon(QIcon(QStringLiteral(":/zum/icon.ico")));
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-  setFont(WindowFont());
+  setFont(LayoutFont(QStringLiteral("MS Sans Serif"), 11));
 
   auto* client = new TPanel(this);
   client->setObjectName(QStringLiteral("ClientArea"));

@@ -4,15 +4,13 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+#include "Fonts.h"
 #include "Image.h"
-#include "TColor.h"
+#include "WindowColor.h"
 
 namespace {
 QFont SansSerif(int pixelSize, bool bold) {
-  QFont font(QStringLiteral("MS Sans Serif"));
-  font.setPixelSize(pixelSize);
-  font.setBold(bold);
-  return font;
+  return LayoutFont(QStringLiteral("MS Sans Serif"), pixelSize, bold ? QFont::Bold : QFont::Normal);
 }
 }  // namespace
 
@@ -47,10 +45,7 @@ TForm2::TForm2(QWidget* parent) : QDialog(parent) {
   setFixedSize(411, 435);
   move(188, 54);
   setFont(SansSerif(11, false));
-  QPalette pal = palette();
-  pal.setColor(QPalette::Window, ToQColor(clBtnFace));
-  setPalette(pal);
-  setAutoFillBackground(true);
+  SetWindowColor(*this, clBtnFace);
 
   Image1 = new TImage(this);
   Image1->setObjectName(QStringLiteral("Image1"));

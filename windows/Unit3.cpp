@@ -6,17 +6,15 @@
 #include <QTimer>
 
 #include "ExceptionHandler.h"
+#include "Fonts.h"
 #include "Image.h"
 #include "Panel.h"
-#include "TColor.h"
 #include "Unit1.h"
+#include "WindowColor.h"
 
 namespace {
 QFont HeavyFont() {
-  QFont font(QStringLiteral("Arial Black"));
-  font.setPixelSize(13);
-  font.setWeight(QFont::Black);
-  return font;
+  return LayoutFont(QStringLiteral("Arial Black"), 13, QFont::Black);
 }
 
 QLabel* CreateLabel(QWidget* parent, const char* name, const QString& caption, int left) {
@@ -35,13 +33,8 @@ TForm3::TForm3(TForm1& form1, QWidget* parent) : QDialog(parent), form1_(form1) 
   setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
   setFixedSize(618, 332);
   move(120, 100);
-  QFont font(QStringLiteral("MS Sans Serif"));
-  font.setPixelSize(11);
-  setFont(font);
-  QPalette pal = palette();
-  pal.setColor(QPalette::Window, ToQColor(clRed));
-  setPalette(pal);
-  setAutoFillBackground(true);
+  setFont(LayoutFont(QStringLiteral("MS Sans Serif"), 11));
+  SetWindowColor(*this, clRed);
 
   Image1 = new TImage(this);
   Image1->setObjectName(QStringLiteral("Image1"));
@@ -54,10 +47,7 @@ TForm3::TForm3(TForm1& form1, QWidget* parent) : QDialog(parent), form1_(form1) 
 
   StaticText1 = new QLabel(QStringLiteral("   ¡Fin de Juego!"), this);
   StaticText1->setObjectName(QStringLiteral("StaticText1"));
-  QFont banner(QStringLiteral("MS Sans Serif"));
-  banner.setPixelSize(32);
-  banner.setBold(true);
-  StaticText1->setFont(banner);
+  StaticText1->setFont(LayoutFont(QStringLiteral("MS Sans Serif"), 32, QFont::Bold));
   StaticText1->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   StaticText1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   StaticText1->setGeometry(0, 0, 618, 41);

@@ -3,22 +3,19 @@
 #include <QLabel>
 #include <QTimer>
 
+#include "Fonts.h"
 #include "TColor.h"
+#include "WindowColor.h"
 
 TForm4::TForm4(QWidget* parent) : QWidget(parent, Qt::Window) {
   setObjectName(QStringLiteral("Form4"));
   setWindowTitle(QStringLiteral("Form4"));
   setGeometry(188, 138, 544, 166);
-  QPalette pal = palette();
-  pal.setColor(QPalette::Window, ToQColor(clHighlight));
-  setPalette(pal);
-  setAutoFillBackground(true);
+  SetWindowColor(*this, clHighlight);
 
   Label1 = new QLabel(QStringLiteral("Pasando de nivel..."), this);
   Label1->setObjectName(QStringLiteral("Label1"));
-  QFont font(QStringLiteral("MS Sans Serif"));
-  font.setPixelSize(32);
-  Label1->setFont(font);
+  Label1->setFont(LayoutFont(QStringLiteral("MS Sans Serif"), 32));
   QPalette labelPalette = Label1->palette();
   labelPalette.setColor(QPalette::WindowText, ToQColor(clLime));
   Label1->setPalette(labelPalette);

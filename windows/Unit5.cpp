@@ -2,16 +2,13 @@
 
 #include <QSlider>
 
-#include "TColor.h"
+#include "WindowColor.h"
 
 TForm5::TForm5(QWidget* parent) : QWidget(parent, Qt::Window) {
   setObjectName(QStringLiteral("Form5"));
   setWindowTitle(QStringLiteral("Form5"));
   setGeometry(192, 107, 414, 183);
-  QPalette pal = palette();
-  pal.setColor(QPalette::Window, ToQColor(clBtnFace));
-  setPalette(pal);
-  setAutoFillBackground(true);
+  SetWindowColor(*this, clBtnFace);
 
   barra = new QSlider(Qt::Horizontal, this);
   barra->setObjectName(QStringLiteral("barra"));
