@@ -1,6 +1,7 @@
 #include "BenchGame.h"
 
-#include <sys/resource.h>
+#include <fstream>
+#include <string>
 
 #include <QTimer>
 
@@ -29,7 +30,12 @@ void FinishLevel(TForm1& form) {
 }
 
 double PeakRssMb() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return static_cast<double>(usage.ru_maxrss) / 1024.0;
+  // VmHWM belongs to this program's own address space. getrusage's ru_maxrss would not do: Linux
+  // carries it over from the parent across fork and exec, so a child started by the benchmark would
+  // report the benchmark's own peak.
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line))
+    if (line.rfind("VmHWM:", 0) == 0) return std::stod(line.substr(6)) / 1024.0;
+  return -1;
 }
