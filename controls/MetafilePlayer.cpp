@@ -2,8 +2,13 @@
 
 #include <uemf.h>
 
+#include <QPaintDevice>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPainterPathStroker>
+#include <cmath>
+
+#include "MetaClip.h"
 
 namespace {
 
@@ -12,6 +17,47 @@ constexpr std::size_t kMaxSavedStates = 1024;
 // Stock objects of later GDI versions that libuemf does not name.
 constexpr int kStockDcBrush = 18;
 constexpr int kStockDcPen = 19;
+
+// Qt's stroker and rasteriser work over the whole extent of a shape, seen or not, so a single record
+// with far-away points or a pen millions of pixels wide could keep a paint busy for seconds. Shapes
+// within this many device pixels of the visible area, with pens up to this radius, go to Qt as they
+// are; the rest are cut down to the visible area first.
+constexpr double kNearMargin = 1024;
+constexpr double kMaxDirectPenRadius = 256;
+// Cut edges stay this far outside the visible area, beyond the reach of antialiasing.
+constexpr double kClipMargin = 4;
+
+// How far the transform stretches a length at most.
+double MaxScale(const QTransform& t) {
+  return std::max(std::hypot(t.m11(), t.m12()), std::hypot(t.m21(), t.m22()));
+}
+
+// The parts of the outline inside reach. A closed line keeps its join where it starts and ends: cut
+// through elsewhere, its last piece continues into its first; not cut at all, it stays closed.
+QPainterPath ReachablePart(const std::vector<QPolygonF>& outline, const QRectF& reach) {
+  QPainterPath path;
+  for (const QPolygonF& line : outline) {
+    std::vector<QPolygonF> pieces = ClipPolylineToRect(line, reach);
+    const bool closed = line.size() > 2 && line.first() == line.last();
+    if (closed && pieces.size() == 1 && pieces.front() == line) {
+      path.addPolygon(line);
+      path.closeSubpath();
+      continue;
+    }
+    if (closed && pieces.size() >= 2 && pieces.front().first() == line.first() &&
+        pieces.back().last() == line.last()) {
+      pieces.back().append(pieces.front().mid(1));
+      pieces.erase(pieces.begin());
+    }
+    for (const QPolygonF& piece : pieces) path.addPolygon(piece);
+  }
+  return path;
+}
+
+bool Within(const QRectF& inner, const QRectF& outer) {
+  return inner.left() >= outer.left() && inner.right() <= outer.right() && inner.top() >= outer.top() &&
+         inner.bottom() <= outer.bottom();
+}
 
 QRectF PointBounds(const QPoint* points, int count) {
   int left = points[0].x(), right = left, top = points[0].y(), bottom = top;
@@ -35,6 +81,15 @@ void TMetafilePlayer::Play(QPainter& painter, const QRectF& target) {
   toTarget_ = QTransform::fromTranslate(-frame.left(), -frame.top()) *
               QTransform::fromScale(target.width() / frame.width(), target.height() / frame.height()) *
               QTransform::fromTranslate(target.left(), target.top()) * painter.transform();
+  devicePixelRatio_ = painter.device() != nullptr ? painter.device()->devicePixelRatio() : 1;
+  QRectF visible = painter.window();
+  if (painter.hasClipping())
+    visible = visible.intersected(painter.transform().mapRect(painter.clipBoundingRect()));
+  if (visible.isEmpty()) return;
+  clipArea_ = QTransform::fromScale(devicePixelRatio_, devicePixelRatio_)
+                  .mapRect(visible)
+                  .adjusted(-kClipMargin, -kClipMargin, kClipMargin, kClipMargin);
+  nearArea_ = clipArea_.adjusted(-kNearMargin, -kNearMargin, kNearMargin, kNearMargin);
   painter.save();
   painter.setRenderHint(QPainter::Antialiasing, true);
   painter_ = &painter;
@@ -67,6 +122,8 @@ void TMetafilePlayer::Run() {
 
 void TMetafilePlayer::UpdateTransform() {
   logicalToPicture_ = MetaDcTransform(dc_, list_.unitsPerMmX, list_.unitsPerMmY);
+  logicalToClip_ =
+      logicalToPicture_ * toTarget_ * QTransform::fromScale(devicePixelRatio_, devicePixelRatio_);
   if (painter_) painter_->setTransform(logicalToPicture_ * toTarget_);
 }
 
@@ -292,8 +349,17 @@ void TMetafilePlayer::Measure(const QRectF& logical) {
 
 void TMetafilePlayer::DrawPolygon(const QPoint* points, int count) {
   if (count < 2) return;
+  const QRectF bounds = PointBounds(points, count);
   if (!painter_) {
-    Measure(PointBounds(points, count));
+    Measure(bounds);
+    return;
+  }
+  if (!DirectlyDrawable(bounds)) {
+    QPainterPath path;
+    path.setFillRule(dc_.fillRule);
+    path.addPolygon(QPolygonF(QPolygon(QList<QPoint>(points, points + count))));
+    path.closeSubpath();
+    DrawClipped(path, true);
     return;
   }
   painter_->setPen(dc_.pen);
@@ -303,8 +369,15 @@ void TMetafilePlayer::DrawPolygon(const QPoint* points, int count) {
 
 void TMetafilePlayer::DrawPolyline(const QPoint* points, int count) {
   if (count < 2) return;
+  const QRectF bounds = PointBounds(points, count);
   if (!painter_) {
-    Measure(PointBounds(points, count));
+    Measure(bounds);
+    return;
+  }
+  if (!DirectlyDrawable(bounds)) {
+    QPainterPath path;
+    path.addPolygon(QPolygonF(QPolygon(QList<QPoint>(points, points + count))));
+    DrawClipped(path, false);
     return;
   }
   painter_->setPen(dc_.pen);
@@ -318,7 +391,89 @@ void TMetafilePlayer::DrawPath(const QPainterPath& path, bool filled) {
     Measure(path.controlPointRect());
     return;
   }
+  if (!DirectlyDrawable(path.controlPointRect())) {
+    DrawClipped(path, filled);
+    return;
+  }
   painter_->setPen(dc_.pen);
   painter_->setBrush(filled ? dc_.brush : QBrush(Qt::NoBrush));
   painter_->drawPath(path);
+}
+
+bool TMetafilePlayer::DirectlyDrawable(const QRectF& logicalBounds) const {
+  if (!Within(logicalToClip_.mapRect(logicalBounds), nearArea_)) return false;
+  const QPen& pen = dc_.pen;
+  return pen.style() == Qt::NoPen || pen.widthF() / 2 * MaxScale(logicalToClip_) <= kMaxDirectPenRadius;
+}
+
+void TMetafilePlayer::DrawClipped(const QPainterPath& path, bool filled) {
+  // Curves are flattened in clip space, to the precision of a device pixel.
+  const QList<QPolygonF> outline = path.toSubpathPolygons(logicalToClip_);
+  const QTransform clipToWindow = QTransform::fromScale(1 / devicePixelRatio_, 1 / devicePixelRatio_);
+  if (filled && dc_.brush.style() != Qt::NoBrush) {
+    QPainterPath fill;
+    fill.setFillRule(path.fillRule());
+    for (const QPolygonF& polygon : outline) {
+      const QPolygonF clipped = ClipPolygonToRect(polygon, clipArea_);
+      if (clipped.size() >= 3) fill.addPolygon(clipped);
+    }
+    painter_->setTransform(clipToWindow);
+    painter_->setPen(Qt::NoPen);
+    painter_->setBrush(dc_.brush);
+    painter_->drawPath(fill);
+  }
+  if (dc_.pen.style() != Qt::NoPen) StrokeClipped(outline);
+  painter_->setTransform(logicalToPicture_ * toTarget_);
+}
+
+void TMetafilePlayer::StrokeClipped(const QList<QPolygonF>& outline) {
+  const QPen& pen = dc_.pen;
+  const QTransform clipToWindow = QTransform::fromScale(1 / devicePixelRatio_, 1 / devicePixelRatio_);
+  if (pen.widthF() == 0) {
+    // The one-pixel pen keeps its width in any transform, so its lines are simply cut.
+    painter_->setTransform(clipToWindow);
+    painter_->setPen(pen);
+    painter_->setBrush(Qt::NoBrush);
+    for (const QPolygonF& line : outline)
+      for (const QPolygonF& piece : ClipPolylineToRect(line, clipArea_)) painter_->drawPolyline(piece);
+    return;
+  }
+  // A wide pen is a disc of its width moved along the outline, in logical space (round caps and
+  // joins), so what it covers of the visible area follows from the distances in logical space.
+  bool invertible = false;
+  const QTransform clipToLogical = logicalToClip_.inverted(&invertible);
+  if (!invertible) return;
+  std::vector<QPolygonF> logical;
+  logical.reserve(static_cast<std::size_t>(outline.size()));
+  for (const QPolygonF& line : outline) logical.push_back(clipToLogical.map(line));
+  const QRectF area = clipToLogical.mapRect(clipArea_);
+  const double radius = pen.widthF() / 2;
+  const double halfDiagonal = std::hypot(area.width(), area.height()) / 2;
+  const double distance = DistanceToPolylines(area.center(), logical);
+  if (distance - halfDiagonal > radius) return;  // the pen never reaches the visible area
+  if (distance + halfDiagonal <= radius) {       // the pen covers all of it
+    painter_->setTransform(clipToWindow);
+    painter_->fillRect(clipArea_, pen.brush());
+    return;
+  }
+  const QPainterPath reachable = ReachablePart(logical, area.adjusted(-radius, -radius, radius, radius));
+  if (radius * MaxScale(logicalToClip_) <= kMaxDirectPenRadius) {
+    painter_->setTransform(logicalToPicture_ * toTarget_);
+    painter_->setPen(pen);
+    painter_->setBrush(Qt::NoBrush);
+    painter_->drawPath(reachable);
+    return;
+  }
+  // Still a huge pen: its outline, flattened and cut down, is filled instead.
+  const QPainterPath stroke = QPainterPathStroker(pen).createStroke(reachable);
+  QPainterPath fill;
+  fill.setFillRule(Qt::WindingFill);
+  for (const QPolygonF& polygon : stroke.toSubpathPolygons(logicalToClip_)) {
+    const QPolygonF clipped = ClipPolygonToRect(polygon, clipArea_);
+    if (clipped.size() >= 3) fill.addPolygon(clipped);
+  }
+  painter_->setTransform(clipToWindow);
+  painter_->setPen(Qt::NoPen);
+  painter_->setBrush(pen.brush());
+  painter_->drawPath(fill);
 }

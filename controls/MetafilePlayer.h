@@ -36,6 +36,12 @@ class TMetafilePlayer {
   void DrawPolygon(const QPoint* points, int count);
   void DrawPolyline(const QPoint* points, int count);
   void DrawPath(const QPainterPath& path, bool filled);
+  // True when the shape with these logical bounds may go to Qt as it is: near the visible area and
+  // drawn with a pen of moderate width.
+  bool DirectlyDrawable(const QRectF& logicalBounds) const;
+  // Draws the shape cut down to the visible area, for geometry too far out or pens too wide for Qt.
+  void DrawClipped(const QPainterPath& path, bool filled);
+  void StrokeClipped(const QList<QPolygonF>& outline);
   void Measure(const QRectF& logical);
   bool ValidPoints(std::int32_t first, std::int64_t count) const;
 
@@ -43,6 +49,12 @@ class TMetafilePlayer {
   QPainter* painter_ = nullptr;
   QTransform toTarget_;
   QTransform logicalToPicture_;
+  // Clip space: the painter's window coordinates at the device's pixel density. The visible area is
+  // known there, and flattening curves there is exact to a device pixel.
+  qreal devicePixelRatio_ = 1;
+  QTransform logicalToClip_;
+  QRectF clipArea_;  // the visible area in clip space, with a small margin
+  QRectF nearArea_;  // where geometry may lie and still go to Qt unclipped
   QRectF bounds_;
   bool measured_ = false;
   TMetaDc dc_;

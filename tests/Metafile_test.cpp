@@ -466,6 +466,116 @@ TEST(Metafile, DamagedFilesNeverCrash) {
   }
 }
 
+namespace {
+
+// One shape on a 100 x 100 picture drawn one to one: red brush, blue pen of the given width.
+TMetaShape BluePenShape(TMetaShape::EKind kind, std::vector<QPoint> points, int penWidth) {
+  TMetaShape shape = Filled(kind, kRed);
+  shape.points = std::move(points);
+  shape.nullPen = false;
+  shape.penColour = kBlue;
+  shape.penWidth = penWidth;
+  return shape;
+}
+
+QByteArray OneShapeEmf(const TMetaShape& shape, bool winding = false) {
+  TMetaDrawing drawing;
+  drawing.box = {0, 0, 100, 100};
+  drawing.winding = winding;
+  drawing.shapes.push_back(shape);
+  return WriteEmf(drawing);
+}
+
+// The same shape drawn by Qt itself, antialiased, with the metafile pens' round caps and joins.
+QImage QtReference(const TMetaShape& shape, bool winding = false) {
+  QImage image(100, 100, QImage::Format_RGB32);
+  image.fill(kWhite);
+  QPainter painter(&image);
+  painter.setRenderHint(QPainter::Antialiasing);
+  QPen pen(kBlue, shape.penWidth);
+  pen.setCapStyle(Qt::RoundCap);
+  pen.setJoinStyle(Qt::RoundJoin);
+  painter.setPen(pen);
+  const QPolygon polygon(QList<QPoint>(shape.points.begin(), shape.points.end()));
+  if (shape.kind == TMetaShape::EKind::Polyline) {
+    painter.drawPolyline(polygon);
+  } else {
+    painter.setBrush(kRed);
+    painter.drawPolygon(polygon, winding ? Qt::WindingFill : Qt::OddEvenFill);
+  }
+  return image;
+}
+
+// The largest difference of any colour channel between two images of the same size.
+int LargestDifference(const QImage& a, const QImage& b) {
+  int largest = 0;
+  for (int y = 0; y < a.height(); ++y)
+    for (int x = 0; x < a.width(); ++x) {
+      const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+      largest = std::max({largest, std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
+                          std::abs(qBlue(p) - qBlue(q))});
+    }
+  return largest;
+}
+
+int CountColour(const QImage& image, const QColor& colour) {
+  int count = 0;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x) count += image.pixelColor(x, y) == colour;
+  return count;
+}
+
+}  // namespace
+
+// Shapes reaching far beyond the picture, or drawn with pens far wider than it, are cut down before
+// Qt draws them; what shows must stay what Qt would have drawn of the whole shape.
+TEST(Metafile, FarReachingShapesLookAsIfDrawnWhole) {
+  using EKind = TMetaShape::EKind;
+  struct TCase {
+    const char* name;
+    TMetaShape shape;
+    bool winding;
+  } cases[] = {
+      {"far corner", BluePenShape(EKind::Polygon, {{20, 20}, {80, 30}, {50, 40000}}, 6), false},
+      {"crossing far", BluePenShape(EKind::Polygon, {{10, 10}, {90, 90}, {-30000, 50}, {90, 10}}, 3), false},
+      {"crossing far, winding", BluePenShape(EKind::Polygon, {{10, 10}, {90, 90}, {-30000, 50}, {90, 10}}, 3),
+       true},
+      {"thin pen far", BluePenShape(EKind::Polyline, {{10, 90}, {50, -50000}, {90, 90}}, 0), false},
+      {"wide pen's edge", BluePenShape(EKind::Polyline, {{-1000, 400}, {1000, 410}}, 700), false},
+      {"wide pen's corner", BluePenShape(EKind::Polyline, {{-1000, 400}, {380, 380}, {400, -1000}}, 640),
+       false},
+  };
+  for (const TCase& c : cases) {
+    const QImage drawn = Render(OneShapeEmf(c.shape, c.winding));
+    const QImage reference = QtReference(c.shape, c.winding);
+    // Antialiasing of the cut shape may differ by a few levels from Qt's own.
+    EXPECT_LE(LargestDifference(drawn, reference), 6) << c.name;
+    EXPECT_LT(CountColour(reference, kWhite), 100 * 100) << c.name << ": the case shows nothing";
+  }
+}
+
+TEST(Metafile, PensWiderThanThePictureCoverItOrMissItWhole) {
+  using EKind = TMetaShape::EKind;
+  // A small triangle in the middle with a pen millions of pixels wide: everything is pen.
+  const QImage covered =
+      Render(OneShapeEmf(BluePenShape(EKind::Polygon, {{40, 40}, {60, 40}, {50, 60}}, 16000000)));
+  EXPECT_EQ(CountColour(covered, kBlue), 100 * 100);
+  // A line far below with a pen that ends short of the picture: nothing.
+  const QImage missed =
+      Render(OneShapeEmf(BluePenShape(EKind::Polyline, {{-50, 100000}, {150, 100000}}, 190000)));
+  EXPECT_EQ(CountColour(missed, kWhite), 100 * 100);
+  // A long line far below with a pen whose upper edge runs across the middle of the picture.
+  const QImage half =
+      Render(OneShapeEmf(BluePenShape(EKind::Polyline, {{-2000000, 100050}, {2000000, 100050}}, 200000)));
+  for (int y = 0; y < 100; ++y) {
+    const QColor expected = y < 49 ? kWhite : y > 50 ? kBlue : QColor();
+    if (expected.isValid()) {
+      EXPECT_EQ(At(half, 10, y), expected) << y;
+      EXPECT_EQ(At(half, 90, y), expected) << y;
+    }
+  }
+}
+
 TEST(Metafile, ExtremeMappingsDrawWithoutTrouble) {
   TWmfWriter writer(true, {0, 0, 100, 100}, 96);
   writer.Append(U_WMRSETMAPMODE_set(U_MM_ANISOTROPIC));
