@@ -27,7 +27,7 @@ constexpr int kQuantizedColors = 236;
 constexpr int kMaxInterimPasses = 16;
 constexpr int kRowsPerRead = 8;
 
-enum class TOutcome { kOk, kLibjpegError, kBadSize, kTooManyScans, kUnsupportedColor };
+enum class TOutcome { kOk, kLibjpegError, kBadSize, kTooShort, kTooManyScans, kUnsupportedColor };
 
 struct TErrorManager {
   jpeg_error_mgr pub;
@@ -89,9 +89,23 @@ void OpenSource(TDecompression& d, const QByteArray& bytes) {
   jpeg_read_header(&d.cinfo, TRUE);
 }
 
-TOutcome CheckHeader(const jpeg_decompress_struct& cinfo) {
+// Huffman coding spends at least one bit on every 8 x 8 block of a component it codes, so a file
+// shorter than that for its largest component has lost nearly all of its picture: libjpeg would
+// decode it as a grey field of the full size. Refusing it keeps a file of a few hundred bytes from
+// claiming hundreds of megabytes. Arithmetic coding can go below a bit per block and is not judged.
+bool TooShortForItsBlocks(const jpeg_decompress_struct& cinfo, qint64 size) {
+  if (cinfo.arith_code) return false;
+  qint64 blocks = 0;
+  for (int i = 0; i < cinfo.num_components; ++i)
+    blocks =
+        std::max(blocks, qint64{cinfo.comp_info[i].width_in_blocks} * cinfo.comp_info[i].height_in_blocks);
+  return size < blocks / 8;
+}
+
+TOutcome CheckHeader(const jpeg_decompress_struct& cinfo, qint64 size) {
   const qint64 pixels = qint64{cinfo.image_width} * qint64{cinfo.image_height};
   if (pixels <= 0 || pixels > kMaxJpegPixels) return TOutcome::kBadSize;
+  if (TooShortForItsBlocks(cinfo, size)) return TOutcome::kTooShort;
   // libjpeg converts only these to RGB and grayscale; CMYK files would fail on every paint.
   if (cinfo.jpeg_color_space != JCS_GRAYSCALE && cinfo.jpeg_color_space != JCS_YCbCr &&
       cinfo.jpeg_color_space != JCS_RGB)
@@ -102,7 +116,7 @@ TOutcome CheckHeader(const jpeg_decompress_struct& cinfo) {
 TOutcome ReadHeaderGuarded(TDecompression& d, const QByteArray& bytes, TJpegHeader& header) {
   if (setjmp(d.err.jump)) return TOutcome::kLibjpegError;
   OpenSource(d, bytes);
-  if (const TOutcome outcome = CheckHeader(d.cinfo); outcome != TOutcome::kOk) return outcome;
+  if (const TOutcome outcome = CheckHeader(d.cinfo, bytes.size()); outcome != TOutcome::kOk) return outcome;
   header.imageWidth = static_cast<int>(d.cinfo.image_width);
   header.imageHeight = static_cast<int>(d.cinfo.image_height);
   header.components = d.cinfo.num_components;
@@ -121,6 +135,11 @@ TOutcome ReadHeaderGuarded(TDecompression& d, const QByteArray& bytes, TJpegHead
   switch (outcome) {
     case TOutcome::kBadSize:
       throw EInvalidGraphic(QStringLiteral("JPEG picture of absurd size %1 x %2")
+                                .arg(d.cinfo.image_width)
+                                .arg(d.cinfo.image_height)
+                                .toStdString());
+    case TOutcome::kTooShort:
+      throw EInvalidGraphic(QStringLiteral("JPEG data far too short for %1 x %2")
                                 .arg(d.cinfo.image_width)
                                 .arg(d.cinfo.image_height)
                                 .toStdString());
@@ -218,7 +237,7 @@ TOutcome DecodeGuarded(TDecompression& d, const QByteArray& bytes, const TJpegDe
                        QImage& image, const TJpegPassObserver& interimPass) {
   if (setjmp(d.err.jump)) return d.err.tooManyScans ? TOutcome::kTooManyScans : TOutcome::kLibjpegError;
   OpenSource(d, bytes);
-  if (const TOutcome outcome = CheckHeader(d.cinfo); outcome != TOutcome::kOk) return outcome;
+  if (const TOutcome outcome = CheckHeader(d.cinfo, bytes.size()); outcome != TOutcome::kOk) return outcome;
   j_decompress_ptr cinfo = &d.cinfo;
   cinfo->scale_num = 1;
   cinfo->scale_denom = 1u << static_cast<unsigned>(options.scale);

@@ -291,8 +291,36 @@ TEST(JpegImage, AbsurdHeaderSizesAreInvalidPictures) {
   }
   EXPECT_EQ(picture.Width(), 40) << "a failed load keeps the previous picture";
   EXPECT_THROW(DecodeJpeg(WithSize(good, 20000, 20000), {}), EInvalidGraphic);
-  picture.LoadFromBytes(WithSize(good, 8000, 8000));
+  // The largest size allowed, with bytes enough for a bit per block of it.
+  picture.LoadFromBytes(WithSize(good, 8000, 8000) + QByteArray(8000 / 8 * 8000 / 8 / 8, '\0'));
   EXPECT_EQ(picture.Width(), 8000);
+}
+
+// A few hundred bytes claiming tens of megapixels would decode to a grey field of that size.
+TEST(JpegImage, FilesFarTooShortForTheirSizeAreInvalidPictures) {
+  const QByteArray good = Jpeg(40, 30);
+  const QByteArray bomb = WithSize(good, 8000, 8000);
+  try {
+    TJPEGImage().LoadFromBytes(bomb);
+    FAIL() << "a " << bomb.size() << "-byte file of 64 megapixels accepted";
+  } catch (const EJPEG&) {
+    FAIL() << "refused by libjpeg instead of before decoding";
+  } catch (const EInvalidGraphic& error) {
+    EXPECT_STREQ(error.what(), "JPEG data far too short for 8000 x 8000");
+  }
+  EXPECT_THROW(DecodeJpeg(bomb, {}), EInvalidGraphic);
+  // One byte short of a bit per block is refused, the byte that makes it is accepted.
+  const qsizetype needed = 8000 / 8 * 8000 / 8 / 8;
+  EXPECT_THROW(TJPEGImage().LoadFromBytes(bomb + QByteArray(needed - bomb.size() - 1, '\0')),
+               EInvalidGraphic);
+  EXPECT_NO_THROW(TJPEGImage().LoadFromBytes(bomb + QByteArray(needed - bomb.size(), '\0')));
+  // A real picture cut short keeps loading: a flat 1024 x 1024 photo, half of it.
+  QImage flat(1024, 1024, QImage::Format_RGB32);
+  flat.fill(QColor(90, 120, 200));
+  const QByteArray whole = EncodeJpeg(flat, {});
+  TJPEGImage half;
+  EXPECT_NO_THROW(half.LoadFromBytes(whole.left(whole.size() / 2))) << whole.size() << " bytes in all";
+  EXPECT_EQ(half.Width(), 1024);
 }
 
 TEST(JpegImage, TruncatedFilesGiveAnErrorOrAPartialPicture) {
