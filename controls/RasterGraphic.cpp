@@ -60,6 +60,19 @@ bool IconIsConsistent(const QByteArray& bytes) {
   return width == entryWidth && (height == 2 * entryHeight || height == entryHeight);
 }
 
+// Qt's readers keep a file's short colour table even when its pixels index past the end (run-length
+// data is never checked against it), and drawing such an image reads beyond the table. Padding the
+// table with black makes every index a colour.
+void CompleteColourTable(QImage& image) {
+  qsizetype needed = 0;
+  if (image.format() == QImage::Format_Indexed8) needed = 256;
+  if (image.format() == QImage::Format_Mono || image.format() == QImage::Format_MonoLSB) needed = 2;
+  QList<QRgb> table = image.colorTable();
+  if (table.size() >= needed) return;
+  table.resize(needed, qRgb(0, 0, 0));
+  image.setColorTable(table);
+}
+
 const char* FormatName(TRasterGraphic::Kind kind) {
   return kind == TRasterGraphic::Kind::Bitmap ? "bmp" : "ico";
 }
@@ -90,6 +103,7 @@ void TRasterGraphic::LoadFromBytes(const QByteArray& bytes) {
   if (!reader.read(&image) || image.isNull())
     throw EInvalidGraphic(
         (kindName + QStringLiteral(" image is not valid: ") + reader.errorString()).toStdString());
+  CompleteColourTable(image);
   image_ = std::move(image);
 }
 

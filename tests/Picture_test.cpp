@@ -3,6 +3,7 @@
 #include <QBuffer>
 #include <QFile>
 #include <QImage>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <random>
@@ -128,6 +129,46 @@ TEST(Picture, AbsurdBitmapSizesAreRefused) {
   qToLittleEndian<quint32>(static_cast<quint32>(topDown.size()), topDown.data() + 2);
   EXPECT_TRUE(LoadsOrRefuses(picture, topDown, QStringLiteral("bmp")));
   EXPECT_EQ(picture.Height(), 2);
+}
+
+// A run-length bitmap whose runs use colour 200 while its table holds two colours.
+QByteArray RunLengthBitmapPastItsColours() {
+  QByteArray bytes = BmpHeader(4, 2);
+  auto* d = reinterpret_cast<uchar*>(bytes.data());
+  qToLittleEndian<quint16>(8, d + 28);       // bits per pixel
+  qToLittleEndian<quint32>(1, d + 30);       // BI_RLE8
+  qToLittleEndian<quint32>(2, d + 46);       // colours used
+  qToLittleEndian<quint32>(54 + 8, d + 10);  // pixel data after the table
+  bytes += QByteArray(
+      "\x00\x00\xff\x00"
+      "\xff\xff\xff\x00",
+      8);  // red, white
+  bytes += QByteArray(
+      "\x02\x01\x02\xc8\x00\x00"
+      "\x04\x00\x00\x01",
+      10);  // white, 200; red; end
+  qToLittleEndian<quint32>(static_cast<quint32>(bytes.size()), d + 2);
+  return bytes;
+}
+
+TEST(Picture, PixelsPastTheColourTableDrawBlack) {
+  TPicture picture;
+  picture.LoadFromBytes(RunLengthBitmapPastItsColours(), QStringLiteral("bmp"));
+  // Qt's scaled drawing looks every index up in the table, unchecked: the table must cover them all.
+  const QImage& image = dynamic_cast<TRasterGraphic&>(*picture.Graphic()).Image();
+  ASSERT_EQ(image.format(), QImage::Format_Indexed8);
+  EXPECT_EQ(image.colorCount(), 256);
+  EXPECT_EQ(image.color(200), qRgb(0, 0, 0));
+  QImage canvas(4, 2, QImage::Format_RGB32);
+  canvas.fill(Qt::green);
+  QPainter painter(&canvas);
+  picture.Graphic()->Draw(painter, QRect(0, 0, 4, 2));
+  picture.Graphic()->Draw(painter, QRect(0, 0, 2, 1));  // scaled, through another path of Qt's
+  painter.end();
+  // The bottom row (stored first) is white then colour 200; the top row red.
+  EXPECT_EQ(canvas.pixel(0, 1), qRgb(255, 255, 255));
+  EXPECT_EQ(canvas.pixel(3, 1), qRgb(0, 0, 0));
+  EXPECT_EQ(canvas.pixel(3, 0), qRgb(255, 0, 0));
 }
 
 TEST(Picture, EveryTruncationOfABitmapIsRefused) {
