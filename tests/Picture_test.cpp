@@ -133,22 +133,17 @@ TEST(Picture, AbsurdBitmapSizesAreRefused) {
 
 // A run-length bitmap whose runs use colour 200 while its table holds two colours.
 QByteArray RunLengthBitmapPastItsColours() {
+  const QByteArray table("\x00\x00\xff\x00\xff\xff\xff\x00", 8);  // red, white
+  // Bottom row: two white, two of colour 200; top row: four red; end of bitmap.
+  const QByteArray runs("\x02\x01\x02\xc8\x00\x00\x04\x00\x00\x01", 10);
   QByteArray bytes = BmpHeader(4, 2);
   auto* d = reinterpret_cast<uchar*>(bytes.data());
-  qToLittleEndian<quint16>(8, d + 28);       // bits per pixel
-  qToLittleEndian<quint32>(1, d + 30);       // BI_RLE8
-  qToLittleEndian<quint32>(2, d + 46);       // colours used
-  qToLittleEndian<quint32>(54 + 8, d + 10);  // pixel data after the table
-  bytes += QByteArray(
-      "\x00\x00\xff\x00"
-      "\xff\xff\xff\x00",
-      8);  // red, white
-  bytes += QByteArray(
-      "\x02\x01\x02\xc8\x00\x00"
-      "\x04\x00\x00\x01",
-      10);  // white, 200; red; end
-  qToLittleEndian<quint32>(static_cast<quint32>(bytes.size()), d + 2);
-  return bytes;
+  qToLittleEndian<quint32>(static_cast<quint32>(54 + table.size() + runs.size()), d + 2);
+  qToLittleEndian<quint32>(static_cast<quint32>(54 + table.size()), d + 10);
+  qToLittleEndian<quint16>(8, d + 28);  // bits per pixel
+  qToLittleEndian<quint32>(1, d + 30);  // BI_RLE8
+  qToLittleEndian<quint32>(2, d + 46);  // colours used
+  return bytes + table + runs;
 }
 
 TEST(Picture, PixelsPastTheColourTableDrawBlack) {
