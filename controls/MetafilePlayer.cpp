@@ -54,6 +54,17 @@ QPainterPath ReachablePart(const std::vector<QPolygonF>& outline, const QRectF& 
   return path;
 }
 
+// The polygons cut down to the area, as one path to fill with the rule.
+QPainterPath CutDownFill(const QList<QPolygonF>& polygons, const QRectF& area, Qt::FillRule rule) {
+  QPainterPath fill;
+  fill.setFillRule(rule);
+  for (const QPolygonF& polygon : polygons) {
+    const QPolygonF clipped = ClipPolygonToRect(polygon, area);
+    if (clipped.size() >= 3) fill.addPolygon(clipped);
+  }
+  return fill;
+}
+
 bool Within(const QRectF& inner, const QRectF& outer) {
   return inner.left() >= outer.left() && inner.right() <= outer.right() && inner.top() >= outer.top() &&
          inner.bottom() <= outer.bottom();
@@ -409,18 +420,11 @@ bool TMetafilePlayer::DirectlyDrawable(const QRectF& logicalBounds) const {
 void TMetafilePlayer::DrawClipped(const QPainterPath& path, bool filled) {
   // Curves are flattened in clip space, to the precision of a device pixel.
   const QList<QPolygonF> outline = path.toSubpathPolygons(logicalToClip_);
-  const QTransform clipToWindow = QTransform::fromScale(1 / devicePixelRatio_, 1 / devicePixelRatio_);
   if (filled && dc_.brush.style() != Qt::NoBrush) {
-    QPainterPath fill;
-    fill.setFillRule(path.fillRule());
-    for (const QPolygonF& polygon : outline) {
-      const QPolygonF clipped = ClipPolygonToRect(polygon, clipArea_);
-      if (clipped.size() >= 3) fill.addPolygon(clipped);
-    }
-    painter_->setTransform(clipToWindow);
+    painter_->setTransform(ClipToWindow());
     painter_->setPen(Qt::NoPen);
     painter_->setBrush(dc_.brush);
-    painter_->drawPath(fill);
+    painter_->drawPath(CutDownFill(outline, clipArea_, path.fillRule()));
   }
   if (dc_.pen.style() != Qt::NoPen) StrokeClipped(outline);
   painter_->setTransform(logicalToPicture_ * toTarget_);
@@ -428,10 +432,9 @@ void TMetafilePlayer::DrawClipped(const QPainterPath& path, bool filled) {
 
 void TMetafilePlayer::StrokeClipped(const QList<QPolygonF>& outline) {
   const QPen& pen = dc_.pen;
-  const QTransform clipToWindow = QTransform::fromScale(1 / devicePixelRatio_, 1 / devicePixelRatio_);
   if (pen.widthF() == 0) {
     // The one-pixel pen keeps its width in any transform, so its lines are simply cut.
-    painter_->setTransform(clipToWindow);
+    painter_->setTransform(ClipToWindow());
     painter_->setPen(pen);
     painter_->setBrush(Qt::NoBrush);
     for (const QPolygonF& line : outline)
@@ -452,7 +455,7 @@ void TMetafilePlayer::StrokeClipped(const QList<QPolygonF>& outline) {
   const double distance = DistanceToPolylines(area.center(), logical);
   if (distance - halfDiagonal > radius) return;  // the pen never reaches the visible area
   if (distance + halfDiagonal <= radius) {       // the pen covers all of it
-    painter_->setTransform(clipToWindow);
+    painter_->setTransform(ClipToWindow());
     painter_->fillRect(clipArea_, pen.brush());
     return;
   }
@@ -466,14 +469,12 @@ void TMetafilePlayer::StrokeClipped(const QList<QPolygonF>& outline) {
   }
   // Still a huge pen: its outline, flattened and cut down, is filled instead.
   const QPainterPath stroke = QPainterPathStroker(pen).createStroke(reachable);
-  QPainterPath fill;
-  fill.setFillRule(Qt::WindingFill);
-  for (const QPolygonF& polygon : stroke.toSubpathPolygons(logicalToClip_)) {
-    const QPolygonF clipped = ClipPolygonToRect(polygon, clipArea_);
-    if (clipped.size() >= 3) fill.addPolygon(clipped);
-  }
-  painter_->setTransform(clipToWindow);
+  painter_->setTransform(ClipToWindow());
   painter_->setPen(Qt::NoPen);
   painter_->setBrush(pen.brush());
-  painter_->drawPath(fill);
+  painter_->drawPath(CutDownFill(stroke.toSubpathPolygons(logicalToClip_), clipArea_, Qt::WindingFill));
+}
+
+QTransform TMetafilePlayer::ClipToWindow() const {
+  return QTransform::fromScale(1 / devicePixelRatio_, 1 / devicePixelRatio_);
 }

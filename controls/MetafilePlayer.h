@@ -42,6 +42,8 @@ class TMetafilePlayer {
   // Draws the shape cut down to the visible area, for geometry too far out or pens too wide for Qt.
   void DrawClipped(const QPainterPath& path, bool filled);
   void StrokeClipped(const QList<QPolygonF>& outline);
+  // The painter transform under which coordinates are in clip space.
+  QTransform ClipToWindow() const;
   void Measure(const QRectF& logical);
   bool ValidPoints(std::int32_t first, std::int64_t count) const;
 
