@@ -65,6 +65,12 @@ QPainterPath CutDownFill(const QList<QPolygonF>& polygons, const QRectF& area, Q
   return fill;
 }
 
+QPainterPath PointsPath(const QPoint* points, int count) {
+  QPainterPath path;
+  path.addPolygon(QPolygonF(QPolygon(QList<QPoint>(points, points + count))));
+  return path;
+}
+
 bool Within(const QRectF& inner, const QRectF& outer) {
   return inner.left() >= outer.left() && inner.right() <= outer.right() && inner.top() >= outer.top() &&
          inner.bottom() <= outer.bottom();
@@ -366,9 +372,8 @@ void TMetafilePlayer::DrawPolygon(const QPoint* points, int count) {
     return;
   }
   if (!DirectlyDrawable(bounds)) {
-    QPainterPath path;
+    QPainterPath path = PointsPath(points, count);
     path.setFillRule(dc_.fillRule);
-    path.addPolygon(QPolygonF(QPolygon(QList<QPoint>(points, points + count))));
     path.closeSubpath();
     DrawClipped(path, true);
     return;
@@ -386,9 +391,7 @@ void TMetafilePlayer::DrawPolyline(const QPoint* points, int count) {
     return;
   }
   if (!DirectlyDrawable(bounds)) {
-    QPainterPath path;
-    path.addPolygon(QPolygonF(QPolygon(QList<QPoint>(points, points + count))));
-    DrawClipped(path, false);
+    DrawClipped(PointsPath(points, count), false);
     return;
   }
   painter_->setPen(dc_.pen);
