@@ -10,28 +10,17 @@
 
 #include "JpegImage.h"
 #include "PictureCache.h"
+#include "PictureName.h"
 #include "TileDrawArea.h"
 
 namespace {
 constexpr int kInitialSize = 105;
 
-bool IsWildcardPattern(const QString& name) {
-  const QString fileName = QFileInfo(name).fileName();
-  return fileName.contains(QLatin1Char('*')) || fileName.contains(QLatin1Char('?'));
-}
-
-// LoadImage's test: a non-folder file whose attributes can be read under exactly this name.
-bool IsAcceptedName(const QString& name) {
-  if (name.isEmpty() || IsWildcardPattern(name)) return false;
-  const QFileInfo info(name);
-  return info.exists() && !info.isDir();
-}
-
 // The ImageName setter's looser test, under which a wildcard pattern matching a file passes.
 bool MatchesFile(const QString& name) {
   if (name.isEmpty()) return false;
   const QFileInfo info(name);
-  if (!IsWildcardPattern(name)) return info.exists() && !info.isDir();
+  if (!IsWildcardName(name)) return info.exists() && !info.isDir();
   const QDir folder = info.dir();
   return !folder.entryList({info.fileName()}, QDir::Files | QDir::Hidden | QDir::System).isEmpty();
 }
@@ -60,11 +49,11 @@ TCBImage::~TCBImage() {
 }
 
 void TCBImage::LoadImage(const QString& fileName) {
-  if (IsAcceptedName(fileName) && LoadCachedJpeg(fileName)) {
+  if (IsAcceptedPictureName(fileName) && LoadCachedJpeg(fileName)) {
     PaintNow();
     return;
   }
-  if (IsAcceptedName(fileName)) {
+  if (IsAcceptedPictureName(fileName)) {
     bool loaded = true;
     try {
       picture_->LoadFromFile(fileName);

@@ -16,6 +16,7 @@
 #include "MediaPlayer.h"
 #include "Panel.h"
 #include "TileAccessibility.h"
+#include "TileDrawArea.h"
 
 namespace {
 constexpr int kClientWidth = 595;

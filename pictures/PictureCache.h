@@ -10,8 +10,8 @@
 #include <tuple>
 #include <vector>
 
+#include "DrawArea.h"
 #include "JpegDecoder.h"
-#include "TileDrawArea.h"
 
 class TJPEGImage;
 

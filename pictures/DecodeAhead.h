@@ -7,8 +7,8 @@
 #include <thread>
 #include <vector>
 
+#include "DrawArea.h"
 #include "JpegDecoder.h"
-#include "TileDrawArea.h"
 
 class TPictureCache;
 

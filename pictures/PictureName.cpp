@@ -1,0 +1,14 @@
+#include "PictureName.h"
+
+#include <QFileInfo>
+
+bool IsWildcardName(const QString& name) {
+  const QString fileName = QFileInfo(name).fileName();
+  return fileName.contains(QLatin1Char('*')) || fileName.contains(QLatin1Char('?'));
+}
+
+bool IsAcceptedPictureName(const QString& name) {
+  if (name.isEmpty() || IsWildcardName(name)) return false;
+  const QFileInfo info(name);
+  return info.exists() && !info.isDir();
+}
