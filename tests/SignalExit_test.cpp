@@ -2,6 +2,7 @@
 #include <signal.h>
 
 #include <QByteArray>
+#include <QDeadlineTimer>
 #include <QProcess>
 #include <QProcessEnvironment>
 
@@ -30,7 +31,9 @@ class GameAfterFirstPair : public ::testing::TestWithParam<int> {
     });
     game.start(QStringLiteral(ZUM_APP_DIR "/zum"), {});
     ASSERT_TRUE(game.waitForStarted(10000)) << game.errorString().toStdString();
-    while (!game.canReadLine() && game.state() == QProcess::Running) game.waitForReadyRead(30000);
+    const QDeadlineTimer deadline(60000);
+    while (!game.canReadLine() && game.state() == QProcess::Running && !deadline.hasExpired())
+      game.waitForReadyRead(static_cast<int>(deadline.remainingTime()));
     ASSERT_EQ(game.readLine().trimmed().toStdString(), "first pair found, sound device open");
   }
   void TearDown() override {
