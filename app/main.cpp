@@ -13,9 +13,9 @@ int main(int argc, char** argv) {
   // symlink elsewhere still finds it.
   TForms forms(QCoreApplication::applicationDirPath());
   TForm1& form1 = *forms.Form1;
-  // Hooks for driving the real program from outside: ZUM_EXIT_AFTER_FIRST_PAINT=1 ends the run once
-  // the main window has painted, so that a benchmark can time the start-up; ZUM_PLAY_FIRST_PAIR=1
-  // then finds a pair, so that a test can signal a game whose match sound has played.
+  // Hooks for driving the real program from outside, each once the main window has painted:
+  // ZUM_EXIT_AFTER_FIRST_PAINT=1 ends the run, so that a benchmark can time the start-up;
+  // ZUM_PLAY_FIRST_PAIR=1 finds a pair, so that a test can signal a game whose match sound has played.
   std::unique_ptr<TAfterFirstPaint> hook;
   if (qEnvironmentVariableIntValue("ZUM_EXIT_AFTER_FIRST_PAINT") == 1)
     hook = std::make_unique<TAfterFirstPaint>(form1, &QCoreApplication::quit);
