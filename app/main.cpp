@@ -1,26 +1,10 @@
-#include <QEvent>
-#include <QTimer>
+#include <QCoreApplication>
+#include <memory>
 
+#include "AfterFirstPaint.h"
 #include "Application.h"
+#include "FirstPair.h"
 #include "Forms.h"
-
-namespace {
-// ZUM_EXIT_AFTER_FIRST_PAINT=1 ends the run once the main window has painted, so that a benchmark
-// can time the start-up of the program itself.
-class TQuitAfterFirstPaint : public QObject {
- public:
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::Paint && !quitting_) {
-      quitting_ = true;
-      QTimer::singleShot(0, qApp, &QCoreApplication::quit);
-    }
-    return QObject::eventFilter(watched, event);
-  }
-
- private:
-  bool quitting_ = false;
-};
-}  // namespace
 
 int main(int argc, char** argv) {
   TApplication app(argc, argv);
@@ -28,9 +12,15 @@ int main(int argc, char** argv) {
   // applicationDirPath() resolves the running executable's real path, so a
   // symlink elsewhere still finds it.
   TForms forms(QCoreApplication::applicationDirPath());
-  TQuitAfterFirstPaint quitAfterFirstPaint;
+  TForm1& form1 = *forms.Form1;
+  // Hooks for driving the real program from outside, each once the main window has painted:
+  // ZUM_EXIT_AFTER_FIRST_PAINT=1 ends the run, so that a benchmark can time the start-up;
+  // ZUM_PLAY_FIRST_PAIR=1 finds a pair, so that a test can signal a game whose match sound has played.
+  std::unique_ptr<TAfterFirstPaint> hook;
   if (qEnvironmentVariableIntValue("ZUM_EXIT_AFTER_FIRST_PAINT") == 1)
-    forms.Form1->installEventFilter(&quitAfterFirstPaint);
-  forms.Form1->show();
+    hook = std::make_unique<TAfterFirstPaint>(form1, &QCoreApplication::quit);
+  else if (qEnvironmentVariableIntValue("ZUM_PLAY_FIRST_PAIR") == 1)
+    hook = std::make_unique<TAfterFirstPaint>(form1, [&form1] { PlayFirstPair(form1); });
+  form1.show();
   return app.exec();
 }

@@ -74,6 +74,10 @@ void TCBImage::LoadImage(const QString& fileName) {
   } else {
     picture_->Clear();
   }
+  // Without a picture the paint operation draws no background, so painting over the old pixels
+  // would leave the previous picture (usually the card back) in view and the turn would seem to do
+  // nothing. The tile starts afresh instead, as a platform repaint of it would.
+  if (picture_->Width() <= 0) ClearSurface();
   PaintNow();
 }
 
@@ -185,6 +189,11 @@ void TCBImage::EnsureSurface() {
   surface_.fill(Qt::transparent);
 }
 
+void TCBImage::ClearSurface() {
+  EnsureSurface();
+  surface_.fill(Qt::transparent);
+}
+
 void TCBImage::ShowSurface() {
   showingSurface_ = true;
   repaint();
@@ -220,8 +229,7 @@ void TCBImage::paintEvent(QPaintEvent*) {
   // parent's background, as a platform repaint of a windowless control does.
   if (!showingSurface_ || repaintScheduled_ || surface_.size() != size() * devicePixelRatioF()) {
     repaintScheduled_ = false;
-    EnsureSurface();
-    surface_.fill(Qt::transparent);
+    ClearSurface();
     QPainter layer(&surface_);
     try {
       Paint(layer, true);

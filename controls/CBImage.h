@@ -24,8 +24,9 @@ class TPictureCache;
 // transparent layer (Surface()): painting at once draws straight onto that layer, outside any
 // paint event, and then calls repaint(), whose paintEvent only puts the layer on screen. Any other
 // paintEvent is the platform's: it clears the layer and runs the whole paint operation on it. This
-// way PaintMargins at once fills the margins, a later platform repaint of an empty tile does not
-// repeat that fill, and a tile that loses its picture at once keeps the old pixels until then.
+// way PaintMargins at once fills the margins and a later platform repaint of an empty tile does not
+// repeat that fill. LoadImage that leaves the tile without a picture clears the layer first, so the
+// tile shows empty at once instead of keeping the previous picture's pixels.
 //
 // Exceptions never leave paintEvent: LoadImage makes the picture decode (Prepare) before it paints,
 // so a JPEG decoding error reaches LoadImage's caller; a paintEvent that still meets one draws no
@@ -141,6 +142,8 @@ class TCBImage : public QWidget {
   void DrawTextOpaque(QPainter& painter, int x, int y, const QString& text, TColor background);
   void ScheduleRepaint();
   void EnsureSurface();
+  // Back to the parent's background, where a platform repaint starts.
+  void ClearSurface();
   void ShowSurface();
 
   bool stretchRatio_ = false;

@@ -198,13 +198,46 @@ TEST_F(CBImageTest, CheckedRepaintsOnlyTheMargins) {
   EXPECT_EQ(At(image, 40, 40), kGreen);
 }
 
-TEST_F(CBImageTest, LosingThePictureKeepsItsPixelsUntilThePlatformRepaints) {
+TEST_F(CBImageTest, LosingThePictureShowsEmptyAtOnce) {
   ShowBoard();
+  for (const QString& lost :
+       {dir.filePath(QStringLiteral("missing.bmp")), Write(QStringLiteral("broken.bmp"), QByteArray(64, 'x')),
+        Write(QStringLiteral("unknown.gif"), QByteArray(64, 'x'))}) {
+    tile->LoadImage(Save(QStringLiteral("wide.bmp"), Solid(640, 480, kGreen), "bmp"));
+    ASSERT_EQ(At(Screen(), 40, 40), kGreen);
+    tile->LoadImage(lost);
+    EXPECT_EQ(tile->Picture().Graphic(), nullptr);
+    const QImage now = Screen();
+    EXPECT_EQ(At(now, 40, 40), kParentRgb) << lost.toStdString();
+    EXPECT_EQ(At(now, 0, 0), kParentRgb) << lost.toStdString();
+    EXPECT_EQ(now, Repainted()) << lost.toStdString();
+  }
+}
+
+TEST_F(CBImageTest, LosingThePictureShowsFrameAndEmptyLabelAtOnceButNoFill) {
+  tile->SetShowFrame3D(true);
+  tile->SetShowEmptyLabel(true);
+  ShowBoard();
+  // An earlier fill of the whole tile by the check colour does not come back either.
+  tile->SetChecked(true);
+  tile->SetChecked(false);
   tile->LoadImage(Save(QStringLiteral("wide.bmp"), Solid(640, 480, kGreen), "bmp"));
   tile->LoadImage(dir.filePath(QStringLiteral("missing.bmp")));
-  EXPECT_EQ(tile->Picture().Graphic(), nullptr);
-  EXPECT_EQ(At(Screen(), 40, 40), kGreen);
-  EXPECT_EQ(At(Repainted(), 40, 40), kParentRgb);
+  const QImage now = Screen();
+  EXPECT_EQ(At(now, 0, 0), ToQColor(clBtnHighlight).rgb() & 0xFFFFFF);
+  EXPECT_EQ(At(now, 94, 94), ToQColor(clBtnShadow).rgb() & 0xFFFFFF);
+  EXPECT_EQ(At(now, 3, 3), kParentRgb);
+  const QFontMetrics metrics(QApplication::font());
+  const int x = (95 - metrics.horizontalAdvance(QStringLiteral("Empty"))) / 2;
+  const int y = (95 - metrics.height()) / 2;
+  // The label stands on the surface's last fill colour, the parent's from the last margins.
+  EXPECT_EQ(At(now, x, y), kParentRgb);
+  int dark = 0;
+  for (int yy = y; yy < y + metrics.height(); ++yy)
+    for (int xx = x; xx < x + metrics.horizontalAdvance(QStringLiteral("Empty")); ++xx)
+      dark += qGray(At(now, xx, yy)) < 100;
+  EXPECT_GT(dark, 5) << "the empty label is drawn";
+  EXPECT_EQ(now, Repainted());
 }
 
 TEST_F(CBImageTest, CaptionSitsBevelWidthAboveTheBottomAndShrinksTheFreeArea) {

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <QRegularExpression>
+#include <QScreen>
 #include <QSet>
 #include <filesystem>
 
@@ -99,6 +100,22 @@ void ExpectDisplaysShowState(OffscreenGame& game) {
   EXPECT_EQ(game.f1().marcadortiempo->Value(), game.State().tiempo);
 }
 
+// What tile n shows on the screen now, without asking anything to repaint.
+QImage TileOnScreen(OffscreenGame& game, int n) {
+  TForm1& window = game.f1();
+  const QImage screen = window.screen()->grabWindow(window.winId()).toImage();
+  const TCBImage& tile = game.Tile(n);
+  return screen.copy(QRect(tile.mapTo(&window, QPoint(0, 0)), tile.size()))
+      .convertToFormat(QImage::Format_RGB32);
+}
+
+int PixelsOfColour(const QImage& image, QRgb rgb) {
+  int count = 0;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x) count += (image.pixel(x, y) & 0xFFFFFF) == (rgb & 0xFFFFFF);
+  return count;
+}
+
 }  // namespace
 
 TEST(FaultsWhilePlaying, WithoutAnAudioDeviceEachMatchShowsTheErrorAndTheLevelStillAdvances) {
@@ -189,6 +206,40 @@ TEST(FaultsWhilePlaying, FaceDeletedDuringALevelTurnsUpEmptyAndThePairStillCount
   const int c = Stranger(game, a);
   game.Click(c);
   EXPECT_GT(game.Tile(c).Picture().Width(), 0);
+  EXPECT_TRUE(errors.messages.isEmpty()) << errors.messages.join(QStringLiteral(" | ")).toStdString();
+}
+
+TEST(FaultsWhilePlaying, BrokenFaceTurnedShowsTheBoardAtOnceAndTheCardBackWhenCovered) {
+  ErrorBoxRecorder errors;
+  SampleCopy copy;
+  OffscreenGame game(copy.Path());
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&game.f1()));
+  game.NewGame();
+  const int a = 1, c = Stranger(game, a);
+  QFile face(QString::fromStdString(game.Foto(a)));
+  ASSERT_TRUE(face.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  face.write(QByteArray(64, '\x5a'));
+  face.close();
+
+  const QRgb board = ToQColor(game.f1().Panel1->Color()).rgb();
+  const int tilePixels = 95 * 95;
+  const QImage cardBack = TileOnScreen(game, a);
+  ASSERT_LT(PixelsOfColour(cardBack, board), tilePixels / 2) << "the card back is not the board's colour";
+  ASSERT_EQ(TileOnScreen(game, c), cardBack);
+
+  game.Click(a);
+  ASSERT_TRUE(game.Casilla(a).destapada);
+  EXPECT_EQ(game.Tile(a).Picture().Graphic(), nullptr);
+  EXPECT_EQ(PixelsOfColour(TileOnScreen(game, a), board), tilePixels)
+      << "the turned tile still shows old pixels";
+  EXPECT_EQ(TileOnScreen(game, c), cardBack);
+
+  // Second and third click: the turn ends and the broken face is covered again.
+  game.Click(c);
+  game.Click(c);
+  ASSERT_FALSE(game.Casilla(a).destapada);
+  EXPECT_EQ(TileOnScreen(game, a), cardBack);
+  EXPECT_EQ(TileOnScreen(game, c), cardBack);
   EXPECT_TRUE(errors.messages.isEmpty()) << errors.messages.join(QStringLiteral(" | ")).toStdString();
 }
 

@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 #include <SDL_mixer.h>
+#include <signal.h>
 
 #include <QByteArray>
 #include <QFile>
@@ -153,6 +154,25 @@ TEST_F(MediaPlayerTest, ASecondOpenCutsTheSoundOffAndPlaysAnew) {
   EXPECT_LT(LoudSpan(ReadSamples(first, 0)).Length(), LoudSpan(ChimeSamples()).Length() * 2 / 3)
       << "the first sound played on after the second open";
   ExpectWholeChime(ReadSamples(second, 0));
+}
+
+TEST_F(MediaPlayerTest, AnOpenDeviceLeavesTheTerminationSignalsAlone) {
+  // Even when the environment asks SDL for its own handlers.
+  qputenv("SDL_NO_SIGNAL_HANDLERS", "0");
+  struct sigaction defaults {};
+  defaults.sa_handler = SIG_DFL;
+  for (const int s : {SIGINT, SIGTERM}) ASSERT_EQ(sigaction(s, &defaults, nullptr), 0);
+  TMediaPlayer player;
+  player.SetFileName(kChime);
+  player.Open();
+  ASSERT_TRUE(player.IsOpen());
+  for (const int s : {SIGINT, SIGTERM}) {
+    struct sigaction now {};
+    ASSERT_EQ(sigaction(s, nullptr, &now), 0);
+    EXPECT_EQ(now.sa_handler, SIG_DFL) << "signal " << s;
+  }
+  player.Close();
+  qunsetenv("SDL_NO_SIGNAL_HANDLERS");
 }
 
 TEST_F(MediaPlayerTest, PlayBeforeOpenAndAfterCloseIsSilent) {

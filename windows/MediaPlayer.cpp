@@ -42,6 +42,10 @@ void TMediaPlayer::Open() {
 
 void TMediaPlayer::OpenDevice() {
   if (!subsystemStarted_) {
+    // Starting audio starts SDL's events too, which by default turn SIGINT and SIGTERM into quit
+    // events; nothing here reads SDL's events, so the game would no longer end on them. Overriding
+    // keeps the signals' own effect even when the environment asks SDL for its handlers.
+    SDL_SetHintWithPriority(SDL_HINT_NO_SIGNAL_HANDLERS, "1", SDL_HINT_OVERRIDE);
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) throw SdlFailure();
     subsystemStarted_ = true;
   }
