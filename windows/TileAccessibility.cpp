@@ -40,17 +40,24 @@ QString CasillaAccessibleName(int tile, const TCasilla& casilla, const QString& 
   return name + QStringLiteral(": ") + (face.isEmpty() ? NoPictureSpokenName() : face);
 }
 
-void SetTileAccessibleState(QWidget& tile, const QString& name, const QString& state, bool showsFace) {
+TTileChanges SetTileAccessibleState(QWidget& tile, const QString& name, const QString& state,
+                                    bool showsFace) {
   // Qt announces every call of these setters, changed or not; twenty announcements per click would
   // bury the one that matters.
-  if (tile.accessibleName() != name) tile.setAccessibleName(name);
-  if (tile.accessibleDescription() != state) tile.setAccessibleDescription(state);
-  if (TileShowsFace(tile) == showsFace) return;
-  tile.setProperty(kShowsFaceProperty, showsFace);
-  QAccessible::State changed;
-  changed.checked = true;
-  QAccessibleStateChangeEvent event(&tile, changed);
-  QAccessible::updateAccessibility(&event);
+  TTileChanges changes;
+  changes.name = tile.accessibleName() != name;
+  if (changes.name) tile.setAccessibleName(name);
+  changes.state = tile.accessibleDescription() != state;
+  if (changes.state) tile.setAccessibleDescription(state);
+  changes.showsFace = TileShowsFace(tile) != showsFace;
+  if (changes.showsFace) {
+    tile.setProperty(kShowsFaceProperty, showsFace);
+    QAccessible::State changed;
+    changed.checked = true;
+    QAccessibleStateChangeEvent event(&tile, changed);
+    QAccessible::updateAccessibility(&event);
+  }
+  return changes;
 }
 
 bool TileShowsFace(const QWidget& tile) {

@@ -25,9 +25,17 @@ QString NoPictureSpokenName();
 // "Casilla 7, boca arriba: manzana". face is ignored while the tile is face down.
 QString CasillaAccessibleName(int tile, const TCasilla& casilla, const QString& face = {});
 
+// Which of a tile's accessible properties changed, each announced to assistive technology.
+struct TTileChanges {
+  bool name = false;
+  bool state = false;
+  bool showsFace = false;
+  bool operator==(const TTileChanges&) const = default;
+};
+
 // Gives a tile its name, its state text and its checked state (showing a face); assistive technology
 // hears of each one that changes, and only of those, so a screen reader speaks the focused tile again.
-void SetTileAccessibleState(QWidget& tile, const QString& name, const QString& state, bool showsFace);
+TTileChanges SetTileAccessibleState(QWidget& tile, const QString& name, const QString& state, bool showsFace);
 
 // The checked state last given by SetTileAccessibleState.
 bool TileShowsFace(const QWidget& tile);
