@@ -186,6 +186,22 @@ TEST(Keyboard, TheFocusedTileIsRingedOnTheBoardWithItsPixelsUntouched) {
   EXPECT_EQ(g.f1().Panel1->FocusRing(), kept ? TileRect(kept) : QRect());
 }
 
+TEST(Keyboard, KeysDoNothingOnAHiddenBoard) {
+  KeyboardGame g;
+  g.NewGame();
+  g.Key(Qt::Key_Tab);
+  g.MoveTo(8);
+  g.f1().Abortar1->trigger();
+  ASSERT_FALSE(g.f1().Panel1->isVisible());
+  const int clicks = g.State().pulsaciones;
+  for (const Qt::Key key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Escape, Qt::Key_Right, Qt::Key_Tab})
+    QTest::keyClick(&g.Tile(8), key);
+  EXPECT_EQ(g.State().pulsaciones, clicks);
+  for (int n = 1; n <= 20; ++n) EXPECT_FALSE(g.Casilla(n).destapada) << n;
+  EXPECT_TRUE(g.f1().Panel1->FocusRing().isNull());
+  g.CloseGameOver();
+}
+
 TEST(Keyboard, AMouseClickNeverMovesTheFocus) {
   KeyboardGame g;
   g.NewGame();

@@ -99,6 +99,8 @@ bool TBoardKeyboard::HandleWindowKey(const QKeyEvent& key) {
 }
 
 bool TBoardKeyboard::HandleTileKey(int tile, const QKeyEvent& key) {
+  // A tile may keep the focus while the board is hidden; the keys must not reach what the mouse cannot.
+  if (!board_.isVisible()) return false;
   if (const std::optional<TTileStep> step = StepFor(key)) {
     Focus(TileAfterStep(tile, *step));
     return true;
