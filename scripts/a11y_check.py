@@ -98,6 +98,41 @@ def main(program):
         game.wait(timeout=10)
 
 
+def focused(board):
+    return [number for number, tile in board.items() if tile.getState().contains(pyatspi.STATE_FOCUSED)]
+
+
+def keyboard(app, board):
+    """Plays on from the keyboard, the keys coming through the X server as a player's do."""
+    windows = subprocess.run(["xdotool", "search", "--name", "^ZUM$"], capture_output=True, text=True).stdout.split()
+    if not windows:
+        raise CheckFailed("no X window named 'ZUM'")
+    subprocess.run(["xdotool", "windowfocus", "--sync", windows[0]], check=True)
+
+    def key(name):
+        subprocess.run(["xdotool", "key", name], check=True)
+        pump(0.05)
+
+    key("Tab")
+    wait_for("Tab to focus tile 1", lambda: focused(board) == [1])
+    key("Escape")  # ends the turn the press action left
+    for name in ("Down", "Right"):
+        key(name)
+    wait_for("Down and Right to focus tile 7", lambda: focused(board) == [7])
+    key("space")
+    wait_for("Space to turn tile 7", lambda: board[7].name.startswith("Casilla 7, boca arriba: "))
+    key("Escape")
+    wait_for("Escape to cover tile 7", lambda: board[7].name == "Casilla 7, boca abajo")
+    print("keyboard: Tab, Down, Right focus tile 7; Space turns it, Escape covers it")
+
+    key("alt+d")
+    key("Down")
+    key("Return")
+    wait_for("Alt+D, Down, Return to choose difficulty 2",
+             lambda: named(app, pyatspi.ROLE_MENU_ITEM, "2").getState().contains(pyatspi.STATE_CHECKED))
+    print("keyboard: Alt+D, Down, Return chose difficulty 2")
+
+
 def check(events):
     app = wait_for(f"the application {APP_NAME!r} on the accessibility bus", find_app)
     print(f"found {app.name!r}, {app.childCount} window(s)")
@@ -148,6 +183,8 @@ def check(events):
     if not renamed or not checked:
         raise CheckFailed(f"expected name and checked-state events from tile 1, got {events}")
     print(f"events: {len(renamed)} name changes, {len(checked)} checked-state changes")
+
+    keyboard(app, board)
 
     x = named(app, pyatspi.ROLE_MENU_ITEM, "X")
     if x is not None:
