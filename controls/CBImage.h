@@ -64,6 +64,9 @@ class TCBImage : public QWidget {
   // failure keeps the previous picture.
   void LoadImage(const QString& fileName);
 
+  // What a left click does; the keyboard and assistive technology press the tile through it.
+  void Click() { Q_EMIT clicked(); }
+
   // JPEG pictures then come decoded from this cache (at the smallest DCT scale that covers the drawn
   // rectangle when the tile shrinks them); what the player sees is the same. Not owned; null, the
   // initial value, decodes at every load.

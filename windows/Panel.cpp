@@ -4,6 +4,7 @@
 #include <QPainter>
 
 #include "AlignLayout.h"
+#include "FocusRing.h"
 
 TPanel::TPanel(QWidget* parent) : QWidget(parent) {
   SetColor(clBtnFace);
@@ -27,6 +28,13 @@ void TPanel::SetBevelRaised(bool raised) {
   bevelRaised_ = raised;
   Realign();
   update();
+}
+
+void TPanel::SetFocusRing(const QRect& area) {
+  if (area == focusRing_) return;
+  const QRegion old = FocusRingAround(focusRing_).Whole();
+  focusRing_ = area;
+  update(old.united(FocusRingAround(focusRing_).Whole()));
 }
 
 void TPanel::AddAligned(QWidget* child, TAlign align) {
@@ -53,6 +61,11 @@ void TPanel::paintEvent(QPaintEvent*) {
     painter.setPen(ToQColor(clBtnShadow));
     painter.drawLine(r, 0, r, b);
     painter.drawLine(r, b, 0, b);
+  }
+  if (!focusRing_.isEmpty()) {
+    const TFocusRing ring = FocusRingAround(focusRing_);
+    for (const QRect& r : ring.light) painter.fillRect(r, ToQColor(clBtnHighlight));
+    for (const QRect& r : ring.dark) painter.fillRect(r, ToQColor(clWindowText));
   }
   if (!caption_.isEmpty()) {
     painter.setPen(ToQColor(clWindowText));

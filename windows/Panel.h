@@ -20,6 +20,12 @@ class TPanel : public QWidget {
   void SetBevelRaised(bool raised);
   int BevelWidth() const { return bevelRaised_ ? 1 : 0; }
 
+  // Rings the given area of the panel from outside (FocusRingAround), under any child that covers
+  // the ring; an empty area removes it. Only the ring's pixels are repainted, so children inside the
+  // area are not asked to paint.
+  void SetFocusRing(const QRect& area);
+  QRect FocusRing() const { return focusRing_; }
+
   // Adds a child that keeps itself aligned inside the bevel; children are placed in the order added.
   void AddAligned(QWidget* child, TAlign align);
   void Realign();
@@ -41,5 +47,6 @@ class TPanel : public QWidget {
   TColor color_ = clBtnFace;
   QString caption_;
   bool bevelRaised_ = true;
+  QRect focusRing_;
   std::vector<Aligned> aligned_;
 };

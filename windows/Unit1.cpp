@@ -5,8 +5,11 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
+#include <QScopeGuard>
 #include <QTimer>
 
+#include "BoardGrid.h"
+#include "BoardKeyboard.h"
 #include "CBImage.h"
 #include "Difficulty.h"
 #include "ExceptionHandler.h"
@@ -14,8 +17,10 @@
 #include "Fonts.h"
 #include "LcdDisplay.h"
 #include "MediaPlayer.h"
+#include "MenuKeyboard.h"
 #include "Panel.h"
 #include "TileAccessibility.h"
+#include "TileAccessibleInterface.h"
 #include "TileDrawArea.h"
 
 namespace {
@@ -94,11 +99,11 @@ void TForm1::CreateBoard(QWidget* client) {
   connect(Panel1, &TPanel::mousePressed, this,
           [this](Qt::MouseButton button) { RunGuarded([this, button] { Panel1MouseDown(button); }); });
 
+  InstallTileAccessibleInterface();
   for (int n = 1; n <= kTileCount; ++n) {
     auto* tile = new TCBImage(Panel1);
     tile->setObjectName(QStringLiteral("Image%1").arg(n));
-    const int c = (n - 1) % 5, r = (n - 1) / 5;
-    tile->setGeometry(40 + 106 * c, 8 + 104 * r, 95, 95);
+    tile->setGeometry(TileRect(n));
     tile->setCursor(Qt::PointingHandCursor);
     tile->SetBevelWidth(1);
     tile->SetShowFrame3D(false);
@@ -123,6 +128,10 @@ void TForm1::CreateBoard(QWidget* client) {
   Panel3->setGeometry(1, 427, 593, 26);
   Panel1->AddAligned(Panel3, TAlign::alBottom);
   clientPanel->AddAligned(Panel1, TAlign::alClient);
+
+  auto* keyboard = new TBoardKeyboard(
+      *this, *Panel1, Image, [this] { RunGuarded([this] { Panel1MouseDown(Qt::RightButton); }); }, this);
+  keyboard->setObjectName(QStringLiteral("BoardKeyboard"));
 }
 
 void TForm1::CreateHeader(QWidget* client) {
@@ -187,13 +196,18 @@ void TForm1::CreateMenu() {
   X1 = bar->addAction(QStringLiteral("X"));
   X1->setObjectName(QStringLiteral("X1"));
   connect(X1, &QAction::triggered, this, [this] { RunGuarded([this] { X1Click(); }); });
+
+  AddMenuBarKeys(*this, *bar);
 }
 
 void TForm1::LoadImage(int tile, const std::string& fileName) {
   TCBImage& image = *Image[static_cast<std::size_t>(tile)];
   // A deal draws new pictures before covering the board, so the first load after it sees them.
   if (image.PictureCache() && State().fotos != fotosAhead_) DecodeLevelAhead(image);
+  std::string& shown = shownPicture_[static_cast<std::size_t>(tile)];
+  shown.clear();
   image.LoadImage(QString::fromLocal8Bit(fileName.c_str()));
+  if (image.Picture().Width() > 0) shown = fileName;
   UpdateAccessibleName(tile);
 }
 
@@ -218,10 +232,14 @@ void TForm1::DecodeLevelAhead(const TCBImage& tile) {
 }
 
 void TForm1::UpdateAccessibleName(int n) {
-  const TCasilla& casilla = State().casillas[static_cast<std::size_t>(n)];
-  TCBImage* tile = Image[static_cast<std::size_t>(n)];
-  tile->setAccessibleName(CasillaAccessibleName(n, casilla));
-  tile->setAccessibleDescription(CasillaAccessibleState(casilla));
+  const auto index = static_cast<std::size_t>(n);
+  const TCasilla& casilla = State().casillas[index];
+  const std::string& face = State().fotos.at(static_cast<std::size_t>(casilla.foto));
+  const bool faceShown = !face.empty() && shownPicture_[index] == face;
+  const QString faceName =
+      faceShown ? PictureSpokenName(QString::fromLocal8Bit(face.c_str())) : NoPictureSpokenName();
+  SetTileAccessibleState(*Image[index], CasillaAccessibleName(n, casilla, faceName),
+                         CasillaAccessibleState(casilla), CasillaShowsFace(casilla));
 }
 
 void TForm1::UpdateAccessibleNames() {
@@ -286,14 +304,15 @@ void TForm1::Timer1Timer() {
 }
 
 void TForm1::ImageClick(int tile) {
+  // A found pair changes the state of tiles that load no picture, and a picture that fails to load
+  // stops the click halfway; the names follow the state either way.
+  const auto updateNames = qScopeGuard([this] { UpdateAccessibleNames(); });
   juego_->Pulsado(tile);
-  // A found pair changes the state of tiles that load no picture.
-  UpdateAccessibleNames();
 }
 
 void TForm1::Panel1MouseDown(Qt::MouseButton button) {
+  const auto updateNames = qScopeGuard([this] { UpdateAccessibleNames(); });
   if (button == Qt::RightButton) juego_->CubrirTablero();
-  UpdateAccessibleNames();
 }
 
 void TForm1::ResetGame() {

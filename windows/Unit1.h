@@ -100,6 +100,8 @@ class TForm1 : public QMainWindow, private ITiles {
   TPictureCache pictureCache_;
   TDecodeAhead decodeAhead_{pictureCache_};
   std::array<std::string, 11> fotosAhead_{};
+  // The file whose picture each tile shows; empty while it shows none.
+  std::array<std::string, 21> shownPicture_{};
   SystemClock clock_;
   std::unique_ptr<TJuego> juego_;
   QDialog* form2_ = nullptr;

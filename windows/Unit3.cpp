@@ -27,6 +27,10 @@ QLabel* CreateLabel(QWidget* parent, const char* name, const QString& caption, i
 }
 }  // namespace
 
+QString GameOverSentence(const QString& title, const QString& points, const QString& level) {
+  return QStringLiteral("%1 %2, %3.").arg(title.trimmed(), points.trimmed(), level.trimmed());
+}
+
 TForm3::TForm3(TForm1& form1, QWidget* parent) : QDialog(parent), form1_(form1) {
   setObjectName(QStringLiteral("Form3"));
   setWindowTitle(QStringLiteral(" "));
@@ -59,6 +63,8 @@ TForm3::TForm3(TForm1& form1, QWidget* parent) : QDialog(parent), form1_(form1) 
   BitBtn1->setAutoDefault(false);
   connect(BitBtn1, &QPushButton::clicked, this, [this] { RunGuarded([this] { BitBtn1Click(); }); });
   setFocusProxy(BitBtn1);
+  // The caption bar is blank; assistive technology names the window after its banner instead.
+  setAccessibleName(StaticText1->text().trimmed());
 }
 
 void TForm3::FormShow() {
@@ -68,6 +74,10 @@ void TForm3::FormShow() {
   Label1->adjustSize();
   Label2->setText(QStringLiteral("Nivel: %1").arg(form1_.State().nivel));
   Label2->adjustSize();
+  // The Ok button keeps the focus, so it carries the whole message for a screen reader.
+  const QString sentence = GameOverSentence(StaticText1->text(), Label1->text(), Label2->text());
+  setAccessibleDescription(sentence);
+  BitBtn1->setAccessibleDescription(sentence);
 }
 
 void TForm3::BitBtn1Click() {

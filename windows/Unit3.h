@@ -1,11 +1,16 @@
 #pragma once
 
 #include <QDialog>
+#include <QString>
 
 class QLabel;
 class QPushButton;
 class TForm1;
 class TImage;
+
+// What a screen reader says of the game-over window, its title and labels as one sentence:
+// "¡Fin de Juego! Puntos: 150, Nivel: 2."
+QString GameOverSentence(const QString& title, const QString& points, const QString& level);
 
 // The game-over window: stops the countdown when shown and resets the game when
 // closed, whichever way it is closed.
