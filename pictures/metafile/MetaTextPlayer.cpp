@@ -28,6 +28,20 @@ constexpr std::array<char16_t, 32> kCp1252High = {
     0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
+// GDI's average character width, which a font's width is measured against, is the average of the
+// lowercase letters and space weighted by their frequency in English text. The OS/2 table's own
+// average of newer fonts covers all glyphs and is much wider, so it is computed here.
+double AverageCharWidth(const QFontMetricsF& metrics) {
+  static constexpr std::array<int, 26> kLetterWeights = {64, 14, 27, 35, 100, 20, 14, 42, 63, 3,  6, 35, 20,
+                                                         56, 56, 17, 4,  49,  56, 71, 31, 10, 18, 3, 18, 2};
+  constexpr int kSpaceWeight = 166;
+  double sum = kSpaceWeight * metrics.horizontalAdvance(QLatin1Char(' '));
+  for (int i = 0; i < 26; ++i)
+    sum += kLetterWeights[static_cast<std::size_t>(i)] *
+           metrics.horizontalAdvance(QLatin1Char(static_cast<char>('a' + i)));
+  return sum / 1000;
+}
+
 QColor ColourRef(std::uint32_t colour) {
   return QColor(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
                 static_cast<int>((colour >> 16) & 0xFF));
@@ -106,12 +120,15 @@ QRectF PlayMetaText(QPainter* painter, const TMetaTextRun& run, const TMetaFont*
   const QFontMetricsF metrics(qfont);
   const double scale = em / pixels;
   double stretch = 1;
-  if (f.width != 0 && metrics.averageCharWidth() > 0)
-    stretch = std::clamp(std::abs(static_cast<double>(f.width)) * sx / (metrics.averageCharWidth() * scale),
-                         0.05, 20.0);
+  const double average = f.width != 0 ? AverageCharWidth(metrics) : 0;
+  if (average > 0)
+    stretch = std::clamp(std::abs(static_cast<double>(f.width)) * sx / (average * scale), 0.05, 20.0);
   // Local space: font pixels along the baseline from the reference point, rotated by the escapement.
   QTransform localToWindow = QTransform::fromScale(scale * stretch, scale);
-  localToWindow.rotate(-f.escapement / 10.0);
+  // The escapement turns counter-clockwise in logical space: on the device that is the other way round
+  // when the mapping turns y upwards.
+  const bool yUp = logicalToWindow.m22() < 0;
+  localToWindow.rotate((yUp ? f.escapement : -f.escapement) / 10.0);
   localToWindow *= QTransform::fromTranslate(ref.x(), ref.y());
   const double logicalToLocal = sx / (scale * stretch);
 
