@@ -1,6 +1,10 @@
 #include "EmfWriter.h"
 
+#include <uemf_utf.h>
+
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <stdexcept>
 
 namespace {
@@ -95,6 +99,43 @@ void TEmfWriter::AddShape(const TMetaShape& shape) {
   Append(deleteobject_set(&pen, handles_));
 }
 
+void TEmfWriter::AddText(const TMetaText& text) {
+  size_t faceLength = 0;
+  uint16_t* face = U_Utf8ToUtf16le(text.face.c_str(), 0, &faceLength);
+  U_LOGFONT logFont = logfont_set(text.height, 0, text.escapement, text.escapement, text.weight, 0, 0, 0,
+                                  U_ANSI_CHARSET, 0, 0, 0, 0, face);
+  free(face);
+  uint32_t handle = 0;
+  Append(extcreatefontindirectw_set(&handle, handles_, reinterpret_cast<const char*>(&logFont), nullptr));
+  Append(selectobject_set(handle, handles_));
+  Append(U_EMRSETTEXTCOLOR_set(ColourRef(text.colour)));
+  Append(U_EMRSETBKCOLOR_set(ColourRef(text.background)));
+  Append(U_EMRSETBKMODE_set(text.opaque ? U_OPAQUE : U_TRANSPARENT));
+  Append(U_EMRSETTEXTALIGN_set(static_cast<uint32_t>(text.align)));
+  size_t chars = text.text.size();
+  void* string = nullptr;
+  if (text.wide)
+    string = U_Utf8ToUtf16le(text.text.c_str(), 0, &chars);
+  else
+    string = strdup(text.text.c_str());
+  std::vector<uint32_t> dx(chars, 0);
+  for (size_t i = 0; i < chars && i < text.dx.size(); ++i) dx[i] = static_cast<uint32_t>(text.dx[i]);
+  char* emrText = emrtext_set(U_POINTL{text.at.x(), text.at.y()}, static_cast<U_NUM_STR>(chars),
+                              text.wide ? 2 : 1, string, U_ETO_NONE, U_RECTL{}, dx.data());
+  free(string);
+  const U_RECTL bounds{0, 0, 0, 0};
+  char* record =
+      text.wide ? U_EMREXTTEXTOUTW_set(bounds, U_GM_COMPATIBLE, 1, 1, reinterpret_cast<PU_EMRTEXT>(emrText))
+                : U_EMREXTTEXTOUTA_set(bounds, U_GM_COMPATIBLE, 1, 1, reinterpret_cast<PU_EMRTEXT>(emrText));
+  // libuemf always writes the advances; a text without them gets an offset of 0 (at byte 72, after the
+  // record's bounds, scales and the text's reference, count, offset, options and rectangle), which
+  // players take as no advances.
+  if (record && text.dx.empty()) std::memset(record + 72, 0, 4);
+  Append(record);
+  free(emrText);
+  Append(deleteobject_set(&handle, handles_));
+}
+
 QByteArray TEmfWriter::Finish() {
   Append(U_EMREOF_set(0, nullptr, track_));
   if (emf_finish(track_, handles_) != 0) throw std::runtime_error("libuemf cannot finish an EMF");
@@ -107,5 +148,6 @@ QByteArray WriteEmf(const TMetaDrawing& drawing) {
   TEmfWriter writer(drawing.box, drawing.unitsPerInch);
   writer.Append(U_EMRSETPOLYFILLMODE_set(drawing.winding ? U_WINDING : U_ALTERNATE));
   for (const TMetaShape& shape : drawing.shapes) writer.AddShape(shape);
+  for (const TMetaText& text : drawing.texts) writer.AddText(text);
   return writer.Finish();
 }

@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QPoint>
+#include <string>
 #include <vector>
 
 // A GDI-style box: right and bottom are the far edges, as the metafile records store them.
@@ -23,6 +24,23 @@ struct TMetaShape {
   bool nullBrush = false;
 };
 
+// One line of text for the writers, drawn with its own font, selected and deleted around it.
+struct TMetaText {
+  QPoint at;
+  std::string text;  // Latin-1 bytes (ANSI forms) or UTF-8 (the EMF wide form)
+  int height = -20;  // logical units: negative for the character height, positive for the cell
+  int weight = 400;
+  int escapement = 0;  // tenths of a degree
+  std::string face = "Arial";
+  QColor colour{0, 0, 0};
+  int align = 0;        // TA_*
+  bool opaque = false;  // OPAQUE background mode, else TRANSPARENT
+  QColor background{255, 255, 255};
+  std::vector<int> dx;        // advances; empty: none written
+  bool wide = true;           // EMF: EXTTEXTOUTW, else EXTTEXTOUTA
+  bool plainTextOut = false;  // WMF: TEXTOUT instead of EXTTEXTOUT
+};
+
 // A picture for the writers: a logical box (the placeable box, the window, the EMF frame), the logical
 // units per inch and the shapes in logical units.
 struct TMetaDrawing {
@@ -30,4 +48,5 @@ struct TMetaDrawing {
   int unitsPerInch = 96;
   bool winding = false;  // polygon fill mode: alternate unless set
   std::vector<TMetaShape> shapes;
+  std::vector<TMetaText> texts;  // drawn after the shapes
 };

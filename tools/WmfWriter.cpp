@@ -1,5 +1,6 @@
 #include "WmfWriter.h"
 
+#include <cstdlib>
 #include <stdexcept>
 
 namespace {
@@ -89,6 +90,30 @@ void TWmfWriter::AddShape(const TMetaShape& shape) {
   Append(wdeleteobject_set(&pen, handles_));
 }
 
+void TWmfWriter::AddText(const TMetaText& text) {
+  std::string face = text.face;
+  U_FONT* font = U_FONT_set(static_cast<int16_t>(text.height), 0, static_cast<int16_t>(text.escapement),
+                            static_cast<int16_t>(text.escapement), static_cast<int16_t>(text.weight), 0, 0, 0,
+                            U_ANSI_CHARSET, 0, 0, 0, 0, face.data());
+  uint32_t handle = 0;
+  Append(wcreatefontindirect_set(&handle, handles_, font));
+  free(font);
+  Append(wselectobject_set(handle, handles_));
+  Append(U_WMRSETTEXTCOLOR_set(ColourRef(text.colour)));
+  Append(U_WMRSETBKCOLOR_set(ColourRef(text.background)));
+  Append(U_WMRSETBKMODE_set(text.opaque ? U_OPAQUE : U_TRANSPARENT));
+  Append(U_WMRSETTEXTALIGN_set(static_cast<uint16_t>(text.align)));
+  std::string bytes = text.text;
+  if (text.plainTextOut) {
+    Append(U_WMRTEXTOUT_set(Point16(text.at.x(), text.at.y()), bytes.data()));
+  } else {
+    std::vector<int16_t> dx(text.dx.begin(), text.dx.end());
+    Append(U_WMREXTTEXTOUT_set(Point16(text.at.x(), text.at.y()), static_cast<int16_t>(bytes.size()), 0,
+                               bytes.data(), dx.empty() ? nullptr : dx.data(), U_RECT16{}));
+  }
+  Append(wdeleteobject_set(&handle, handles_));
+}
+
 QByteArray TWmfWriter::Finish() {
   Append(U_WMREOF_set());
   if (wmf_finish(track_) != 0) throw std::runtime_error("libuemf cannot finish a WMF");
@@ -115,5 +140,6 @@ QByteArray WriteWmf(const TMetaDrawing& drawing, bool placeable) {
       Point16(drawing.box.right - drawing.box.left, drawing.box.bottom - drawing.box.top)));
   writer.Append(U_WMRSETPOLYFILLMODE_set(drawing.winding ? U_WINDING : U_ALTERNATE));
   for (const TMetaShape& shape : drawing.shapes) writer.AddShape(shape);
+  for (const TMetaText& text : drawing.texts) writer.AddText(text);
   return writer.Finish();
 }

@@ -22,6 +22,8 @@ class TWmfWriter {
   WMFHANDLES* Handles() const { return handles_; }
   // Appends the records of a shape: create and select its pen and brush, draw, delete them.
   void AddShape(const TMetaShape& shape);
+  // Appends the records of a line of text: its font, colours and alignment, the text, the font's deletion.
+  void AddText(const TMetaText& text);
   // Appends the end record and returns the file's bytes; the writer takes no more records after it.
   QByteArray Finish();
 

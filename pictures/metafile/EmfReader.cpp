@@ -7,6 +7,7 @@
 
 #include "Graphic.h"
 #include "MetaBytes.h"
+#include "MetaTextRecords.h"
 
 namespace {
 
@@ -246,6 +247,8 @@ void TEmfParser::ReadRecord(const TMetaBytes& rec, std::uint32_t type) {
       Create(rec.U32(8), {EMetaOp::CreateBrush, 0, U_BS_PATTERN, 0x808080});
       break;
     case U_EMR_EXTCREATEFONTINDIRECTW:
+      Create(rec.U32(8), EmfFontCommand(rec, list_));
+      break;
     case U_EMR_CREATEPALETTE:
       Create(rec.U32(8), {EMetaOp::CreateOther});
       break;
@@ -293,8 +296,16 @@ void TEmfParser::ReadRecord(const TMetaBytes& rec, std::uint32_t type) {
       list_.Add(
           {EMetaOp::RoundRect, rec.I32(8), rec.I32(12), rec.I32(16), rec.I32(20), rec.I32(24), rec.I32(28)});
       break;
+    case U_EMR_SETTEXTCOLOR:
+    case U_EMR_SETBKCOLOR:
+    case U_EMR_SETBKMODE:
+    case U_EMR_SETTEXTALIGN:
+    case U_EMR_EXTTEXTOUTA:
+    case U_EMR_EXTTEXTOUTW:
+      ReadEmfTextRecord(rec, type, list_);
+      break;
     default:
-      break;  // comments, text, bitmaps, paths and clipping are not drawn
+      break;  // comments, bitmaps, paths and clipping are not drawn
   }
 }
 

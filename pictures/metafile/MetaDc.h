@@ -16,6 +16,12 @@ struct TMetaDc {
   QBrush brush{QColor(255, 255, 255)};
   Qt::FillRule fillRule = Qt::OddEvenFill;
   QPointF position;
+  // Text state
+  std::uint32_t textColour = 0, bkColour = 0xFFFFFF;
+  bool bkOpaque = true;
+  int textAlign = 0;  // TA_*
+  int charExtra = 0;
+  int font = -1;  // index into the play list's fonts; -1 for the default font
 };
 
 // The mapping from a state's logical coordinates to picture space. The fixed map modes use the given

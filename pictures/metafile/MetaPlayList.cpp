@@ -1,5 +1,7 @@
 #include "MetaPlayList.h"
 
+#include <algorithm>
+
 #include "Graphic.h"
 
 void TMetaPlayList::Add(const TMetaCommand& command) {
@@ -22,6 +24,21 @@ std::int32_t TMetaPlayList::AddPolyCount(std::int32_t count) {
   if (polyCounts.size() >= kMaxMetaPoints) throw EInvalidGraphic("Metafile has too many polygons");
   polyCounts.push_back(count);
   return static_cast<std::int32_t>(polyCounts.size() - 1);
+}
+
+std::int32_t TMetaPlayList::AddFont(TMetaFont font) {
+  if (fonts.size() >= kMaxMetaCommands / 4) throw EInvalidGraphic("Metafile has too many fonts");
+  fonts.push_back(std::move(font));
+  return static_cast<std::int32_t>(fonts.size() - 1);
+}
+
+std::int32_t TMetaPlayList::AddText(TMetaTextRun run) {
+  const std::int64_t chars = std::max<std::int64_t>(run.text.size(), run.ansi.size());
+  if (texts.size() >= kMaxMetaCommands / 4 || chars > kMaxMetaTotalTextChars - textChars)
+    throw EInvalidGraphic("Metafile has too much text");
+  textChars += chars;
+  texts.push_back(std::move(run));
+  return static_cast<std::int32_t>(texts.size() - 1);
 }
 
 void CheckMetafileSize(std::int64_t width, std::int64_t height) {

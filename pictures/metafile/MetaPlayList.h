@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "MetaText.h"
+
 // The drawing operations that WMF and EMF records turn into; both readers produce the same list.
 enum class EMetaOp : std::uint8_t {
   SetMapMode,         // a: map mode (MM_*)
@@ -34,6 +36,14 @@ enum class EMetaOp : std::uint8_t {
   Rectangle,        // a, b, c, d: left, top, right, bottom
   Ellipse,          // as Rectangle
   RoundRect,        // as Rectangle, e, f: corner ellipse width and height
+  // Text
+  CreateFont,        // a: slot, b: index into fonts
+  SetTextColor,      // a: colour 0x00BBGGRR
+  SetBkColor,        // a: colour 0x00BBGGRR
+  SetBkMode,         // a: TRANSPARENT or OPAQUE
+  SetTextAlign,      // a: TA_* flags
+  SetTextCharExtra,  // a: extra logical units after each character
+  TextOut,           // a: index into texts
 };
 
 struct TMetaCommand {
@@ -63,6 +73,13 @@ class TMetaPlayList {
   std::vector<QPoint> points;
   std::vector<std::int32_t> polyCounts;
   int objectSlots = 0;
+  // Text store: fonts and text runs, referred to by the text commands.
+  std::vector<TMetaFont> fonts;
+  std::vector<TMetaTextRun> texts;
+  std::int64_t textChars = 0;
+  // Throws EInvalidGraphic when the store is full; returns the index of the added item.
+  std::int32_t AddFont(TMetaFont font);
+  std::int32_t AddText(TMetaTextRun run);
 
   int mapMode = 1;
   QPoint windowOrg{0, 0}, windowExt{1, 1}, viewportOrg{0, 0}, viewportExt{1, 1};

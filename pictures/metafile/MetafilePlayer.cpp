@@ -9,6 +9,7 @@
 #include <cmath>
 
 #include "MetaClip.h"
+#include "MetaTextPlayer.h"
 
 namespace {
 
@@ -208,7 +209,8 @@ void TMetafilePlayer::Execute(const TMetaCommand& c) {
       break;
     case EMetaOp::CreatePen:
     case EMetaOp::CreateBrush:
-    case EMetaOp::CreateOther: {
+    case EMetaOp::CreateOther:
+    case EMetaOp::CreateFont: {
       if (c.a < 0 || static_cast<std::size_t>(c.a) >= objects_.size()) break;
       TObject& object = objects_[static_cast<std::size_t>(c.a)];
       object = TObject();
@@ -220,6 +222,7 @@ void TMetafilePlayer::Execute(const TMetaCommand& c) {
         object.brush = MetaBrush(c.b, static_cast<std::uint32_t>(c.c), c.d);
       } else {
         object.kind = TObject::EKind::Other;
+        if (c.op == EMetaOp::CreateFont) object.font = c.b;
       }
       break;
     }
@@ -289,12 +292,31 @@ void TMetafilePlayer::Execute(const TMetaCommand& c) {
       DrawPath(path, true);
       break;
     }
+    case EMetaOp::SetTextColor:
+      dc_.textColour = static_cast<std::uint32_t>(c.a);
+      break;
+    case EMetaOp::SetBkColor:
+      dc_.bkColour = static_cast<std::uint32_t>(c.a);
+      break;
+    case EMetaOp::SetBkMode:
+      if (c.a == U_TRANSPARENT || c.a == U_OPAQUE) dc_.bkOpaque = c.a == U_OPAQUE;
+      break;
+    case EMetaOp::SetTextAlign:
+      dc_.textAlign = c.a;
+      break;
+    case EMetaOp::SetTextCharExtra:
+      dc_.charExtra = c.a;
+      break;
+    case EMetaOp::TextOut:
+      PlayText(c.a);
+      break;
   }
 }
 
 void TMetafilePlayer::Select(const TObject& object) {
   if (object.kind == TObject::EKind::Pen) dc_.pen = object.pen;
   if (object.kind == TObject::EKind::Brush) dc_.brush = object.brush;
+  if (object.font >= 0) dc_.font = object.font;
 }
 
 void TMetafilePlayer::SelectStock(int stock) {
@@ -362,6 +384,25 @@ void TMetafilePlayer::Measure(const QRectF& logical) {
   const QRectF mapped = logicalToPicture_.mapRect(logical);
   bounds_ = measured_ ? bounds_.united(mapped) : mapped;
   measured_ = true;
+}
+
+void TMetafilePlayer::PlayText(std::int32_t index) {
+  if (index < 0 || static_cast<std::size_t>(index) >= list_.texts.size()) return;
+  const TMetaFont* font = dc_.font >= 0 && static_cast<std::size_t>(dc_.font) < list_.fonts.size()
+                              ? &list_.fonts[static_cast<std::size_t>(dc_.font)]
+                              : nullptr;
+  if (!painter_) {
+    const QRectF box =
+        PlayMetaText(nullptr, list_.texts[static_cast<std::size_t>(index)], font, dc_, logicalToPicture_);
+    if (!box.isEmpty()) {
+      bounds_ = measured_ ? bounds_.united(box) : box;
+      measured_ = true;
+    }
+    return;
+  }
+  PlayMetaText(painter_, list_.texts[static_cast<std::size_t>(index)], font, dc_,
+               logicalToPicture_ * toTarget_);
+  painter_->setTransform(logicalToPicture_ * toTarget_);
 }
 
 void TMetafilePlayer::DrawPolygon(const QPoint* points, int count) {

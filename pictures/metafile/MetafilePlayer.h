@@ -24,6 +24,7 @@ class TMetafilePlayer {
     enum class EKind { None, Pen, Brush, Other } kind = EKind::None;
     QPen pen;
     QBrush brush;
+    int font = -1;  // index into the list's fonts
   };
 
   void Run();
@@ -45,6 +46,7 @@ class TMetafilePlayer {
   // The painter transform under which coordinates are in clip space.
   QTransform ClipToWindow() const;
   void Measure(const QRectF& logical);
+  void PlayText(std::int32_t index);
   bool ValidPoints(std::int32_t first, std::int64_t count) const;
 
   const TMetaPlayList& list_;

@@ -7,6 +7,7 @@
 
 #include "Graphic.h"
 #include "MetaBytes.h"
+#include "MetaTextRecords.h"
 
 namespace {
 
@@ -204,6 +205,8 @@ void TWmfParser::ReadRecord(const TMetaBytes& rec, std::uint8_t type) {
       Create({EMetaOp::CreateBrush, 0, U_BS_PATTERN, 0x808080});
       break;
     case U_WMR_CREATEFONTINDIRECT:
+      Create(WmfFontCommand(rec, list_));
+      break;
     case U_WMR_CREATEPALETTE:
     case U_WMR_CREATEREGION:
       Create({EMetaOp::CreateOther});
@@ -252,8 +255,17 @@ void TWmfParser::ReadRecord(const TMetaBytes& rec, std::uint8_t type) {
       list_.Add(
           {EMetaOp::RoundRect, rec.I16(16), rec.I16(14), rec.I16(12), rec.I16(10), rec.I16(8), rec.I16(6)});
       break;
+    case U_WMR_SETTEXTCOLOR:
+    case U_WMR_SETBKCOLOR:
+    case U_WMR_SETBKMODE:
+    case U_WMR_SETTEXTALIGN:
+    case U_WMR_SETTEXTCHAREXTRA:
+    case U_WMR_TEXTOUT:
+    case U_WMR_EXTTEXTOUT:
+      ReadWmfTextRecord(rec, type, list_);
+      break;
     default:
-      break;  // escapes, text, bitmaps, regions and clipping are not drawn
+      break;  // escapes, bitmaps, regions and clipping are not drawn
   }
 }
 

@@ -133,6 +133,32 @@ TMetaDrawing Drawing(bool winding) {
   return drawing;
 }
 
+// Text in the forms the readers take apart: ANSI and wide, with and without advances, turned, opaque.
+TMetaDrawing TextDrawing() {
+  TMetaDrawing drawing;
+  drawing.box = {0, 0, 400, 300};
+  drawing.unitsPerInch = 400;
+  TMetaText plain;
+  plain.text = "Plain text";
+  plain.at = {10, 10};
+  plain.wide = false;
+  plain.plainTextOut = true;
+  TMetaText spaced;
+  spaced.text = "Spaced";
+  spaced.at = {200, 150};
+  spaced.dx = {30, 30, 30, 30, 30, 30};
+  spaced.align = 6 | 24;  // centre, baseline
+  spaced.opaque = true;
+  TMetaText turned;
+  turned.text = "Turned";
+  turned.at = {50, 280};
+  turned.escapement = 900;
+  turned.height = 30;
+  turned.face = "Times New Roman";
+  drawing.texts = {plain, spaced, turned};
+  return drawing;
+}
+
 }  // namespace
 
 std::vector<TCorpusFile> ValidSeeds() {
@@ -161,5 +187,7 @@ std::vector<TCorpusFile> ValidSeeds() {
   seeds.push_back({"plain.wmf", WriteWmf(Drawing(true), false)});
   seeds.push_back({"shapes.emf", WriteEmf(Drawing(false))});
   seeds.push_back({"winding.emf", WriteEmf(Drawing(true))});
+  seeds.push_back({"text.wmf", WriteWmf(TextDrawing(), true)});
+  seeds.push_back({"text.emf", WriteEmf(TextDrawing())});
   return seeds;
 }

@@ -9,6 +9,7 @@
 #include <exception>
 #include <new>
 
+#include "FontSubstitutions.h"
 #include "RenderPicture.h"
 
 namespace {
@@ -26,6 +27,7 @@ int main(int argc, char** argv) {
   // Text and image plugins need a GUI application; no display is ever needed.
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
   QGuiApplication app(argc, argv);
+  InstallFontSubstitutes();
   QStringList args = QCoreApplication::arguments().mid(1);
   int side = kDefaultSide;
   if (args.size() >= 2 && args.front() == QLatin1String("--size")) {

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QRectF>
+#include <QString>
+#include <QTransform>
+#include <cstdint>
+
+#include "MetaDc.h"
+#include "MetaText.h"
+
+class QPainter;
+
+// Decodes ANSI text of a font's charset: Windows-1252 for the western sets, Latin-1 for the rest.
+QString DecodeMetaAnsi(const QByteArray& bytes, std::uint8_t charset);
+
+// Draws one text run with the state's font (nullptr: the default font), colours, background and
+// alignment, logical coordinates mapping onto the painter's window by logicalToWindow. Without a
+// painter nothing is drawn. Returns the window-space box of the text cell and opaque rectangle
+// (empty when there is none) and, under TA_UPDATECP, moves the state's position past the text.
+QRectF PlayMetaText(QPainter* painter, const TMetaTextRun& run, const TMetaFont* font, TMetaDc& dc,
+                    const QTransform& logicalToWindow);

@@ -1,0 +1,178 @@
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QPainter>
+
+#include "EmfWriter.h"
+#include "MetaTextPlayer.h"
+#include "Metafile.h"
+#include "WmfWriter.h"
+
+namespace {
+
+const QColor kRed(255, 0, 0);
+const QColor kBlue(0, 0, 255);
+const QColor kWhite(255, 255, 255);
+constexpr int kTaRight = 2, kTaCenter = 6, kTaBaseline = 24;
+
+TMetaDrawing TextDrawing(const TMetaText& text) {
+  TMetaDrawing drawing;
+  drawing.box = {0, 0, 200, 200};
+  drawing.texts.push_back(text);
+  return drawing;
+}
+
+TMetaText RedText(std::string letters, QPoint at) {
+  TMetaText text;
+  text.text = std::move(letters);
+  text.at = at;
+  text.colour = kRed;
+  return text;
+}
+
+QImage Render(const QByteArray& bytes) {
+  TMetafile metafile;
+  metafile.LoadFromBytes(bytes);
+  QImage image(200, 200, QImage::Format_RGB32);
+  image.fill(kWhite);
+  QPainter painter(&image);
+  metafile.Draw(painter, QRect(0, 0, 200, 200));
+  return image;
+}
+
+// The bounding box of the pixels close to the colour; empty when there are none.
+QRect InkBox(const QImage& image, const QColor& colour) {
+  QRect box;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x) {
+      const QColor c = image.pixelColor(x, y);
+      if (std::abs(c.red() - colour.red()) + std::abs(c.green() - colour.green()) +
+              std::abs(c.blue() - colour.blue()) <
+          120)
+        box = box.united(QRect(x, y, 1, 1));
+    }
+  return box;
+}
+
+std::vector<QByteArray> BothForms(const TMetaDrawing& drawing) {
+  return {WriteWmf(drawing), WriteEmf(drawing)};
+}
+
+TEST(MetaText, TextAppearsBelowAndRightOfATopLeftReference) {
+  for (const QByteArray& bytes : BothForms(TextDrawing(RedText("HHHH", {40, 60})))) {
+    const QRect ink = InkBox(Render(bytes), kRed);
+    ASSERT_FALSE(ink.isEmpty());
+    EXPECT_GE(ink.left(), 40);
+    EXPECT_LE(ink.left(), 44);
+    EXPECT_GE(ink.top(), 60);
+    // A 20-unit character height: capitals some 14 units tall, four of them some 50 units wide.
+    EXPECT_NEAR(ink.height(), 14, 3);
+    EXPECT_NEAR(ink.width(), 52, 8);
+  }
+}
+
+TEST(MetaText, AlignmentMovesTheTextAroundTheReference) {
+  TMetaText centred = RedText("HHHH", {100, 100});
+  centred.align = kTaCenter | kTaBaseline;
+  TMetaText right = RedText("HHHH", {100, 100});
+  right.align = kTaRight | kTaBaseline;
+  for (const QByteArray& bytes : BothForms(TextDrawing(centred))) {
+    const QRect ink = InkBox(Render(bytes), kRed);
+    ASSERT_FALSE(ink.isEmpty());
+    EXPECT_NEAR(ink.center().x(), 100, 3);
+    EXPECT_NEAR(ink.bottom(), 99, 2);
+  }
+  for (const QByteArray& bytes : BothForms(TextDrawing(right))) {
+    const QRect ink = InkBox(Render(bytes), kRed);
+    ASSERT_FALSE(ink.isEmpty());
+    EXPECT_NEAR(ink.right(), 98, 3);
+    EXPECT_LT(ink.left(), 60);
+  }
+}
+
+TEST(MetaText, PositiveHeightIsTheCellAndSmallerThanTheSameCharacterHeight) {
+  TMetaText cell = RedText("HHHH", {20, 20});
+  cell.height = 40;
+  TMetaText character = RedText("HHHH", {20, 20});
+  character.height = -40;
+  const QRect cellInk = InkBox(Render(WriteEmf(TextDrawing(cell))), kRed);
+  const QRect characterInk = InkBox(Render(WriteEmf(TextDrawing(character))), kRed);
+  EXPECT_LT(cellInk.height(), characterInk.height());
+  EXPECT_GT(cellInk.height(), characterInk.height() * 3 / 4);
+}
+
+TEST(MetaText, OpaqueBackgroundFillsTheCellTransparentDoesNot) {
+  TMetaText text = RedText("HH", {50, 50});
+  text.background = kBlue;
+  text.opaque = true;
+  for (const QByteArray& bytes : BothForms(TextDrawing(text))) {
+    const QImage image = Render(bytes);
+    const QRect back = InkBox(image, kBlue), ink = InkBox(image, kRed);
+    ASSERT_FALSE(back.isEmpty());
+    EXPECT_TRUE(back.contains(ink));
+    EXPECT_NEAR(back.height(), 23, 3);  // the whole cell, ascent and descent
+  }
+  text.opaque = false;
+  EXPECT_TRUE(InkBox(Render(WriteWmf(TextDrawing(text))), kBlue).isEmpty());
+}
+
+TEST(MetaText, EscapementTurnsTheTextCounterClockwise) {
+  TMetaText text = RedText("HHHHHH", {100, 150});
+  text.escapement = 900;
+  for (const QByteArray& bytes : BothForms(TextDrawing(text))) {
+    const QRect ink = InkBox(Render(bytes), kRed);
+    ASSERT_FALSE(ink.isEmpty());
+    EXPECT_GT(ink.height(), 2 * ink.width());
+    EXPECT_LE(ink.bottom(), 152);  // runs upwards from the reference
+    EXPECT_LT(ink.top(), 100);
+  }
+}
+
+TEST(MetaText, AdvancesSpreadTheCharacters) {
+  TMetaText text = RedText("IIII", {20, 20});
+  text.dx = {40, 40, 40, 40};
+  for (const QByteArray& bytes : BothForms(TextDrawing(text))) {
+    const QRect ink = InkBox(Render(bytes), kRed);
+    EXPECT_NEAR(ink.width(), 125, 8);
+  }
+}
+
+TEST(MetaText, AnsiFormsAndPlainTextOutDraw) {
+  TMetaText ansi = RedText("Abc", {20, 20});
+  ansi.wide = false;
+  ansi.plainTextOut = true;
+  for (const QByteArray& bytes : BothForms(TextDrawing(ansi)))
+    EXPECT_FALSE(InkBox(Render(bytes), kRed).isEmpty());
+}
+
+TEST(MetaText, AnsiTextIsDecodedAsWindows1252) {
+  EXPECT_EQ(DecodeMetaAnsi(QByteArray("\x80\x93\xe9", 3), 0), QString::fromUtf8("\u20ac\u201c\u00e9"));
+  // Other charsets fall back to Latin-1 rather than inventing characters.
+  EXPECT_EQ(DecodeMetaAnsi(QByteArray("\xe9", 1), 204), QString::fromUtf8("\u00e9"));
+}
+
+// Text records cut or garbled anywhere must neither crash nor read outside the file.
+TEST(MetaText, DamagedTextRecordsAreSafe) {
+  TMetaText text = RedText("Damaged text", {20, 20});
+  text.dx = {9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9};
+  text.opaque = true;
+  for (const QByteArray& good : BothForms(TextDrawing(text))) {
+    for (int at = 0; at < good.size(); ++at) {
+      for (const char value : {'\x00', '\x7f', '\xff'}) {
+        QByteArray bad = good;
+        bad[at] = value;
+        TMetafile metafile;
+        try {
+          metafile.LoadFromBytes(bad);
+        } catch (const std::exception&) {
+          continue;
+        }
+        QImage image(64, 64, QImage::Format_RGB32);
+        QPainter painter(&image);
+        metafile.Draw(painter, QRect(0, 0, 64, 64));
+      }
+    }
+  }
+}
+
+}  // namespace
