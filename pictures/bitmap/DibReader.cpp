@@ -68,7 +68,7 @@ struct Header {
   quint32 coloursUsed = 0;
   bool os2 = false;
   qsizetype colourEntrySize = 4;
-  qsizetype masksAt = -1;  // where the bit masks are read, -1 when defaults apply
+  qsizetype masksAt = -1;  // where the bit masks are read, -1 when the defaults apply
   int maskCount = 0;
   qsizetype tableAt = 0;
 };
@@ -114,12 +114,6 @@ bool ReadHeader(const Bytes& b, Header& h, QString& error) {
       h.masksAt = h.size;
       h.tableAt = h.size + 4 * h.maskCount;
     }
-  } else if (!h.os2 && h.size >= 56 && h.compression == kRgb && h.bitsPerPixel >= 16) {
-    // A v4/v5 header's alpha mask applies to plain pixels too; the colour masks do not.
-    const quint32 alpha = b.U32(52);
-    if (alpha != 0) {
-      h.masksAt = -2;
-    }
   }
   if (h.masksAt >= 0 && !b.Has(h.masksAt, 4 * h.maskCount))
     return error = QStringLiteral("bitmap masks do not fit"), false;
@@ -163,6 +157,16 @@ int LinearToSrgb(qint16 value) {
   return static_cast<int>(std::lround(srgb * 255));
 }
 
+// Many writers declare an alpha mask and leave it zero; such a picture is meant to be opaque.
+void KeepAlphaOnlyIfUsed(QImage& image) {
+  for (int y = 0; y < image.height(); ++y) {
+    const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+    for (int x = 0; x < image.width(); ++x)
+      if (qAlpha(row[x]) != 0) return;
+  }
+  image = image.convertToFormat(QImage::Format_RGB32);
+}
+
 bool DecodePlainRows(const Bytes& b, const Header& h, qsizetype bitsOffset, const QList<QRgb>& table,
                      QImage& image, QString& error) {
   const long long stride = (h.width * h.bitsPerPixel + 31) / 32 * 4;
@@ -176,8 +180,6 @@ bool DecodePlainRows(const Bytes& b, const Header& h, qsizetype bitsOffset, cons
                 Channel(sixteen ? 0x001F : 0xFF), Channel()};
     if (h.masksAt >= 0) {
       for (int i = 0; i < h.maskCount; ++i) channels[i] = Channel(b.U32(h.masksAt + 4 * i));
-    } else if (h.masksAt == -2) {
-      channels[3] = Channel(b.U32(52));
     }
     hasAlpha = channels[3].Present();
   }
@@ -223,6 +225,7 @@ bool DecodePlainRows(const Bytes& b, const Header& h, qsizetype bitsOffset, cons
       }
     }
   }
+  if (hasAlpha) KeepAlphaOnlyIfUsed(image);
   return true;
 }
 
@@ -250,9 +253,9 @@ bool DecodeRunLength(const Bytes& b, const Header& h, qsizetype bitsOffset, cons
     p += 2;
     if (count > 0) {
       if (depth == 24) {
-        if (p + 1 > end - 1) break;
+        if (p + 2 > end) break;
         const QRgb colour = colourAt(p - 1);
-        p += 1;
+        p += 2;
         for (int i = 0; i < count; ++i) put(colour);
       } else {
         for (int i = 0; i < count; ++i)
@@ -374,6 +377,10 @@ TDibResult DecodeDib(QByteArrayView block, qsizetype bitsOffset, const TDibDecod
   if (options.heightIncludesMask) {
     h.height /= 2;
     if (h.height == 0) return result.error = QStringLiteral("icon bitmap has no rows"), result;
+  }
+  if (h.width * h.height > options.maxPixels && !options.fallbackSize.isEmpty()) {
+    h.width = options.fallbackSize.width();
+    h.height = options.fallbackSize.height();
   }
   if (h.width * h.height > options.maxPixels)
     return result.error = QStringLiteral("bitmap is too large"), result;

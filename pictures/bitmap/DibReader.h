@@ -2,6 +2,7 @@
 
 #include <QByteArrayView>
 #include <QImage>
+#include <QSize>
 #include <QString>
 
 // Device-independent bitmaps as BMP files, icons and metafile records carry them: a BITMAPINFO
@@ -13,6 +14,8 @@ struct TDibDecodeOptions {
   // An icon's bitmap declares twice its height: the colour rows, then a 1-bit AND mask whose set
   // bits make a pixel transparent.
   bool heightIncludesMask = false;
+  // The size an icon's directory gives; it stands in for a bitmap header whose size is absurd.
+  QSize fallbackSize;
 };
 
 struct TDibResult {

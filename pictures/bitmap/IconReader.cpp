@@ -11,10 +11,11 @@ constexpr qsizetype kDirectoryHeader = 6;
 constexpr qsizetype kEntrySize = 16;
 
 struct Entry {
+  QSize size;
   long long area = 0;
   int bitsPerPixel = 0;
   qsizetype offset = 0;
-  qsizetype size = 0;
+  qsizetype length = 0;
 };
 
 TDibResult DecodePngEntry(QByteArrayView data, long long maxPixels) {
@@ -32,11 +33,12 @@ TDibResult DecodePngEntry(QByteArrayView data, long long maxPixels) {
   return result;
 }
 
-TDibResult DecodeEntry(QByteArrayView data, long long maxPixels) {
+TDibResult DecodeEntry(QByteArrayView data, QSize directorySize, long long maxPixels) {
   if (data.startsWith("\x89PNG")) return DecodePngEntry(data, maxPixels);
   TDibDecodeOptions options;
   options.maxPixels = maxPixels;
   options.heightIncludesMask = true;
+  options.fallbackSize = directorySize;
   return DecodeDib(data, PackedDibBitsOffset(data), options);
 }
 }  // namespace
@@ -56,18 +58,19 @@ TDibResult DecodeIconFile(QByteArrayView file, long long maxPixels) {
     Entry entry;
     const int width = e[0] == 0 ? 256 : e[0];
     const int height = e[1] == 0 ? 256 : e[1];
+    entry.size = QSize(width, height);
     entry.area = static_cast<long long>(width) * height;
     entry.bitsPerPixel = qFromLittleEndian<quint16>(e + 6);
-    entry.size = qFromLittleEndian<quint32>(e + 8);
+    entry.length = qFromLittleEndian<quint32>(e + 8);
     entry.offset = qFromLittleEndian<quint32>(e + 12);
     if (entry.offset < kDirectoryHeader || entry.offset >= file.size()) continue;
-    // A size that overruns the file is a common writer's slip; the bytes that are there are used.
-    entry.size = std::min(entry.size, file.size() - entry.offset);
+    // The directory's byte count is often wrong either way; the entry runs to the end of the file.
+    entry.length = file.size() - entry.offset;
     // The directory's depth is often wrong; the entry's own header says what it holds.
     const uchar* header = data + entry.offset;
-    if (entry.size >= 8 && file.sliced(entry.offset).startsWith("\x89PNG"))
+    if (entry.length >= 8 && file.sliced(entry.offset).startsWith("\x89PNG"))
       entry.bitsPerPixel = 32;
-    else if (entry.size >= 16 && qFromLittleEndian<quint32>(header) >= 16)
+    else if (entry.length >= 16 && qFromLittleEndian<quint32>(header) >= 16)
       entry.bitsPerPixel = qFromLittleEndian<quint16>(header + 14);
     entries.push_back(entry);
   }
@@ -76,7 +79,7 @@ TDibResult DecodeIconFile(QByteArrayView file, long long maxPixels) {
   });
   result.error = QStringLiteral("icon has no readable image");
   for (const Entry& entry : entries) {
-    TDibResult decoded = DecodeEntry(file.sliced(entry.offset, entry.size), maxPixels);
+    TDibResult decoded = DecodeEntry(file.sliced(entry.offset, entry.length), entry.size, maxPixels);
     if (!decoded.image.isNull()) return decoded;
     result.error = decoded.error;
   }
