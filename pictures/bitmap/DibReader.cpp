@@ -121,6 +121,7 @@ bool ReadHeader(const Bytes& b, Header& h, QString& error) {
 }
 
 qsizetype DeclaredColours(const Header& h) {
+  if (h.bitsPerPixel == 0) return 0;  // embedded JPEG or PNG
   if (h.bitsPerPixel > 8) return h.coloursUsed <= 256 ? h.coloursUsed : 0;
   const qsizetype full = qsizetype{1} << h.bitsPerPixel;
   if (h.coloursUsed == 0 || h.coloursUsed > 256) return full;
@@ -131,7 +132,9 @@ qsizetype DeclaredColours(const Header& h) {
 QList<QRgb> ReadColourTable(const Bytes& b, const Header& h, qsizetype bitsOffset) {
   QList<QRgb> table;
   if (h.bitsPerPixel > 8) return table;
-  const qsizetype end = std::min<qsizetype>(b.view.size(), std::max(bitsOffset, h.tableAt));
+  // Pixels said to start at the table itself are a writer's mistake, not a table of no colours.
+  const qsizetype end =
+      bitsOffset > h.tableAt ? std::min<qsizetype>(b.view.size(), bitsOffset) : b.view.size();
   const qsizetype available = std::max<qsizetype>(0, (end - h.tableAt) / h.colourEntrySize);
   const qsizetype count = std::min(DeclaredColours(h), available);
   table.reserve(count);
@@ -430,7 +433,9 @@ TDibResult DecodeBmpFile(QByteArrayView file, const TDibDecodeOptions& options) 
   const QByteArrayView dib = file.sliced(dibAt);
   qsizetype bitsOffset = static_cast<qsizetype>(b.U32(start + 10)) - dibAt;
   const qsizetype headerSize = b.U32(dibAt);
-  // Some writers leave the pixel offset zero or pointing into the header; the packed layout holds.
-  if (bitsOffset < headerSize) bitsOffset = PackedDibBitsOffset(dib);
+  // Some writers leave the pixel offset zero or pointing into the header or at the colour table
+  // itself; the packed layout holds then.
+  const qsizetype packed = PackedDibBitsOffset(dib);
+  if (bitsOffset < headerSize || (bitsOffset == headerSize && packed > headerSize)) bitsOffset = packed;
   return DecodeDib(dib, bitsOffset, options);
 }
