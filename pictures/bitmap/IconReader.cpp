@@ -48,7 +48,8 @@ TDibResult DecodeIconFile(QByteArrayView file, long long maxPixels) {
   if (file.size() < kDirectoryHeader) return result.error = QStringLiteral("no icon header"), result;
   const auto* data = reinterpret_cast<const uchar*>(file.data());
   const qsizetype count = qFromLittleEndian<quint16>(data + 4);
-  if (qFromLittleEndian<quint16>(data) != 0 || count == 0 ||
+  const quint16 type = qFromLittleEndian<quint16>(data + 2);  // 1 icon, 2 cursor
+  if (qFromLittleEndian<quint16>(data) != 0 || (type != 1 && type != 2) || count == 0 ||
       kDirectoryHeader + kEntrySize * count > file.size())
     return result.error = QStringLiteral("icon directory does not fit"), result;
 
@@ -64,7 +65,9 @@ TDibResult DecodeIconFile(QByteArrayView file, long long maxPixels) {
     entry.length = qFromLittleEndian<quint32>(e + 8);
     entry.offset = qFromLittleEndian<quint32>(e + 12);
     if (entry.offset < kDirectoryHeader || entry.offset >= file.size()) continue;
-    // The directory's byte count is often wrong either way; the entry runs to the end of the file.
+    // A byte count past the end is a lie; one too small is a common slip, so the entry runs on
+    // to the end of the file.
+    if (entry.length > file.size() - entry.offset) continue;
     entry.length = file.size() - entry.offset;
     // The directory's depth is often wrong; the entry's own header says what it holds.
     const uchar* header = data + entry.offset;
