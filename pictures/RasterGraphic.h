@@ -5,7 +5,7 @@
 
 #include "Graphic.h"
 
-// A bitmap ("bmp") or icon ("ico") picture, decoded at load by Qt's reader for that one format.
+// A bitmap ("bmp") or icon ("ico") picture, decoded at load by the project's own DIB and icon readers.
 class TRasterGraphic : public TGraphic {
  public:
   enum class Kind { Bitmap, Icon };
@@ -16,7 +16,7 @@ class TRasterGraphic : public TGraphic {
   explicit TRasterGraphic(Kind kind) : kind_(kind) {}
 
   // Throws EInvalidGraphic when the bytes are no picture of this kind or declare an absurd size.
-  // An icon shows its first image.
+  // An icon shows its largest, most colourful image.
   void LoadFromBytes(const QByteArray& bytes);
 
   Kind GetKind() const { return kind_; }

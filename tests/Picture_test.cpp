@@ -149,11 +149,8 @@ QByteArray RunLengthBitmapPastItsColours() {
 TEST(Picture, PixelsPastTheColourTableDrawBlack) {
   TPicture picture;
   picture.LoadFromBytes(RunLengthBitmapPastItsColours(), QStringLiteral("bmp"));
-  // Qt's scaled drawing looks every index up in the table, unchecked: the table must cover them all.
   const QImage& image = dynamic_cast<TRasterGraphic&>(*picture.Graphic()).Image();
-  ASSERT_EQ(image.format(), QImage::Format_Indexed8);
-  EXPECT_EQ(image.colorCount(), 256);
-  EXPECT_EQ(image.color(200), qRgb(0, 0, 0));
+  EXPECT_EQ(image.pixel(3, 1), qRgb(0, 0, 0));
   QImage canvas(4, 2, QImage::Format_RGB32);
   canvas.fill(Qt::green);
   QPainter painter(&canvas);

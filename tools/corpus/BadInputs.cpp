@@ -132,9 +132,12 @@ void AddLyingIcons(const std::vector<TCorpusFile>& seeds, std::vector<TCorpusFil
   lie("image-past-end", [](QByteArray& b) { Put32(b, 6 + 12, 0x7FFFFFF0); });
   lie("image-size-huge", [](QByteArray& b) { Put32(b, 6 + 8, 0xFFFFFFF0u); });
   lie("bitmap-0x0", [&](QByteArray& b) { Put32(b, image + 4, 0), Put32(b, image + 8, 0); });
-  lie("bitmap-65535x65535", [&](QByteArray& b) { Put32(b, image + 4, 65535), Put32(b, image + 8, 131070); });
   lie("bitmap-negative", [&](QByteArray& b) { Put32(b, image + 4, -32), Put32(b, image + 8, -64); });
   lie("not-icon", [](QByteArray& b) { Put16(b, 2, 7); });
+  // An absurd bitmap size is replaced by the directory's, as other viewers do: drawn, not refused.
+  QByteArray huge = ico;
+  Put32(huge, image + 4, 65535), Put32(huge, image + 8, 131070);
+  out.push_back({"damaged/bitmap-65535x65535.ico", huge});
 }
 
 // A hand-made WMF: the optional placeable header, the plain header and the records, each a function

@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QByteArrayView>
+
+#include "DibReader.h"
+
+// An icon file (ICO) holds several pictures of one motif; the one shown is the largest, and among
+// equal sizes the one with the most colours. Entries are bitmaps with an AND mask, or PNG files.
+TDibResult DecodeIconFile(QByteArrayView file, long long maxPixels);
