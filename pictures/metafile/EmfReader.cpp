@@ -3,6 +3,7 @@
 #include <uemf.h>
 #include <uemf_safe.h>
 
+#include <bit>
 #include <cmath>
 
 #include "Graphic.h"
@@ -13,6 +14,8 @@ namespace {
 constexpr std::int64_t kHeaderMinSize = 88;
 // Object indices above this are ignored; real files use a few hundred at most.
 constexpr std::uint32_t kMaxEmfSlots = 65536;
+constexpr double kMaxTransformValue = 1e9;
+constexpr double kMinDeterminant = 1e-12;
 
 class TEmfParser {
  public:
@@ -28,6 +31,7 @@ class TEmfParser {
   void AddPolyPoly(const TMetaBytes& rec, EMetaOp op, bool small);
   void Create(std::uint32_t slot, const TMetaCommand& command);
   void Select(std::uint32_t index);
+  void AddTransform(const TMetaBytes& rec, EMetaOp op, std::int32_t mode);
 
   const QByteArray& bytes_;
   TMetaBytes file_;
@@ -68,6 +72,17 @@ bool Decodes(std::uint32_t type) {
     case U_EMR_RECTANGLE:
     case U_EMR_ELLIPSE:
     case U_EMR_ROUNDRECT:
+    case U_EMR_SETWORLDTRANSFORM:
+    case U_EMR_MODIFYWORLDTRANSFORM:
+    case U_EMR_POLYBEZIER:
+    case U_EMR_POLYBEZIER16:
+    case U_EMR_POLYBEZIERTO:
+    case U_EMR_POLYBEZIERTO16:
+    case U_EMR_POLYLINETO:
+    case U_EMR_POLYLINETO16:
+    case U_EMR_FILLPATH:
+    case U_EMR_STROKEPATH:
+    case U_EMR_STROKEANDFILLPATH:
       return true;
     default:
       return false;
@@ -191,6 +206,22 @@ void TEmfParser::Select(std::uint32_t index) {
     list_.Add({EMetaOp::SelectObject, static_cast<std::int32_t>(index)});
 }
 
+void TEmfParser::AddTransform(const TMetaBytes& rec, EMetaOp op, std::int32_t mode) {
+  double m[6];
+  for (int i = 0; i < 6; ++i) {
+    m[i] = static_cast<double>(std::bit_cast<float>(rec.U32(8 + 4 * i)));
+    // GDI refuses such matrices; beyond this size they only overflow the later arithmetic.
+    if (!std::isfinite(m[i]) || std::abs(m[i]) > kMaxTransformValue) return;
+  }
+  const QTransform matrix(m[0], m[1], m[2], m[3], m[4], m[5]);
+  if (op == EMetaOp::SetWorldTransform || mode != U_MWT_IDENTITY) {
+    if (std::abs(matrix.determinant()) < kMinDeterminant) return;
+  }
+  if (list_.transforms.size() >= kMaxMetaCommands) throw EInvalidGraphic("Metafile has too many transforms");
+  list_.transforms.push_back(matrix);
+  list_.Add({op, static_cast<std::int32_t>(list_.transforms.size() - 1), mode});
+}
+
 void TEmfParser::ReadRecord(const TMetaBytes& rec, std::uint32_t type) {
   switch (type) {
     case U_EMR_SETMAPMODE:
@@ -293,8 +324,47 @@ void TEmfParser::ReadRecord(const TMetaBytes& rec, std::uint32_t type) {
       list_.Add(
           {EMetaOp::RoundRect, rec.I32(8), rec.I32(12), rec.I32(16), rec.I32(20), rec.I32(24), rec.I32(28)});
       break;
+    case U_EMR_SETWORLDTRANSFORM:
+      AddTransform(rec, EMetaOp::SetWorldTransform, 0);
+      break;
+    case U_EMR_MODIFYWORLDTRANSFORM:
+      AddTransform(rec, EMetaOp::ModifyWorldTransform, rec.I32(32));
+      break;
+    case U_EMR_POLYBEZIER:
+    case U_EMR_POLYBEZIER16:
+      AddPoly(rec, EMetaOp::PolyBezier, type == U_EMR_POLYBEZIER16);
+      break;
+    case U_EMR_POLYBEZIERTO:
+    case U_EMR_POLYBEZIERTO16:
+      AddPoly(rec, EMetaOp::PolyBezierTo, type == U_EMR_POLYBEZIERTO16);
+      break;
+    case U_EMR_POLYLINETO:
+    case U_EMR_POLYLINETO16:
+      AddPoly(rec, EMetaOp::PolylineTo, type == U_EMR_POLYLINETO16);
+      break;
+    case U_EMR_BEGINPATH:
+      list_.Add({EMetaOp::BeginPath});
+      break;
+    case U_EMR_ENDPATH:
+      list_.Add({EMetaOp::EndPath});
+      break;
+    case U_EMR_CLOSEFIGURE:
+      list_.Add({EMetaOp::CloseFigure});
+      break;
+    case U_EMR_ABORTPATH:
+      list_.Add({EMetaOp::AbortPath});
+      break;
+    case U_EMR_FILLPATH:
+      list_.Add({EMetaOp::FillPath});
+      break;
+    case U_EMR_STROKEPATH:
+      list_.Add({EMetaOp::StrokePath});
+      break;
+    case U_EMR_STROKEANDFILLPATH:
+      list_.Add({EMetaOp::StrokeAndFillPath});
+      break;
     default:
-      break;  // comments, text, bitmaps, paths and clipping are not drawn
+      break;  // comments, text, bitmaps and clipping are not drawn
   }
 }
 

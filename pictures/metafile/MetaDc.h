@@ -16,6 +16,8 @@ struct TMetaDc {
   QBrush brush{QColor(255, 255, 255)};
   Qt::FillRule fillRule = Qt::OddEvenFill;
   QPointF position;
+  // Logical to page space (EMF world transform), applied before the window/viewport mapping.
+  QTransform world;
 };
 
 // The mapping from a state's logical coordinates to picture space. The fixed map modes use the given

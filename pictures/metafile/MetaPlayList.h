@@ -2,6 +2,7 @@
 
 #include <QPoint>
 #include <QRectF>
+#include <QTransform>
 #include <cstdint>
 #include <vector>
 
@@ -34,6 +35,19 @@ enum class EMetaOp : std::uint8_t {
   Rectangle,        // a, b, c, d: left, top, right, bottom
   Ellipse,          // as Rectangle
   RoundRect,        // as Rectangle, e, f: corner ellipse width and height
+  // World transforms, curves and paths (EMF).
+  SetWorldTransform,     // a: index into transforms
+  ModifyWorldTransform,  // a: index into transforms, b: MWT_* mode
+  PolyBezier,            // a: first point, b: point count (a start point and three per curve)
+  PolyBezierTo,          // a: first point, b: point count (three per curve), from the current position
+  PolylineTo,            // a: first point, b: point count, from the current position
+  BeginPath,
+  EndPath,
+  CloseFigure,
+  AbortPath,
+  FillPath,
+  StrokePath,
+  StrokeAndFillPath,
 };
 
 struct TMetaCommand {
@@ -62,6 +76,8 @@ class TMetaPlayList {
   std::vector<TMetaCommand> commands;
   std::vector<QPoint> points;
   std::vector<std::int32_t> polyCounts;
+  // Matrices of the world transform records, each finite and invertible.
+  std::vector<QTransform> transforms;
   int objectSlots = 0;
 
   int mapMode = 1;

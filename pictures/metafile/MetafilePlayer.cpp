@@ -17,6 +17,8 @@ constexpr std::size_t kMaxSavedStates = 1024;
 // Stock objects of later GDI versions that libuemf does not name.
 constexpr int kStockDcBrush = 18;
 constexpr int kStockDcPen = 19;
+// ModifyWorldTransform's mode that replaces the transform, later than libuemf's list.
+constexpr int kMwtSet = 4;
 
 // Qt's stroker and rasteriser work over the whole extent of a shape, seen or not, so a single record
 // with far-away points or a pen millions of pixels wide could keep a paint busy for seconds. Shapes
@@ -133,6 +135,8 @@ void TMetafilePlayer::Run() {
   saved_.clear();
   lostSaves_ = 0;
   objects_.assign(static_cast<std::size_t>(std::max(list_.objectSlots, 0)), TObject());
+  path_ = QPainterPath();
+  inPath_ = figureOpen_ = false;
   UpdateTransform();
   for (const TMetaCommand& c : list_.commands) Execute(c);
 }
@@ -237,12 +241,13 @@ void TMetafilePlayer::Execute(const TMetaCommand& c) {
       break;
     case EMetaOp::MoveTo:
       dc_.position = QPointF(c.a, c.b);
+      figureOpen_ = false;
       break;
     case EMetaOp::LineTo: {
       QPainterPath path(dc_.position);
       dc_.position = QPointF(c.a, c.b);
       path.lineTo(dc_.position);
-      DrawPath(path, false);
+      DrawConnected(path);
       break;
     }
     case EMetaOp::Polygon:
@@ -289,6 +294,127 @@ void TMetafilePlayer::Execute(const TMetaCommand& c) {
       DrawPath(path, true);
       break;
     }
+    case EMetaOp::SetWorldTransform:
+    case EMetaOp::ModifyWorldTransform:
+      SetWorldTransform(c);
+      break;
+    case EMetaOp::PolyBezier:
+    case EMetaOp::PolyBezierTo:
+    case EMetaOp::PolylineTo: {
+      if (!ValidPoints(c.a, c.b)) break;
+      const QPoint* p = list_.points.data() + c.a;
+      std::int32_t next = 0;
+      QPainterPath path;
+      if (c.op == EMetaOp::PolyBezier) {
+        if (c.b < 4) break;
+        path.moveTo(p[next++]);
+      } else {
+        path.moveTo(dc_.position);
+      }
+      if (c.op == EMetaOp::PolylineTo) {
+        for (; next < c.b; ++next) path.lineTo(p[next]);
+      } else {
+        // Points left over after the last whole curve are ignored.
+        for (; next + 2 < c.b; next += 3) path.cubicTo(p[next], p[next + 1], p[next + 2]);
+      }
+      if (c.op == EMetaOp::PolyBezier) {
+        DrawPath(path, false);
+      } else if (next > 0) {
+        dc_.position = p[next - 1];
+        DrawConnected(path);
+      }
+      break;
+    }
+    case EMetaOp::BeginPath:
+      path_ = QPainterPath();
+      inPath_ = true;
+      figureOpen_ = false;
+      break;
+    case EMetaOp::EndPath:
+      inPath_ = false;
+      break;
+    case EMetaOp::CloseFigure:
+      if (inPath_ && figureOpen_) path_.closeSubpath();
+      figureOpen_ = false;
+      break;
+    case EMetaOp::AbortPath:
+      path_ = QPainterPath();
+      inPath_ = figureOpen_ = false;
+      break;
+    case EMetaOp::FillPath:
+    case EMetaOp::StrokePath:
+    case EMetaOp::StrokeAndFillPath:
+      PlayPath(c.op);
+      break;
+  }
+}
+
+void TMetafilePlayer::SetWorldTransform(const TMetaCommand& c) {
+  if (c.a < 0 || static_cast<std::size_t>(c.a) >= list_.transforms.size()) return;
+  const QTransform& matrix = list_.transforms[static_cast<std::size_t>(c.a)];
+  if (c.op == EMetaOp::SetWorldTransform) {
+    dc_.world = matrix;
+  } else {
+    switch (c.b) {
+      case U_MWT_IDENTITY:
+        dc_.world = QTransform();
+        break;
+      case U_MWT_LEFTMULTIPLY:  // the new matrix acts first
+        dc_.world = matrix * dc_.world;
+        break;
+      case U_MWT_RIGHTMULTIPLY:
+        dc_.world = dc_.world * matrix;
+        break;
+      case kMwtSet:
+        dc_.world = matrix;
+        break;
+      default:
+        return;
+    }
+  }
+  UpdateTransform();
+}
+
+void TMetafilePlayer::DrawConnected(const QPainterPath& segment) {
+  if (!inPath_) {
+    DrawPath(segment, false);
+    return;
+  }
+  const QPainterPath mapped = logicalToPicture_.map(segment);
+  const int count = mapped.elementCount();
+  if (count == 0) return;
+  if (!figureOpen_) {
+    path_.moveTo(mapped.elementAt(0));
+    figureOpen_ = true;
+  }
+  for (int i = 1; i < count; ++i) {
+    const QPainterPath::Element e = mapped.elementAt(i);
+    if (e.isLineTo()) {
+      path_.lineTo(e);
+    } else if (e.isCurveTo() && i + 2 < count) {
+      path_.cubicTo(e, mapped.elementAt(i + 1), mapped.elementAt(i + 2));
+      i += 2;
+    }
+  }
+}
+
+void TMetafilePlayer::PlayPath(EMetaOp op) {
+  QPainterPath picture = path_;
+  path_ = QPainterPath();
+  inPath_ = figureOpen_ = false;
+  if (picture.isEmpty()) return;
+  bool invertible = false;
+  const QTransform pictureToLogical = logicalToPicture_.inverted(&invertible);
+  if (!invertible) return;
+  QPainterPath logical = pictureToLogical.map(picture);
+  logical.setFillRule(dc_.fillRule);
+  if (op == EMetaOp::FillPath) {
+    const QPen pen = dc_.pen;
+    dc_.pen = QPen(Qt::NoPen);
+    DrawPath(logical, true);
+    dc_.pen = pen;
+  } else {
+    DrawPath(logical, op == EMetaOp::StrokeAndFillPath);
   }
 }
 
@@ -366,6 +492,12 @@ void TMetafilePlayer::Measure(const QRectF& logical) {
 
 void TMetafilePlayer::DrawPolygon(const QPoint* points, int count) {
   if (count < 2) return;
+  if (inPath_) {
+    QPainterPath path = PointsPath(points, count);
+    path.closeSubpath();
+    DrawPath(path, true);
+    return;
+  }
   const QRectF bounds = PointBounds(points, count);
   if (!painter_) {
     Measure(bounds);
@@ -385,6 +517,10 @@ void TMetafilePlayer::DrawPolygon(const QPoint* points, int count) {
 
 void TMetafilePlayer::DrawPolyline(const QPoint* points, int count) {
   if (count < 2) return;
+  if (inPath_) {
+    DrawPath(PointsPath(points, count), false);
+    return;
+  }
   const QRectF bounds = PointBounds(points, count);
   if (!painter_) {
     Measure(bounds);
@@ -401,6 +537,13 @@ void TMetafilePlayer::DrawPolyline(const QPoint* points, int count) {
 
 void TMetafilePlayer::DrawPath(const QPainterPath& path, bool filled) {
   if (path.isEmpty()) return;
+  if (inPath_) {
+    // A shape drawn inside a path bracket becomes figures of the path instead.
+    if (path_.elementCount() + path.elementCount() > static_cast<int>(kMaxMetaPoints)) return;
+    path_.addPath(logicalToPicture_.map(path));
+    figureOpen_ = false;
+    return;
+  }
   if (!painter_) {
     Measure(path.controlPointRect());
     return;

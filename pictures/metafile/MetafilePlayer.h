@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPainterPath>
 #include <QRectF>
 #include <QTransform>
 #include <vector>
@@ -36,6 +37,11 @@ class TMetafilePlayer {
   void DrawPolygon(const QPoint* points, int count);
   void DrawPolyline(const QPoint* points, int count);
   void DrawPath(const QPainterPath& path, bool filled);
+  // Draws a figure that starts at the current position, or continues the open figure of a path.
+  void DrawConnected(const QPainterPath& segment);
+  void SetWorldTransform(const TMetaCommand& c);
+  // Fills and/or strokes the finished path and discards it.
+  void PlayPath(EMetaOp op);
   // True when the shape with these logical bounds may go to Qt as it is: near the visible area and
   // drawn with a pen of moderate width.
   bool DirectlyDrawable(const QRectF& logicalBounds) const;
@@ -63,4 +69,9 @@ class TMetafilePlayer {
   std::vector<TMetaDc> saved_;
   int lostSaves_ = 0;
   std::vector<TObject> objects_;
+  // The path being recorded or waiting to be drawn, in picture space: GDI fixes a path's points with
+  // the mapping in force as they are added.
+  QPainterPath path_;
+  bool inPath_ = false;
+  bool figureOpen_ = false;
 };
