@@ -16,6 +16,9 @@ constexpr std::int64_t kHeaderMinSize = 88;
 constexpr std::uint32_t kMaxEmfSlots = 65536;
 constexpr double kMaxTransformValue = 1e9;
 constexpr double kMinDeterminant = 1e-12;
+// Clip regions of more rectangles are ignored: they would cost more to combine than they are worth.
+constexpr std::int64_t kMaxClipRects = 20000;
+constexpr std::int64_t kRegionHeaderSize = 32;
 
 class TEmfParser {
  public:
@@ -32,6 +35,7 @@ class TEmfParser {
   void Create(std::uint32_t slot, const TMetaCommand& command);
   void Select(std::uint32_t index);
   void AddTransform(const TMetaBytes& rec, EMetaOp op, std::int32_t mode);
+  void AddClipRegion(const TMetaBytes& rec);
 
   const QByteArray& bytes_;
   TMetaBytes file_;
@@ -83,6 +87,10 @@ bool Decodes(std::uint32_t type) {
     case U_EMR_FILLPATH:
     case U_EMR_STROKEPATH:
     case U_EMR_STROKEANDFILLPATH:
+    case U_EMR_INTERSECTCLIPRECT:
+    case U_EMR_EXCLUDECLIPRECT:
+    case U_EMR_SELECTCLIPPATH:
+    case U_EMR_OFFSETCLIPRGN:
       return true;
     default:
       return false;
@@ -220,6 +228,30 @@ void TEmfParser::AddTransform(const TMetaBytes& rec, EMetaOp op, std::int32_t mo
   if (list_.transforms.size() >= kMaxMetaCommands) throw EInvalidGraphic("Metafile has too many transforms");
   list_.transforms.push_back(matrix);
   list_.Add({op, static_cast<std::int32_t>(list_.transforms.size() - 1), mode});
+}
+
+void TEmfParser::AddClipRegion(const TMetaBytes& rec) {
+  const std::int64_t dataSize = rec.U32(8);
+  const std::int32_t mode = rec.I32(12);
+  if (mode < U_RGN_AND || mode > U_RGN_COPY) return;
+  if (dataSize == 0) {
+    // Only a copy of no region means anything: back to the default clipping.
+    if (mode == U_RGN_COPY) list_.Add({EMetaOp::SelectClipRegion, mode, 0, -1});
+    return;
+  }
+  if (!rec.Has(16, dataSize) || dataSize < kRegionHeaderSize) return;
+  const std::int64_t count = rec.U32(16 + 8);
+  if (count > kMaxClipRects || !rec.Has(16 + kRegionHeaderSize, 16 * count) ||
+      16 * count > dataSize - kRegionHeaderSize)
+    return;
+  list_.CheckRoomForPoints(2 * count);
+  const auto first = static_cast<std::int32_t>(list_.points.size());
+  for (std::int64_t i = 0; i < count; ++i) {
+    const std::int64_t at = 16 + kRegionHeaderSize + 16 * i;
+    list_.AddPoint(rec.I32(at), rec.I32(at + 4));
+    list_.AddPoint(rec.I32(at + 8), rec.I32(at + 12));
+  }
+  list_.Add({EMetaOp::SelectClipRegion, mode, first, static_cast<std::int32_t>(count)});
 }
 
 void TEmfParser::ReadRecord(const TMetaBytes& rec, std::uint32_t type) {
@@ -363,8 +395,25 @@ void TEmfParser::ReadRecord(const TMetaBytes& rec, std::uint32_t type) {
     case U_EMR_STROKEANDFILLPATH:
       list_.Add({EMetaOp::StrokeAndFillPath});
       break;
+    case U_EMR_INTERSECTCLIPRECT:
+    case U_EMR_EXCLUDECLIPRECT:
+      list_.Add({type == U_EMR_INTERSECTCLIPRECT ? EMetaOp::IntersectClipRect : EMetaOp::ExcludeClipRect,
+                 rec.I32(8), rec.I32(12), rec.I32(16), rec.I32(20)});
+      break;
+    case U_EMR_SELECTCLIPPATH:
+      list_.Add({EMetaOp::SelectClipPath, rec.I32(8)});
+      break;
+    case U_EMR_EXTSELECTCLIPRGN:
+      if (rec.Size() >= 16) AddClipRegion(rec);
+      break;
+    case U_EMR_OFFSETCLIPRGN:
+      list_.Add({EMetaOp::OffsetClipRegion, rec.I32(8), rec.I32(12)});
+      break;
+    case U_EMR_SETMETARGN:
+      list_.Add({EMetaOp::SetMetaRegion});
+      break;
     default:
-      break;  // comments, text, bitmaps and clipping are not drawn
+      break;  // comments, text and bitmaps are not drawn
   }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QBrush>
+#include <QPainterPath>
 #include <QPen>
 #include <QPointF>
 #include <QTransform>
@@ -18,6 +19,9 @@ struct TMetaDc {
   QPointF position;
   // Logical to page space (EMF world transform), applied before the window/viewport mapping.
   QTransform world;
+  // Clipping in picture space, saved and restored with the rest; unclipped while the flags are false.
+  bool clipped = false, metaClipped = false;
+  QPainterPath clip, metaClip;
 };
 
 // The mapping from a state's logical coordinates to picture space. The fixed map modes use the given

@@ -48,6 +48,13 @@ enum class EMetaOp : std::uint8_t {
   FillPath,
   StrokePath,
   StrokeAndFillPath,
+  // Clipping. Regions are in picture space, paths and rectangles logical.
+  IntersectClipRect,  // a, b, c, d: left, top, right, bottom
+  ExcludeClipRect,    // as IntersectClipRect
+  SelectClipPath,     // a: RGN_* mode; takes the finished path
+  SelectClipRegion,   // a: RGN_* mode, b: first point, c: rectangle count (two points each); none resets
+  OffsetClipRegion,   // a, b: logical offset
+  SetMetaRegion,
 };
 
 struct TMetaCommand {

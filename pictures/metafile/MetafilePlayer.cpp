@@ -110,6 +110,9 @@ void TMetafilePlayer::Play(QPainter& painter, const QRectF& target) {
                   .adjusted(-kClipMargin, -kClipMargin, kClipMargin, kClipMargin);
   nearArea_ = clipArea_.adjusted(-kNearMargin, -kNearMargin, kNearMargin, kNearMargin);
   painter.save();
+  outerClipped_ = painter.hasClipping();
+  outerClip_ = outerClipped_ ? painter.clipPath() : QPainterPath();
+  outerTransform_ = painter.transform();
   painter.setRenderHint(QPainter::Antialiasing, true);
   painter_ = &painter;
   Run();
@@ -346,7 +349,118 @@ void TMetafilePlayer::Execute(const TMetaCommand& c) {
     case EMetaOp::StrokeAndFillPath:
       PlayPath(c.op);
       break;
+    case EMetaOp::IntersectClipRect:
+    case EMetaOp::ExcludeClipRect:
+    case EMetaOp::SelectClipPath:
+    case EMetaOp::SelectClipRegion:
+    case EMetaOp::OffsetClipRegion:
+    case EMetaOp::SetMetaRegion:
+      ChangeClip(c);
+      break;
   }
+}
+
+void TMetafilePlayer::ChangeClip(const TMetaCommand& c) {
+  switch (c.op) {
+    case EMetaOp::IntersectClipRect:
+    case EMetaOp::ExcludeClipRect: {
+      QPainterPath rect;
+      rect.addRect(Box(c.a, c.b, c.c, c.d));
+      CombineClip(logicalToPicture_.map(rect), c.op == EMetaOp::IntersectClipRect ? U_RGN_AND : U_RGN_DIFF);
+      break;
+    }
+    case EMetaOp::SelectClipPath: {
+      QPainterPath shape = path_;
+      shape.setFillRule(dc_.fillRule);
+      path_ = QPainterPath();
+      inPath_ = figureOpen_ = false;
+      CombineClip(shape, c.a);
+      break;
+    }
+    case EMetaOp::SelectClipRegion: {
+      if (c.c < 0) {
+        dc_.clipped = false;
+        dc_.clip = QPainterPath();
+        break;
+      }
+      if (!ValidPoints(c.b, 2 * static_cast<std::int64_t>(c.c))) return;
+      QPainterPath region;
+      region.setFillRule(Qt::WindingFill);
+      for (std::int32_t i = 0; i < c.c; ++i) {
+        const QPoint* p = list_.points.data() + c.b + 2 * i;
+        region.addRect(QRectF(QPointF(p[0]), QPointF(p[1])).normalized());
+      }
+      CombineClip(region, c.a);
+      break;
+    }
+    case EMetaOp::OffsetClipRegion: {
+      if (!dc_.clipped) return;
+      const QPointF moved = logicalToPicture_.map(QPointF(c.a, c.b)) - logicalToPicture_.map(QPointF(0, 0));
+      dc_.clip.translate(moved);
+      break;
+    }
+    case EMetaOp::SetMetaRegion:
+      // The clip region becomes part of the meta region, which later clip regions can only narrow.
+      if (!dc_.clipped) return;
+      dc_.metaClip = dc_.metaClipped ? dc_.metaClip.intersected(dc_.clip) : dc_.clip;
+      dc_.metaClipped = true;
+      dc_.clipped = false;
+      dc_.clip = QPainterPath();
+      break;
+    default:
+      return;
+  }
+  ApplyClip();
+}
+
+void TMetafilePlayer::CombineClip(const QPainterPath& shape, int mode) {
+  if (mode == U_RGN_COPY || (mode == U_RGN_AND && !dc_.clipped)) {
+    dc_.clip = shape;
+    dc_.clipped = true;
+    return;
+  }
+  // Without a clip region everything may be drawn: a generous rectangle around the frame stands for it.
+  QPainterPath current = dc_.clip;
+  if (!dc_.clipped) {
+    const QRectF& f = list_.frame;
+    current = QPainterPath();
+    current.addRect(f.adjusted(-4 * f.width(), -4 * f.height(), 4 * f.width(), 4 * f.height()));
+  }
+  switch (mode) {
+    case U_RGN_AND:
+      current = current.intersected(shape);
+      break;
+    case U_RGN_OR:
+      if (!dc_.clipped) return;
+      current = current.united(shape);
+      break;
+    case U_RGN_XOR:
+      current = current.united(shape).subtracted(current.intersected(shape));
+      break;
+    case U_RGN_DIFF:
+      current = current.subtracted(shape);
+      break;
+    default:
+      return;
+  }
+  dc_.clip = current;
+  dc_.clipped = true;
+}
+
+void TMetafilePlayer::ApplyClip() {
+  if (!painter_) return;
+  painter_->setTransform(outerTransform_);
+  if (outerClipped_)
+    painter_->setClipPath(outerClip_, Qt::ReplaceClip);
+  else
+    painter_->setClipping(false);
+  if (dc_.clipped || dc_.metaClipped) {
+    QPainterPath effective = dc_.clipped ? dc_.clip : dc_.metaClip;
+    if (dc_.clipped && dc_.metaClipped) effective = dc_.metaClip.intersected(dc_.clip);
+    painter_->setTransform(toTarget_);
+    painter_->setClipPath(effective, outerClipped_ ? Qt::IntersectClip : Qt::ReplaceClip);
+  }
+  painter_->setTransform(logicalToPicture_ * toTarget_);
 }
 
 void TMetafilePlayer::SetWorldTransform(const TMetaCommand& c) {
@@ -479,9 +593,12 @@ void TMetafilePlayer::Restore(int level) {
   } else {
     return;
   }
+  const bool clipChanged = dc_.clipped || dc_.metaClipped || saved_[static_cast<std::size_t>(keep)].clipped ||
+                           saved_[static_cast<std::size_t>(keep)].metaClipped;
   dc_ = saved_[static_cast<std::size_t>(keep)];
   saved_.resize(static_cast<std::size_t>(keep));
   UpdateTransform();
+  if (clipChanged) ApplyClip();
 }
 
 void TMetafilePlayer::Measure(const QRectF& logical) {

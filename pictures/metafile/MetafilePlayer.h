@@ -42,6 +42,11 @@ class TMetafilePlayer {
   void SetWorldTransform(const TMetaCommand& c);
   // Fills and/or strokes the finished path and discards it.
   void PlayPath(EMetaOp op);
+  void ChangeClip(const TMetaCommand& c);
+  // Combines a picture-space shape into the clip region by an RGN_* mode.
+  void CombineClip(const QPainterPath& shape, int mode);
+  // Sets the painter's clipping to the target's own clipping and the state's regions.
+  void ApplyClip();
   // True when the shape with these logical bounds may go to Qt as it is: near the visible area and
   // drawn with a pen of moderate width.
   bool DirectlyDrawable(const QRectF& logicalBounds) const;
@@ -74,4 +79,8 @@ class TMetafilePlayer {
   QPainterPath path_;
   bool inPath_ = false;
   bool figureOpen_ = false;
+  // The painter's clipping before the picture was drawn, which the picture's own clipping narrows.
+  bool outerClipped_ = false;
+  QPainterPath outerClip_;
+  QTransform outerTransform_;
 };

@@ -252,8 +252,16 @@ void TWmfParser::ReadRecord(const TMetaBytes& rec, std::uint8_t type) {
       list_.Add(
           {EMetaOp::RoundRect, rec.I16(16), rec.I16(14), rec.I16(12), rec.I16(10), rec.I16(8), rec.I16(6)});
       break;
+    case U_WMR_INTERSECTCLIPRECT:
+    case U_WMR_EXCLUDECLIPRECT:
+      list_.Add({type == U_WMR_INTERSECTCLIPRECT ? EMetaOp::IntersectClipRect : EMetaOp::ExcludeClipRect,
+                 rec.I16(12), rec.I16(10), rec.I16(8), rec.I16(6)});
+      break;
+    case U_WMR_OFFSETCLIPRGN:
+      list_.Add({EMetaOp::OffsetClipRegion, rec.I16(8), rec.I16(6)});
+      break;
     default:
-      break;  // escapes, text, bitmaps, regions and clipping are not drawn
+      break;  // escapes, text, bitmaps and regions are not drawn
   }
 }
 
