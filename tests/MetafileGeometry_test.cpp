@@ -2,6 +2,8 @@
 
 #include <QImage>
 #include <QPainter>
+#include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -59,6 +61,14 @@ class TRedEmf {
 };
 
 constexpr U_RECTL kAll{0, 0, 100, 100};
+
+// ExtSelectClipRgn with no region data, which resets the clipping; libuemf cannot write it.
+char* EmptyClipRegionCopy() {
+  const uint32_t words[4] = {U_EMR_EXTSELECTCLIPRGN, 16, 0, U_RGN_COPY};
+  char* record = static_cast<char*>(std::malloc(sizeof words));
+  std::memcpy(record, words, sizeof words);
+  return record;
+}
 
 }  // namespace
 
@@ -157,4 +167,51 @@ TEST(MetafileGeometry, StrokeAndFillPathCombinesBezierAndLineFigures) {
   EXPECT_TRUE(IsRed(image, 50, 60));
   EXPECT_TRUE(IsWhite(image, 5, 5));
   EXPECT_TRUE(IsWhite(image, 50, 5));
+}
+
+TEST(MetafileGeometry, ClipRectanglesNarrowAndRestoreDCWidensAgain) {
+  TRedEmf emf;
+  emf->Append(U_EMRSELECTOBJECT_set(U_NULL_PEN));
+  emf->Append(U_EMRSAVEDC_set());
+  emf->Append(U_EMRINTERSECTCLIPRECT_set(U_RECTL{0, 0, 50, 100}));
+  emf->Append(U_EMREXCLUDECLIPRECT_set(U_RECTL{0, 0, 50, 20}));
+  emf->Append(U_EMRRECTANGLE_set(U_RECTL{0, 0, 100, 50}));
+  emf->Append(U_EMRRESTOREDC_set(-1));
+  emf->Append(U_EMRRECTANGLE_set(U_RECTL{60, 70, 90, 90}));
+  const QImage image = Render(emf->Finish());
+  EXPECT_TRUE(IsRed(image, 25, 35));
+  EXPECT_TRUE(IsWhite(image, 25, 10));  // excluded
+  EXPECT_TRUE(IsWhite(image, 75, 35));  // outside the intersected rectangle
+  EXPECT_TRUE(IsRed(image, 75, 80));    // drawn after the restore, unclipped
+}
+
+TEST(MetafileGeometry, SelectClipPathKeepsDrawingInsideThePath) {
+  TRedEmf emf;
+  emf->Append(U_EMRSELECTOBJECT_set(U_NULL_PEN));
+  emf->Append(U_EMRBEGINPATH_set());
+  emf->Append(U_EMRELLIPSE_set(U_RECTL{0, 0, 100, 100}));
+  emf->Append(U_EMRENDPATH_set());
+  emf->Append(U_EMRSELECTCLIPPATH_set(U_RGN_COPY));
+  emf->Append(U_EMRRECTANGLE_set(U_RECTL{0, 0, 100, 100}));
+  const QImage image = Render(emf->Finish());
+  EXPECT_TRUE(IsRed(image, 50, 50));
+  EXPECT_TRUE(IsWhite(image, 4, 4));  // a corner outside the circle
+  EXPECT_TRUE(IsWhite(image, 95, 95));
+}
+
+TEST(MetafileGeometry, RegionClipAndItsResetByAnEmptyCopy) {
+  TRedEmf emf;
+  emf->Append(U_EMRSELECTOBJECT_set(U_NULL_PEN));
+  const U_RECTL rects[2] = {{0, 0, 30, 30}, {70, 70, 100, 100}};
+  U_RGNDATA* region = rgndata_set(rgndataheader_set(2, U_RECTL{0, 0, 100, 100}), const_cast<U_RECTL*>(rects));
+  emf->Append(U_EMREXTSELECTCLIPRGN_set(U_RGN_COPY, region));
+  std::free(region);
+  emf->Append(U_EMRRECTANGLE_set(U_RECTL{0, 0, 100, 50}));
+  emf->Append(EmptyClipRegionCopy());
+  emf->Append(U_EMRRECTANGLE_set(U_RECTL{40, 60, 60, 100}));
+  const QImage image = Render(emf->Finish());
+  EXPECT_TRUE(IsRed(image, 15, 15));
+  EXPECT_TRUE(IsWhite(image, 50, 40));  // between the region's rectangles
+  EXPECT_TRUE(IsWhite(image, 85, 15));
+  EXPECT_TRUE(IsRed(image, 50, 80));  // outside the region, drawn after the reset
 }
