@@ -91,6 +91,10 @@ bool Decodes(std::uint32_t type) {
     case U_EMR_EXCLUDECLIPRECT:
     case U_EMR_SELECTCLIPPATH:
     case U_EMR_OFFSETCLIPRGN:
+    case U_EMR_ARC:
+    case U_EMR_ARCTO:
+    case U_EMR_CHORD:
+    case U_EMR_PIE:
       return true;
     default:
       return false;
@@ -411,6 +415,23 @@ void TEmfParser::ReadRecord(const TMetaBytes& rec, std::uint32_t type) {
       break;
     case U_EMR_SETMETARGN:
       list_.Add({EMetaOp::SetMetaRegion});
+      break;
+    case U_EMR_ARC:
+    case U_EMR_ARCTO:
+    case U_EMR_CHORD:
+    case U_EMR_PIE: {
+      const EMetaOp op = type == U_EMR_ARC     ? EMetaOp::Arc
+                         : type == U_EMR_ARCTO ? EMetaOp::ArcTo
+                         : type == U_EMR_CHORD ? EMetaOp::Chord
+                                               : EMetaOp::Pie;
+      list_.CheckRoomForPoints(2);
+      const std::int32_t first = list_.AddPoint(rec.I32(24), rec.I32(28));
+      list_.AddPoint(rec.I32(32), rec.I32(36));
+      list_.Add({op, rec.I32(8), rec.I32(12), rec.I32(16), rec.I32(20), first});
+      break;
+    }
+    case U_EMR_SETARCDIRECTION:
+      list_.Add({EMetaOp::SetArcDirection, rec.I32(8)});
       break;
     default:
       break;  // comments, text and bitmaps are not drawn

@@ -19,6 +19,7 @@ struct TMetaDc {
   QPointF position;
   // Logical to page space (EMF world transform), applied before the window/viewport mapping.
   QTransform world;
+  bool arcClockwise = false;
   // Clipping in picture space, saved and restored with the rest; unclipped while the flags are false.
   bool clipped = false, metaClipped = false;
   QPainterPath clip, metaClip;

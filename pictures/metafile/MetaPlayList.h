@@ -55,6 +55,12 @@ enum class EMetaOp : std::uint8_t {
   SelectClipRegion,   // a: RGN_* mode, b: first point, c: rectangle count (two points each); none resets
   OffsetClipRegion,   // a, b: logical offset
   SetMetaRegion,
+  // Elliptic arcs: a, b, c, d: bounding box, e: first of two points, the arc's start and end rays.
+  Arc,
+  ArcTo,  // as Arc, joined to the current position, which moves to the arc's end
+  Chord,
+  Pie,
+  SetArcDirection,  // a: AD_COUNTERCLOCKWISE or AD_CLOCKWISE
 };
 
 struct TMetaCommand {

@@ -87,6 +87,31 @@ QRectF PointBounds(const QPoint* points, int count) {
   return QRectF(QPointF(left, top), QPointF(right, bottom));
 }
 
+struct ArcAngles {
+  double start = 0, sweep = 360;
+};
+
+// Qt's angles (degrees, anticlockwise on screen, parametric on the ellipse) of an arc of the box's
+// ellipse from where the ray from its centre through start meets it to where the one through end does.
+ArcAngles ArcAnglesThrough(const QRectF& box, QPointF start, QPointF end, bool clockwise) {
+  const QPointF centre = box.center();
+  const double rx = box.width() / 2, ry = box.height() / 2;
+  const auto angle = [&](QPointF p) {
+    return std::atan2(-(p.y() - centre.y()) / ry, (p.x() - centre.x()) / rx) * 180.0 / M_PI;
+  };
+  ArcAngles result;
+  result.start = angle(start);
+  double sweep = angle(end) - result.start;
+  // Rays that coincide make a whole ellipse, as in GDI.
+  if (clockwise) {
+    while (sweep >= 0) sweep -= 360;
+  } else {
+    while (sweep <= 0) sweep += 360;
+  }
+  result.sweep = sweep;
+  return result;
+}
+
 QRectF Box(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom) {
   return QRectF(QPointF(left, top), QPointF(right, bottom)).normalized();
 }
@@ -357,7 +382,47 @@ void TMetafilePlayer::Execute(const TMetaCommand& c) {
     case EMetaOp::SetMetaRegion:
       ChangeClip(c);
       break;
+    case EMetaOp::Arc:
+    case EMetaOp::ArcTo:
+    case EMetaOp::Chord:
+    case EMetaOp::Pie:
+      DrawArc(c);
+      break;
+    case EMetaOp::SetArcDirection:
+      if (c.a == U_AD_COUNTERCLOCKWISE || c.a == U_AD_CLOCKWISE) dc_.arcClockwise = c.a == U_AD_CLOCKWISE;
+      break;
   }
+}
+
+void TMetafilePlayer::DrawArc(const TMetaCommand& c) {
+  if (!ValidPoints(c.e, 2)) return;
+  const QRectF box = Box(c.a, c.b, c.c, c.d);
+  if (box.width() <= 0 || box.height() <= 0) return;
+  const QPoint* rays = list_.points.data() + c.e;
+  const ArcAngles angles = ArcAnglesThrough(box, rays[0], rays[1], dc_.arcClockwise);
+  QPainterPath path;
+  if (c.op == EMetaOp::ArcTo) {
+    path.moveTo(dc_.position);
+    QPainterPath arc;
+    arc.arcMoveTo(box, angles.start);
+    path.lineTo(arc.currentPosition());
+  } else if (c.op == EMetaOp::Pie) {
+    path.moveTo(box.center());
+  } else {
+    path.arcMoveTo(box, angles.start);
+  }
+  path.arcTo(box, angles.start, angles.sweep);
+  if (c.op == EMetaOp::ArcTo) {
+    dc_.position = path.currentPosition();
+    DrawConnected(path);
+    return;
+  }
+  if (c.op == EMetaOp::Arc) {
+    DrawPath(path, false);
+    return;
+  }
+  path.closeSubpath();
+  DrawPath(path, true);
 }
 
 void TMetafilePlayer::ChangeClip(const TMetaCommand& c) {

@@ -42,6 +42,7 @@ class TMetafilePlayer {
   void SetWorldTransform(const TMetaCommand& c);
   // Fills and/or strokes the finished path and discards it.
   void PlayPath(EMetaOp op);
+  void DrawArc(const TMetaCommand& c);
   void ChangeClip(const TMetaCommand& c);
   // Combines a picture-space shape into the clip region by an RGN_* mode.
   void CombineClip(const QPainterPath& shape, int mode);
