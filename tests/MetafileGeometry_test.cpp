@@ -215,3 +215,29 @@ TEST(MetafileGeometry, RegionClipAndItsResetByAnEmptyCopy) {
   EXPECT_TRUE(IsWhite(image, 85, 15));
   EXPECT_TRUE(IsRed(image, 50, 80));  // outside the region, drawn after the reset
 }
+
+TEST(MetafileGeometry, PieFillsItsSectorAndArcDrawsOnlyItsCurve) {
+  TRedEmf emf;
+  // From the ray to the right round anticlockwise to the ray upwards: the top right quarter.
+  emf->Append(U_EMRPIE_set(U_RECTL{10, 10, 90, 90}, U_POINTL{100, 50}, U_POINTL{50, 0}));
+  // The same quarter drawn clockwise is the other three quarters; as an arc only the curve.
+  emf->Append(U_EMRSETARCDIRECTION_set(U_AD_CLOCKWISE));
+  emf->Append(U_EMRARC_set(U_RECTL{10, 10, 90, 90}, U_POINTL{100, 50}, U_POINTL{50, 0}));
+  const QImage image = Render(emf->Finish());
+  EXPECT_TRUE(IsRed(image, 65, 35));
+  EXPECT_TRUE(IsWhite(image, 35, 65));  // the arc does not fill
+  EXPECT_TRUE(IsRed(image, 50, 89));    // the arc's bottom
+  EXPECT_TRUE(IsWhite(image, 80, 20));  // outside the circle
+}
+
+TEST(MetafileGeometry, EmfDeclaredMetresLargeKeepsItsAspectAtABoundedSize) {
+  TEmfWriter writer({0, 0, 100, 130}, 1);  // 100 x 130 inches
+  writer.Append(U_EMRSELECTOBJECT_set(U_BLACK_BRUSH));
+  writer.Append(U_EMRRECTANGLE_set(U_RECTL{0, 0, 50, 65}));
+  TMetafile metafile;
+  metafile.LoadFromBytes(writer.Finish());
+  const std::int64_t width = metafile.Width(), height = metafile.Height();
+  EXPECT_LE(width * height, kMaxMetafilePixels);
+  EXPECT_GT(width, 1000);
+  EXPECT_NEAR(static_cast<double>(height) / static_cast<double>(width), 1.3, 0.01);
+}

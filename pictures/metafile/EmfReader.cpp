@@ -127,6 +127,7 @@ void TEmfParser::ReadHeader(const TMetaBytes& header) {
     list_.frame = QRectF(QPointF(static_cast<double>(bl), static_cast<double>(bt)),
                          QPointF(static_cast<double>(br + 1), static_cast<double>(bb + 1)));
   }
+  FitMetafileSize(width, height);
   CheckMetafileSize(width, height);
   list_.width = static_cast<int>(width);
   list_.height = static_cast<int>(height);

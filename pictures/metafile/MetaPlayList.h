@@ -103,5 +103,9 @@ class TMetaPlayList {
   int width = 0, height = 0;
 };
 
+// Shrinks a picture size at 96 dpi, keeping its aspect, so that it has at most kMaxMetafilePixels pixels:
+// a drawing declared a few metres large is still a drawing. Sizes that stay absurd are left for
+// CheckMetafileSize to refuse.
+void FitMetafileSize(std::int64_t& width, std::int64_t& height);
 // Checks a picture size at 96 dpi; throws EInvalidGraphic for a dimension of 0 or less or too many pixels.
 void CheckMetafileSize(std::int64_t width, std::int64_t height);
