@@ -17,7 +17,7 @@ constexpr std::uint32_t kMaxEmfSlots = 65536;
 constexpr double kMaxTransformValue = 1e9;
 constexpr double kMinDeterminant = 1e-12;
 // Clip regions of more rectangles are ignored: they would cost more to combine than they are worth.
-constexpr std::int64_t kMaxClipRects = 20000;
+constexpr std::int64_t kMaxClipRects = 1000;
 constexpr std::int64_t kRegionHeaderSize = 32;
 
 class TEmfParser {

@@ -17,6 +17,11 @@ constexpr std::size_t kMaxSavedStates = 1024;
 // Stock objects of later GDI versions that libuemf does not name.
 constexpr int kStockDcBrush = 18;
 constexpr int kStockDcPen = 19;
+// Combining clip shapes costs time with their size; a clip that grows beyond this many path elements
+// keeps its last shape, so that thousands of clip records cannot make a picture draw for seconds.
+constexpr int kMaxClipElements = 2000;
+// The same for all clip changes of one picture together, counted in path elements combined.
+constexpr std::int64_t kMaxClipWork = 200000;
 // ModifyWorldTransform's mode that replaces the transform, later than libuemf's list.
 constexpr int kMwtSet = 4;
 
@@ -165,6 +170,7 @@ void TMetafilePlayer::Run() {
   objects_.assign(static_cast<std::size_t>(std::max(list_.objectSlots, 0)), TObject());
   path_ = QPainterPath();
   inPath_ = figureOpen_ = false;
+  clipWork_ = 0;
   UpdateTransform();
   for (const TMetaCommand& c : list_.commands) Execute(c);
 }
@@ -431,7 +437,9 @@ void TMetafilePlayer::ChangeClip(const TMetaCommand& c) {
     case EMetaOp::ExcludeClipRect: {
       QPainterPath rect;
       rect.addRect(Box(c.a, c.b, c.c, c.d));
-      CombineClip(logicalToPicture_.map(rect), c.op == EMetaOp::IntersectClipRect ? U_RGN_AND : U_RGN_DIFF);
+      if (!CombineClip(logicalToPicture_.map(rect),
+                       c.op == EMetaOp::IntersectClipRect ? U_RGN_AND : U_RGN_DIFF))
+        return;
       break;
     }
     case EMetaOp::SelectClipPath: {
@@ -439,7 +447,7 @@ void TMetafilePlayer::ChangeClip(const TMetaCommand& c) {
       shape.setFillRule(dc_.fillRule);
       path_ = QPainterPath();
       inPath_ = figureOpen_ = false;
-      CombineClip(shape, c.a);
+      if (!CombineClip(shape, c.a)) return;
       break;
     }
     case EMetaOp::SelectClipRegion: {
@@ -455,7 +463,7 @@ void TMetafilePlayer::ChangeClip(const TMetaCommand& c) {
         const QPoint* p = list_.points.data() + c.b + 2 * i;
         region.addRect(QRectF(QPointF(p[0]), QPointF(p[1])).normalized());
       }
-      CombineClip(region, c.a);
+      if (!CombineClip(region, c.a)) return;
       break;
     }
     case EMetaOp::OffsetClipRegion: {
@@ -478,11 +486,17 @@ void TMetafilePlayer::ChangeClip(const TMetaCommand& c) {
   ApplyClip();
 }
 
-void TMetafilePlayer::CombineClip(const QPainterPath& shape, int mode) {
+bool TMetafilePlayer::CombineClip(const QPainterPath& shape, int mode) {
+  if (shape.elementCount() > kMaxClipElements ||
+      (dc_.clipped && mode != U_RGN_COPY &&
+       dc_.clip.elementCount() + shape.elementCount() > kMaxClipElements))
+    return false;
+  clipWork_ += shape.elementCount() + (dc_.clipped ? dc_.clip.elementCount() : 0);
+  if (clipWork_ > kMaxClipWork) return false;
   if (mode == U_RGN_COPY || (mode == U_RGN_AND && !dc_.clipped)) {
     dc_.clip = shape;
     dc_.clipped = true;
-    return;
+    return true;
   }
   // Without a clip region everything may be drawn: a generous rectangle around the frame stands for it.
   QPainterPath current = dc_.clip;
@@ -496,7 +510,7 @@ void TMetafilePlayer::CombineClip(const QPainterPath& shape, int mode) {
       current = current.intersected(shape);
       break;
     case U_RGN_OR:
-      if (!dc_.clipped) return;
+      if (!dc_.clipped) return false;
       current = current.united(shape);
       break;
     case U_RGN_XOR:
@@ -506,10 +520,11 @@ void TMetafilePlayer::CombineClip(const QPainterPath& shape, int mode) {
       current = current.subtracted(shape);
       break;
     default:
-      return;
+      return false;
   }
   dc_.clip = current;
   dc_.clipped = true;
+  return true;
 }
 
 void TMetafilePlayer::ApplyClip() {

@@ -44,8 +44,8 @@ class TMetafilePlayer {
   void PlayPath(EMetaOp op);
   void DrawArc(const TMetaCommand& c);
   void ChangeClip(const TMetaCommand& c);
-  // Combines a picture-space shape into the clip region by an RGN_* mode.
-  void CombineClip(const QPainterPath& shape, int mode);
+  // Combines a picture-space shape into the clip region by an RGN_* mode; false when nothing changed.
+  bool CombineClip(const QPainterPath& shape, int mode);
   // Sets the painter's clipping to the target's own clipping and the state's regions.
   void ApplyClip();
   // True when the shape with these logical bounds may go to Qt as it is: near the visible area and
@@ -84,4 +84,5 @@ class TMetafilePlayer {
   bool outerClipped_ = false;
   QPainterPath outerClip_;
   QTransform outerTransform_;
+  std::int64_t clipWork_ = 0;
 };
