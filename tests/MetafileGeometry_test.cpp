@@ -241,3 +241,15 @@ TEST(MetafileGeometry, EmfDeclaredMetresLargeKeepsItsAspectAtABoundedSize) {
   EXPECT_GT(width, 1000);
   EXPECT_NEAR(static_cast<double>(height) / static_cast<double>(width), 1.3, 0.01);
 }
+
+TEST(MetafileGeometry, ThousandsOfClipRecordsStillDrawWhatTheyLeaveVisible) {
+  TRedEmf emf;
+  emf->Append(U_EMRSELECTOBJECT_set(U_NULL_PEN));
+  // Exclusions in the right half only; past the clip budget the later ones are dropped.
+  for (int i = 0; i < 5000; ++i)
+    emf->Append(U_EMREXCLUDECLIPRECT_set(U_RECTL{60 + i % 30, i % 90, 62 + i % 30, i % 90 + 2}));
+  emf->Append(U_EMRRECTANGLE_set(U_RECTL{0, 0, 100, 100}));
+  const QImage image = Render(emf->Finish());
+  EXPECT_TRUE(IsRed(image, 20, 50));
+  EXPECT_TRUE(IsWhite(image, 61, 1));  // the first exclusion holds
+}
