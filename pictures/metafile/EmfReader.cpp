@@ -3,6 +3,7 @@
 #include <uemf.h>
 #include <uemf_safe.h>
 
+#include <bit>
 #include <cmath>
 
 #include "Graphic.h"
@@ -14,6 +15,11 @@ namespace {
 constexpr std::int64_t kHeaderMinSize = 88;
 // Object indices above this are ignored; real files use a few hundred at most.
 constexpr std::uint32_t kMaxEmfSlots = 65536;
+constexpr double kMaxTransformValue = 1e9;
+constexpr double kMinDeterminant = 1e-12;
+// Clip regions of more rectangles are ignored: they would cost more to combine than they are worth.
+constexpr std::int64_t kMaxClipRects = 1000;
+constexpr std::int64_t kRegionHeaderSize = 32;
 
 class TEmfParser {
  public:
@@ -29,6 +35,8 @@ class TEmfParser {
   void AddPolyPoly(const TMetaBytes& rec, EMetaOp op, bool small);
   void Create(std::uint32_t slot, const TMetaCommand& command);
   void Select(std::uint32_t index);
+  void AddTransform(const TMetaBytes& rec, EMetaOp op, std::int32_t mode);
+  void AddClipRegion(const TMetaBytes& rec);
 
   const QByteArray& bytes_;
   TMetaBytes file_;
@@ -69,6 +77,25 @@ bool Decodes(std::uint32_t type) {
     case U_EMR_RECTANGLE:
     case U_EMR_ELLIPSE:
     case U_EMR_ROUNDRECT:
+    case U_EMR_SETWORLDTRANSFORM:
+    case U_EMR_MODIFYWORLDTRANSFORM:
+    case U_EMR_POLYBEZIER:
+    case U_EMR_POLYBEZIER16:
+    case U_EMR_POLYBEZIERTO:
+    case U_EMR_POLYBEZIERTO16:
+    case U_EMR_POLYLINETO:
+    case U_EMR_POLYLINETO16:
+    case U_EMR_FILLPATH:
+    case U_EMR_STROKEPATH:
+    case U_EMR_STROKEANDFILLPATH:
+    case U_EMR_INTERSECTCLIPRECT:
+    case U_EMR_EXCLUDECLIPRECT:
+    case U_EMR_SELECTCLIPPATH:
+    case U_EMR_OFFSETCLIPRGN:
+    case U_EMR_ARC:
+    case U_EMR_ARCTO:
+    case U_EMR_CHORD:
+    case U_EMR_PIE:
       return true;
     default:
       return false;
@@ -101,6 +128,7 @@ void TEmfParser::ReadHeader(const TMetaBytes& header) {
     list_.frame = QRectF(QPointF(static_cast<double>(bl), static_cast<double>(bt)),
                          QPointF(static_cast<double>(br + 1), static_cast<double>(bb + 1)));
   }
+  FitMetafileSize(width, height);
   CheckMetafileSize(width, height);
   list_.width = static_cast<int>(width);
   list_.height = static_cast<int>(height);
@@ -190,6 +218,46 @@ void TEmfParser::Select(std::uint32_t index) {
     list_.Add({EMetaOp::SelectStock, static_cast<std::int32_t>(index & ~U_STOCK_OBJECT)});
   else if (index < kMaxEmfSlots)
     list_.Add({EMetaOp::SelectObject, static_cast<std::int32_t>(index)});
+}
+
+void TEmfParser::AddTransform(const TMetaBytes& rec, EMetaOp op, std::int32_t mode) {
+  double m[6];
+  for (int i = 0; i < 6; ++i) {
+    m[i] = static_cast<double>(std::bit_cast<float>(rec.U32(8 + 4 * i)));
+    // GDI refuses such matrices; beyond this size they only overflow the later arithmetic.
+    if (!std::isfinite(m[i]) || std::abs(m[i]) > kMaxTransformValue) return;
+  }
+  const QTransform matrix(m[0], m[1], m[2], m[3], m[4], m[5]);
+  if (op == EMetaOp::SetWorldTransform || mode != U_MWT_IDENTITY) {
+    if (std::abs(matrix.determinant()) < kMinDeterminant) return;
+  }
+  if (list_.transforms.size() >= kMaxMetaCommands) throw EInvalidGraphic("Metafile has too many transforms");
+  list_.transforms.push_back(matrix);
+  list_.Add({op, static_cast<std::int32_t>(list_.transforms.size() - 1), mode});
+}
+
+void TEmfParser::AddClipRegion(const TMetaBytes& rec) {
+  const std::int64_t dataSize = rec.U32(8);
+  const std::int32_t mode = rec.I32(12);
+  if (mode < U_RGN_AND || mode > U_RGN_COPY) return;
+  if (dataSize == 0) {
+    // Only a copy of no region means anything: back to the default clipping.
+    if (mode == U_RGN_COPY) list_.Add({EMetaOp::SelectClipRegion, mode, 0, -1});
+    return;
+  }
+  if (!rec.Has(16, dataSize) || dataSize < kRegionHeaderSize) return;
+  const std::int64_t count = rec.U32(16 + 8);
+  if (count > kMaxClipRects || !rec.Has(16 + kRegionHeaderSize, 16 * count) ||
+      16 * count > dataSize - kRegionHeaderSize)
+    return;
+  list_.CheckRoomForPoints(2 * count);
+  const auto first = static_cast<std::int32_t>(list_.points.size());
+  for (std::int64_t i = 0; i < count; ++i) {
+    const std::int64_t at = 16 + kRegionHeaderSize + 16 * i;
+    list_.AddPoint(rec.I32(at), rec.I32(at + 4));
+    list_.AddPoint(rec.I32(at + 8), rec.I32(at + 12));
+  }
+  list_.Add({EMetaOp::SelectClipRegion, mode, first, static_cast<std::int32_t>(count)});
 }
 
 void TEmfParser::ReadRecord(const TMetaBytes& rec, std::uint32_t type) {
@@ -304,8 +372,81 @@ void TEmfParser::ReadRecord(const TMetaBytes& rec, std::uint32_t type) {
     case U_EMR_EXTTEXTOUTW:
       ReadEmfTextRecord(rec, type, list_);
       break;
+    case U_EMR_SETWORLDTRANSFORM:
+      AddTransform(rec, EMetaOp::SetWorldTransform, 0);
+      break;
+    case U_EMR_MODIFYWORLDTRANSFORM:
+      AddTransform(rec, EMetaOp::ModifyWorldTransform, rec.I32(32));
+      break;
+    case U_EMR_POLYBEZIER:
+    case U_EMR_POLYBEZIER16:
+      AddPoly(rec, EMetaOp::PolyBezier, type == U_EMR_POLYBEZIER16);
+      break;
+    case U_EMR_POLYBEZIERTO:
+    case U_EMR_POLYBEZIERTO16:
+      AddPoly(rec, EMetaOp::PolyBezierTo, type == U_EMR_POLYBEZIERTO16);
+      break;
+    case U_EMR_POLYLINETO:
+    case U_EMR_POLYLINETO16:
+      AddPoly(rec, EMetaOp::PolylineTo, type == U_EMR_POLYLINETO16);
+      break;
+    case U_EMR_BEGINPATH:
+      list_.Add({EMetaOp::BeginPath});
+      break;
+    case U_EMR_ENDPATH:
+      list_.Add({EMetaOp::EndPath});
+      break;
+    case U_EMR_CLOSEFIGURE:
+      list_.Add({EMetaOp::CloseFigure});
+      break;
+    case U_EMR_ABORTPATH:
+      list_.Add({EMetaOp::AbortPath});
+      break;
+    case U_EMR_FILLPATH:
+      list_.Add({EMetaOp::FillPath});
+      break;
+    case U_EMR_STROKEPATH:
+      list_.Add({EMetaOp::StrokePath});
+      break;
+    case U_EMR_STROKEANDFILLPATH:
+      list_.Add({EMetaOp::StrokeAndFillPath});
+      break;
+    case U_EMR_INTERSECTCLIPRECT:
+    case U_EMR_EXCLUDECLIPRECT:
+      list_.Add({type == U_EMR_INTERSECTCLIPRECT ? EMetaOp::IntersectClipRect : EMetaOp::ExcludeClipRect,
+                 rec.I32(8), rec.I32(12), rec.I32(16), rec.I32(20)});
+      break;
+    case U_EMR_SELECTCLIPPATH:
+      list_.Add({EMetaOp::SelectClipPath, rec.I32(8)});
+      break;
+    case U_EMR_EXTSELECTCLIPRGN:
+      if (rec.Size() >= 16) AddClipRegion(rec);
+      break;
+    case U_EMR_OFFSETCLIPRGN:
+      list_.Add({EMetaOp::OffsetClipRegion, rec.I32(8), rec.I32(12)});
+      break;
+    case U_EMR_SETMETARGN:
+      list_.Add({EMetaOp::SetMetaRegion});
+      break;
+    case U_EMR_ARC:
+    case U_EMR_ARCTO:
+    case U_EMR_CHORD:
+    case U_EMR_PIE: {
+      const EMetaOp op = type == U_EMR_ARC     ? EMetaOp::Arc
+                         : type == U_EMR_ARCTO ? EMetaOp::ArcTo
+                         : type == U_EMR_CHORD ? EMetaOp::Chord
+                                               : EMetaOp::Pie;
+      list_.CheckRoomForPoints(2);
+      const std::int32_t first = list_.AddPoint(rec.I32(24), rec.I32(28));
+      list_.AddPoint(rec.I32(32), rec.I32(36));
+      list_.Add({op, rec.I32(8), rec.I32(12), rec.I32(16), rec.I32(20), first});
+      break;
+    }
+    case U_EMR_SETARCDIRECTION:
+      list_.Add({EMetaOp::SetArcDirection, rec.I32(8)});
+      break;
     default:
-      break;  // comments, bitmaps, paths and clipping are not drawn
+      break;  // comments and bitmaps are not drawn
   }
 }
 

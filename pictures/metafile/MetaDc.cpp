@@ -54,7 +54,7 @@ QTransform MetaDcTransform(const TMetaDc& dc, double unitsPerMmX, double unitsPe
   }
   const double dx = static_cast<double>(dc.viewportOrgX) - static_cast<double>(dc.windowOrgX) * sx;
   const double dy = static_cast<double>(dc.viewportOrgY) - static_cast<double>(dc.windowOrgY) * sy;
-  return QTransform(sx, 0.0, 0.0, sy, dx, dy);
+  return dc.world * QTransform(sx, 0.0, 0.0, sy, dx, dy);
 }
 
 bool ScaleMetaExtent(std::int64_t& ext, std::int64_t num, std::int64_t denom) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QBrush>
+#include <QPainterPath>
 #include <QPen>
 #include <QPointF>
 #include <QTransform>
@@ -22,6 +23,12 @@ struct TMetaDc {
   int textAlign = 0;  // TA_*
   int charExtra = 0;
   int font = -1;  // index into the play list's fonts; -1 for the default font
+  // Logical to page space (EMF world transform), applied before the window/viewport mapping.
+  QTransform world;
+  bool arcClockwise = false;
+  // Clipping in picture space, saved and restored with the rest; unclipped while the flags are false.
+  bool clipped = false, metaClipped = false;
+  QPainterPath clip, metaClip;
 };
 
 // The mapping from a state's logical coordinates to picture space. The fixed map modes use the given

@@ -1,6 +1,7 @@
 #include "MetaPlayList.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "Graphic.h"
 
@@ -45,4 +46,15 @@ void CheckMetafileSize(std::int64_t width, std::int64_t height) {
   if (width <= 0 || height <= 0) throw EInvalidGraphic("Metafile has no size");
   if (width > kMaxMetafilePixels || height > kMaxMetafilePixels || width * height > kMaxMetafilePixels)
     throw EInvalidGraphic("Metafile is too large");
+}
+
+void FitMetafileSize(std::int64_t& width, std::int64_t& height) {
+  if (width <= 0 || height <= 0 || width > kMaxMetafilePixels || height > kMaxMetafilePixels) return;
+  if (width * height <= kMaxMetafilePixels) return;
+  const double shrink =
+      std::sqrt(static_cast<double>(kMaxMetafilePixels) / (static_cast<double>(width) * height));
+  width =
+      std::max<std::int64_t>(1, static_cast<std::int64_t>(std::floor(static_cast<double>(width) * shrink)));
+  height =
+      std::max<std::int64_t>(1, static_cast<std::int64_t>(std::floor(static_cast<double>(height) * shrink)));
 }

@@ -2,6 +2,7 @@
 
 #include <QPoint>
 #include <QRectF>
+#include <QTransform>
 #include <cstdint>
 #include <vector>
 
@@ -44,6 +45,32 @@ enum class EMetaOp : std::uint8_t {
   SetTextAlign,      // a: TA_* flags
   SetTextCharExtra,  // a: extra logical units after each character
   TextOut,           // a: index into texts
+  // World transforms, curves and paths (EMF).
+  SetWorldTransform,     // a: index into transforms
+  ModifyWorldTransform,  // a: index into transforms, b: MWT_* mode
+  PolyBezier,            // a: first point, b: point count (a start point and three per curve)
+  PolyBezierTo,          // a: first point, b: point count (three per curve), from the current position
+  PolylineTo,            // a: first point, b: point count, from the current position
+  BeginPath,
+  EndPath,
+  CloseFigure,
+  AbortPath,
+  FillPath,
+  StrokePath,
+  StrokeAndFillPath,
+  // Clipping. Regions are in picture space, paths and rectangles logical.
+  IntersectClipRect,  // a, b, c, d: left, top, right, bottom
+  ExcludeClipRect,    // as IntersectClipRect
+  SelectClipPath,     // a: RGN_* mode; takes the finished path
+  SelectClipRegion,   // a: RGN_* mode, b: first point, c: rectangle count (two points each); none resets
+  OffsetClipRegion,   // a, b: logical offset
+  SetMetaRegion,
+  // Elliptic arcs: a, b, c, d: bounding box, e: first of two points, the arc's start and end rays.
+  Arc,
+  ArcTo,  // as Arc, joined to the current position, which moves to the arc's end
+  Chord,
+  Pie,
+  SetArcDirection,  // a: AD_COUNTERCLOCKWISE or AD_CLOCKWISE
 };
 
 struct TMetaCommand {
@@ -72,6 +99,8 @@ class TMetaPlayList {
   std::vector<TMetaCommand> commands;
   std::vector<QPoint> points;
   std::vector<std::int32_t> polyCounts;
+  // Matrices of the world transform records, each finite and invertible.
+  std::vector<QTransform> transforms;
   int objectSlots = 0;
   // Text store: fonts and text runs, referred to by the text commands.
   std::vector<TMetaFont> fonts;
@@ -91,5 +120,9 @@ class TMetaPlayList {
   int width = 0, height = 0;
 };
 
+// Shrinks a picture size at 96 dpi, keeping its aspect, so that it has at most kMaxMetafilePixels pixels:
+// a drawing declared a few metres large is still a drawing. Sizes that stay absurd are left for
+// CheckMetafileSize to refuse.
+void FitMetafileSize(std::int64_t& width, std::int64_t& height);
 // Checks a picture size at 96 dpi; throws EInvalidGraphic for a dimension of 0 or less or too many pixels.
 void CheckMetafileSize(std::int64_t width, std::int64_t height);

@@ -18,6 +18,13 @@ constexpr std::size_t kMaxSavedStates = 1024;
 // Stock objects of later GDI versions that libuemf does not name.
 constexpr int kStockDcBrush = 18;
 constexpr int kStockDcPen = 19;
+// Combining clip shapes costs time with their size; a clip that grows beyond this many path elements
+// keeps its last shape, so that thousands of clip records cannot make a picture draw for seconds.
+constexpr int kMaxClipElements = 2000;
+// The same for all clip changes of one picture together, counted in path elements combined.
+constexpr std::int64_t kMaxClipWork = 200000;
+// ModifyWorldTransform's mode that replaces the transform, later than libuemf's list.
+constexpr int kMwtSet = 4;
 
 // Qt's stroker and rasteriser work over the whole extent of a shape, seen or not, so a single record
 // with far-away points or a pen millions of pixels wide could keep a paint busy for seconds. Shapes
@@ -86,6 +93,31 @@ QRectF PointBounds(const QPoint* points, int count) {
   return QRectF(QPointF(left, top), QPointF(right, bottom));
 }
 
+struct ArcAngles {
+  double start = 0, sweep = 360;
+};
+
+// Qt's angles (degrees, anticlockwise on screen, parametric on the ellipse) of an arc of the box's
+// ellipse from where the ray from its centre through start meets it to where the one through end does.
+ArcAngles ArcAnglesThrough(const QRectF& box, QPointF start, QPointF end, bool clockwise) {
+  const QPointF centre = box.center();
+  const double rx = box.width() / 2, ry = box.height() / 2;
+  const auto angle = [&](QPointF p) {
+    return std::atan2(-(p.y() - centre.y()) / ry, (p.x() - centre.x()) / rx) * 180.0 / M_PI;
+  };
+  ArcAngles result;
+  result.start = angle(start);
+  double sweep = angle(end) - result.start;
+  // Rays that coincide make a whole ellipse, as in GDI.
+  if (clockwise) {
+    while (sweep >= 0) sweep -= 360;
+  } else {
+    while (sweep <= 0) sweep += 360;
+  }
+  result.sweep = sweep;
+  return result;
+}
+
 QRectF Box(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom) {
   return QRectF(QPointF(left, top), QPointF(right, bottom)).normalized();
 }
@@ -109,6 +141,9 @@ void TMetafilePlayer::Play(QPainter& painter, const QRectF& target) {
                   .adjusted(-kClipMargin, -kClipMargin, kClipMargin, kClipMargin);
   nearArea_ = clipArea_.adjusted(-kNearMargin, -kNearMargin, kNearMargin, kNearMargin);
   painter.save();
+  outerClipped_ = painter.hasClipping();
+  outerClip_ = outerClipped_ ? painter.clipPath() : QPainterPath();
+  outerTransform_ = painter.transform();
   painter.setRenderHint(QPainter::Antialiasing, true);
   painter_ = &painter;
   Run();
@@ -134,6 +169,9 @@ void TMetafilePlayer::Run() {
   saved_.clear();
   lostSaves_ = 0;
   objects_.assign(static_cast<std::size_t>(std::max(list_.objectSlots, 0)), TObject());
+  path_ = QPainterPath();
+  inPath_ = figureOpen_ = false;
+  clipWork_ = 0;
   UpdateTransform();
   for (const TMetaCommand& c : list_.commands) Execute(c);
 }
@@ -240,12 +278,13 @@ void TMetafilePlayer::Execute(const TMetaCommand& c) {
       break;
     case EMetaOp::MoveTo:
       dc_.position = QPointF(c.a, c.b);
+      figureOpen_ = false;
       break;
     case EMetaOp::LineTo: {
       QPainterPath path(dc_.position);
       dc_.position = QPointF(c.a, c.b);
       path.lineTo(dc_.position);
-      DrawPath(path, false);
+      DrawConnected(path);
       break;
     }
     case EMetaOp::Polygon:
@@ -310,6 +349,287 @@ void TMetafilePlayer::Execute(const TMetaCommand& c) {
     case EMetaOp::TextOut:
       PlayText(c.a);
       break;
+    case EMetaOp::SetWorldTransform:
+    case EMetaOp::ModifyWorldTransform:
+      SetWorldTransform(c);
+      break;
+    case EMetaOp::PolyBezier:
+    case EMetaOp::PolyBezierTo:
+    case EMetaOp::PolylineTo: {
+      if (!ValidPoints(c.a, c.b)) break;
+      const QPoint* p = list_.points.data() + c.a;
+      std::int32_t next = 0;
+      QPainterPath path;
+      if (c.op == EMetaOp::PolyBezier) {
+        if (c.b < 4) break;
+        path.moveTo(p[next++]);
+      } else {
+        path.moveTo(dc_.position);
+      }
+      if (c.op == EMetaOp::PolylineTo) {
+        for (; next < c.b; ++next) path.lineTo(p[next]);
+      } else {
+        // Points left over after the last whole curve are ignored.
+        for (; next + 2 < c.b; next += 3) path.cubicTo(p[next], p[next + 1], p[next + 2]);
+      }
+      if (c.op == EMetaOp::PolyBezier) {
+        DrawPath(path, false);
+      } else if (next > 0) {
+        dc_.position = p[next - 1];
+        DrawConnected(path);
+      }
+      break;
+    }
+    case EMetaOp::BeginPath:
+      path_ = QPainterPath();
+      inPath_ = true;
+      figureOpen_ = false;
+      break;
+    case EMetaOp::EndPath:
+      inPath_ = false;
+      break;
+    case EMetaOp::CloseFigure:
+      if (inPath_ && figureOpen_) path_.closeSubpath();
+      figureOpen_ = false;
+      break;
+    case EMetaOp::AbortPath:
+      path_ = QPainterPath();
+      inPath_ = figureOpen_ = false;
+      break;
+    case EMetaOp::FillPath:
+    case EMetaOp::StrokePath:
+    case EMetaOp::StrokeAndFillPath:
+      PlayPath(c.op);
+      break;
+    case EMetaOp::IntersectClipRect:
+    case EMetaOp::ExcludeClipRect:
+    case EMetaOp::SelectClipPath:
+    case EMetaOp::SelectClipRegion:
+    case EMetaOp::OffsetClipRegion:
+    case EMetaOp::SetMetaRegion:
+      ChangeClip(c);
+      break;
+    case EMetaOp::Arc:
+    case EMetaOp::ArcTo:
+    case EMetaOp::Chord:
+    case EMetaOp::Pie:
+      DrawArc(c);
+      break;
+    case EMetaOp::SetArcDirection:
+      if (c.a == U_AD_COUNTERCLOCKWISE || c.a == U_AD_CLOCKWISE) dc_.arcClockwise = c.a == U_AD_CLOCKWISE;
+      break;
+  }
+}
+
+void TMetafilePlayer::DrawArc(const TMetaCommand& c) {
+  if (!ValidPoints(c.e, 2)) return;
+  const QRectF box = Box(c.a, c.b, c.c, c.d);
+  if (box.width() <= 0 || box.height() <= 0) return;
+  const QPoint* rays = list_.points.data() + c.e;
+  const ArcAngles angles = ArcAnglesThrough(box, rays[0], rays[1], dc_.arcClockwise);
+  QPainterPath path;
+  if (c.op == EMetaOp::ArcTo) {
+    path.moveTo(dc_.position);
+    QPainterPath arc;
+    arc.arcMoveTo(box, angles.start);
+    path.lineTo(arc.currentPosition());
+  } else if (c.op == EMetaOp::Pie) {
+    path.moveTo(box.center());
+  } else {
+    path.arcMoveTo(box, angles.start);
+  }
+  path.arcTo(box, angles.start, angles.sweep);
+  if (c.op == EMetaOp::ArcTo) {
+    dc_.position = path.currentPosition();
+    DrawConnected(path);
+    return;
+  }
+  if (c.op == EMetaOp::Arc) {
+    DrawPath(path, false);
+    return;
+  }
+  path.closeSubpath();
+  DrawPath(path, true);
+}
+
+void TMetafilePlayer::ChangeClip(const TMetaCommand& c) {
+  switch (c.op) {
+    case EMetaOp::IntersectClipRect:
+    case EMetaOp::ExcludeClipRect: {
+      QPainterPath rect;
+      rect.addRect(Box(c.a, c.b, c.c, c.d));
+      if (!CombineClip(logicalToPicture_.map(rect),
+                       c.op == EMetaOp::IntersectClipRect ? U_RGN_AND : U_RGN_DIFF))
+        return;
+      break;
+    }
+    case EMetaOp::SelectClipPath: {
+      QPainterPath shape = path_;
+      shape.setFillRule(dc_.fillRule);
+      path_ = QPainterPath();
+      inPath_ = figureOpen_ = false;
+      if (!CombineClip(shape, c.a)) return;
+      break;
+    }
+    case EMetaOp::SelectClipRegion: {
+      if (c.c < 0) {
+        dc_.clipped = false;
+        dc_.clip = QPainterPath();
+        break;
+      }
+      if (!ValidPoints(c.b, 2 * static_cast<std::int64_t>(c.c))) return;
+      QPainterPath region;
+      region.setFillRule(Qt::WindingFill);
+      for (std::int32_t i = 0; i < c.c; ++i) {
+        const QPoint* p = list_.points.data() + c.b + 2 * i;
+        region.addRect(QRectF(QPointF(p[0]), QPointF(p[1])).normalized());
+      }
+      if (!CombineClip(region, c.a)) return;
+      break;
+    }
+    case EMetaOp::OffsetClipRegion: {
+      if (!dc_.clipped) return;
+      const QPointF moved = logicalToPicture_.map(QPointF(c.a, c.b)) - logicalToPicture_.map(QPointF(0, 0));
+      dc_.clip.translate(moved);
+      break;
+    }
+    case EMetaOp::SetMetaRegion:
+      // The clip region becomes part of the meta region, which later clip regions can only narrow.
+      if (!dc_.clipped) return;
+      dc_.metaClip = dc_.metaClipped ? dc_.metaClip.intersected(dc_.clip) : dc_.clip;
+      dc_.metaClipped = true;
+      dc_.clipped = false;
+      dc_.clip = QPainterPath();
+      break;
+    default:
+      return;
+  }
+  ApplyClip();
+}
+
+bool TMetafilePlayer::CombineClip(const QPainterPath& shape, int mode) {
+  if (shape.elementCount() > kMaxClipElements ||
+      (dc_.clipped && mode != U_RGN_COPY &&
+       dc_.clip.elementCount() + shape.elementCount() > kMaxClipElements))
+    return false;
+  clipWork_ += shape.elementCount() + (dc_.clipped ? dc_.clip.elementCount() : 0);
+  if (clipWork_ > kMaxClipWork) return false;
+  if (mode == U_RGN_COPY || (mode == U_RGN_AND && !dc_.clipped)) {
+    dc_.clip = shape;
+    dc_.clipped = true;
+    return true;
+  }
+  // Without a clip region everything may be drawn: a generous rectangle around the frame stands for it.
+  QPainterPath current = dc_.clip;
+  if (!dc_.clipped) {
+    const QRectF& f = list_.frame;
+    current = QPainterPath();
+    current.addRect(f.adjusted(-4 * f.width(), -4 * f.height(), 4 * f.width(), 4 * f.height()));
+  }
+  switch (mode) {
+    case U_RGN_AND:
+      current = current.intersected(shape);
+      break;
+    case U_RGN_OR:
+      if (!dc_.clipped) return false;
+      current = current.united(shape);
+      break;
+    case U_RGN_XOR:
+      current = current.united(shape).subtracted(current.intersected(shape));
+      break;
+    case U_RGN_DIFF:
+      current = current.subtracted(shape);
+      break;
+    default:
+      return false;
+  }
+  dc_.clip = current;
+  dc_.clipped = true;
+  return true;
+}
+
+void TMetafilePlayer::ApplyClip() {
+  if (!painter_) return;
+  painter_->setTransform(outerTransform_);
+  if (outerClipped_)
+    painter_->setClipPath(outerClip_, Qt::ReplaceClip);
+  else
+    painter_->setClipping(false);
+  if (dc_.clipped || dc_.metaClipped) {
+    QPainterPath effective = dc_.clipped ? dc_.clip : dc_.metaClip;
+    if (dc_.clipped && dc_.metaClipped) effective = dc_.metaClip.intersected(dc_.clip);
+    painter_->setTransform(toTarget_);
+    painter_->setClipPath(effective, outerClipped_ ? Qt::IntersectClip : Qt::ReplaceClip);
+  }
+  painter_->setTransform(logicalToPicture_ * toTarget_);
+}
+
+void TMetafilePlayer::SetWorldTransform(const TMetaCommand& c) {
+  if (c.a < 0 || static_cast<std::size_t>(c.a) >= list_.transforms.size()) return;
+  const QTransform& matrix = list_.transforms[static_cast<std::size_t>(c.a)];
+  if (c.op == EMetaOp::SetWorldTransform) {
+    dc_.world = matrix;
+  } else {
+    switch (c.b) {
+      case U_MWT_IDENTITY:
+        dc_.world = QTransform();
+        break;
+      case U_MWT_LEFTMULTIPLY:  // the new matrix acts first
+        dc_.world = matrix * dc_.world;
+        break;
+      case U_MWT_RIGHTMULTIPLY:
+        dc_.world = dc_.world * matrix;
+        break;
+      case kMwtSet:
+        dc_.world = matrix;
+        break;
+      default:
+        return;
+    }
+  }
+  UpdateTransform();
+}
+
+void TMetafilePlayer::DrawConnected(const QPainterPath& segment) {
+  if (!inPath_) {
+    DrawPath(segment, false);
+    return;
+  }
+  const QPainterPath mapped = logicalToPicture_.map(segment);
+  const int count = mapped.elementCount();
+  if (count == 0) return;
+  if (!figureOpen_) {
+    path_.moveTo(mapped.elementAt(0));
+    figureOpen_ = true;
+  }
+  for (int i = 1; i < count; ++i) {
+    const QPainterPath::Element e = mapped.elementAt(i);
+    if (e.isLineTo()) {
+      path_.lineTo(e);
+    } else if (e.isCurveTo() && i + 2 < count) {
+      path_.cubicTo(e, mapped.elementAt(i + 1), mapped.elementAt(i + 2));
+      i += 2;
+    }
+  }
+}
+
+void TMetafilePlayer::PlayPath(EMetaOp op) {
+  QPainterPath picture = path_;
+  path_ = QPainterPath();
+  inPath_ = figureOpen_ = false;
+  if (picture.isEmpty()) return;
+  bool invertible = false;
+  const QTransform pictureToLogical = logicalToPicture_.inverted(&invertible);
+  if (!invertible) return;
+  QPainterPath logical = pictureToLogical.map(picture);
+  logical.setFillRule(dc_.fillRule);
+  if (op == EMetaOp::FillPath) {
+    const QPen pen = dc_.pen;
+    dc_.pen = QPen(Qt::NoPen);
+    DrawPath(logical, true);
+    dc_.pen = pen;
+  } else {
+    DrawPath(logical, op == EMetaOp::StrokeAndFillPath);
   }
 }
 
@@ -375,9 +695,12 @@ void TMetafilePlayer::Restore(int level) {
   } else {
     return;
   }
+  const bool clipChanged = dc_.clipped || dc_.metaClipped || saved_[static_cast<std::size_t>(keep)].clipped ||
+                           saved_[static_cast<std::size_t>(keep)].metaClipped;
   dc_ = saved_[static_cast<std::size_t>(keep)];
   saved_.resize(static_cast<std::size_t>(keep));
   UpdateTransform();
+  if (clipChanged) ApplyClip();
 }
 
 void TMetafilePlayer::Measure(const QRectF& logical) {
@@ -407,6 +730,12 @@ void TMetafilePlayer::PlayText(std::int32_t index) {
 
 void TMetafilePlayer::DrawPolygon(const QPoint* points, int count) {
   if (count < 2) return;
+  if (inPath_) {
+    QPainterPath path = PointsPath(points, count);
+    path.closeSubpath();
+    DrawPath(path, true);
+    return;
+  }
   const QRectF bounds = PointBounds(points, count);
   if (!painter_) {
     Measure(bounds);
@@ -426,6 +755,10 @@ void TMetafilePlayer::DrawPolygon(const QPoint* points, int count) {
 
 void TMetafilePlayer::DrawPolyline(const QPoint* points, int count) {
   if (count < 2) return;
+  if (inPath_) {
+    DrawPath(PointsPath(points, count), false);
+    return;
+  }
   const QRectF bounds = PointBounds(points, count);
   if (!painter_) {
     Measure(bounds);
@@ -442,6 +775,13 @@ void TMetafilePlayer::DrawPolyline(const QPoint* points, int count) {
 
 void TMetafilePlayer::DrawPath(const QPainterPath& path, bool filled) {
   if (path.isEmpty()) return;
+  if (inPath_) {
+    // A shape drawn inside a path bracket becomes figures of the path instead.
+    if (path_.elementCount() + path.elementCount() > static_cast<int>(kMaxMetaPoints)) return;
+    path_.addPath(logicalToPicture_.map(path));
+    figureOpen_ = false;
+    return;
+  }
   if (!painter_) {
     Measure(path.controlPointRect());
     return;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPainterPath>
 #include <QRectF>
 #include <QTransform>
 #include <vector>
@@ -37,6 +38,17 @@ class TMetafilePlayer {
   void DrawPolygon(const QPoint* points, int count);
   void DrawPolyline(const QPoint* points, int count);
   void DrawPath(const QPainterPath& path, bool filled);
+  // Draws a figure that starts at the current position, or continues the open figure of a path.
+  void DrawConnected(const QPainterPath& segment);
+  void SetWorldTransform(const TMetaCommand& c);
+  // Fills and/or strokes the finished path and discards it.
+  void PlayPath(EMetaOp op);
+  void DrawArc(const TMetaCommand& c);
+  void ChangeClip(const TMetaCommand& c);
+  // Combines a picture-space shape into the clip region by an RGN_* mode; false when nothing changed.
+  bool CombineClip(const QPainterPath& shape, int mode);
+  // Sets the painter's clipping to the target's own clipping and the state's regions.
+  void ApplyClip();
   // True when the shape with these logical bounds may go to Qt as it is: near the visible area and
   // drawn with a pen of moderate width.
   bool DirectlyDrawable(const QRectF& logicalBounds) const;
@@ -65,4 +77,14 @@ class TMetafilePlayer {
   std::vector<TMetaDc> saved_;
   int lostSaves_ = 0;
   std::vector<TObject> objects_;
+  // The path being recorded or waiting to be drawn, in picture space: GDI fixes a path's points with
+  // the mapping in force as they are added.
+  QPainterPath path_;
+  bool inPath_ = false;
+  bool figureOpen_ = false;
+  // The painter's clipping before the picture was drawn, which the picture's own clipping narrows.
+  bool outerClipped_ = false;
+  QPainterPath outerClip_;
+  QTransform outerTransform_;
+  std::int64_t clipWork_ = 0;
 };

@@ -264,8 +264,29 @@ void TWmfParser::ReadRecord(const TMetaBytes& rec, std::uint8_t type) {
     case U_WMR_EXTTEXTOUT:
       ReadWmfTextRecord(rec, type, list_);
       break;
+    case U_WMR_INTERSECTCLIPRECT:
+    case U_WMR_EXCLUDECLIPRECT:
+      list_.Add({type == U_WMR_INTERSECTCLIPRECT ? EMetaOp::IntersectClipRect : EMetaOp::ExcludeClipRect,
+                 rec.I16(12), rec.I16(10), rec.I16(8), rec.I16(6)});
+      break;
+    case U_WMR_ARC:
+    case U_WMR_CHORD:
+    case U_WMR_PIE: {
+      const EMetaOp op = type == U_WMR_ARC     ? EMetaOp::Arc
+                         : type == U_WMR_CHORD ? EMetaOp::Chord
+                                               : EMetaOp::Pie;
+      const std::int16_t left = rec.I16(20), top = rec.I16(18), right = rec.I16(16), bottom = rec.I16(14);
+      list_.CheckRoomForPoints(2);
+      const std::int32_t first = list_.AddPoint(rec.I16(12), rec.I16(10));
+      list_.AddPoint(rec.I16(8), rec.I16(6));
+      list_.Add({op, left, top, right, bottom, first});
+      break;
+    }
+    case U_WMR_OFFSETCLIPRGN:
+      list_.Add({EMetaOp::OffsetClipRegion, rec.I16(8), rec.I16(6)});
+      break;
     default:
-      break;  // escapes, bitmaps, regions and clipping are not drawn
+      break;  // escapes, bitmaps and regions are not drawn
   }
 }
 

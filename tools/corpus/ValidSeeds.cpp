@@ -159,6 +159,37 @@ TMetaDrawing TextDrawing() {
   return drawing;
 }
 
+// World transforms, curves, paths, clipping and arcs, so that the fuzzers start from those records.
+QByteArray GeometryEmf() {
+  TEmfWriter writer({0, 0, 400, 300}, 400);
+  writer.Append(U_EMRSELECTOBJECT_set(U_GRAY_BRUSH));
+  writer.Append(U_EMRSAVEDC_set());
+  writer.Append(U_EMRSETWORLDTRANSFORM_set(U_XFORM{0.9f, 0.1f, -0.1f, 0.9f, 20, 10}));
+  writer.Append(U_EMRMODIFYWORLDTRANSFORM_set(U_XFORM{1, 0, 0, 1, 5, 5}, U_MWT_RIGHTMULTIPLY));
+  writer.Append(U_EMRINTERSECTCLIPRECT_set(U_RECTL{0, 0, 350, 280}));
+  writer.Append(U_EMREXCLUDECLIPRECT_set(U_RECTL{100, 100, 150, 150}));
+  writer.Append(U_EMRBEGINPATH_set());
+  writer.Append(U_EMRMOVETOEX_set(U_POINTL{10, 10}));
+  const U_POINT16 curve[3] = {{100, 0}, {200, 200}, {300, 20}};
+  writer.Append(U_EMRPOLYBEZIERTO16_set(U_RECTL{0, 0, 300, 200}, 3, curve));
+  const U_POINTL lines[2] = {{300, 250}, {20, 250}};
+  writer.Append(U_EMRPOLYLINETO_set(U_RECTL{20, 0, 300, 250}, 2, lines));
+  writer.Append(U_EMRCLOSEFIGURE_set());
+  writer.Append(U_EMRELLIPSE_set(U_RECTL{150, 50, 250, 150}));
+  writer.Append(U_EMRENDPATH_set());
+  writer.Append(U_EMRSTROKEANDFILLPATH_set(U_RECTL{0, 0, 400, 300}));
+  writer.Append(U_EMRRESTOREDC_set(-1));
+  writer.Append(U_EMRBEGINPATH_set());
+  writer.Append(U_EMRRECTANGLE_set(U_RECTL{200, 100, 390, 290}));
+  writer.Append(U_EMRENDPATH_set());
+  writer.Append(U_EMRSELECTCLIPPATH_set(U_RGN_AND));
+  writer.Append(U_EMRSETARCDIRECTION_set(U_AD_CLOCKWISE));
+  writer.Append(U_EMRPIE_set(U_RECTL{180, 80, 395, 295}, U_POINTL{400, 200}, U_POINTL{300, 0}));
+  writer.Append(U_EMRCHORD_set(U_RECTL{10, 150, 150, 290}, U_POINTL{0, 150}, U_POINTL{150, 290}));
+  writer.Append(U_EMRARC_set(U_RECTL{10, 10, 390, 290}, U_POINTL{0, 0}, U_POINTL{400, 0}));
+  return writer.Finish();
+}
+
 }  // namespace
 
 std::vector<TCorpusFile> ValidSeeds() {
@@ -189,5 +220,6 @@ std::vector<TCorpusFile> ValidSeeds() {
   seeds.push_back({"winding.emf", WriteEmf(Drawing(true))});
   seeds.push_back({"text.wmf", WriteWmf(TextDrawing(), true)});
   seeds.push_back({"text.emf", WriteEmf(TextDrawing())});
+  seeds.push_back({"geometry.emf", GeometryEmf()});
   return seeds;
 }
