@@ -72,6 +72,8 @@ struct TDecompression {
   jpeg_decompress_struct cinfo{};
   TErrorManager err{};
   jpeg_progress_mgr progress{};
+  // Kept here: the saved markers are freed when the decompression finishes.
+  int orientation = 1;
   TDecompression() {
     cinfo.err = InstallErrorHandling(err);
     progress.progress_monitor = LimitScans;
@@ -281,6 +283,7 @@ TOutcome DecodeGuarded(TDecompression& d, const QByteArray& bytes, const TJpegDe
                        QImage& image, const TJpegPassObserver& interimPass) {
   if (setjmp(d.err.jump)) return d.err.tooManyScans ? TOutcome::kTooManyScans : TOutcome::kLibjpegError;
   OpenSource(d, bytes);
+  d.orientation = OrientationOf(d.cinfo);
   if (const TOutcome outcome = CheckHeader(d.cinfo, bytes.size()); outcome != TOutcome::kOk) return outcome;
   j_decompress_ptr cinfo = &d.cinfo;
   cinfo->scale_num = 1;
@@ -460,7 +463,7 @@ QImage DecodeJpeg(const QByteArray& bytes, const TJpegDecodeOptions& options,
   // Ran only once the header is read, so the saved markers and the colour space are known.
   const auto finish = [&d, &options](const QImage& decoded) {
     const QImage reduced = IsInk(d.cinfo.jpeg_color_space) ? ReduceInk(decoded, options) : decoded;
-    return TurnUpright(reduced, OrientationOf(d.cinfo));
+    return TurnUpright(reduced, d.orientation);
   };
   TJpegPassObserver finishedPass;
   if (interimPass) finishedPass = [&](const QImage& decoded) { interimPass(finish(decoded)); };

@@ -17,6 +17,7 @@
 #include "Graphic.h"
 #include "JpegDecoder.h"
 #include "JpegImage.h"
+#include "JpegOrientation.h"
 
 namespace {
 
@@ -459,4 +460,57 @@ TEST(JpegEncoder, OptionsReachTheFile) {
   EXPECT_TRUE(ReadJpegHeader(progressive).progressive);
   EXPECT_LT(Jpeg(64, 64, {.quality = 20}).size(), Jpeg(64, 64, {.quality = 95}).size());
   EXPECT_THROW(EncodeJpeg(QImage()), EJPEG);
+}
+
+namespace {
+
+// An Exif payload in Intel byte order whose first directory holds one orientation entry.
+QByteArray ExifBlock(int orientation) {
+  const unsigned char bytes[] = {'E', 'x',  'i',  'f', 0,
+                                 0,   'I',  'I',  42,  0,
+                                 8,   0,    0,    0,   1,
+                                 0,   0x12, 0x01, 3,   0,
+                                 1,   0,    0,    0,   static_cast<unsigned char>(orientation),
+                                 0,   0,    0,    0,   0,
+                                 0,   0};
+  return QByteArray(reinterpret_cast<const char*>(bytes), sizeof(bytes));
+}
+
+int OrientationIn(const QByteArray& block) {
+  return ExifOrientation(reinterpret_cast<const unsigned char*>(block.constData()),
+                         static_cast<std::size_t>(block.size()));
+}
+
+QByteArray WithExif(const QByteArray& jpeg, const QByteArray& block) {
+  const int length = block.size() + 2;
+  QByteArray segment("\xFF\xE1", 2);
+  segment.append(static_cast<char>(length >> 8)).append(static_cast<char>(length & 0xFF)).append(block);
+  return jpeg.left(2) + segment + jpeg.mid(2);
+}
+
+}  // namespace
+
+TEST(ExifOrientation, ReadsTheTagAndIgnoresBrokenBlocks) {
+  EXPECT_EQ(OrientationIn(ExifBlock(6)), 6);
+  EXPECT_EQ(OrientationIn(ExifBlock(9)), 1);
+  EXPECT_EQ(OrientationIn(ExifBlock(6).left(20)), 1);
+  QByteArray outside = ExifBlock(6);
+  outside[10] = char(0xF0);  // directory offset beyond the block
+  EXPECT_EQ(OrientationIn(outside), 1);
+  QByteArray notExif = ExifBlock(6);
+  notExif[0] = 'X';
+  EXPECT_EQ(OrientationIn(notExif), 1);
+}
+
+TEST(ExifOrientation, DecodedPictureStandsUpright) {
+  const QImage source = TestPicture(48, 32);
+  const QByteArray turned =
+      WithExif(EncodeJpeg(source, {.quality = 100, .subsampleChroma = false}), ExifBlock(6));
+  const TJpegHeader header = ReadJpegHeader(turned);
+  EXPECT_EQ(header.orientation, 6);
+  EXPECT_EQ(QSize(header.imageWidth, header.imageHeight), QSize(32, 48));
+  const QImage image = DecodeJpeg(turned, {});
+  ASSERT_EQ(image.size(), QSize(32, 48));
+  EXPECT_LT(MeanDiff(image, source.transformed(QTransform().rotate(90))), 4);
+  EXPECT_EQ(DecodeJpeg(turned, {.scale = TJPEGScale::jsHalf}).size(), QSize(16, 24));
 }
