@@ -11,9 +11,11 @@
 #include <QList>
 #include <QString>
 #include <algorithm>
+#include <cstring>
 #include <new>
 
 #include "Graphic.h"
+#include "JpegOrientation.h"
 
 // Every function below that calls setjmp keeps only trivially destructible locals, and libjpeg's
 // error_exit longjmps back to it: a C++ exception must never cross libjpeg's C frames, and a longjmp
@@ -70,6 +72,8 @@ struct TDecompression {
   jpeg_decompress_struct cinfo{};
   TErrorManager err{};
   jpeg_progress_mgr progress{};
+  // Kept here: the saved markers are freed when the decompression finishes.
+  int orientation = 1;
   TDecompression() {
     cinfo.err = InstallErrorHandling(err);
     progress.progress_monitor = LimitScans;
@@ -86,7 +90,23 @@ void OpenSource(TDecompression& d, const QByteArray& bytes) {
   d.cinfo.progress = &d.progress;
   jpeg_mem_src(&d.cinfo, reinterpret_cast<const unsigned char*>(bytes.constData()),
                static_cast<unsigned long>(bytes.size()));
+  // APP1 holds the Exif block with the orientation; libjpeg caps each saved marker at its length.
+  jpeg_save_markers(&d.cinfo, JPEG_APP0 + 1, 0xFFFF);
   jpeg_read_header(&d.cinfo, TRUE);
+}
+
+// The first Exif block decides; an APP1 segment holding XMP or anything else is passed over.
+int OrientationOf(const jpeg_decompress_struct& cinfo) {
+  for (jpeg_saved_marker_ptr marker = cinfo.marker_list; marker != nullptr; marker = marker->next) {
+    if (marker->marker != JPEG_APP0 + 1 || marker->data == nullptr || marker->data_length < 6) continue;
+    if (std::memcmp(marker->data, "Exif\0\0", 6) != 0) continue;
+    return ExifOrientation(marker->data, marker->data_length);
+  }
+  return kUprightOrientation;
+}
+
+bool IsInk(J_COLOR_SPACE space) {
+  return space == JCS_CMYK || space == JCS_YCCK;
 }
 
 // Huffman coding spends at least one bit on every 8 x 8 block of a component it codes, so a file
@@ -106,9 +126,9 @@ TOutcome CheckHeader(const jpeg_decompress_struct& cinfo, qint64 size) {
   const qint64 pixels = qint64{cinfo.image_width} * qint64{cinfo.image_height};
   if (pixels <= 0 || pixels > kMaxJpegPixels) return TOutcome::kBadSize;
   if (TooShortForItsBlocks(cinfo, size)) return TOutcome::kTooShort;
-  // libjpeg converts only these to RGB and grayscale; CMYK files would fail on every paint.
+  // libjpeg converts these to RGB or grayscale itself; ink (CMYK, YCCK) it gives as CMYK for us.
   if (cinfo.jpeg_color_space != JCS_GRAYSCALE && cinfo.jpeg_color_space != JCS_YCbCr &&
-      cinfo.jpeg_color_space != JCS_RGB)
+      cinfo.jpeg_color_space != JCS_RGB && !IsInk(cinfo.jpeg_color_space))
     return TOutcome::kUnsupportedColor;
   return TOutcome::kOk;
 }
@@ -117,8 +137,12 @@ TOutcome ReadHeaderGuarded(TDecompression& d, const QByteArray& bytes, TJpegHead
   if (setjmp(d.err.jump)) return TOutcome::kLibjpegError;
   OpenSource(d, bytes);
   if (const TOutcome outcome = CheckHeader(d.cinfo, bytes.size()); outcome != TOutcome::kOk) return outcome;
-  header.imageWidth = static_cast<int>(d.cinfo.image_width);
-  header.imageHeight = static_cast<int>(d.cinfo.image_height);
+  header.orientation = OrientationOf(d.cinfo);
+  const QSize image =
+      UprightSize(QSize(static_cast<int>(d.cinfo.image_width), static_cast<int>(d.cinfo.image_height)),
+                  header.orientation);
+  header.imageWidth = image.width();
+  header.imageHeight = image.height();
   header.components = d.cinfo.num_components;
   header.progressive = jpeg_has_multiple_scans(&d.cinfo);
   for (unsigned i = 0; i < header.outputSizes.size(); ++i) {
@@ -126,7 +150,8 @@ TOutcome ReadHeaderGuarded(TDecompression& d, const QByteArray& bytes, TJpegHead
     d.cinfo.scale_denom = 1u << i;
     jpeg_calc_output_dimensions(&d.cinfo);
     header.outputSizes[i] =
-        QSize(static_cast<int>(d.cinfo.output_width), static_cast<int>(d.cinfo.output_height));
+        UprightSize(QSize(static_cast<int>(d.cinfo.output_width), static_cast<int>(d.cinfo.output_height)),
+                    header.orientation);
   }
   return TOutcome::kOk;
 }
@@ -192,6 +217,26 @@ bool TakeColormap(QImage& image, j_decompress_ptr cinfo) noexcept {
   }
 }
 
+// libjpeg writes ink as C, M, Y, K bytes into the 32-bit pixels; turned into RGB in place. Adobe's
+// APP14 marks files that store the ink inverted (255 meaning none), as Photoshop writes them.
+void InkToRgb(QImage& image, bool inverted) noexcept {
+  for (int y = 0; y < image.height(); ++y) {
+    uchar* bytes = image.scanLine(y);
+    auto* pixels = reinterpret_cast<QRgb*>(bytes);
+    for (int x = 0; x < image.width(); ++x) {
+      const uchar* ink = bytes + 4 * x;
+      int c = ink[0], m = ink[1], yellow = ink[2], k = ink[3];
+      if (!inverted) {
+        c = 255 - c;
+        m = 255 - m;
+        yellow = 255 - yellow;
+        k = 255 - k;
+      }
+      pixels[x] = qRgb((c * k + 127) / 255, (m * k + 127) / 255, (yellow * k + 127) / 255);
+    }
+  }
+}
+
 // Reads one output pass into image; its pixel layout was chosen to match libjpeg's output rows.
 void ReadPass(j_decompress_ptr cinfo, QImage& image) {
   if (!TakeColormap(image, cinfo)) Fail(reinterpret_cast<j_common_ptr>(cinfo), JERR_OUT_OF_MEMORY);
@@ -207,6 +252,7 @@ void ReadPass(j_decompress_ptr cinfo, QImage& image) {
     if (jpeg_read_scanlines(cinfo, rows, count) == 0)
       Fail(reinterpret_cast<j_common_ptr>(cinfo), JERR_INPUT_EOF);
   }
+  if (cinfo->out_color_space == JCS_CMYK) InkToRgb(image, cinfo->saw_Adobe_marker);
 }
 
 void DecodeBuffered(j_decompress_ptr cinfo, QImage& image, const TJpegDecodeOptions& options,
@@ -237,13 +283,18 @@ TOutcome DecodeGuarded(TDecompression& d, const QByteArray& bytes, const TJpegDe
                        QImage& image, const TJpegPassObserver& interimPass) {
   if (setjmp(d.err.jump)) return d.err.tooManyScans ? TOutcome::kTooManyScans : TOutcome::kLibjpegError;
   OpenSource(d, bytes);
+  d.orientation = OrientationOf(d.cinfo);
   if (const TOutcome outcome = CheckHeader(d.cinfo, bytes.size()); outcome != TOutcome::kOk) return outcome;
   j_decompress_ptr cinfo = &d.cinfo;
   cinfo->scale_num = 1;
   cinfo->scale_denom = 1u << static_cast<unsigned>(options.scale);
   cinfo->do_block_smoothing = TRUE;
-  const bool quantize = options.grayscale || options.pixelFormat == TJPEGPixelFormat::jf8Bit;
-  if (options.grayscale)
+  // libjpeg quantises only its own RGB and grayscale output; ink is reduced once it is RGB.
+  const bool ink = IsInk(cinfo->jpeg_color_space);
+  const bool quantize = !ink && (options.grayscale || options.pixelFormat == TJPEGPixelFormat::jf8Bit);
+  if (ink)
+    cinfo->out_color_space = JCS_CMYK;
+  else if (options.grayscale)
     cinfo->out_color_space = JCS_GRAYSCALE;
   else
     cinfo->out_color_space =
@@ -352,6 +403,49 @@ bool EncodeGuarded(TCompression& c, const QImage& source, const TJpegEncodeOptio
   return true;
 }
 
+Qt::ImageConversionFlags DitherFor(TJPEGPerformance performance) {
+  return performance == TJPEGPerformance::jpBestSpeed ? Qt::OrderedDither : Qt::DiffuseDither;
+}
+
+// Grey levels as libjpeg's quantiser spreads them, luminance weighted as its own conversion.
+QImage ReduceToGrey(const QImage& rgb) {
+  QImage grey(rgb.size(), QImage::Format_Indexed8);
+  QList<QRgb> table(kQuantizedColors);
+  for (int i = 0; i < kQuantizedColors; ++i) {
+    const int level = (i * 255 + (kQuantizedColors - 1) / 2) / (kQuantizedColors - 1);
+    table[i] = qRgb(level, level, level);
+  }
+  grey.setColorTable(table);
+  for (int y = 0; y < rgb.height(); ++y) {
+    const auto* in = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
+    uchar* out = grey.scanLine(y);
+    for (int x = 0; x < rgb.width(); ++x) {
+      const int luma = (qRed(in[x]) * 19595 + qGreen(in[x]) * 38470 + qBlue(in[x]) * 7471 + 32768) >> 16;
+      out[x] = static_cast<uchar>((luma * (kQuantizedColors - 1) + 127) / 255);
+    }
+  }
+  return grey;
+}
+
+QImage ReduceToPalette(const QImage& rgb, TJPEGPerformance performance) {
+  QImage indexed = rgb.convertToFormat(QImage::Format_Indexed8, DitherFor(performance));
+  if (indexed.colorCount() <= kQuantizedColors) return indexed;
+  // Qt keeps up to 256 exact colours; above the palette's size a 6 x 6 x 6 cube serves.
+  QList<QRgb> cube;
+  for (int r = 0; r < 6; ++r)
+    for (int g = 0; g < 6; ++g)
+      for (int b = 0; b < 6; ++b) cube.append(qRgb(r * 51, g * 51, b * 51));
+  return rgb.convertToFormat(QImage::Format_Indexed8, cube, DitherFor(performance));
+}
+
+// Ink arrives as RGB32 whatever the options ask for; this gives it the form libjpeg gives other files.
+QImage ReduceInk(const QImage& rgb, const TJpegDecodeOptions& options) {
+  if (rgb.isNull()) return rgb;
+  if (options.grayscale) return ReduceToGrey(rgb);
+  if (options.pixelFormat == TJPEGPixelFormat::jf8Bit) return ReduceToPalette(rgb, options.performance);
+  return rgb;
+}
+
 }  // namespace
 
 TJpegHeader ReadJpegHeader(const QByteArray& bytes) {
@@ -366,9 +460,17 @@ QImage DecodeJpeg(const QByteArray& bytes, const TJpegDecodeOptions& options,
                   const TJpegPassObserver& interimPass) {
   TDecompression d;
   QImage image;
-  if (const TOutcome outcome = DecodeGuarded(d, bytes, options, image, interimPass); outcome != TOutcome::kOk)
+  // Ran only once the header is read, so the saved markers and the colour space are known.
+  const auto finish = [&d, &options](const QImage& decoded) {
+    const QImage reduced = IsInk(d.cinfo.jpeg_color_space) ? ReduceInk(decoded, options) : decoded;
+    return TurnUpright(reduced, d.orientation);
+  };
+  TJpegPassObserver finishedPass;
+  if (interimPass) finishedPass = [&](const QImage& decoded) { interimPass(finish(decoded)); };
+  if (const TOutcome outcome = DecodeGuarded(d, bytes, options, image, finishedPass);
+      outcome != TOutcome::kOk)
     ThrowFailure(outcome, d);
-  return image;
+  return finish(image);
 }
 
 QByteArray EncodeJpeg(const QImage& image, const TJpegEncodeOptions& options) {

@@ -17,6 +17,7 @@
 #include "Graphic.h"
 #include "JpegDecoder.h"
 #include "JpegImage.h"
+#include "JpegOrientation.h"
 
 namespace {
 
@@ -459,4 +460,116 @@ TEST(JpegEncoder, OptionsReachTheFile) {
   EXPECT_TRUE(ReadJpegHeader(progressive).progressive);
   EXPECT_LT(Jpeg(64, 64, {.quality = 20}).size(), Jpeg(64, 64, {.quality = 95}).size());
   EXPECT_THROW(EncodeJpeg(QImage()), EJPEG);
+}
+
+namespace {
+
+// An Exif payload in Intel byte order whose first directory holds one orientation entry.
+QByteArray ExifBlock(int orientation) {
+  const unsigned char bytes[] = {'E', 'x',  'i',  'f', 0,
+                                 0,   'I',  'I',  42,  0,
+                                 8,   0,    0,    0,   1,
+                                 0,   0x12, 0x01, 3,   0,
+                                 1,   0,    0,    0,   static_cast<unsigned char>(orientation),
+                                 0,   0,    0,    0,   0,
+                                 0,   0};
+  return QByteArray(reinterpret_cast<const char*>(bytes), sizeof(bytes));
+}
+
+int OrientationIn(const QByteArray& block) {
+  return ExifOrientation(reinterpret_cast<const unsigned char*>(block.constData()),
+                         static_cast<std::size_t>(block.size()));
+}
+
+QByteArray WithExif(const QByteArray& jpeg, const QByteArray& block) {
+  const int length = block.size() + 2;
+  QByteArray segment("\xFF\xE1", 2);
+  segment.append(static_cast<char>(length >> 8)).append(static_cast<char>(length & 0xFF)).append(block);
+  return jpeg.left(2) + segment + jpeg.mid(2);
+}
+
+}  // namespace
+
+TEST(ExifOrientation, ReadsTheTagAndIgnoresBrokenBlocks) {
+  EXPECT_EQ(OrientationIn(ExifBlock(6)), 6);
+  EXPECT_EQ(OrientationIn(ExifBlock(9)), 1);
+  EXPECT_EQ(OrientationIn(ExifBlock(6).left(20)), 1);
+  QByteArray outside = ExifBlock(6);
+  outside[10] = char(0xF0);  // directory offset beyond the block
+  EXPECT_EQ(OrientationIn(outside), 1);
+  QByteArray notExif = ExifBlock(6);
+  notExif[0] = 'X';
+  EXPECT_EQ(OrientationIn(notExif), 1);
+}
+
+TEST(ExifOrientation, DecodedPictureStandsUpright) {
+  const QImage source = TestPicture(48, 32);
+  const QByteArray turned =
+      WithExif(EncodeJpeg(source, {.quality = 100, .subsampleChroma = false}), ExifBlock(6));
+  const TJpegHeader header = ReadJpegHeader(turned);
+  EXPECT_EQ(header.orientation, 6);
+  EXPECT_EQ(QSize(header.imageWidth, header.imageHeight), QSize(32, 48));
+  const QImage image = DecodeJpeg(turned, {});
+  ASSERT_EQ(image.size(), QSize(32, 48));
+  EXPECT_LT(MeanDiff(image, source.transformed(QTransform().rotate(90))), 4);
+  EXPECT_EQ(DecodeJpeg(turned, {.scale = TJPEGScale::jsHalf}).size(), QSize(16, 24));
+}
+
+namespace {
+
+// A flat-coloured CMYK (or YCCK) file written by libjpeg, without an Adobe marker unless asked.
+QByteArray InkJpeg(int w, int h, const unsigned char ink[4], bool ycck, bool adobe) {
+  jpeg_compress_struct cinfo{};
+  jpeg_error_mgr err{};
+  cinfo.err = jpeg_std_error(&err);
+  jpeg_create_compress(&cinfo);
+  unsigned char* out = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&cinfo, &out, &size);
+  cinfo.image_width = static_cast<JDIMENSION>(w);
+  cinfo.image_height = static_cast<JDIMENSION>(h);
+  cinfo.input_components = 4;
+  cinfo.in_color_space = JCS_CMYK;
+  jpeg_set_defaults(&cinfo);
+  jpeg_set_colorspace(&cinfo, ycck ? JCS_YCCK : JCS_CMYK);
+  cinfo.write_Adobe_marker = adobe ? TRUE : FALSE;
+  jpeg_set_quality(&cinfo, 100, TRUE);
+  jpeg_start_compress(&cinfo, TRUE);
+  std::vector<unsigned char> row(static_cast<std::size_t>(w) * 4);
+  for (int x = 0; x < w; ++x) std::copy(ink, ink + 4, row.begin() + 4 * x);
+  while (cinfo.next_scanline < cinfo.image_height) {
+    JSAMPROW line = row.data();
+    jpeg_write_scanlines(&cinfo, &line, 1);
+  }
+  jpeg_finish_compress(&cinfo);
+  QByteArray bytes(reinterpret_cast<const char*>(out), static_cast<qsizetype>(size));
+  jpeg_destroy_compress(&cinfo);
+  std::free(out);
+  return bytes;
+}
+
+}  // namespace
+
+TEST(InkJpeg, CmykAndYcckBecomeRgbForEveryOption) {
+  // Stored inverted under Adobe's marker: 255 means no ink. Cyan at half, no other ink -> (128,255,255).
+  const unsigned char adobeInk[4] = {127, 255, 255, 255};
+  for (const bool ycck : {false, true}) {
+    const QByteArray bytes = InkJpeg(16, 16, adobeInk, ycck, true);
+    const QImage rgb = DecodeJpeg(bytes, {});
+    ASSERT_EQ(rgb.format(), QImage::Format_RGB32);
+    const QRgb p = rgb.pixel(8, 8);
+    EXPECT_NEAR(qRed(p), 127, 4);
+    EXPECT_NEAR(qGreen(p), 255, 4);
+    EXPECT_NEAR(qBlue(p), 255, 4);
+    EXPECT_EQ(DecodeJpeg(bytes, {.scale = TJPEGScale::jsQuarter}).size(), QSize(4, 4));
+    const QImage grey = DecodeJpeg(bytes, {.grayscale = true});
+    ASSERT_EQ(grey.format(), QImage::Format_Indexed8);
+    EXPECT_EQ(qRed(grey.pixel(8, 8)), qBlue(grey.pixel(8, 8)));
+    const QImage palette = DecodeJpeg(bytes, {.pixelFormat = TJPEGPixelFormat::jf8Bit});
+    ASSERT_EQ(palette.format(), QImage::Format_Indexed8);
+    EXPECT_LE(palette.colorCount(), 236);
+  }
+  // Without the marker the ink is taken as stored: full black ink gives black.
+  const unsigned char black[4] = {0, 0, 0, 255};
+  EXPECT_LT(qGray(DecodeJpeg(InkJpeg(8, 8, black, false, false), {}).pixel(4, 4)), 8);
 }
