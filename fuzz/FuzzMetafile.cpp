@@ -9,6 +9,7 @@
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
   MakeFuzzGuiApplication(argc, argv);
+  RunFuzzEventLoopOnce();
   return 0;
 }
 
@@ -28,5 +29,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   metafile.Draw(painter, QRect(10, 20, 40, 30));
   // The natural size, clipped by the canvas, as a tile without StretchRatio draws it.
   metafile.Draw(painter, QRect(0, 0, metafile.Width(), metafile.Height()));
+  RunFuzzEventLoopOnce();
   return 0;
 }

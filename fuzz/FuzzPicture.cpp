@@ -10,6 +10,7 @@
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
   MakeFuzzGuiApplication(argc, argv);
+  RunFuzzEventLoopOnce();
   return 0;
 }
 
@@ -31,5 +32,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } catch (const EInvalidGraphic&) {
     // EJPEG included: the rejection the tile expects.
   }
+  RunFuzzEventLoopOnce();
   return 0;
 }

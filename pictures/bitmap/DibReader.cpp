@@ -410,6 +410,10 @@ TDibResult DecodeDib(QByteArrayView block, qsizetype bitsOffset, const TDibDecod
   if (std::find(std::begin(kDepths), std::end(kDepths), h.bitsPerPixel) == std::end(kDepths))
     return result.error = QStringLiteral("unsupported bit depth"), result;
 
+  // Refused before the image is allocated: a few bytes must not cost hundreds of megabytes.
+  const long long stride = (h.width * h.bitsPerPixel + 31) / 32 * 4;
+  if (plain && !b.Has(bitsOffset, stride * h.height))
+    return result.error = QStringLiteral("bitmap pixels are cut short"), result;
   const QList<QRgb> table = ReadColourTable(b, h, bitsOffset);
   QImage image(static_cast<int>(h.width), static_cast<int>(h.height), QImage::Format_RGB32);
   if (image.isNull()) return result.error = QStringLiteral("out of memory"), result;

@@ -26,7 +26,7 @@ struct TMetaTextRun {
   bool isAnsi = false;
   std::vector<std::int32_t> dx;  // advances in logical units, one a character; empty when absent
   std::uint32_t options = 0;     // ETO_*
-  QRect rect;                    // the opaque/clip rectangle, when options ask for one
+  QRectF rect;                   // the opaque/clip rectangle, when options ask for one
   bool hasRect = false;
 };
 

@@ -95,7 +95,7 @@ QRectF PlayMetaText(QPainter* painter, const TMetaTextRun& run, const TMetaFont*
   QRectF box;
   QColor background = ColourRef(dc.bkColour);
   if (run.hasRect) {
-    const QRectF rect = QRectF(run.rect).normalized();
+    const QRectF rect = run.rect.normalized();
     box = logicalToWindow.mapRect(rect);
     if ((run.options & U_ETO_OPAQUE) && painter) {
       painter->setTransform(logicalToWindow);
@@ -182,7 +182,7 @@ QRectF PlayMetaText(QPainter* painter, const TMetaTextRun& run, const TMetaFont*
   painter->save();
   if (run.hasRect && (run.options & U_ETO_CLIPPED)) {
     painter->setTransform(logicalToWindow);
-    painter->setClipRect(QRectF(run.rect).normalized(), Qt::IntersectClip);
+    painter->setClipRect(run.rect.normalized(), Qt::IntersectClip);
   }
   painter->setTransform(localToWindow);
   if (dc.bkOpaque && !(run.options & U_ETO_OPAQUE)) painter->fillRect(cell, background);

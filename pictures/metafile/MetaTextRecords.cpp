@@ -59,7 +59,7 @@ void ReadWmfExtTextOut(const TMetaBytes& rec, TMetaPlayList& list) {
   // The rectangle is there only when the options ask for one; some writers drop it regardless, which
   // the record's size tells.
   if ((run.options & (U_ETO_OPAQUE | U_ETO_CLIPPED)) && rec.Has(at, 8 + std::max<std::int64_t>(claimed, 0))) {
-    run.rect = QRect(QPoint(rec.I16(at), rec.I16(at + 2)), QPoint(rec.I16(at + 4), rec.I16(at + 6)));
+    run.rect = QRectF(QPointF(rec.I16(at), rec.I16(at + 2)), QPointF(rec.I16(at + 4), rec.I16(at + 6)));
     run.hasRect = true;
     at += 8;
   }
@@ -80,7 +80,7 @@ void ReadEmfExtTextOut(const TMetaBytes& rec, bool wide, TMetaPlayList& list) {
   std::int64_t at = 56;
   if (!(run.options & U_ETO_NO_RECT)) {
     if (!rec.Has(at, 16)) return;
-    run.rect = QRect(QPoint(rec.I32(at), rec.I32(at + 4)), QPoint(rec.I32(at + 8), rec.I32(at + 12)));
+    run.rect = QRectF(QPointF(rec.I32(at), rec.I32(at + 4)), QPointF(rec.I32(at + 8), rec.I32(at + 12)));
     run.hasRect = (run.options & (U_ETO_OPAQUE | U_ETO_CLIPPED)) != 0;
     at += 16;
   }

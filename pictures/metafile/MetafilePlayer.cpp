@@ -559,9 +559,22 @@ void TMetafilePlayer::ApplyClip() {
     QPainterPath effective = dc_.clipped ? dc_.clip : dc_.metaClip;
     if (dc_.clipped && dc_.metaClipped) effective = dc_.metaClip.intersected(dc_.clip);
     painter_->setTransform(toTarget_);
-    painter_->setClipPath(effective, outerClipped_ ? Qt::IntersectClip : Qt::ReplaceClip);
+    painter_->setClipPath(VisiblePart(effective), outerClipped_ ? Qt::IntersectClip : Qt::ReplaceClip);
   }
   painter_->setTransform(logicalToPicture_ * toTarget_);
+}
+
+QPainterPath TMetafilePlayer::VisiblePart(const QPainterPath& clip) const {
+  // Qt's rasteriser walks the whole extent of a clip path, however little of it is on the device.
+  bool invertible = false;
+  const QTransform back = toTarget_.inverted(&invertible);
+  if (!invertible) return clip;
+  const double toLogical = 1 / devicePixelRatio_;
+  const QRectF area = back.mapRect(QTransform::fromScale(toLogical, toLogical).mapRect(clipArea_));
+  if (area.contains(clip.boundingRect())) return clip;
+  QPainterPath box;
+  box.addRect(area);
+  return clip.intersected(box);
 }
 
 void TMetafilePlayer::SetWorldTransform(const TMetaCommand& c) {

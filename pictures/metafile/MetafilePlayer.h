@@ -49,6 +49,7 @@ class TMetafilePlayer {
   bool CombineClip(const QPainterPath& shape, int mode);
   // Sets the painter's clipping to the target's own clipping and the state's regions.
   void ApplyClip();
+  QPainterPath VisiblePart(const QPainterPath& clip) const;
   // True when the shape with these logical bounds may go to Qt as it is: near the visible area and
   // drawn with a pen of moderate width.
   bool DirectlyDrawable(const QRectF& logicalBounds) const;
