@@ -12,4 +12,6 @@ inline void MakeFuzzGuiApplication(int* argc, char*** argv) {
 
 // The game's event loop runs between paints; so does Qt's font cache clean-up, which frees the glyph
 // caches that text drawing fills. Without it every input's fonts would stay for the whole run.
-inline void RunFuzzEventLoopOnce() { QCoreApplication::processEvents(); }
+inline void RunFuzzEventLoopOnce() {
+  QCoreApplication::processEvents();
+}

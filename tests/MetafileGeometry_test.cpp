@@ -253,3 +253,18 @@ TEST(MetafileGeometry, ThousandsOfClipRecordsStillDrawWhatTheyLeaveVisible) {
   EXPECT_TRUE(IsRed(image, 20, 50));
   EXPECT_TRUE(IsWhite(image, 61, 1));  // the first exclusion holds
 }
+
+TEST(MetafileGeometry, ClipRegionMillionsOfUnitsTallStillClipsWhatIsVisible) {
+  // Only the visible part of such a region reaches the rasteriser; its edges on the device must stay.
+  TRedEmf emf;
+  emf->Append(U_EMRSELECTOBJECT_set(U_NULL_PEN));
+  emf->Append(U_EMRINTERSECTCLIPRECT_set(U_RECTL{-30'000'000, 40, 30, 30'000'000}));
+  emf->Append(U_EMREXCLUDECLIPRECT_set(U_RECTL{10, 60, 20, 70}));
+  emf->Append(U_EMRRECTANGLE_set(U_RECTL{0, 0, 100, 100}));
+  const QImage image = Render(emf->Finish());
+  EXPECT_TRUE(IsRed(image, 5, 80));
+  EXPECT_TRUE(IsRed(image, 25, 45));
+  EXPECT_TRUE(IsWhite(image, 15, 65));  // excluded
+  EXPECT_TRUE(IsWhite(image, 5, 30));   // above the region
+  EXPECT_TRUE(IsWhite(image, 50, 80));  // right of it
+}
