@@ -176,3 +176,21 @@ TEST(MetaText, DamagedTextRecordsAreSafe) {
 }
 
 }  // namespace
+
+TEST(MetaText, LargeTextDrawnAsOutlinesKeepsItsPlaceAndSize) {
+  // Beyond the glyph cache's size the characters are filled outlines; they must land where glyphs would.
+  TMetaText large = RedText("HH", {20, 30});
+  large.height = -100;
+  TMetaText spaced = large;
+  spaced.dx = {90, 90};
+  for (const TMetaText& text : {large, spaced})
+    for (const QByteArray& bytes : BothForms(TextDrawing(text))) {
+      const QRect ink = InkBox(Render(bytes), kRed);
+      ASSERT_FALSE(ink.isEmpty());
+      EXPECT_NEAR(ink.left(), 28, 6);
+      // Capitals some 72 % of the character height, below the cell's internal leading.
+      EXPECT_NEAR(ink.height(), 72, 6);
+      EXPECT_GT(ink.top(), 30);
+      EXPECT_NEAR(ink.width(), text.dx.empty() ? 130 : 160, 15);
+    }
+}

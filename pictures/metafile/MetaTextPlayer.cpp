@@ -5,6 +5,7 @@
 #include <QFont>
 #include <QFontMetricsF>
 #include <QPainter>
+#include <QPainterPath>
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -21,6 +22,10 @@ constexpr double kMaxWindowEm = 100000;
 constexpr double kMaxWindowCoordinate = 1e7;
 // Size of the font a file uses before it selects one, in logical units.
 constexpr int kDefaultFontHeight = -12;
+// Qt keeps glyphs drawn up to about this many device pixels in a cache of images made under the
+// painter's transform. Larger glyphs, or glyphs stretched along one axis, are drawn as outlines: a
+// stretched glyph would otherwise cost an image as large as its stretch in that cache.
+constexpr double kMaxCachedGlyphPixels = 64;
 
 // Windows-1252 where it differs from Latin-1 (0x80-0x9F); 0 marks the bytes it leaves undefined.
 constexpr std::array<char16_t, 32> kCp1252High = {
@@ -188,16 +193,27 @@ QRectF PlayMetaText(QPainter* painter, const TMetaTextRun& run, const TMetaFont*
   if (dc.bkOpaque && !(run.options & U_ETO_OPAQUE)) painter->fillRect(cell, background);
   painter->setFont(qfont);
   painter->setPen(ColourRef(dc.textColour));
+  const double across = pixels * std::hypot(localToWindow.m11(), localToWindow.m12());
+  const double down = pixels * std::hypot(localToWindow.m21(), localToWindow.m22());
+  const bool asOutlines = across > kMaxCachedGlyphPixels || down > kMaxCachedGlyphPixels;
+  QPainterPath outlines;
+  const auto draw = [&](QPointF at, const QString& part) {
+    if (asOutlines)
+      outlines.addText(at, qfont, part);
+    else
+      painter->drawText(at, part);
+  };
   if (!spaced) {
-    painter->drawText(QPointF(x, baseline), text);
+    draw(QPointF(x, baseline), text);
   } else {
     for (qsizetype i = 0; i < text.size(); ++i) {
       const qsizetype length = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
-      painter->drawText(QPointF(x, baseline), text.mid(i, length));
+      draw(QPointF(x, baseline), text.mid(i, length));
       x += laid.advances[static_cast<std::size_t>(i)];
       if (length == 2) x += laid.advances[static_cast<std::size_t>(++i)];
     }
   }
+  if (asOutlines) painter->fillPath(outlines, ColourRef(dc.textColour));
   painter->restore();
   return box;
 }
