@@ -86,6 +86,14 @@ void AddLyingBitmapVariants(const std::vector<TCorpusFile>& seeds, std::vector<T
       [&](QByteArray& b) { b[Pixels(b) + 5] = char(250); });
   Add(out, "damaged/rle24-odd-run.bmp", rle24.left(rle24.size() - 1),
       [&](QByteArray& b) { b[Pixels(b)] = char(1); });
+  const QByteArray huffman = seed("os2v2-huffman.bmp");
+  Add(out, "damaged/os2v2-huffman-no-code.bmp", huffman, [](QByteArray& b) {
+    for (qsizetype i = Pixels(b) + 4; i < Pixels(b) + 8; ++i) b[i] = 0;
+  });
+  Add(out, "damaged/os2v2-huffman-all-ones.bmp", huffman, [](QByteArray& b) {
+    for (qsizetype i = Pixels(b); i < b.size(); ++i) b[i] = char(0xFF);
+  });
+  Add(out, "damaged/os2v2-huffman-eight-bits.bmp", huffman, [](QByteArray& b) { Patch16(b, kDib + 14, 8); });
   const QByteArray masks = seed("bitfields-565.bmp");
   const qsizetype maskAt = kDib + 40;
   Add(out, "damaged/bitfields-zero-masks.bmp", masks, [&](QByteArray& b) {

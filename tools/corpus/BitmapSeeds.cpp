@@ -9,6 +9,7 @@
 
 #include "CorpusBytes.h"
 #include "FileBytes.h"
+#include "Huffman1DWriter.h"
 #include "JpegDecoder.h"
 
 namespace {
@@ -319,6 +320,20 @@ std::vector<TCorpusFile> BitmapSeeds() {
     return d;
   }());
   seeds.push_back({"bitmap-array.bmp", BitmapArray(BmpFile(Indexed(8, 256, 12)))});
+  add("os2v2-huffman.bmp", [] {
+    TDib d;
+    d.headerSize = 64;
+    d.width = 40;
+    d.bitsPerPixel = 1;
+    d.compression = kBitfields;  // Huffman 1D under an OS/2 header
+    d.palette = {qRgb(255, 255, 240), qRgb(20, 20, 90)};
+    QImage picture(d.width, d.height, QImage::Format_Indexed8);
+    picture.setColorCount(2);
+    for (int y = 0; y < d.height; ++y)
+      for (int x = 0; x < d.width; ++x) picture.setPixel(x, y, (x / (y + 2) + y) % 2);
+    d.pixels = EncodeHuffman1D(picture, true);
+    return d;
+  }());
   return seeds;
 }
 
