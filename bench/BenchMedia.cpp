@@ -55,6 +55,12 @@ TBenchMedia PrepareBenchMedia() {
     if (!QFile::exists(path))
       WriteFile(path, EncodeJpeg(PhotoLike(4000, 3000, static_cast<std::uint32_t>(i)), options));
   }
+  const QString turned = photos + QStringLiteral("/photo0-exif6.jpg");
+  if (!QFile::exists(turned)) {
+    TJpegEncodeOptions turnedOptions = options;
+    turnedOptions.orientation = 6;
+    WriteFile(turned, EncodeJpeg(PhotoLike(4000, 3000, 0), turnedOptions));
+  }
   if (!QFile::exists(f + QStringLiteral("/base.jpg")))
     WriteFile(f + QStringLiteral("/base.jpg"), EncodeJpeg(PhotoLike(1920, 1080, 99), options));
   if (!QFile::exists(f + QStringLiteral("/ok.wav")))
@@ -67,5 +73,5 @@ TBenchMedia PrepareBenchMedia() {
     if (::link(QFile::encodeName(target).constData(), QFile::encodeName(link).constData()) != 0)
       QFile::copy(target, link);
   }
-  return {root + QStringLiteral("/program"), photos + QStringLiteral("/photo0.jpg")};
+  return {root + QStringLiteral("/program"), photos + QStringLiteral("/photo0.jpg"), turned};
 }

@@ -375,7 +375,8 @@ struct TCompression {
   TCompression& operator=(const TCompression&) = delete;
 };
 
-bool EncodeGuarded(TCompression& c, const QImage& source, const TJpegEncodeOptions& options) {
+bool EncodeGuarded(TCompression& c, const QImage& source, const TJpegEncodeOptions& options,
+                   const QByteArray& exif) {
   if (setjmp(c.err.jump)) return false;
   j_compress_ptr cinfo = &c.cinfo;
   jpeg_create_compress(cinfo);
@@ -394,6 +395,9 @@ bool EncodeGuarded(TCompression& c, const QImage& source, const TJpegEncodeOptio
   }
   if (options.progressive) jpeg_simple_progression(cinfo);
   jpeg_start_compress(cinfo, TRUE);
+  if (!exif.isEmpty())
+    jpeg_write_marker(cinfo, JPEG_APP0 + 1, reinterpret_cast<const JOCTET*>(exif.constData()),
+                      static_cast<unsigned>(exif.size()));
   while (cinfo->next_scanline < cinfo->image_height) {
     // libjpeg only reads the rows it is given.
     JSAMPROW row = const_cast<uchar*>(source.constScanLine(static_cast<int>(cinfo->next_scanline)));
@@ -478,7 +482,9 @@ QByteArray EncodeJpeg(const QImage& image, const TJpegEncodeOptions& options) {
       image.convertToFormat(options.grayscale ? QImage::Format_Grayscale8 : QImage::Format_RGB888);
   QByteArray out;
   TCompression c(&out);
-  if (!EncodeGuarded(c, source, options))
+  const QByteArray exif =
+      options.orientation == kUprightOrientation ? QByteArray() : ExifOrientationPayload(options.orientation);
+  if (!EncodeGuarded(c, source, options, exif))
     throw EJPEG(QStringLiteral("JPEG error #%1").arg(c.err.pub.msg_code).toStdString());
   return out;
 }

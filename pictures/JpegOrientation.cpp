@@ -70,6 +70,18 @@ int ExifOrientation(const unsigned char* payload, std::size_t size) {
   return kUprightOrientation;
 }
 
+QByteArray ExifOrientationPayload(int orientation) {
+  // Signature, "II", 42, directory at 8; one SHORT entry of count 1; no next directory.
+  const unsigned char bytes[] = {'E', 'x',  'i',  'f', 0,
+                                 0,   'I',  'I',  42,  0,
+                                 8,   0,    0,    0,   1,
+                                 0,   0x12, 0x01, 3,   0,
+                                 1,   0,    0,    0,   static_cast<unsigned char>(orientation),
+                                 0,   0,    0,    0,   0,
+                                 0,   0};
+  return QByteArray(reinterpret_cast<const char*>(bytes), sizeof(bytes));
+}
+
 bool SwapsSides(int orientation) {
   return orientation >= 5 && orientation <= 8;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QImage>
 #include <QSize>
 #include <cstddef>
@@ -14,6 +15,10 @@ int ExifOrientation(const unsigned char* payload, std::size_t size);
 // Orientations 5-8 swap width and height.
 bool SwapsSides(int orientation);
 QSize UprightSize(QSize stored, int orientation);
+
+// The APP1 payload ("Exif\0\0", then a little-endian TIFF block) whose first directory holds only
+// the orientation; what a camera writes for the reader above.
+QByteArray ExifOrientationPayload(int orientation);
 
 // The stored pixels turned upright; the pixel format (and a colour table) is kept.
 QImage TurnUpright(const QImage& stored, int orientation);

@@ -152,6 +152,54 @@ TEST_F(BadInput, ValidPicturesUnderOddNamesStillShow) {
   }
 }
 
+// Every valid seed is a picture the tile shows, at its upright size where Exif turns it.
+TEST_F(BadInput, EveryValidSeedShows) {
+  const std::vector<fs::path> seeds = FilesUnder(kCorpus / "seeds/valid");
+  ASSERT_GE(seeds.size(), 60u);
+  for (const fs::path& seed : seeds) {
+    EXPECT_NO_THROW(plain_->LoadImage(QtName(seed))) << seed;
+    EXPECT_GT(plain_->Picture().Width(), 0) << seed;
+  }
+  for (int orientation = 1; orientation <= 8; ++orientation) {
+    plain_->LoadImage(QtName(kCorpus / ("seeds/valid/exif-" + std::to_string(orientation) + ".jpg")));
+    const QSize expected = orientation >= 5 ? QSize(17, 33) : QSize(33, 17);
+    EXPECT_EQ(QSize(plain_->Picture().Width(), plain_->Picture().Height()), expected) << orientation;
+  }
+  for (const char* name : {"exif-motorola-8.jpg", "exif-after-xmp-6.jpg", "cmyk-adobe-exif-6.jpg"}) {
+    plain_->LoadImage(QtName(kCorpus / "seeds/valid" / name));
+    EXPECT_GT(plain_->Picture().Height(), plain_->Picture().Width()) << name;
+  }
+}
+
+// The variants the decoders grew for real files stay in the corpus the tiles replay.
+TEST_F(BadInput, CorpusCoversExifInkAndTheRarerBitmaps) {
+  const std::vector<fs::path> files = FilesUnder(kCorpus / "bad");
+  for (const char* stem :
+       {"exif-lie-", "exif-6-cut-", "cmyk-adobe-", "ycck-adobe-progressive-", "os2v1-", "os2v2-rle24-",
+        "depth-64-", "png-pixels-", "jpeg-pixels-", "rle4-", "rle8-top-down-", "bitfields-", "short-palette-",
+        "png-entry-", "mixed-entries-", "and-mask-"}) {
+    const auto count = std::count_if(files.begin(), files.end(), [&](const fs::path& f) {
+      return f.filename().string().rfind(stem, 0) == 0;
+    });
+    EXPECT_GE(count, 3) << stem;
+  }
+}
+
+// A broken or lying Exif block is ignored: the photo shows as stored, never refused.
+TEST_F(BadInput, LyingExifBlocksLeaveThePhotoAsStored) {
+  int lies = 0;
+  for (const fs::path& file : FilesUnder(kCorpus / "bad/damaged")) {
+    if (file.filename().string().rfind("exif-lie-", 0) != 0) continue;
+    ++lies;
+    EXPECT_NO_THROW(plain_->LoadImage(QtName(file))) << file;
+    EXPECT_EQ(QSize(plain_->Picture().Width(), plain_->Picture().Height()), QSize(33, 17)) << file;
+  }
+  EXPECT_GE(lies, 15);
+  // Of two Exif blocks the first decides.
+  plain_->LoadImage(QtName(kCorpus / "bad/damaged/exif-first-of-two-8.jpg"));
+  EXPECT_EQ(QSize(plain_->Picture().Width(), plain_->Picture().Height()), QSize(17, 33));
+}
+
 TEST_F(BadInput, TheTileStillShowsPicturesAfterTheWholeCorpus) {
   for (const fs::path& file : FilesUnder(kCorpus / "bad")) Replay(file);
   plain_->LoadImage(QtName(kCorpus / "seeds/valid/bottom-up-24.bmp"));

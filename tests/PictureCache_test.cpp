@@ -12,6 +12,7 @@
 #include "CBImage.h"
 #include "DecodeAhead.h"
 #include "JpegImage.h"
+#include "JpegOrientation.h"
 
 namespace {
 // Diagonal gradients with a grid of dots: content whose scaled pixels show any misplacement.
@@ -199,5 +200,82 @@ TEST_F(PictureCacheTest, DecodingAheadLeavesTheClickNothingToDecode) {
   EXPECT_EQ(cache.Decodings(), 4);
   for (const QString& path : paths) EXPECT_TRUE(cache.Acquire(path, options, tileArea));
   EXPECT_EQ(cache.Decodings(), 4);
+}
+
+// The stored picture with a red block in its top-left corner; where the block shows tells the turn.
+QImage CornerMarked(int w, int h) {
+  QImage image = Pattern(w, h, 0, 64);
+  for (int y = 0; y < h / 4; ++y)
+    for (int x = 0; x < w / 4; ++x) image.setPixel(x, y, qRgb(255, 0, 0));
+  return image;
+}
+
+bool Red(QRgb p) {
+  return qRed(p) > 200 && qGreen(p) < 60 && qBlue(p) < 60;
+}
+
+TEST_F(PictureCacheTest, PicturesDecodedAheadStandUprightByTheirExifOrientation) {
+  // Where the stored top-left corner lands once upright, for orientations 1-8: left?, top?
+  const bool left[] = {true, false, false, true, true, false, false, true};
+  const bool top[] = {true, true, false, false, true, true, false, false};
+  TPictureCache cache;
+  std::vector<TDecodeRequest> requests;
+  QStringList paths;
+  for (int orientation = 1; orientation <= 8; ++orientation) {
+    const QByteArray bytes = EncodeJpeg(CornerMarked(640, 480), {.quality = 95, .orientation = orientation});
+    paths << Write(QStringLiteral("turned%1.jpg").arg(orientation), bytes);
+    requests.push_back({paths.back(), options, tileArea});
+  }
+  {
+    TDecodeAhead ahead(cache);
+    ahead.Request(requests);
+    ahead.WaitUntilIdle();
+  }
+  ASSERT_EQ(cache.Decodings(), 8);
+  for (int orientation = 1; orientation <= 8; ++orientation) {
+    SCOPED_TRACE(orientation);
+    const QString& path = paths[orientation - 1];
+    const QSize upright = UprightSize(QSize(640, 480), orientation);
+    // The cached pixels themselves are upright and at the reduced scale.
+    const auto picture = cache.Acquire(path, options, tileArea);
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->pixels.size(), upright / 4);
+    EXPECT_EQ(QSize(picture->header.imageWidth, picture->header.imageHeight), upright);
+
+    TCBImage plain, cached;
+    for (TCBImage* tile : {&plain, &cached}) {
+      tile->resize(95, 95);
+      tile->SetStretchRatio(true);
+      tile->SetCenterView(true);
+    }
+    cached.SetPictureCache(&cache);
+    cached.LoadImage(path);
+    plain.LoadImage(path);
+    EXPECT_EQ(QSize(cached.Picture().Width(), cached.Picture().Height()), upright);
+    EXPECT_EQ(cached.PictureRect(), plain.PictureRect());
+    const QImage a = plain.Surface().convertToFormat(QImage::Format_RGB32);
+    const QImage b = cached.Surface().convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(a.size(), b.size());
+    double total = 0;
+    for (int y = 0; y < a.height(); ++y)
+      for (int x = 0; x < a.width(); ++x) {
+        const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+        total +=
+            std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) + std::abs(qBlue(p) - qBlue(q));
+      }
+    EXPECT_LT(total / (a.width() * a.height()), 12.0);
+    // The red corner is where the orientation puts it, and in no other corner.
+    const TRect r = cached.PictureRect();
+    for (const bool atLeft : {true, false})
+      for (const bool atTop : {true, false}) {
+        const int x = atLeft ? r.Left + r.Width() / 10 : r.Right - 1 - r.Width() / 10;
+        const int y = atTop ? r.Top + r.Height() / 10 : r.Bottom - 1 - r.Height() / 10;
+        const bool expected = atLeft == left[orientation - 1] && atTop == top[orientation - 1];
+        EXPECT_EQ(Red(b.pixel(x, y)), expected)
+            << (atLeft ? "left " : "right ") << (atTop ? "top" : "bottom");
+      }
+  }
+  // The tiles found every picture the workers had decoded.
+  EXPECT_EQ(cache.Decodings(), 8);
 }
 }  // namespace

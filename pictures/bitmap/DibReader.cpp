@@ -11,6 +11,7 @@
 #include <limits>
 #include <vector>
 
+#include "Huffman1D.h"
 #include "JpegDecoder.h"
 
 namespace {
@@ -358,6 +359,27 @@ void ApplyIconMask(const Bytes& b, const Header& h, qsizetype bitsOffset, QImage
   }
 }
 
+// OS/2 2.x gives compression 3 to 1-bit Huffman data, where Windows means bit masks.
+bool IsHuffman1D(const Header& h) {
+  return h.os2 && h.compression == kBitfields && h.bitsPerPixel == 1;
+}
+
+bool DecodeHuffmanRows(const Bytes& b, const Header& h, qsizetype bitsOffset, const QList<QRgb>& table,
+                       QImage& image, QString& error) {
+  if (bitsOffset < 0 || bitsOffset > b.view.size())
+    return error = QStringLiteral("bitmap pixels missing"), false;
+  image.fill(TableColour(table, 0));
+  const qsizetype end =
+      h.imageSize != 0 && b.Has(bitsOffset, h.imageSize) ? bitsOffset + h.imageSize : b.view.size();
+  const QRgb colours[2] = {TableColour(table, 0), TableColour(table, 1)};
+  DecodeHuffman1D(b.view.sliced(bitsOffset, end - bitsOffset), h.width, h.height,
+                  [&](long long row, long long from, long long to, int index) {
+                    auto* line = reinterpret_cast<QRgb*>(image.scanLine(OutputRow(h, row)));
+                    std::fill(line + from, line + to, colours[index]);
+                  });
+  return true;
+}
+
 bool IsRunLength(const Header& h) {
   return (h.compression == kRle8 && h.bitsPerPixel == 8) || (h.compression == kRle4 && h.bitsPerPixel == 4) ||
          (h.compression == kJpegOrRle24 && h.bitsPerPixel == 24);
@@ -403,9 +425,11 @@ TDibResult DecodeDib(QByteArrayView block, qsizetype bitsOffset, const TDibDecod
   }
 
   const bool runLength = IsRunLength(h);
+  const bool huffman = IsHuffman1D(h);
   const bool plain =
       h.compression == kRgb || (!h.os2 && (h.compression == kBitfields || h.compression == kAlphaBitfields));
-  if (!runLength && !plain) return result.error = QStringLiteral("unsupported bitmap compression"), result;
+  if (!runLength && !plain && !huffman)
+    return result.error = QStringLiteral("unsupported bitmap compression"), result;
   static constexpr int kDepths[] = {1, 2, 4, 8, 16, 24, 32, 64};
   if (std::find(std::begin(kDepths), std::end(kDepths), h.bitsPerPixel) == std::end(kDepths))
     return result.error = QStringLiteral("unsupported bit depth"), result;
@@ -417,8 +441,9 @@ TDibResult DecodeDib(QByteArrayView block, qsizetype bitsOffset, const TDibDecod
   const QList<QRgb> table = ReadColourTable(b, h, bitsOffset);
   QImage image(static_cast<int>(h.width), static_cast<int>(h.height), QImage::Format_RGB32);
   if (image.isNull()) return result.error = QStringLiteral("out of memory"), result;
-  const bool ok = runLength ? DecodeRunLength(b, h, bitsOffset, table, image, result.error)
-                            : DecodePlainRows(b, h, bitsOffset, table, image, result.error);
+  const bool ok = huffman     ? DecodeHuffmanRows(b, h, bitsOffset, table, image, result.error)
+                  : runLength ? DecodeRunLength(b, h, bitsOffset, table, image, result.error)
+                              : DecodePlainRows(b, h, bitsOffset, table, image, result.error);
   if (!ok) return result;
   if (options.heightIncludesMask && plain) ApplyIconMask(b, h, bitsOffset, image);
   result.image = std::move(image);

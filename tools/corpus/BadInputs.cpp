@@ -7,6 +7,9 @@
 #include <set>
 #include <stdexcept>
 
+#include "BitmapBadInputs.h"
+#include "PhotoBadInputs.h"
+
 namespace {
 
 using TWords = std::vector<std::int16_t>;
@@ -82,7 +85,7 @@ QByteArray JpegOfSize(const QByteArray& jpeg, int width, int height) {
 }
 
 void AddLyingJpegs(const std::vector<TCorpusFile>& seeds, std::vector<TCorpusFile>& out) {
-  for (const char* name : {"baseline", "progressive"}) {
+  for (const char* name : {"baseline", "progressive", "exif-6", "cmyk-adobe", "ycck-adobe-progressive"}) {
     const QByteArray& jpeg = Seed(seeds, std::string(name) + ".jpg");
     const std::string prefix = std::string("reject/") + name;
     out.push_back({prefix + "-65535x65535.jpg", JpegOfSize(jpeg, 65535, 65535)});
@@ -321,6 +324,9 @@ std::vector<TCorpusFile> BadInputs(const std::vector<TCorpusFile>& seeds) {
   AddLyingJpegs(seeds, out);
   AddLyingBitmaps(seeds, out);
   AddLyingIcons(seeds, out);
+  AddLyingPhotos(seeds, out);
+  AddLyingBitmapVariants(seeds, out);
+  AddLyingIconVariants(seeds, out);
   AddLyingWmfs(out);
   AddLyingEmfs(seeds, out);
   AddNames(seeds, out);

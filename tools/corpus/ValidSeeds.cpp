@@ -7,9 +7,11 @@
 #include <QtEndian>
 #include <stdexcept>
 
+#include "BitmapSeeds.h"
 #include "EmfWriter.h"
 #include "IconWriter.h"
 #include "JpegDecoder.h"
+#include "JpegSeeds.h"
 #include "WmfWriter.h"
 
 namespace {
@@ -221,5 +223,7 @@ std::vector<TCorpusFile> ValidSeeds() {
   seeds.push_back({"text.wmf", WriteWmf(TextDrawing(), true)});
   seeds.push_back({"text.emf", WriteEmf(TextDrawing())});
   seeds.push_back({"geometry.emf", GeometryEmf()});
+  for (std::vector<TCorpusFile> more : {JpegSeeds(), BitmapSeeds(), IconSeeds()})
+    seeds.insert(seeds.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
   return seeds;
 }
