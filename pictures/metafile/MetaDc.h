@@ -4,6 +4,7 @@
 #include <QPainterPath>
 #include <QPen>
 #include <QPointF>
+#include <QRegion>
 #include <QTransform>
 #include <cstdint>
 
@@ -27,9 +28,15 @@ struct TMetaDc {
   QTransform world;
   bool arcClockwise = false;
   // Clipping in picture space, saved and restored with the rest; unclipped while the flags are false.
-  bool clipped = false, metaClipped = false;
+  // While every change was made of rectangles the clip is kept as clipRects, in 1/kClipRectUnits of a
+  // picture unit (GDI's own clip regions are rectangles; combining those is cheap where paths are not).
+  bool clipped = false, metaClipped = false, clipAsRects = false;
   QPainterPath clip, metaClip;
+  QRegion clipRects;
 };
+
+// Rectangle clips are kept in this fraction of a picture unit.
+constexpr int kClipRectUnits = 16;
 
 // The mapping from a state's logical coordinates to picture space. The fixed map modes use the given
 // picture units per millimetre and have y growing upwards.

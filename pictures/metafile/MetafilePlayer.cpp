@@ -23,6 +23,12 @@ constexpr int kStockDcPen = 19;
 constexpr int kMaxClipElements = 2000;
 // The same for all clip changes of one picture together, counted in path elements combined.
 constexpr std::int64_t kMaxClipWork = 200000;
+// Rectangle clips: a region of more rectangles keeps its last shape, and all rectangle combinations of
+// a picture together stop at this many rectangles handled.
+constexpr int kMaxClipRects = 20000;
+constexpr std::int64_t kMaxClipRectWork = 20'000'000;
+// Rectangle clip coordinates stay within this, in clip units, so that region arithmetic cannot overflow.
+constexpr double kMaxClipRectCoordinate = 1 << 28;
 // ModifyWorldTransform's mode that replaces the transform, later than libuemf's list.
 constexpr int kMwtSet = 4;
 
@@ -118,6 +124,49 @@ ArcAngles ArcAnglesThrough(const QRectF& box, QPointF start, QPointF end, bool c
   return result;
 }
 
+// The path as a region of clip units when it is made of axis-aligned rectangles only (what clip
+// rectangle and region records make); false for any other path.
+bool RectanglesOf(const QPainterPath& path, QRegion& region) {
+  const int count = path.elementCount();
+  if (count == 0 || count % 5 != 0 || count / 5 > kMaxClipRects) return false;
+  if (path.fillRule() == Qt::OddEvenFill && count > 5) return false;  // overlaps would cancel out
+  QList<QRect> rects;
+  rects.reserve(count / 5);
+  for (int first = 0; first < count; first += 5) {
+    if (!path.elementAt(first).isMoveTo()) return false;
+    double left = path.elementAt(first).x, right = left, top = path.elementAt(first).y, bottom = top;
+    for (int i = first + 1; i < first + 5; ++i) {
+      const QPainterPath::Element& e = path.elementAt(i);
+      const QPainterPath::Element& previous = path.elementAt(i - 1);
+      if (!e.isLineTo() || (e.x != previous.x && e.y != previous.y)) return false;
+      left = std::min(left, e.x), right = std::max(right, e.x);
+      top = std::min(top, e.y), bottom = std::max(bottom, e.y);
+    }
+    const QPainterPath::Element& start = path.elementAt(first);
+    const QPainterPath::Element& end = path.elementAt(first + 4);
+    if (start.x != end.x || start.y != end.y) return false;
+    const double limit = kMaxClipRectCoordinate / kClipRectUnits;
+    if (!(std::max(std::abs(left), std::abs(right)) < limit) ||
+        !(std::max(std::abs(top), std::abs(bottom)) < limit))
+      return false;
+    const QPoint topLeft(static_cast<int>(std::lround(left * kClipRectUnits)),
+                         static_cast<int>(std::lround(top * kClipRectUnits)));
+    const QPoint bottomRight(static_cast<int>(std::lround(right * kClipRectUnits)),
+                             static_cast<int>(std::lround(bottom * kClipRectUnits)));
+    if (bottomRight.x() > topLeft.x() && bottomRight.y() > topLeft.y())
+      rects.append(QRect(topLeft, bottomRight - QPoint(1, 1)));
+  }
+  region = QRegion();
+  for (const QRect& r : rects) region += r;
+  return true;
+}
+
+QPainterPath RectsPath(const QRegion& region) {
+  QPainterPath path;
+  path.addRegion(region);
+  return QTransform::fromScale(1.0 / kClipRectUnits, 1.0 / kClipRectUnits).map(path);
+}
+
 QRectF Box(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom) {
   return QRectF(QPointF(left, top), QPointF(right, bottom)).normalized();
 }
@@ -171,7 +220,7 @@ void TMetafilePlayer::Run() {
   objects_.assign(static_cast<std::size_t>(std::max(list_.objectSlots, 0)), TObject());
   path_ = QPainterPath();
   inPath_ = figureOpen_ = false;
-  clipWork_ = 0;
+  clipWork_ = clipRectWork_ = 0;
   UpdateTransform();
   for (const TMetaCommand& c : list_.commands) Execute(c);
 }
@@ -473,8 +522,9 @@ void TMetafilePlayer::ChangeClip(const TMetaCommand& c) {
     }
     case EMetaOp::SelectClipRegion: {
       if (c.c < 0) {
-        dc_.clipped = false;
+        dc_.clipped = dc_.clipAsRects = false;
         dc_.clip = QPainterPath();
+        dc_.clipRects = QRegion();
         break;
       }
       if (!ValidPoints(c.b, 2 * static_cast<std::int64_t>(c.c))) return;
@@ -490,12 +540,25 @@ void TMetafilePlayer::ChangeClip(const TMetaCommand& c) {
     case EMetaOp::OffsetClipRegion: {
       if (!dc_.clipped) return;
       const QPointF moved = logicalToPicture_.map(QPointF(c.a, c.b)) - logicalToPicture_.map(QPointF(0, 0));
-      dc_.clip.translate(moved);
+      const QPointF units = moved * kClipRectUnits;
+      const QRect bounds = dc_.clipRects.boundingRect();
+      if (dc_.clipAsRects &&
+          std::abs(units.x()) + std::max(std::abs(bounds.left()), std::abs(bounds.right())) <
+              kMaxClipRectCoordinate &&
+          std::abs(units.y()) + std::max(std::abs(bounds.top()), std::abs(bounds.bottom())) <
+              kMaxClipRectCoordinate) {
+        dc_.clipRects.translate(static_cast<int>(std::lround(units.x())),
+                                static_cast<int>(std::lround(units.y())));
+      } else {
+        ClipAsPath();
+        dc_.clip.translate(moved);
+      }
       break;
     }
     case EMetaOp::SetMetaRegion:
       // The clip region becomes part of the meta region, which later clip regions can only narrow.
       if (!dc_.clipped) return;
+      ClipAsPath();
       dc_.metaClip = dc_.metaClipped ? dc_.metaClip.intersected(dc_.clip) : dc_.clip;
       dc_.metaClipped = true;
       dc_.clipped = false;
@@ -507,7 +570,61 @@ void TMetafilePlayer::ChangeClip(const TMetaCommand& c) {
   ApplyClip();
 }
 
+void TMetafilePlayer::ClipAsPath() {
+  if (!dc_.clipAsRects) return;
+  dc_.clip = RectsPath(dc_.clipRects);
+  dc_.clipRects = QRegion();
+  dc_.clipAsRects = false;
+}
+
+bool TMetafilePlayer::CombineClipRects(const QRegion& rects, int mode) {
+  QRegion current = dc_.clipRects;
+  if (!dc_.clipped) {
+    if (mode == U_RGN_OR) return false;
+    // Without a clip region everything may be drawn: a generous rectangle around the frame stands for it.
+    const QRectF& f = list_.frame;
+    const QRectF all =
+        QTransform::fromScale(kClipRectUnits, kClipRectUnits)
+            .mapRect(f.adjusted(-4 * f.width(), -4 * f.height(), 4 * f.width(), 4 * f.height()));
+    const double limit = kMaxClipRectCoordinate;
+    current = QRegion(QRect(QPoint(static_cast<int>(std::clamp(all.left(), -limit, limit)),
+                                   static_cast<int>(std::clamp(all.top(), -limit, limit))),
+                            QPoint(static_cast<int>(std::clamp(all.right(), -limit, limit)),
+                                   static_cast<int>(std::clamp(all.bottom(), -limit, limit)))));
+  }
+  clipRectWork_ += rects.rectCount() + current.rectCount();
+  if (clipRectWork_ > kMaxClipRectWork) return false;
+  switch (mode) {
+    case U_RGN_COPY:
+      current = rects;
+      break;
+    case U_RGN_AND:
+      current = dc_.clipped ? current.intersected(rects) : rects;
+      break;
+    case U_RGN_OR:
+      current = current.united(rects);
+      break;
+    case U_RGN_XOR:
+      current = current.xored(rects);
+      break;
+    case U_RGN_DIFF:
+      current = current.subtracted(rects);
+      break;
+    default:
+      return false;
+  }
+  if (current.rectCount() > kMaxClipRects) return false;
+  dc_.clipRects = current;
+  dc_.clip = QPainterPath();
+  dc_.clipAsRects = dc_.clipped = true;
+  return true;
+}
+
 bool TMetafilePlayer::CombineClip(const QPainterPath& shape, int mode) {
+  QRegion rects;
+  if ((mode == U_RGN_COPY || !dc_.clipped || dc_.clipAsRects) && RectanglesOf(shape, rects))
+    return CombineClipRects(rects, mode);
+  ClipAsPath();
   if (shape.elementCount() > kMaxClipElements ||
       (dc_.clipped && mode != U_RGN_COPY &&
        dc_.clip.elementCount() + shape.elementCount() > kMaxClipElements))
@@ -555,7 +672,14 @@ void TMetafilePlayer::ApplyClip() {
     painter_->setClipPath(outerClip_, Qt::ReplaceClip);
   else
     painter_->setClipping(false);
-  if (dc_.clipped || dc_.metaClipped) {
+  if (dc_.clipped && dc_.clipAsRects && !dc_.metaClipped) {
+    // The rectangles as one path: filling rectangles is cheap for Qt, combining paths is not.
+    QPainterPath rects;
+    rects.addRegion(VisibleRects(dc_.clipRects));
+    painter_->setTransform(QTransform::fromScale(1.0 / kClipRectUnits, 1.0 / kClipRectUnits) * toTarget_);
+    painter_->setClipPath(rects, outerClipped_ ? Qt::IntersectClip : Qt::ReplaceClip);
+  } else if (dc_.clipped || dc_.metaClipped) {
+    if (dc_.clipAsRects) ClipAsPath();
     QPainterPath effective = dc_.clipped ? dc_.clip : dc_.metaClip;
     if (dc_.clipped && dc_.metaClipped) effective = dc_.metaClip.intersected(dc_.clip);
     painter_->setTransform(toTarget_);
@@ -564,14 +688,29 @@ void TMetafilePlayer::ApplyClip() {
   painter_->setTransform(logicalToPicture_ * toTarget_);
 }
 
-QPainterPath TMetafilePlayer::VisiblePart(const QPainterPath& clip) const {
-  // Qt's rasteriser walks the whole extent of a clip path, however little of it is on the device.
+QRectF TMetafilePlayer::VisibleArea() const {
   bool invertible = false;
   const QTransform back = toTarget_.inverted(&invertible);
-  if (!invertible) return clip;
+  if (!invertible) return QRectF();
   const double toLogical = 1 / devicePixelRatio_;
-  const QRectF area = back.mapRect(QTransform::fromScale(toLogical, toLogical).mapRect(clipArea_));
-  if (area.contains(clip.boundingRect())) return clip;
+  return back.mapRect(QTransform::fromScale(toLogical, toLogical).mapRect(clipArea_));
+}
+
+QRegion TMetafilePlayer::VisibleRects(const QRegion& rects) const {
+  const QRectF area = QTransform::fromScale(kClipRectUnits, kClipRectUnits).mapRect(VisibleArea());
+  if (area.isEmpty()) return rects;
+  const double limit = kMaxClipRectCoordinate;
+  const QRect box(QPoint(static_cast<int>(std::clamp(std::floor(area.left()), -limit, limit)),
+                         static_cast<int>(std::clamp(std::floor(area.top()), -limit, limit))),
+                  QPoint(static_cast<int>(std::clamp(std::ceil(area.right()), -limit, limit)),
+                         static_cast<int>(std::clamp(std::ceil(area.bottom()), -limit, limit))));
+  return rects.intersected(box);
+}
+
+QPainterPath TMetafilePlayer::VisiblePart(const QPainterPath& clip) const {
+  // Qt's rasteriser walks the whole extent of a clip path, however little of it is on the device.
+  const QRectF area = VisibleArea();
+  if (area.isEmpty() || area.contains(clip.boundingRect())) return clip;
   QPainterPath box;
   box.addRect(area);
   return clip.intersected(box);

@@ -50,6 +50,12 @@ class TMetafilePlayer {
   // Sets the painter's clipping to the target's own clipping and the state's regions.
   void ApplyClip();
   QPainterPath VisiblePart(const QPainterPath& clip) const;
+  // The part of picture space the painter can show, with a margin; empty when it cannot be told.
+  QRectF VisibleArea() const;
+  QRegion VisibleRects(const QRegion& rects) const;
+  bool CombineClipRects(const QRegion& rects, int mode);
+  // Turns a rectangle clip into the path form, for the changes that rectangles cannot express.
+  void ClipAsPath();
   // True when the shape with these logical bounds may go to Qt as it is: near the visible area and
   // drawn with a pen of moderate width.
   bool DirectlyDrawable(const QRectF& logicalBounds) const;
@@ -88,4 +94,5 @@ class TMetafilePlayer {
   QPainterPath outerClip_;
   QTransform outerTransform_;
   std::int64_t clipWork_ = 0;
+  std::int64_t clipRectWork_ = 0;
 };
