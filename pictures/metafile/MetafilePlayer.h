@@ -3,12 +3,14 @@
 #include <QPainterPath>
 #include <QRectF>
 #include <QTransform>
+#include <memory>
 #include <vector>
 
 #include "MetaDc.h"
 #include "MetaPlayList.h"
 
 class QPainter;
+class TEmfPlusPlayer;
 
 // Plays a parsed metafile: onto a painter, or only to measure what it draws.
 class TMetafilePlayer {
@@ -60,6 +62,7 @@ class TMetafilePlayer {
   void Measure(const QRectF& logical);
   void PlayText(std::int32_t index);
   bool ValidPoints(std::int32_t first, std::int64_t count) const;
+  void PlayEmfPlus(const TMetaCommand& c);
 
   const TMetaPlayList& list_;
   QPainter* painter_ = nullptr;
@@ -87,4 +90,6 @@ class TMetafilePlayer {
   QPainterPath outerClip_;
   QTransform outerTransform_;
   std::int64_t clipWork_ = 0;
+  // Plays the EMF+ records; its state lasts across the GDI records between them.
+  std::shared_ptr<TEmfPlusPlayer> emfPlus_;
 };
