@@ -11,9 +11,12 @@
 
 #include "EmfPlusGeometry.h"
 #include "EmfPlusTypes.h"
+#include "EmfReader.h"
 #include "Graphic.h"
 #include "JpegDecoder.h"
 #include "MetaBytes.h"
+#include "MetafilePlayer.h"
+#include "WmfReader.h"
 #include "bitmap/DibReader.h"
 
 namespace {
@@ -148,9 +151,68 @@ QImage DecodePixels(const TMetaBytes& b, std::int64_t at, std::int64_t width, st
   return image;
 }
 
-QImage ParseImage(const TMetaBytes& b, std::int64_t at, TEmfPlusImageBudget& budget) {
+// Metafiles inside metafiles are read one level deep only: each level could carry the next, and a
+// file nesting thousands of them would exhaust the stack.
+class TNestingGuard {
+ public:
+  TNestingGuard() { ++Depth(); }
+  ~TNestingGuard() { --Depth(); }
+  TNestingGuard(const TNestingGuard&) = delete;
+  TNestingGuard& operator=(const TNestingGuard&) = delete;
+  static int& Depth() {
+    thread_local int depth = 0;
+    return depth;
+  }
+};
+
+// GDI+ stores some WMFs cut short by the size of their placeable header; the records that are whole
+// are drawn, as other viewers draw them.
+void EndWmfAtLastWholeRecord(QByteArray& bytes) {
+  const TMetaBytes wmf(bytes);
+  constexpr std::int64_t kPlaceableSize = 22, kHeaderSize = 18;
+  std::int64_t pos = wmf.Has(0, 4) && wmf.U32(0) == 0x9AC6CDD7u ? kPlaceableSize + kHeaderSize : kHeaderSize;
+  while (wmf.Has(pos, 6)) {
+    const std::int64_t size = 2 * static_cast<std::int64_t>(wmf.U32(pos));
+    if (wmf.U16(pos + 4) == 0 || size < 6) return;  // the end record, or a size no cut explains
+    if (!wmf.Has(pos, size)) break;
+    pos += size;
+  }
+  if (pos > bytes.size()) return;
+  bytes.truncate(static_cast<qsizetype>(pos));
+  bytes.append("\x03\x00\x00\x00\x00\x00", 6);
+}
+
+std::shared_ptr<const TMetaPlayList> ParseMetafile(const TMetaBytes& b, std::int64_t at) {
+  if (TNestingGuard::Depth() > 0) return nullptr;
+  const std::int64_t size = b.U32(at + 4);
+  if (!b.Has(at + 8, size)) return nullptr;
+  QByteArray bytes(b.Data(at + 8, size), static_cast<qsizetype>(size));
+  // GDI+ pads the 22-byte placeable header of a WMF to 24 bytes.
+  const TMetaBytes wmf(bytes);
+  if (wmf.Has(0, 30) && wmf.U32(0) == 0x9AC6CDD7u && wmf.U16(24) <= 2 && wmf.U16(26) == 9 && wmf.U16(22) == 0)
+    bytes.remove(22, 2);
+  if (!IsEmf(bytes)) EndWmfAtLastWholeRecord(bytes);
+  TNestingGuard guard;
+  try {
+    auto list = std::make_shared<TMetaPlayList>(IsEmf(bytes) ? ReadEmf(bytes) : ReadWmf(bytes));
+    if (list->frame.isEmpty()) {
+      const QRectF drawn = TMetafilePlayer(*list).DrawnBounds();
+      if (drawn.width() <= 0 || drawn.height() <= 0 || !std::isfinite(drawn.width()) ||
+          !std::isfinite(drawn.height()))
+        return nullptr;
+      list->frame = drawn;
+    }
+    return list;
+  } catch (const EInvalidGraphic&) {
+    return nullptr;
+  }
+}
+
+QImage ParseImage(const TMetaBytes& b, std::int64_t at, TEmfPlusImageBudget& budget,
+                  std::shared_ptr<const TMetaPlayList>* metafile = nullptr) {
   const std::uint32_t type = b.U32(at + 4);
-  if (type != 1) return {};  // metafile images are not drawn
+  if (type == 2 && metafile) *metafile = ParseMetafile(b, at + 8);
+  if (type != 1) return {};
   const std::int64_t width = b.I32(at + 8), height = b.I32(at + 12), stride = b.I32(at + 16);
   const std::uint32_t format = b.U32(at + 20);
   const std::uint32_t compressed = b.U32(at + 24);
@@ -634,7 +696,7 @@ TEmfPlusObject ParseEmfPlusObject(int type, const QByteArray& data, TEmfPlusImag
         break;
       }
       case EmfPlus::kObjectImage:
-        object.image = ParseImage(b, 0, budget);
+        object.image = ParseImage(b, 0, budget, &object.metafile);
         object.kind = type;
         break;
       case EmfPlus::kObjectFont:

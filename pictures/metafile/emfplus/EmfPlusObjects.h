@@ -7,8 +7,10 @@
 #include <QPen>
 #include <QString>
 #include <cstdint>
+#include <memory>
 
 class TMetaBytes;
+class TMetaPlayList;
 
 // An object of an EMF+ file's object table, parsed from its (reassembled) data. Kind 0 stands for an
 // object that could not be read: records using it draw nothing.
@@ -24,8 +26,9 @@ struct TEmfPlusObject {
   // Paths and regions (region paths use the winding rule); infinite regions cover everything.
   QPainterPath path;
   bool infinite = false;
-  // Images: the decoded bitmap (null when it cannot be drawn).
+  // Images: the decoded bitmap, or a metafile with a frame; neither when it cannot be drawn.
   QImage image;
+  std::shared_ptr<const TMetaPlayList> metafile;
   // Fonts: em size in `unit`s.
   QString family;
   double emSize = 0;

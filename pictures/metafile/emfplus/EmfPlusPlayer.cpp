@@ -10,6 +10,7 @@
 #include "Graphic.h"
 #include "MetaBytes.h"
 #include "MetaClip.h"
+#include "MetafilePlayer.h"
 
 namespace {
 
@@ -596,7 +597,7 @@ void TEmfPlusPlayer::ExecuteText(const TEmfPlusRecord& record, const TMetaBytes&
 void TEmfPlusPlayer::ExecuteImage(const TEmfPlusRecord& record, const TMetaBytes& b) {
   const std::uint16_t flags = record.flags;
   const TEmfPlusObject* image = Object(flags & 0xFF, EmfPlus::kObjectImage);
-  if (!image || image->image.isNull()) return;
+  if (!image || (image->image.isNull() && !image->metafile)) return;
   QRectF source = ReadEmfPlusRect(b, 8, false);
   if (source.width() <= 0 || source.height() <= 0) source = QRectF(image->image.rect());
   QTransform placement;  // the unit square onto its place in world space
@@ -616,5 +617,11 @@ void TEmfPlusPlayer::ExecuteImage(const TEmfPlusRecord& record, const TMetaBytes
     return;
   QPainter& painter = *target_.painter;
   painter.setTransform(toDevice);
+  if (image->metafile) {
+    // A metafile image fills the destination with its whole frame.
+    TMetafilePlayer(*image->metafile).Play(painter, QRectF(0, 0, 1, 1));
+    ApplyClip();
+    return;
+  }
   painter.drawImage(QRectF(0, 0, 1, 1), image->image, source);
 }
