@@ -115,10 +115,9 @@ void TEmfPlusPlayer::Play(const TEmfPlusTarget& target, std::int32_t first, std:
 QTransform TEmfPlusPlayer::WorldToPicture() const {
   const double pageX = PagePixels();
   const double pageY = EmfPlus::UnitPixels(state_.pageUnit, data_.dpiY) * state_.pageScale;
-  // EMF+ device pixels are at the header's resolution, picture space at the reference device's.
-  return state_.world * state_.container *
-         QTransform::fromScale(pageX * data_.pictureDpiX / data_.dpiX,
-                               pageY * data_.pictureDpiY / data_.dpiY);
+  // EMF+ device pixels are those of the EMF's reference device, picture space; the header's
+  // resolution only converts physical units.
+  return state_.world * state_.container * QTransform::fromScale(pageX, pageY);
 }
 
 double TEmfPlusPlayer::PagePixels() const {

@@ -30,11 +30,7 @@ bool TEmfPlusReader::Carries(const TMetaBytes& record, std::uint32_t type) {
 }
 
 void TEmfPlusReader::ReadComment(const TMetaBytes& record) {
-  if (!list_.emfPlus) {
-    list_.emfPlus = std::make_shared<TEmfPlusData>();
-    list_.emfPlus->pictureDpiX = list_.unitsPerMmX * 25.4;
-    list_.emfPlus->pictureDpiY = list_.unitsPerMmY * 25.4;
-  }
+  if (!list_.emfPlus) list_.emfPlus = std::make_shared<TEmfPlusData>();
   data_ = list_.emfPlus.get();
   const std::int64_t dataSize = record.U32(8);
   if (!record.Has(12, dataSize)) return;

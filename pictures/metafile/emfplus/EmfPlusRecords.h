@@ -25,8 +25,6 @@ struct TEmfPlusData {
   std::vector<TEmfPlusRecord> records;
   std::vector<TEmfPlusObject> objects;
   double dpiX = 96, dpiY = 96;
-  // Picture-space units per inch (the EMF's reference device).
-  double pictureDpiX = 96, pictureDpiY = 96;
   bool dual = true;
 };
 
