@@ -156,11 +156,11 @@ bool TEmfPlusPlayer::Pen(int id, QPen& pen) const {
   double width = object->width;
   if (object->unit != EmfPlus::kUnitWorld)
     width = width * EmfPlus::UnitPixels(object->unit, data_.dpiX) / PagePixels();
-  // The width goes to the pen in the painter's device pixels; GDI+ draws a line at least one pixel
-  // of its own device wide.
-  const double pictureWidth = width * MaxScale(WorldToPicture());
-  const double deviceWidth = width * MaxScale(WorldToPicture() * target_.pictureToDevice);
-  pen.setWidthF(FiniteValue(deviceWidth) && pictureWidth >= 1 ? std::min(deviceWidth, 30000.0) : 0);
+  // The width goes to the pen in the painter's device pixels. GDI+ draws a line at least one pixel
+  // of its device wide, which is one picture unit here, scaled like the rest of the picture.
+  const double pictureWidth = std::max(1.0, width * MaxScale(WorldToPicture()));
+  const double deviceWidth = pictureWidth * MaxScale(target_.pictureToDevice);
+  pen.setWidthF(FiniteValue(deviceWidth) ? std::min(deviceWidth, 30000.0) : 0);
   return true;
 }
 

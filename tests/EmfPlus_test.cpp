@@ -1,0 +1,222 @@
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QPainter>
+#include <functional>
+#include <memory>
+
+#include "EmfPlusWriter.h"
+#include "EmfWriter.h"
+#include "Graphic.h"
+#include "MetaBytes.h"
+#include "Metafile.h"
+#include "emfplus/EmfPlusGeometry.h"
+
+namespace {
+
+const QColor kRed(255, 0, 0);
+const QColor kBlue(0, 0, 255);
+const QColor kGreen(0, 160, 0);
+const QColor kWhite(255, 255, 255);
+
+// A 100 x 100 EMF at 96 dpi whose body writes EMF+ and GDI records.
+QByteArray EmfPlusFile(const std::function<void(TEmfWriter&, TEmfPlusWriter&)>& body) {
+  TEmfWriter emf({0, 0, 100, 100}, 96);
+  TEmfPlusWriter plus;
+  body(emf, plus);
+  plus.EndOfFile().Flush(emf);
+  return emf.Finish();
+}
+
+QImage Render(const QByteArray& bytes) {
+  TMetafile metafile;
+  metafile.LoadFromBytes(bytes);
+  QImage image(100, 100, QImage::Format_RGB32);
+  image.fill(kWhite);
+  QPainter painter(&image);
+  metafile.Draw(painter, QRect(0, 0, 100, 100));
+  return image;
+}
+
+bool Near(const QColor& a, const QColor& b, int tolerance = 24) {
+  return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance &&
+         std::abs(a.blue() - b.blue()) <= tolerance;
+}
+
+TMetaShape GdiRectangle(TMetaBox box, const QColor& colour) {
+  TMetaShape shape;
+  shape.kind = TMetaShape::EKind::Rectangle;
+  shape.box = box;
+  shape.brushColour = colour;
+  shape.nullPen = true;
+  return shape;
+}
+
+}  // namespace
+
+TEST(EmfPlus, OnlyFileDrawsItsFillRects) {
+  const QImage image = Render(EmfPlusFile([](TEmfWriter& emf, TEmfPlusWriter& plus) {
+    plus.Header(false).FillRects(kRed, {QRectF(20, 20, 40, 40)}).Flush(emf);
+  }));
+  EXPECT_TRUE(Near(image.pixelColor(40, 40), kRed));
+  EXPECT_TRUE(Near(image.pixelColor(22, 58), kRed));
+  EXPECT_TRUE(Near(image.pixelColor(10, 10), kWhite));
+  EXPECT_TRUE(Near(image.pixelColor(70, 40), kWhite));
+}
+
+TEST(EmfPlus, DualFileDrawsEmfPlusNotItsFallbackButGdiAfterGetDc) {
+  const QImage image = Render(EmfPlusFile([](TEmfWriter& emf, TEmfPlusWriter& plus) {
+    plus.Header(true).FillRects(kRed, {QRectF(10, 10, 30, 30)}).Flush(emf);
+    emf.AddShape(GdiRectangle({10, 10, 40, 40}, kBlue));  // the fallback of the fill above
+    plus.GetDC().Flush(emf);
+    emf.AddShape(GdiRectangle({60, 60, 90, 90}, kGreen));  // drawn by GDI on purpose
+  }));
+  EXPECT_TRUE(Near(image.pixelColor(25, 25), kRed));
+  EXPECT_TRUE(Near(image.pixelColor(75, 75), kGreen));
+}
+
+TEST(EmfPlus, DualFileWithoutDrawingRecordsDrawsItsGdiRecords) {
+  const QImage image = Render(EmfPlusFile([](TEmfWriter& emf, TEmfPlusWriter& plus) {
+    plus.Header(true).Flush(emf);
+    emf.AddShape(GdiRectangle({10, 10, 40, 40}, kBlue));
+  }));
+  EXPECT_TRUE(Near(image.pixelColor(25, 25), kBlue));
+}
+
+TEST(EmfPlus, WorldTransformsAndSaveRestore) {
+  const QImage image = Render(EmfPlusFile([](TEmfWriter& emf, TEmfPlusWriter& plus) {
+    plus.Header(false).TranslateWorld(50, 0).Save(7).ScaleWorld(2, 2);
+    plus.FillRects(kRed, {QRectF(0, 0, 10, 10)});               // 50..70 x 0..20
+    plus.Restore(7).FillRects(kBlue, {QRectF(0, 50, 10, 10)});  // 50..60 x 50..60
+    plus.Flush(emf);
+  }));
+  EXPECT_TRUE(Near(image.pixelColor(65, 15), kRed));
+  EXPECT_TRUE(Near(image.pixelColor(5, 5), kWhite));
+  EXPECT_TRUE(Near(image.pixelColor(55, 55), kBlue));
+  EXPECT_TRUE(Near(image.pixelColor(65, 55), kWhite));
+}
+
+TEST(EmfPlus, ClipRectLimitsTheFill) {
+  const QImage image = Render(EmfPlusFile([](TEmfWriter& emf, TEmfPlusWriter& plus) {
+    plus.Header(false)
+        .SetClipRect(QRectF(0, 0, 50, 100), 0)
+        .FillRects(kRed, {QRectF(10, 10, 80, 80)})
+        .Flush(emf);
+  }));
+  EXPECT_TRUE(Near(image.pixelColor(30, 50), kRed));
+  EXPECT_TRUE(Near(image.pixelColor(70, 50), kWhite));
+}
+
+TEST(EmfPlus, LinearGradientRunsFromItsStartColourToItsEndColour) {
+  const QImage image = Render(EmfPlusFile([](TEmfWriter& emf, TEmfPlusWriter& plus) {
+    plus.Header(false).LinearGradientBrush(3, QRectF(0, 0, 100, 100), kRed, kBlue);
+    plus.FillRectsWithBrush(3, {QRectF(0, 0, 100, 100)}).Flush(emf);
+  }));
+  const QColor left = image.pixelColor(2, 50), right = image.pixelColor(97, 50),
+               middle = image.pixelColor(50, 50);
+  EXPECT_GT(left.red(), 230);
+  EXPECT_LT(left.blue(), 25);
+  EXPECT_GT(right.blue(), 230);
+  EXPECT_LT(right.red(), 25);
+  EXPECT_NEAR(middle.red(), 128, 20);
+  EXPECT_NEAR(middle.blue(), 128, 20);
+}
+
+TEST(EmfPlus, PathFillAndStroke) {
+  const QImage image = Render(EmfPlusFile([](TEmfWriter& emf, TEmfPlusWriter& plus) {
+    plus.Header(false).PolygonPath(5, {{10, 10}, {90, 10}, {10, 90}}).FillPath(5, kRed);
+    plus.PolygonPath(6, {{50, 95}, {95, 95}, {95, 50}}).SolidPen(2, 4, kBlue).DrawPath(6, 2).Flush(emf);
+  }));
+  EXPECT_TRUE(Near(image.pixelColor(25, 25), kRed));
+  EXPECT_TRUE(Near(image.pixelColor(70, 70), kWhite));  // beyond the triangle's long side
+  EXPECT_TRUE(Near(image.pixelColor(70, 95), kBlue));   // on the second path's edge
+  EXPECT_TRUE(Near(image.pixelColor(85, 85), kWhite));  // inside it: only stroked
+}
+
+TEST(EmfPlus, ObjectsSplitOverContinuedRecordsAreJoined) {
+  const QImage image = Render(EmfPlusFile([](TEmfWriter& emf, TEmfPlusWriter& plus) {
+    plus.Header(false);
+    // A solid brush of 12 bytes in two parts: the first carries the total size.
+    plus.Begin(0x4008, 0x8000 | 0x0100 | 4).U32(12).U32(0xDBC01002).End();
+    plus.Begin(0x4008, 0x0100 | 4).U32(0).U32(Argb(kBlue)).End();
+    plus.FillRectsWithBrush(4, {QRectF(20, 20, 60, 60)}).Flush(emf);
+  }));
+  EXPECT_TRUE(Near(image.pixelColor(50, 50), kBlue));
+}
+
+TEST(EmfPlus, BrokenObjectsAndLyingSizesDrawNothingAndDoNotCrash) {
+  const QByteArray bytes = EmfPlusFile([](TEmfWriter& emf, TEmfPlusWriter& plus) {
+    plus.Header(false);
+    plus.FillPath(63, kRed);                               // no such path
+    plus.FillRectsWithBrush(200, {QRectF(0, 0, 50, 50)});  // an index beyond the table
+    plus.Begin(0x400A, 0x8000).U32(Argb(kRed)).U32(0x7FFFFFFF).Rect(QRectF(0, 0, 90, 90)).End();  // count
+                                                                                                  // lies
+    plus.Begin(0x4008, 0x0300 | 1).U32(0xDBC01002).U32(0x40000000).U32(0).End();  // points that are not there
+    plus.FillPath(1, kRed);
+    plus.Begin(0x4008, 0x8000 | 0x0100 | 2).U32(0xFFFFFFF0).U32(1).End();  // an absurd total size
+    plus.FillRectsWithBrush(2, {QRectF(0, 0, 50, 50)});
+    plus.FillRects(kGreen, {QRectF(60, 60, 30, 30)});
+    plus.Flush(emf);
+  });
+  const QImage image = Render(bytes);
+  EXPECT_TRUE(Near(image.pixelColor(25, 25), kWhite));
+  EXPECT_TRUE(Near(image.pixelColor(75, 75), kGreen));
+  // Every cut of the file either loads and draws or is refused.
+  for (qsizetype cut = 100; cut < bytes.size(); cut += 7) {
+    TMetafile metafile;
+    try {
+      metafile.LoadFromBytes(bytes.left(cut));
+    } catch (const EInvalidGraphic&) {
+      continue;
+    }
+    QImage small(20, 20, QImage::Format_RGB32);
+    QPainter painter(&small);
+    metafile.Draw(painter, QRect(0, 0, 20, 20));
+  }
+}
+
+TEST(EmfPlusGeometry, RelativePointsAddUpFromTheOrigin) {
+  // (5, -3) in one byte each, then (+300, +1) with a two-byte x.
+  const QByteArray bytes("\x05\x7D\x81\x2C\x01", 5);
+  std::vector<QPointF> points;
+  std::int64_t end = 0;
+  ASSERT_TRUE(ReadEmfPlusPoints(TMetaBytes(bytes), 0, 2, EEmfPlusPointForm::Relative, points, &end));
+  ASSERT_EQ(points.size(), 2u);
+  EXPECT_EQ(points[0], QPointF(5, -3));
+  EXPECT_EQ(points[1], QPointF(305, -2));
+  EXPECT_EQ(end, 5);
+  EXPECT_FALSE(ReadEmfPlusPoints(TMetaBytes(bytes), 0, 3, EEmfPlusPointForm::Relative, points));
+  EXPECT_FALSE(ReadEmfPlusPoints(TMetaBytes(bytes), 0, 1, EEmfPlusPointForm::Float, points));
+}
+
+TEST(EmfPlusGeometry, CardinalSplinePassesThroughItsPointsAndIsStraightWithoutTension) {
+  const std::vector<QPointF> points{{0, 0}, {10, 10}, {20, 0}};
+  const QPainterPath curve = CardinalSpline(points, 0.5, false);
+  ASSERT_EQ(curve.elementCount(), 7);  // a start and two cubic segments
+  EXPECT_EQ(QPointF(curve.elementAt(3)), QPointF(10, 10));
+  EXPECT_EQ(QPointF(curve.elementAt(6)), QPointF(20, 0));
+  // The tangent at the middle point is parallel to the line between its neighbours.
+  EXPECT_DOUBLE_EQ(curve.elementAt(2).y, 10);
+  EXPECT_DOUBLE_EQ(curve.elementAt(4).y, 10);
+  const QPainterPath straight = CardinalSpline(points, 0, false);
+  // Without tension the control points sit on the segment's ends: straight lines.
+  EXPECT_EQ(QPointF(straight.elementAt(1)), QPointF(0, 0));
+  EXPECT_EQ(QPointF(straight.elementAt(2)), QPointF(10, 10));
+  EXPECT_TRUE(CardinalSpline({{1, 1}}, 0.5, false).isEmpty());
+  EXPECT_EQ(CardinalSplinePart(points, 0.5, 1, 1).elementCount(), 4);
+  EXPECT_TRUE(CardinalSplinePart(points, 0.5, 2, 1).isEmpty());
+}
+
+TEST(EmfPlusGeometry, ArcAnglesRunClockwiseOnTheScreen) {
+  // A quarter from 0 degrees (right) to 90 degrees (down, as y grows downwards).
+  const QPainterPath arc = EmfPlusArc(QRectF(0, 0, 100, 50), 0, 90, false);
+  EXPECT_NEAR(arc.elementAt(0).x, 100, 1e-6);
+  EXPECT_NEAR(arc.elementAt(0).y, 25, 1e-6);
+  EXPECT_NEAR(arc.currentPosition().x(), 50, 1e-6);
+  EXPECT_NEAR(arc.currentPosition().y(), 50, 1e-6);
+  // 45 degrees on a flat ellipse is the point on the ray, not the parametric 45 degrees.
+  const QPointF end = EmfPlusArc(QRectF(-50, -25, 100, 50), 0, 45, false).currentPosition();
+  EXPECT_NEAR(end.x(), end.y(), 0.05);
+  EXPECT_GT(end.x(), 20);  // the parametric angle would end at (35.4, 17.7)
+  EXPECT_TRUE(EmfPlusArc(QRectF(0, 0, 0, 10), 0, 90, true).isEmpty());
+}
