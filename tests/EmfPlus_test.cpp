@@ -220,3 +220,27 @@ TEST(EmfPlusGeometry, ArcAnglesRunClockwiseOnTheScreen) {
   EXPECT_GT(end.x(), 20);  // the parametric angle would end at (35.4, 17.7)
   EXPECT_TRUE(EmfPlusArc(QRectF(0, 0, 0, 10), 0, 90, true).isEmpty());
 }
+
+TEST(EmfPlus, SampleWithEveryKindOfRecordDrawsAtAnySize) {
+  TMetafile metafile;
+  metafile.LoadFromBytes(EmfPlusSampleFile());
+  EXPECT_EQ(metafile.Width(), 200);
+  for (const QSize size : {QSize(200, 150), QSize(7, 5), QSize(1600, 1200)}) {
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(kWhite);
+    QPainter painter(&image);
+    metafile.Draw(painter, QRect(QPoint(0, 0), size));
+    painter.end();
+    if (size.width() < 100) continue;
+    const double scale = size.width() / 200.0;
+    const auto at = [&](double x, double y) {
+      return image.pixelColor(static_cast<int>(x * scale), static_cast<int>(y * scale));
+    };
+    // The path gradient light at its centre and dark at its edge, the 16-bit polygon's olive and the
+    // ellipse drawn by GDI after GetDC.
+    EXPECT_GT(at(150, 40).red(), 180);
+    EXPECT_LT(at(123, 40).red(), 90);
+    EXPECT_TRUE(Near(at(70, 34), QColor(128, 128, 0), 40));
+    EXPECT_TRUE(Near(at(182, 139), QColor(0, 128, 255), 40));
+  }
+}

@@ -54,3 +54,8 @@ class TEmfPlusWriter {
 };
 
 std::uint32_t Argb(const QColor& colour);
+
+// A dual EMF+ drawing that uses most EMF+ records and objects once: brushes of every kind, dashed
+// pens, compressed and relative points, regions, text, images, containers and clipping. 200 x 150
+// units at 96 dpi.
+QByteArray EmfPlusSampleFile();

@@ -7,6 +7,7 @@
 #include <QtEndian>
 #include <stdexcept>
 
+#include "EmfPlusWriter.h"
 #include "EmfWriter.h"
 #include "IconWriter.h"
 #include "JpegDecoder.h"
@@ -221,5 +222,6 @@ std::vector<TCorpusFile> ValidSeeds() {
   seeds.push_back({"text.wmf", WriteWmf(TextDrawing(), true)});
   seeds.push_back({"text.emf", WriteEmf(TextDrawing())});
   seeds.push_back({"geometry.emf", GeometryEmf()});
+  seeds.push_back({"emfplus.emf", EmfPlusSampleFile()});
   return seeds;
 }

@@ -458,8 +458,13 @@ void ReadPathGradient(const TMetaBytes& b, std::int64_t at, TEmfPlusObject& brus
     std::int64_t end = 0;
     if (!ReadEmfPlusPoints(b, at + 4, b.U32(at), EEmfPlusPointForm::Float, points, &end, kMaxPathPoints))
       return;
-    for (const QPointF& p : points)
-      bounds = bounds.isNull() ? QRectF(p, QSizeF(0, 0)) : bounds.united(QRectF(p, QSizeF(0, 0)));
+    if (points.empty()) return;
+    double left = points[0].x(), right = left, top = points[0].y(), bottom = top;
+    for (const QPointF& p : points) {
+      left = std::min(left, p.x()), right = std::max(right, p.x());
+      top = std::min(top, p.y()), bottom = std::max(bottom, p.y());
+    }
+    bounds = QRectF(QPointF(left, top), QPointF(right, bottom));
     at = end;
   }
   if (bounds.width() <= 0 || bounds.height() <= 0) return;
