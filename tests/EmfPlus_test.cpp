@@ -139,9 +139,14 @@ TEST(EmfPlus, ObjectsSplitOverContinuedRecordsAreJoined) {
     // A solid brush of 12 bytes in two parts: the first carries the total size.
     plus.Begin(0x4008, 0x8000 | 0x0100 | 4).U32(12).U32(0xDBC01002).End();
     plus.Begin(0x4008, 0x0100 | 4).U32(0).U32(Argb(kBlue)).End();
-    plus.FillRectsWithBrush(4, {QRectF(20, 20, 60, 60)}).Flush(emf);
+    plus.FillRectsWithBrush(4, {QRectF(20, 20, 60, 60)});
+    // GDI+ itself flags every part, the last one too: the total size tells where the object ends.
+    plus.Begin(0x4008, 0x8000 | 0x0100 | 5).U32(12).U32(0xDBC01002).U32(0).End();
+    plus.Begin(0x4008, 0x8000 | 0x0100 | 5).U32(12).U32(Argb(kRed)).End();
+    plus.FillRectsWithBrush(5, {QRectF(40, 40, 20, 20)}).Flush(emf);
   }));
-  EXPECT_TRUE(Near(image.pixelColor(50, 50), kBlue));
+  EXPECT_TRUE(Near(image.pixelColor(30, 30), kBlue));
+  EXPECT_TRUE(Near(image.pixelColor(50, 50), kRed));
 }
 
 TEST(EmfPlus, BrokenObjectsAndLyingSizesDrawNothingAndDoNotCrash) {

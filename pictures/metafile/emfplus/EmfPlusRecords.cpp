@@ -76,7 +76,8 @@ void TEmfPlusReader::ReadObject(std::uint16_t flags, const TMetaBytes& data) {
   const int type = (flags >> 8) & 0x7F;
   QByteArray whole;
   if (flags & EmfPlus::kFlagContinued) {
-    // Each part starts with the object's total size; the last part has the flag clear.
+    // Each part starts with the object's total size. GDI+ marks every part, the last one included,
+    // so the object is complete when its parts reach that size.
     if (!data.Has(0, 4)) return;
     const std::int64_t total = data.U32(0);
     if (pendingId_ != id || pendingType_ != type || pendingTotal_ != total) {
@@ -91,9 +92,10 @@ void TEmfPlusReader::ReadObject(std::uint16_t flags, const TMetaBytes& data) {
       return;
     }
     pending_.append(data.Data(4, data.Size() - 4), data.Size() - 4);
-    return;
-  }
-  if (pendingId_ == id && pendingType_ == type) {
+    if (pending_.size() < pendingTotal_) return;
+    whole = std::move(pending_);
+  } else if (pendingId_ == id && pendingType_ == type) {
+    // A last part without the flag.
     if (pending_.size() + data.Size() <= pendingTotal_)
       pending_.append(data.Data(0, data.Size()), data.Size());
     whole = std::move(pending_);
