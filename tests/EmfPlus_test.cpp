@@ -249,3 +249,21 @@ TEST(EmfPlus, SampleWithEveryKindOfRecordDrawsAtAnySize) {
     EXPECT_TRUE(Near(at(182, 139), QColor(0, 128, 255), 40));
   }
 }
+
+TEST(EmfPlus, PenWithAnArrowCapDrawsItsHeadAtTheLineEnd) {
+  const QImage image = Render(EmfPlusFile([](TEmfWriter& emf, TEmfPlusWriter& plus) {
+    plus.Header(false);
+    // A 2-unit pen with an adjustable arrow end cap 8 pen widths across and long, filled.
+    plus.Begin(0x4008, 0x0200 | 1).U32(0xDBC01002).U32(0).U32(0x1000).U32(0).F32(2);
+    plus.U32(60).U32(0xDBC01002).U32(1).F32(8).F32(8).F32(0).U32(1);
+    plus.U32(0).U32(0).U32(0).F32(10).F32(1).F32(0).F32(0).F32(0).F32(0);
+    plus.U32(0xDBC01002).U32(0).U32(Argb(kBlue)).End();
+    plus.Begin(0x400D, 1).U32(2).Points({{10, 50}, {90, 50}}).End().Flush(emf);
+  }));
+  EXPECT_TRUE(Near(image.pixelColor(50, 50), kBlue));
+  // The head is 16 units across at its base, 16 units behind the end, and nothing is beyond its tip.
+  EXPECT_TRUE(Near(image.pixelColor(80, 53), kBlue));
+  EXPECT_TRUE(Near(image.pixelColor(80, 47), kBlue));
+  EXPECT_TRUE(Near(image.pixelColor(50, 55), kWhite));
+  EXPECT_TRUE(Near(image.pixelColor(94, 50), kWhite));
+}

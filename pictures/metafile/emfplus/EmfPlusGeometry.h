@@ -2,6 +2,7 @@
 
 #include <QPainterPath>
 #include <QPointF>
+#include <QPolygonF>
 #include <QRectF>
 #include <cstdint>
 #include <vector>

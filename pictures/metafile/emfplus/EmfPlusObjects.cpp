@@ -507,6 +507,42 @@ constexpr std::uint32_t kPenCompound = 0x400;
 constexpr std::uint32_t kPenCustomStartCap = 0x800;
 constexpr std::uint32_t kPenCustomEndCap = 0x1000;
 
+QPainterPath ArrowShape(double width, double length) {
+  QPainterPath shape;
+  if (!(width > 0) || !(length > 0)) return shape;
+  shape.moveTo(0, 0);
+  shape.lineTo(width / 2, -length);
+  shape.lineTo(-width / 2, -length);
+  shape.closeSubpath();
+  return shape;
+}
+
+// A custom line cap: an adjustable arrow, or a path to fill or stroke.
+void ReadCustomCap(const TMetaBytes& b, TEmfPlusArrow& arrow) {
+  constexpr double kMaxCap = 100;
+  const std::uint32_t type = b.U32(4);
+  if (type == 1) {
+    arrow.shape =
+        ArrowShape(std::clamp(Finite(F32(b, 8)), 0.0, kMaxCap), std::clamp(Finite(F32(b, 12)), 0.0, kMaxCap));
+    arrow.filled = b.U32(20) != 0;
+    return;
+  }
+  if (type != 0) return;
+  const std::uint32_t flags = b.U32(8);
+  if (!(flags & 3)) return;
+  const std::int64_t length = b.U32(56);
+  if (!b.Has(60, length)) return;
+  std::int64_t at = 0;
+  QPainterPath shape;
+  if (!ParseEmfPlusPath(b.Sub(60, length), at, shape)) return;
+  const QRectF bounds = shape.boundingRect();
+  if (bounds.width() > kMaxCap || bounds.height() > kMaxCap || std::abs(bounds.x()) > kMaxCap ||
+      std::abs(bounds.y()) > kMaxCap)
+    return;
+  arrow.shape = shape;
+  arrow.filled = flags & 1;
+}
+
 Qt::PenCapStyle Cap(std::int32_t cap) {
   switch (cap) {
     case 1:  // square
@@ -529,8 +565,17 @@ bool ParsePen(const TMetaBytes& b, std::int64_t at, TEmfPlusObject& pen, TEmfPlu
   qpen.setCapStyle(Qt::FlatCap);
   qpen.setJoinStyle(Qt::MiterJoin);
   if (flags & kPenTransform) at += 24;
-  if (flags & kPenStartCap) qpen.setCapStyle(Cap(b.I32(at))), at += 4;
-  if (flags & kPenEndCap) at += 4;
+  // The arrow anchor is a standard cap of an arrowhead twice the pen's width.
+  constexpr std::int32_t kArrowAnchor = 0x14;
+  if (flags & kPenStartCap) {
+    qpen.setCapStyle(Cap(b.I32(at)));
+    if (b.I32(at) == kArrowAnchor) pen.startArrow = {ArrowShape(2, 2), true};
+    at += 4;
+  }
+  if (flags & kPenEndCap) {
+    if (b.I32(at) == kArrowAnchor) pen.endArrow = {ArrowShape(2, 2), true};
+    at += 4;
+  }
   if (flags & kPenJoin) {
     const std::int32_t join = b.I32(at);
     qpen.setJoinStyle(join == 1 ? Qt::BevelJoin : join == 2 ? Qt::RoundJoin : Qt::MiterJoin);
@@ -559,6 +604,8 @@ bool ParsePen(const TMetaBytes& b, std::int64_t at, TEmfPlusObject& pen, TEmfPlu
     if (!(flags & custom)) continue;
     const std::int64_t size = b.U32(at);
     if (!b.Has(at + 4, size)) return false;
+    TEmfPlusArrow& arrow = custom == kPenCustomStartCap ? pen.startArrow : pen.endArrow;
+    ReadCustomCap(b.Sub(at + 4, size), arrow);
     at += 4 + size;
   }
   switch (style) {

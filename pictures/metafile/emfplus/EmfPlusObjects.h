@@ -12,6 +12,13 @@
 class TMetaBytes;
 class TMetaPlayList;
 
+// A shape a pen draws at a line's end (an arrowhead, say), in pen widths with the line's end at the
+// origin and the line running on along +y; empty for none.
+struct TEmfPlusArrow {
+  QPainterPath shape;
+  bool filled = true;
+};
+
 // An object of an EMF+ file's object table, parsed from its (reassembled) data. Kind 0 stands for an
 // object that could not be read: records using it draw nothing.
 struct TEmfPlusObject {
@@ -23,6 +30,7 @@ struct TEmfPlusObject {
   QPen pen;
   int unit = 0;
   double width = 0;
+  TEmfPlusArrow startArrow, endArrow;
   // Paths and regions (region paths use the winding rule); infinite regions cover everything.
   QPainterPath path;
   bool infinite = false;

@@ -149,9 +149,10 @@ bool TEmfPlusPlayer::FillBrush(std::uint16_t flags, std::uint32_t value, QBrush&
   return true;
 }
 
-bool TEmfPlusPlayer::Pen(int id, QPen& pen) const {
+bool TEmfPlusPlayer::Pen(int id, QPen& pen, const TEmfPlusObject** penObject) const {
   const TEmfPlusObject* object = Object(id, EmfPlus::kObjectPen);
   if (!object) return false;
+  if (penObject) *penObject = object;
   pen = object->pen;
   double width = object->width;
   if (object->unit != EmfPlus::kUnitWorld)
@@ -192,7 +193,7 @@ void TEmfPlusPlayer::Fill(const QPainterPath& path, const QBrush& brush) {
   painter.drawPath(cut);
 }
 
-void TEmfPlusPlayer::Stroke(const QPainterPath& path, const QPen& pen) {
+void TEmfPlusPlayer::Stroke(const QPainterPath& path, const QPen& pen, const TEmfPlusObject* penObject) {
   if (path.isEmpty() || pen.style() == Qt::NoPen) return;
   QPainter& painter = *target_.painter;
   const QTransform toDevice = WorldToPicture() * target_.pictureToDevice;
@@ -211,14 +212,48 @@ void TEmfPlusPlayer::Stroke(const QPainterPath& path, const QPen& pen) {
   painter.setTransform(QTransform());
   painter.setPen(devicePen);
   painter.setBrush(Qt::NoBrush);
+  const bool arrows =
+      penObject && (!penObject->startArrow.shape.isEmpty() || !penObject->endArrow.shape.isEmpty());
   if (Within(bounds, near_)) {
     painter.drawPath(toDevice.map(path));
+    if (arrows) DrawArrows(path.toSubpathPolygons(toDevice), devicePen, *penObject);
     return;
   }
   // Far-reaching lines are cut down to the area they can show in.
   const QRectF reach = near_.adjusted(-radius, -radius, radius, radius);
   for (const QPolygonF& line : path.toSubpathPolygons(toDevice))
     for (const QPolygonF& piece : ClipPolylineToRect(line, reach)) painter.drawPolyline(piece);
+}
+
+void TEmfPlusPlayer::DrawArrows(const QList<QPolygonF>& lines, const QPen& pen,
+                                const TEmfPlusObject& penObject) {
+  QPainter& painter = *target_.painter;
+  const double width = std::max(1.0, pen.widthF());
+  const auto draw = [&](const TEmfPlusArrow& arrow, const QPolygonF& line, bool atEnd) {
+    if (arrow.shape.isEmpty() || line.size() < 2 || line.isClosed()) return;
+    const QPointF tip = atEnd ? line.last() : line.first();
+    // The direction comes from the nearest point that differs from the tip.
+    for (qsizetype i = 1; i < line.size(); ++i) {
+      const QPointF along = tip - (atEnd ? line[line.size() - 1 - i] : line[i]);
+      const double distance = std::hypot(along.x(), along.y());
+      if (!(distance > 0)) continue;
+      const QPointF unit = along / distance;
+      // Cap space: x across the line, y along it, in pen widths.
+      const QTransform place(-unit.y() * width, unit.x() * width, unit.x() * width, unit.y() * width, tip.x(),
+                             tip.y());
+      QPen outline = pen;
+      outline.setStyle(Qt::SolidLine);
+      outline.setWidthF(arrow.filled ? 0 : pen.widthF());
+      painter.setPen(arrow.filled ? QPen(Qt::NoPen) : outline);
+      painter.setBrush(arrow.filled ? pen.brush() : QBrush(Qt::NoBrush));
+      painter.drawPath(place.map(arrow.shape));
+      return;
+    }
+  };
+  for (const QPolygonF& line : lines) {
+    draw(penObject.startArrow, line, false);
+    draw(penObject.endArrow, line, true);
+  }
 }
 
 void TEmfPlusPlayer::Transform(const QTransform& matrix, bool append) {
@@ -469,8 +504,8 @@ void TEmfPlusPlayer::ExecuteShapes(const TEmfPlusRecord& record, const TMetaByte
       if (!ReadEmfPlusPoints(b, at, b.U32(at - 4), EmfPlusPointForm(flags), points)) return;
       if (fill) {
         if (FillBrush(flags, b.U32(0), brush)) Fill(PolygonPath(points, true), brush);
-      } else if (Pen(id, pen)) {
-        Stroke(PolygonPath(points, flags & EmfPlus::kFlagClosed), pen);
+      } else if (const TEmfPlusObject* object = nullptr; Pen(id, pen, &object)) {
+        Stroke(PolygonPath(points, flags & EmfPlus::kFlagClosed), pen, object);
       }
       return;
     }
@@ -504,7 +539,8 @@ void TEmfPlusPlayer::ExecuteShapes(const TEmfPlusRecord& record, const TMetaByte
     }
     case EmfPlus::kDrawPath: {
       const TEmfPlusObject* path = Object(id, EmfPlus::kObjectPath);
-      if (path && Pen(static_cast<int>(b.U32(0)), pen)) Stroke(path->path, pen);
+      const TEmfPlusObject* object = nullptr;
+      if (path && Pen(static_cast<int>(b.U32(0)), pen, &object)) Stroke(path->path, pen, object);
       return;
     }
     default:
@@ -532,7 +568,8 @@ void TEmfPlusPlayer::ExecuteCurves(const TEmfPlusRecord& record, const TMetaByte
       return;
     case EmfPlus::kDrawCurve: {
       const std::int64_t offset = b.U32(4), segments = b.U32(8);
-      if (!ReadEmfPlusPoints(b, 16, b.U32(12), form, points) || !Pen(flags & 0xFF, pen)) return;
+      const TEmfPlusObject* object = nullptr;
+      if (!ReadEmfPlusPoints(b, 16, b.U32(12), form, points) || !Pen(flags & 0xFF, pen, &object)) return;
       if (offset >= static_cast<std::int64_t>(points.size()) ||
           segments > static_cast<std::int64_t>(points.size()))
         return;

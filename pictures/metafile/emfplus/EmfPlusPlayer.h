@@ -60,9 +60,11 @@ class TEmfPlusPlayer {
   const TEmfPlusObject* Object(int id, int kind) const;
   // The brush of a fill record: an ARGB colour when the S flag is set, else a brush object.
   bool FillBrush(std::uint16_t flags, std::uint32_t value, QBrush& brush) const;
-  bool Pen(int id, QPen& pen) const;
+  // The pen of a drawing record, its width in the painter's device pixels; arrows receives its arrowheads.
+  bool Pen(int id, QPen& pen, const TEmfPlusObject** object = nullptr) const;
   void Fill(const QPainterPath& path, const QBrush& brush);
-  void Stroke(const QPainterPath& path, const QPen& pen);
+  void Stroke(const QPainterPath& path, const QPen& pen, const TEmfPlusObject* penObject = nullptr);
+  void DrawArrows(const QList<QPolygonF>& lines, const QPen& pen, const TEmfPlusObject& penObject);
   void Transform(const QTransform& matrix, bool append);
   void SetClip(const QPainterPath& worldShape, int mode, bool infinite = false);
   void ApplyClip();
