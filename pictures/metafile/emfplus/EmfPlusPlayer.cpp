@@ -228,7 +228,7 @@ void TEmfPlusPlayer::Stroke(const QPainterPath& path, const QPen& pen, const TEm
 void TEmfPlusPlayer::DrawArrows(const QList<QPolygonF>& lines, const QPen& pen,
                                 const TEmfPlusObject& penObject) {
   QPainter& painter = *target_.painter;
-  const double width = std::max(1.0, pen.widthF());
+  const double width = pen.widthF() > 0 ? pen.widthF() : 1;
   const auto draw = [&](const TEmfPlusArrow& arrow, const QPolygonF& line, bool atEnd) {
     if (arrow.shape.isEmpty() || line.size() < 2 || line.isClosed()) return;
     const QPointF tip = atEnd ? line.last() : line.first();
