@@ -11,6 +11,7 @@
 #include "MetaBytes.h"
 #include "Metafile.h"
 #include "emfplus/EmfPlusGeometry.h"
+#include "emfplus/EmfPlusObjects.h"
 
 namespace {
 
@@ -266,4 +267,32 @@ TEST(EmfPlus, PenWithAnArrowCapDrawsItsHeadAtTheLineEnd) {
   EXPECT_TRUE(Near(image.pixelColor(80, 47), kBlue));
   EXPECT_TRUE(Near(image.pixelColor(50, 55), kWhite));
   EXPECT_TRUE(Near(image.pixelColor(94, 50), kWhite));
+}
+
+TEST(EmfPlusObjects, RegionsCombineTheirNodes) {
+  TEmfPlusWriter body;
+  body.Begin(0, 0)
+      .U32(0xDBC01002)
+      .U32(2)
+      .U32(4)
+      .U32(0x10000003)
+      .U32(0x10000000)
+      .Rect(QRectF(0, 0, 200, 20))
+      .End();
+  TEmfPlusImageBudget budget;
+  const TEmfPlusObject everythingButAStrip = ParseEmfPlusObject(4, body.Bytes().mid(12), budget);
+  ASSERT_EQ(everythingButAStrip.kind, 4);
+  EXPECT_FALSE(everythingButAStrip.infinite);
+  EXPECT_TRUE(everythingButAStrip.path.contains(QPointF(100, 50)));
+  EXPECT_FALSE(everythingButAStrip.path.contains(QPointF(100, 10)));
+  TEmfPlusWriter both;
+  both.Begin(0, 0).U32(0xDBC01002).U32(2).U32(1).U32(0x10000000).Rect(QRectF(0, 0, 50, 50));
+  both.U32(0x10000000).Rect(QRectF(25, 25, 50, 50)).End();
+  const TEmfPlusObject overlap = ParseEmfPlusObject(4, both.Bytes().mid(12), budget);
+  EXPECT_TRUE(overlap.path.contains(QPointF(40, 40)));
+  EXPECT_FALSE(overlap.path.contains(QPointF(10, 10)));
+  // A tree deeper than its node count says is refused.
+  TEmfPlusWriter lying;
+  lying.Begin(0, 0).U32(0xDBC01002).U32(0).U32(1).U32(0x10000000).Rect(QRectF(0, 0, 5, 5)).End();
+  EXPECT_EQ(ParseEmfPlusObject(4, lying.Bytes().mid(12), budget).kind, 0);
 }

@@ -267,12 +267,15 @@ QPainterPath Everything() {
   return path;
 }
 
-TRegionShape Combine(const TRegionShape& left, const TRegionShape& right, ERegionOp op) {
+TRegionShape Combine(const TRegionShape& left, const TRegionShape& right, ERegionOp op,
+                     TEmfPlusImageBudget& budget) {
   TRegionShape result;
   if (op == ERegionOp::And && left.infinite) return right;
   if (op == ERegionOp::And && right.infinite) return left;
   if (op == ERegionOp::Union && (left.infinite || right.infinite)) return TRegionShape{{}, true};
-  if (left.path.elementCount() + right.path.elementCount() > kMaxRegionElements) return left;
+  const int elements = left.path.elementCount() + right.path.elementCount();
+  if (elements > kMaxRegionElements || elements > budget.regionWorkLeft) return left;
+  budget.regionWorkLeft -= elements + 10;
   const QPainterPath a = left.infinite ? Everything() : left.path;
   const QPainterPath b = right.infinite ? Everything() : right.path;
   switch (op) {
@@ -297,7 +300,8 @@ TRegionShape Combine(const TRegionShape& left, const TRegionShape& right, ERegio
   return result;
 }
 
-bool ParseRegionNode(const TMetaBytes& b, std::int64_t& at, int depth, int& nodesLeft, TRegionShape& shape) {
+bool ParseRegionNode(const TMetaBytes& b, std::int64_t& at, int depth, int& nodesLeft, TRegionShape& shape,
+                     TEmfPlusImageBudget& budget) {
   if (depth > kMaxRegionDepth || --nodesLeft < 0) return false;
   const auto op = static_cast<ERegionOp>(b.U32(at));
   at += 4;
@@ -332,10 +336,10 @@ bool ParseRegionNode(const TMetaBytes& b, std::int64_t& at, int depth, int& node
     case ERegionOp::Exclude:
     case ERegionOp::Complement: {
       TRegionShape left, right;
-      if (!ParseRegionNode(b, at, depth + 1, nodesLeft, left) ||
-          !ParseRegionNode(b, at, depth + 1, nodesLeft, right))
+      if (!ParseRegionNode(b, at, depth + 1, nodesLeft, left, budget) ||
+          !ParseRegionNode(b, at, depth + 1, nodesLeft, right, budget))
         return false;
-      shape = Combine(left, right, op);
+      shape = Combine(left, right, op, budget);
       return true;
     }
   }
@@ -739,9 +743,9 @@ TEmfPlusObject ParseEmfPlusObject(int type, const QByteArray& data, TEmfPlusImag
         int nodesLeft = static_cast<int>(std::min<std::int64_t>(nodes + 1, b.Size() / 4));
         at = 8;
         TRegionShape shape;
-        if (ParseRegionNode(b, at, 0, nodesLeft, shape)) {
+        if (ParseRegionNode(b, at, 0, nodesLeft, shape, budget)) {
+          // Combined shapes keep their own fill rule: Qt's results of boolean operations need theirs.
           object.path = shape.path;
-          object.path.setFillRule(Qt::WindingFill);
           object.infinite = shape.infinite;
           object.kind = type;
         }

@@ -31,7 +31,7 @@ struct TEmfPlusObject {
   int unit = 0;
   double width = 0;
   TEmfPlusArrow startArrow, endArrow;
-  // Paths and regions (region paths use the winding rule); infinite regions cover everything.
+  // Paths and regions; infinite regions cover everything.
   QPainterPath path;
   bool infinite = false;
   // Images: the decoded bitmap, or a metafile with a frame; neither when it cannot be drawn.
@@ -46,9 +46,11 @@ struct TEmfPlusObject {
   int alignment = 0, lineAlignment = 0;  // 0 near, 1 centre, 2 far
 };
 
-// Limits on the decoded pixels of one file's images together.
+// What one file's objects may cost together: decoded image pixels (32 MB as ARGB) and path elements
+// combined into regions.
 struct TEmfPlusImageBudget {
-  std::int64_t pixelsLeft = std::int64_t{16} << 20;
+  std::int64_t pixelsLeft = std::int64_t{8} << 20;
+  std::int64_t regionWorkLeft = 200000;
 };
 
 // Parses an object of the type (EmfPlus::kObject*) from its data. Anything malformed gives kind 0.
