@@ -158,9 +158,10 @@ bool TEmfPlusPlayer::Pen(int id, QPen& pen, const TEmfPlusObject** penObject) co
   if (object->unit != EmfPlus::kUnitWorld)
     width = width * EmfPlus::UnitPixels(object->unit, data_.dpiX) / PagePixels();
   // The width goes to the pen in the painter's device pixels. GDI+ draws a line at least one pixel
-  // of its device wide, which is one picture unit here, scaled like the rest of the picture.
+  // of its device wide, which is one picture unit here, scaled like the rest of the picture; on a
+  // small tile a line keeps the share of a pixel that a full-size drawing scaled down would give it.
   const double pictureWidth = std::max(1.0, width * MaxScale(WorldToPicture()));
-  const double deviceWidth = pictureWidth * MaxScale(target_.pictureToDevice);
+  const double deviceWidth = std::max(0.4, pictureWidth * MaxScale(target_.pictureToDevice));
   pen.setWidthF(FiniteValue(deviceWidth) ? std::min(deviceWidth, 30000.0) : 0);
   return true;
 }
