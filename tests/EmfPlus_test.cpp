@@ -10,6 +10,7 @@
 #include "Graphic.h"
 #include "MetaBytes.h"
 #include "Metafile.h"
+#include "WmfWriter.h"
 #include "emfplus/EmfPlusGeometry.h"
 #include "emfplus/EmfPlusObjects.h"
 
@@ -295,4 +296,27 @@ TEST(EmfPlusObjects, RegionsCombineTheirNodes) {
   TEmfPlusWriter lying;
   lying.Begin(0, 0).U32(0xDBC01002).U32(0).U32(1).U32(0x10000000).Rect(QRectF(0, 0, 5, 5)).End();
   EXPECT_EQ(ParseEmfPlusObject(4, lying.Bytes().mid(12), budget).kind, 0);
+}
+
+TEST(EmfPlus, MetafileImagesAreDrawnIntoTheirDestination) {
+  // A placeable WMF 100 units square with a red square in its top-left quarter, stored as GDI+
+  // stores it: the placeable header padded to 24 bytes and the records cut short, in the middle of
+  // the deletion that comes before the end record.
+  TMetaDrawing drawing;
+  drawing.box = {0, 0, 100, 100};
+  TMetaShape square = GdiRectangle({0, 0, 50, 50}, kRed);
+  drawing.shapes.push_back(square);
+  QByteArray wmf = WriteWmf(drawing, true);
+  wmf.insert(22, QByteArray(2, '\0'));
+  wmf.chop(16);
+  const QImage image = Render(EmfPlusFile([&](TEmfWriter& emf, TEmfPlusWriter& plus) {
+    plus.Header(false);
+    plus.Begin(0x4008, 0x0500 | 3).U32(0xDBC01002).U32(2).U32(2).U32(static_cast<std::uint32_t>(wmf.size()));
+    plus.Raw(wmf).End();
+    plus.Begin(0x401A, 3).U32(0).U32(2).Rect(QRectF(0, 0, 100, 100)).Rect(QRectF(40, 40, 60, 60)).End();
+    plus.Flush(emf);
+  }));
+  EXPECT_TRUE(Near(image.pixelColor(55, 55), kRed));
+  EXPECT_TRUE(Near(image.pixelColor(20, 20), kWhite));
+  EXPECT_TRUE(Near(image.pixelColor(85, 85), kWhite));
 }
