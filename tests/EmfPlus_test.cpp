@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QImage>
 #include <QPainter>
 #include <functional>
@@ -319,4 +320,123 @@ TEST(EmfPlus, MetafileImagesAreDrawnIntoTheirDestination) {
   EXPECT_TRUE(Near(image.pixelColor(55, 55), kRed));
   EXPECT_TRUE(Near(image.pixelColor(20, 20), kWhite));
   EXPECT_TRUE(Near(image.pixelColor(85, 85), kWhite));
+}
+
+TEST(EmfPlus, PageUnitsAndContainersPlaceTheDrawing) {
+  const QImage image = Render(EmfPlusFile([](TEmfWriter& emf, TEmfPlusWriter& plus) {
+    // Page in millimetres at 96 dpi: 10 mm are 37.8 pixels.
+    plus.Header(false).Begin(0x4030, 6).F32(1).End();
+    plus.FillRects(kRed, {QRectF(0, 0, 10, 10)});
+    // A container mapping its 0..10 square onto 15..25 mm.
+    plus.Begin(0x4027, 0x0600).Rect(QRectF(15, 15, 10, 10)).Rect(QRectF(0, 0, 10, 10)).U32(4).End();
+    plus.FillRects(kBlue, {QRectF(0, 0, 10, 10)});
+    plus.Begin(0x4029).U32(4).End();
+    plus.FillRects(kGreen, {QRectF(0, 20, 5, 5)});
+    plus.Flush(emf);
+  }));
+  EXPECT_TRUE(Near(image.pixelColor(35, 35), kRed));
+  EXPECT_TRUE(Near(image.pixelColor(41, 41), kWhite));
+  EXPECT_TRUE(Near(image.pixelColor(75, 75), kBlue));
+  EXPECT_TRUE(Near(image.pixelColor(92, 92), kBlue));
+  // After the container the page is back: 0..5 mm across, 20..25 mm down.
+  EXPECT_TRUE(Near(image.pixelColor(10, 85), kGreen));
+  EXPECT_TRUE(Near(image.pixelColor(25, 85), kWhite));
+}
+
+TEST(EmfPlus, ClipCombineModesAndOffset) {
+  const QImage image = Render(EmfPlusFile([](TEmfWriter& emf, TEmfPlusWriter& plus) {
+    plus.Header(false).SetClipRect(QRectF(0, 0, 100, 50), 0).SetClipRect(QRectF(0, 0, 50, 100), 4);
+    plus.FillRects(kRed, {QRectF(0, 0, 100, 100)});  // only the top right quarter
+    plus.Begin(0x4031).End().SetClipRect(QRectF(0, 60, 20, 20), 0).Begin(0x4035).F32(30).F32(0).End();
+    plus.FillRects(kBlue, {QRectF(0, 50, 100, 50)});  // only 30..50 x 60..80
+    plus.Flush(emf);
+  }));
+  EXPECT_TRUE(Near(image.pixelColor(75, 25), kRed));
+  EXPECT_TRUE(Near(image.pixelColor(25, 25), kWhite));
+  EXPECT_TRUE(Near(image.pixelColor(40, 70), kBlue));
+  EXPECT_TRUE(Near(image.pixelColor(10, 70), kWhite));
+  EXPECT_TRUE(Near(image.pixelColor(75, 75), kWhite));
+}
+
+TEST(EmfPlus, ShapesPiesAndCurves) {
+  const QImage image = Render(EmfPlusFile([](TEmfWriter& emf, TEmfPlusWriter& plus) {
+    plus.Header(false);
+    // A pie of the quarter from 0 to 90 degrees: the bottom right of the circle around 25,25.
+    plus.Begin(0x4010, 0x8000).U32(Argb(kRed)).F32(0).F32(90).Rect(QRectF(5, 5, 40, 40)).End();
+    // A closed curve through four points round 75,25 filled blue.
+    plus.Begin(0x4016, 0x8000).U32(Argb(kBlue)).F32(0.5f).U32(4);
+    plus.Points({{75, 5}, {95, 25}, {75, 45}, {55, 25}}).End();
+    // A 16-bit ellipse filled green.
+    plus.Begin(0x400E, 0xC000).U32(Argb(kGreen)).U16(10).U16(60).U16(30).U16(30).End();
+    plus.Flush(emf);
+  }));
+  EXPECT_TRUE(Near(image.pixelColor(32, 32), kRed));
+  EXPECT_TRUE(Near(image.pixelColor(18, 18), kWhite));
+  EXPECT_TRUE(Near(image.pixelColor(32, 18), kWhite));
+  EXPECT_TRUE(Near(image.pixelColor(75, 25), kBlue));
+  EXPECT_TRUE(Near(image.pixelColor(92, 8), kWhite));
+  EXPECT_TRUE(Near(image.pixelColor(25, 75), kGreen));
+  EXPECT_TRUE(Near(image.pixelColor(12, 62), kWhite));
+}
+
+TEST(EmfPlus, BitmapImagesOfPixelsAndPng) {
+  QImage tile(2, 2, QImage::Format_ARGB32);
+  tile.fill(kBlue);
+  QByteArray png;
+  QBuffer buffer(&png);
+  buffer.open(QIODevice::WriteOnly);
+  tile.save(&buffer, "PNG");
+  const QImage image = Render(EmfPlusFile([&](TEmfWriter& emf, TEmfPlusWriter& plus) {
+    plus.Header(false);
+    // 24-bit pixels, two rows of two: red, green / blue, white, rows padded to 8 bytes.
+    plus.Begin(0x4008, 0x0500 | 1).U32(0xDBC01002).U32(1).U32(2).U32(2).U32(8).U32(0x00021808).U32(0);
+    plus.Raw(QByteArray("\x00\x00\xFF\x00\xA0\x00\x00\x00\xFF\x00\x00\xFF\xFF\xFF\x00\x00", 16)).End();
+    plus.Begin(0x401A, 1).U32(0).U32(2).Rect(QRectF(0, 0, 2, 2)).Rect(QRectF(0, 0, 40, 40)).End();
+    plus.Begin(0x4008, 0x0500 | 2).U32(0xDBC01002).U32(1).U32(2).U32(2).U32(8).U32(0x0026200A).U32(1);
+    plus.Raw(png).End();
+    plus.Begin(0x401B, 2)
+        .U32(0)
+        .U32(2)
+        .Rect(QRectF(0, 0, 2, 2))
+        .U32(3)
+        .Points({{60, 60}, {90, 60}, {60, 90}});
+    plus.End().Flush(emf);
+  }));
+  EXPECT_TRUE(Near(image.pixelColor(10, 10), kRed, 40));
+  EXPECT_TRUE(Near(image.pixelColor(30, 10), kGreen, 40));
+  EXPECT_TRUE(Near(image.pixelColor(10, 30), kBlue, 40));
+  EXPECT_TRUE(Near(image.pixelColor(75, 75), kBlue));
+  EXPECT_TRUE(Near(image.pixelColor(50, 50), kWhite));
+}
+
+TEST(EmfPlus, StringsDrawInTheirLayoutRectangleWithTheFormatsAlignment) {
+  const auto inkBox = [](const QImage& image) {
+    QRect box;
+    for (int y = 0; y < image.height(); ++y)
+      for (int x = 0; x < image.width(); ++x)
+        if (image.pixelColor(x, y).lightness() < 128) box = box.united(QRect(x, y, 1, 1));
+    return box;
+  };
+  const auto render = [](int alignment) {
+    return Render(EmfPlusFile([&](TEmfWriter& emf, TEmfPlusWriter& plus) {
+      plus.Header(false);
+      plus.Begin(0x4008, 0x0600 | 1).U32(0xDBC01002).F32(16).U32(2).U32(0).U32(0).U32(5);
+      for (const QChar c : QStringLiteral("Arial")) plus.U16(c.unicode());
+      plus.End();
+      plus.Begin(0x4008, 0x0700 | 2).U32(0xDBC01002).U32(0).U32(0).U32(static_cast<std::uint32_t>(alignment));
+      plus.U32(1).U32(0).U32(0).F32(0).U32(0).F32(0).F32(0).F32(1).U32(0).U32(0).U32(0).End();
+      plus.Begin(0x401C, 0x8000 | 1).U32(Argb(Qt::black)).U32(2).U32(3).Rect(QRectF(0, 0, 100, 100));
+      for (const QChar c : QStringLiteral("HHH")) plus.U16(c.unicode());
+      plus.End().Flush(emf);
+    }));
+  };
+  const QRect left = inkBox(render(0)), centre = inkBox(render(1)), right = inkBox(render(2));
+  ASSERT_FALSE(left.isEmpty());
+  EXPECT_LT(left.left(), 10);
+  EXPECT_NEAR(centre.center().x(), 50, 4);
+  EXPECT_GT(right.right(), 90);
+  // Centred vertically too, and about 16 pixels of em high: capitals take most of it.
+  EXPECT_NEAR(centre.center().y(), 50, 5);
+  EXPECT_GE(centre.height(), 9);
+  EXPECT_LE(centre.height(), 16);
 }
