@@ -9,6 +9,7 @@
 #include "Graphic.h"
 #include "MetaBytes.h"
 #include "MetaTextRecords.h"
+#include "emfplus/EmfPlusRecords.h"
 
 namespace {
 
@@ -141,6 +142,7 @@ void TEmfParser::Run() {
   if (!IsEmf(bytes_)) throw EInvalidGraphic("Not an enhanced metafile");
   std::int64_t pos = 0;
   bool first = true;
+  TEmfPlusReader emfPlus(list_);
   // Every record is at least eight bytes long, so the loop ends within Size / 8 turns.
   for (;;) {
     if (!file_.Has(pos, 8)) throw EInvalidGraphic("Metafile ends without an end record");
@@ -160,11 +162,16 @@ void TEmfParser::Run() {
       first = false;
     } else if (type == U_EMR_EOF) {
       break;
+    } else if (TEmfPlusReader::Carries(rec, type)) {
+      emfPlus.ReadComment(rec);
     } else {
+      const std::size_t firstCommand = list_.commands.size();
       ReadRecord(rec, type);
+      emfPlus.NoteGdiCommands(firstCommand, list_.commands.size());
     }
     pos += size;
   }
+  emfPlus.Finish();
 }
 
 void TEmfParser::AddPoints(const TMetaBytes& rec, std::int64_t at, std::int64_t count, bool small) {

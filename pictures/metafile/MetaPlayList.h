@@ -4,6 +4,7 @@
 #include <QRectF>
 #include <QTransform>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "MetaText.h"
@@ -71,7 +72,10 @@ enum class EMetaOp : std::uint8_t {
   Chord,
   Pie,
   SetArcDirection,  // a: AD_COUNTERCLOCKWISE or AD_CLOCKWISE
+  EmfPlus,          // a: first EMF+ record, b: record count
 };
+
+struct TEmfPlusData;  // emfplus/EmfPlusRecords.h
 
 struct TMetaCommand {
   EMetaOp op;
@@ -109,6 +113,9 @@ class TMetaPlayList {
   // Throws EInvalidGraphic when the store is full; returns the index of the added item.
   std::int32_t AddFont(TMetaFont font);
   std::int32_t AddText(TMetaTextRun run);
+
+  // The GDI+ records that EMF comments carry; null when there are none.
+  std::shared_ptr<TEmfPlusData> emfPlus;
 
   int mapMode = 1;
   QPoint windowOrg{0, 0}, windowExt{1, 1}, viewportOrg{0, 0}, viewportExt{1, 1};

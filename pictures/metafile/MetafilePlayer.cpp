@@ -10,6 +10,7 @@
 
 #include "MetaClip.h"
 #include "MetaTextPlayer.h"
+#include "emfplus/EmfPlusPlayer.h"
 
 namespace {
 
@@ -221,6 +222,7 @@ void TMetafilePlayer::Run() {
   path_ = QPainterPath();
   inPath_ = figureOpen_ = false;
   clipWork_ = clipRectWork_ = 0;
+  emfPlus_.reset();
   UpdateTransform();
   for (const TMetaCommand& c : list_.commands) Execute(c);
 }
@@ -467,7 +469,19 @@ void TMetafilePlayer::Execute(const TMetaCommand& c) {
     case EMetaOp::SetArcDirection:
       if (c.a == U_AD_COUNTERCLOCKWISE || c.a == U_AD_CLOCKWISE) dc_.arcClockwise = c.a == U_AD_CLOCKWISE;
       break;
+    case EMetaOp::EmfPlus:
+      PlayEmfPlus(c);
+      break;
   }
+}
+
+void TMetafilePlayer::PlayEmfPlus(const TMetaCommand& c) {
+  if (!painter_ || !list_.emfPlus) return;
+  if (!emfPlus_) emfPlus_ = std::make_shared<TEmfPlusPlayer>(*list_.emfPlus);
+  // The EMF+ records bring their own transforms and clipping; the GDI ones are back afterwards.
+  painter_->save();
+  emfPlus_->Play({painter_, toTarget_, outerClipped_, outerClip_, outerTransform_, list_.frame}, c.a, c.b);
+  painter_->restore();
 }
 
 void TMetafilePlayer::DrawArc(const TMetaCommand& c) {

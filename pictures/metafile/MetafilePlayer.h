@@ -3,12 +3,14 @@
 #include <QPainterPath>
 #include <QRectF>
 #include <QTransform>
+#include <memory>
 #include <vector>
 
 #include "MetaDc.h"
 #include "MetaPlayList.h"
 
 class QPainter;
+class TEmfPlusPlayer;
 
 // Plays a parsed metafile: onto a painter, or only to measure what it draws.
 class TMetafilePlayer {
@@ -67,6 +69,7 @@ class TMetafilePlayer {
   void Measure(const QRectF& logical);
   void PlayText(std::int32_t index);
   bool ValidPoints(std::int32_t first, std::int64_t count) const;
+  void PlayEmfPlus(const TMetaCommand& c);
 
   const TMetaPlayList& list_;
   QPainter* painter_ = nullptr;
@@ -95,4 +98,6 @@ class TMetafilePlayer {
   QTransform outerTransform_;
   std::int64_t clipWork_ = 0;
   std::int64_t clipRectWork_ = 0;
+  // Plays the EMF+ records; its state lasts across the GDI records between them.
+  std::shared_ptr<TEmfPlusPlayer> emfPlus_;
 };

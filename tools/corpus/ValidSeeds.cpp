@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "BitmapSeeds.h"
+#include "EmfPlusWriter.h"
 #include "EmfWriter.h"
 #include "IconWriter.h"
 #include "JpegDecoder.h"
@@ -225,5 +226,6 @@ std::vector<TCorpusFile> ValidSeeds() {
   seeds.push_back({"geometry.emf", GeometryEmf()});
   for (std::vector<TCorpusFile> more : {JpegSeeds(), BitmapSeeds(), IconSeeds()})
     seeds.insert(seeds.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
+  seeds.push_back({"emfplus.emf", EmfPlusSampleFile()});
   return seeds;
 }

@@ -1,0 +1,181 @@
+#include "EmfPlusGeometry.h"
+
+#include <bit>
+#include <cmath>
+
+#include "MetaBytes.h"
+
+EEmfPlusPointForm EmfPlusPointForm(std::uint16_t flags) {
+  if (flags & 0x0800) return EEmfPlusPointForm::Relative;
+  if (flags & 0x4000) return EEmfPlusPointForm::Int16;
+  return EEmfPlusPointForm::Float;
+}
+
+namespace {
+
+float F32(const TMetaBytes& bytes, std::int64_t at) {
+  return std::bit_cast<float>(bytes.U32(at));
+}
+
+// One relative coordinate: a byte with bit 7 clear holds a 7-bit signed value; otherwise it and the
+// next byte hold a 15-bit signed value, high byte first.
+bool ReadRelative(const TMetaBytes& bytes, std::int64_t& at, std::int64_t end, int& value) {
+  if (at >= end) return false;
+  const int first = static_cast<std::uint8_t>(*bytes.Data(at, 1));
+  if (!(first & 0x80)) {
+    value = (first & 0x40) ? first - 0x80 : first;
+    at += 1;
+    return true;
+  }
+  if (at + 1 >= end) return false;
+  const int second = static_cast<std::uint8_t>(*bytes.Data(at + 1, 1));
+  const int raw = ((first & 0x7F) << 8) | second;
+  value = (raw & 0x4000) ? raw - 0x8000 : raw;
+  at += 2;
+  return true;
+}
+
+bool Finite(const QPointF& p) {
+  return std::isfinite(p.x()) && std::isfinite(p.y());
+}
+
+}  // namespace
+
+bool ReadEmfPlusPoints(const TMetaBytes& bytes, std::int64_t at, std::int64_t count, EEmfPlusPointForm form,
+                       std::vector<QPointF>& points, std::int64_t* end, std::int64_t maxCount) {
+  points.clear();
+  if (count < 0 || count > maxCount || !bytes.Has(at, 0)) return false;
+  if (form == EEmfPlusPointForm::Relative) {
+    // Each point takes two bytes at least.
+    if (count > (bytes.Size() - at) / 2) return false;
+    points.reserve(static_cast<std::size_t>(count));
+    std::int64_t x = 0, y = 0;
+    for (std::int64_t i = 0; i < count; ++i) {
+      int dx = 0, dy = 0;
+      if (!ReadRelative(bytes, at, bytes.Size(), dx) || !ReadRelative(bytes, at, bytes.Size(), dy)) {
+        points.clear();
+        return false;
+      }
+      x += dx, y += dy;
+      points.emplace_back(static_cast<double>(x), static_cast<double>(y));
+    }
+    if (end) *end = at;
+    return true;
+  }
+  const std::int64_t step = form == EEmfPlusPointForm::Int16 ? 4 : 8;
+  if (count > (bytes.Size() - at) / step) return false;
+  points.reserve(static_cast<std::size_t>(count));
+  for (std::int64_t i = 0; i < count; ++i) {
+    const std::int64_t p = at + step * i;
+    QPointF point = form == EEmfPlusPointForm::Int16 ? QPointF(bytes.I16(p), bytes.I16(p + 2))
+                                                     : QPointF(F32(bytes, p), F32(bytes, p + 4));
+    if (!Finite(point)) point = QPointF();
+    points.push_back(point);
+  }
+  if (end) *end = at + step * count;
+  return true;
+}
+
+QRectF ReadEmfPlusRect(const TMetaBytes& bytes, std::int64_t at, bool compressed) {
+  if (compressed) return QRectF(bytes.I16(at), bytes.I16(at + 2), bytes.I16(at + 4), bytes.I16(at + 6));
+  const QRectF rect(F32(bytes, at), F32(bytes, at + 4), F32(bytes, at + 8), F32(bytes, at + 12));
+  if (!std::isfinite(rect.x()) || !std::isfinite(rect.y()) || !std::isfinite(rect.width()) ||
+      !std::isfinite(rect.height()))
+    return QRectF();
+  return rect;
+}
+
+QPainterPath EmfPlusPathFromTypes(const std::vector<QPointF>& points,
+                                  const std::vector<std::uint8_t>& types) {
+  QPainterPath path;
+  const std::size_t count = std::min(points.size(), types.size());
+  bool open = false;
+  for (std::size_t i = 0; i < count; ++i) {
+    const int kind = types[i] & 0x07;
+    if (!open || kind == 0) {
+      path.moveTo(points[i]);
+      open = true;
+    } else if (kind == 3 && i + 2 < count) {
+      path.cubicTo(points[i], points[i + 1], points[i + 2]);
+      i += 2;
+    } else {
+      path.lineTo(points[i]);
+    }
+    if (types[i] & 0x80) {
+      path.closeSubpath();
+      open = false;
+    }
+  }
+  return path;
+}
+
+namespace {
+
+// GDI+ scales the tension by this before using it as the tangents' length.
+constexpr double kTensionScale = 0.3;
+
+QPointF At(const std::vector<QPointF>& points, std::int64_t i, bool closed) {
+  const auto n = static_cast<std::int64_t>(points.size());
+  if (closed) return points[static_cast<std::size_t>(((i % n) + n) % n)];
+  return points[static_cast<std::size_t>(std::clamp<std::int64_t>(i, 0, n - 1))];
+}
+
+void AddSegment(QPainterPath& path, const std::vector<QPointF>& points, std::int64_t i, double t,
+                bool closed) {
+  const QPointF p0 = At(points, i - 1, closed), p1 = At(points, i, closed), p2 = At(points, i + 1, closed),
+                p3 = At(points, i + 2, closed);
+  path.cubicTo(p1 + t * (p2 - p0), p2 - t * (p3 - p1), p2);
+}
+
+}  // namespace
+
+QPainterPath CardinalSpline(const std::vector<QPointF>& points, double tension, bool closed) {
+  QPainterPath path;
+  const auto n = static_cast<std::int64_t>(points.size());
+  if (n < 2) return path;
+  if (!std::isfinite(tension)) tension = 0.5;
+  const double t = tension * kTensionScale;
+  path.moveTo(points[0]);
+  const std::int64_t segments = closed ? n : n - 1;
+  for (std::int64_t i = 0; i < segments; ++i) AddSegment(path, points, i, t, closed);
+  if (closed) path.closeSubpath();
+  return path;
+}
+
+QPainterPath CardinalSplinePart(const std::vector<QPointF>& points, double tension, int first, int segments) {
+  QPainterPath path;
+  const auto n = static_cast<std::int64_t>(points.size());
+  if (n < 2 || first < 0 || segments <= 0 || first >= n - 1) return path;
+  if (!std::isfinite(tension)) tension = 0.5;
+  const std::int64_t last = std::min<std::int64_t>(n - 1, static_cast<std::int64_t>(first) + segments);
+  path.moveTo(points[static_cast<std::size_t>(first)]);
+  for (std::int64_t i = first; i < last; ++i) AddSegment(path, points, i, tension * kTensionScale, false);
+  return path;
+}
+
+QPainterPath EmfPlusArc(const QRectF& box, double startAngle, double sweepAngle, bool pie) {
+  QPainterPath path;
+  if (box.width() <= 0 || box.height() <= 0 || !std::isfinite(startAngle) || !std::isfinite(sweepAngle))
+    return path;
+  sweepAngle = std::clamp(sweepAngle, -360.0, 360.0);
+  // Angles of points on the ellipse become the parameter angles Qt wants, which differ where the
+  // ellipse is not a circle; Qt's angles run anticlockwise.
+  const auto parametric = [&](double degrees) {
+    const double radians = degrees * M_PI / 180.0;
+    return std::atan2(std::sin(radians) / box.height(), std::cos(radians) / box.width()) * 180.0 / M_PI;
+  };
+  const double start = parametric(startAngle);
+  double end = parametric(startAngle + sweepAngle);
+  double sweep = end - start;
+  if (sweepAngle > 0 && sweep <= 0) sweep += 360;
+  if (sweepAngle < 0 && sweep >= 0) sweep -= 360;
+  if (std::abs(sweepAngle) >= 360) sweep = sweepAngle;
+  if (pie) {
+    path.moveTo(box.center());
+  } else {
+    path.arcMoveTo(box, -start);
+  }
+  path.arcTo(box, -start, -sweep);
+  if (pie) path.closeSubpath();
+  return path;
+}

@@ -1,0 +1,76 @@
+#include "EmfPlusText.h"
+
+#include <QPainter>
+#include <cmath>
+
+namespace {
+
+// Text is laid out with the font at this pixel size and scaled to its real size, which may be a
+// fraction of a pixel in world units.
+constexpr int kLayoutPixels = 100;
+constexpr double kMinEm = 1e-4, kMaxEm = 1e6;
+constexpr std::uint32_t kFormatNoWrap = 0x1000;
+
+bool Usable(double emSize) {
+  return std::isfinite(emSize) && emSize >= kMinEm && emSize <= kMaxEm;
+}
+
+int Horizontal(int alignment) {
+  return alignment == 1 ? Qt::AlignHCenter : alignment == 2 ? Qt::AlignRight : Qt::AlignLeft;
+}
+
+int Vertical(int alignment) {
+  return alignment == 1 ? Qt::AlignVCenter : alignment == 2 ? Qt::AlignBottom : Qt::AlignTop;
+}
+
+}  // namespace
+
+QFont EmfPlusQFont(const TEmfPlusObject& font) {
+  QFont qfont(font.family.isEmpty() ? QStringLiteral("Arial") : font.family);
+  qfont.setPixelSize(kLayoutPixels);
+  qfont.setBold(font.fontStyle & 1);
+  qfont.setItalic(font.fontStyle & 2);
+  qfont.setUnderline(font.fontStyle & 4);
+  qfont.setStrikeOut(font.fontStyle & 8);
+  return qfont;
+}
+
+void DrawEmfPlusString(QPainter& painter, const QTransform& worldToDevice, const QString& text,
+                       const QRectF& layout, const TEmfPlusObject& font, const TEmfPlusObject* format,
+                       double emSize, const QBrush& brush) {
+  if (!Usable(emSize) || text.isEmpty()) return;
+  const double scale = emSize / kLayoutPixels;
+  painter.setTransform(QTransform::fromScale(scale, scale) * worldToDevice);
+  painter.setFont(EmfPlusQFont(font));
+  painter.setPen(QPen(brush, 0));
+  const QRectF box(layout.x() / scale, layout.y() / scale, std::max(0.0, layout.width() / scale),
+                   std::max(0.0, layout.height() / scale));
+  int flags = Qt::TextDontClip;
+  flags |= Horizontal(format ? format->alignment : 0) | Vertical(format ? format->lineAlignment : 0);
+  const bool wrap = box.width() > 0 && !(format && (format->formatFlags & kFormatNoWrap));
+  if (wrap) flags |= Qt::TextWordWrap;
+  QRectF anchored = box;
+  // A rectangle without width or height only anchors the text.
+  if (box.width() <= 0) anchored.setWidth(0);
+  if (box.height() <= 0) anchored.setHeight(0);
+  painter.drawText(anchored, flags, text);
+}
+
+void DrawEmfPlusGlyphs(QPainter& painter, const QTransform& worldToDevice, const QString& text,
+                       const std::vector<QPointF>& origins, const TEmfPlusObject& font, double emSize,
+                       const QBrush& brush) {
+  if (!Usable(emSize) || text.isEmpty() || origins.empty()) return;
+  const double scale = emSize / kLayoutPixels;
+  painter.setTransform(QTransform::fromScale(scale, scale) * worldToDevice);
+  painter.setFont(EmfPlusQFont(font));
+  painter.setPen(QPen(brush, 0));
+  if (origins.size() == 1 || origins.size() < static_cast<std::size_t>(text.size())) {
+    painter.drawText(origins.front() / scale, text);
+    return;
+  }
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const QChar c = text[i];
+    if (c.isSpace()) continue;
+    painter.drawText(origins[static_cast<std::size_t>(i)] / scale, QString(c));
+  }
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QBrush>
+#include <QFont>
+#include <QPointF>
+#include <QRectF>
+#include <QString>
+#include <QTransform>
+#include <vector>
+
+#include "EmfPlusObjects.h"
+
+class QPainter;
+
+// How text of an EMF+ font object is drawn: the font at a fixed pixel size, scaled to its em size.
+QFont EmfPlusQFont(const TEmfPlusObject& font);
+
+// Draws text in the layout rectangle (world coordinates; a rectangle without width or height is a
+// point the text is aligned on), aligned and wrapped as the string format says (nullptr: near, near,
+// wrapping). emSize is the font's em in world units.
+void DrawEmfPlusString(QPainter& painter, const QTransform& worldToDevice, const QString& text,
+                       const QRectF& layout, const TEmfPlusObject& font, const TEmfPlusObject* format,
+                       double emSize, const QBrush& brush);
+
+// Draws characters each on its own baseline origin (world coordinates); with one position only,
+// the characters follow each other from it.
+void DrawEmfPlusGlyphs(QPainter& painter, const QTransform& worldToDevice, const QString& text,
+                       const std::vector<QPointF>& origins, const TEmfPlusObject& font, double emSize,
+                       const QBrush& brush);
