@@ -71,6 +71,7 @@ struct Header {
   qsizetype masksAt = -1;  // where the bit masks are read, -1 when the defaults apply
   int maskCount = 0;
   qsizetype tableAt = 0;
+  bool alphaInFourthByte = false;
 };
 
 bool IsOs2Version2(qsizetype size) {
@@ -183,6 +184,8 @@ bool DecodePlainRows(const Bytes& b, const Header& h, qsizetype bitsOffset, cons
                 Channel(sixteen ? 0x001F : 0xFF), Channel()};
     if (h.masksAt >= 0) {
       for (int i = 0; i < h.maskCount; ++i) channels[i] = Channel(b.U32(h.masksAt + 4 * i));
+    } else if (!sixteen && h.alphaInFourthByte) {
+      channels[3] = Channel(0xFF000000u);
     }
     hasAlpha = channels[3].Present();
   }
@@ -377,6 +380,7 @@ TDibResult DecodeDib(QByteArrayView block, qsizetype bitsOffset, const TDibDecod
   const Bytes b{block};
   Header h;
   if (!ReadHeader(b, h, result.error)) return result;
+  h.alphaInFourthByte = options.alphaInFourthByte;
   if (options.heightIncludesMask) {
     h.height /= 2;
     if (h.height == 0) return result.error = QStringLiteral("icon bitmap has no rows"), result;
