@@ -50,6 +50,24 @@ void AddBlit(TMetaPlayList& list, TMetaBlit blit) {
   list.Add({EMetaOp::Blit, static_cast<std::int32_t>(list.blits.size() - 1)});
 }
 
+// Two PATINVERTs of one rectangle around other drawing are the XOR trick of old writers for a
+// dithered, see-through fill: GDI's result is the target where the drawing in between left it alone.
+// The second one cancels the first rather than both inverting through transparent areas.
+bool CancelsEarlierInvert(TMetaPlayList& list, const TMetaBlit& blit) {
+  constexpr int kLookBack = 32;
+  int looked = 0;
+  for (auto c = list.commands.rbegin(); c != list.commands.rend() && looked < kLookBack; ++c, ++looked) {
+    if (c->op != EMetaOp::Blit || c->a < 0 || static_cast<std::size_t>(c->a) >= list.blits.size()) continue;
+    TMetaBlit& earlier = list.blits[static_cast<std::size_t>(c->a)];
+    if (earlier.mode != EMetaBlitMode::InvertBrush || earlier.topLeft != blit.topLeft ||
+        earlier.topRight != blit.topRight || earlier.bottomLeft != blit.bottomLeft)
+      continue;
+    earlier.mode = EMetaBlitMode::None;
+    return true;
+  }
+  return false;
+}
+
 void SetDestination(TMetaBlit& blit, double x, double y, double width, double height) {
   blit.topLeft = QPointF(x, y);
   blit.topRight = QPointF(x + width, y);
@@ -74,6 +92,7 @@ void AddRasterBlit(TMetaPlayList& list, TBlitRequest r, QImage prepared = QImage
   blit.colour = ((r.rop >> 16) & 0xFF) == 0 ? qRgb(0, 0, 0) : qRgb(255, 255, 255);
   blit.opacity = opacity;
   SetDestination(blit, r.x, r.y, r.width, r.height);
+  if (blit.mode == EMetaBlitMode::InvertBrush && CancelsEarlierInvert(list, blit)) return;
   AddBlit(list, std::move(blit));
 }
 

@@ -1,0 +1,375 @@
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QPainter>
+#include <QtEndian>
+#include <functional>
+#include <random>
+
+#include "EmfWriter.h"
+#include "Graphic.h"
+#include "MetaBitmapWriting.h"
+#include "MetaRasterOp.h"
+#include "Metafile.h"
+#include "WmfWriter.h"
+
+namespace {
+
+const QColor kRed(255, 0, 0), kGreen(0, 255, 0), kBlue(0, 0, 255), kYellow(255, 255, 0);
+const QColor kWhite(255, 255, 255), kBlack(0, 0, 0);
+const TMetaBox kBox{0, 0, 100, 100};
+
+// A 2x2 image: red, green on top; blue, yellow below.
+QImage FourColours() {
+  QImage image(2, 2, QImage::Format_RGB32);
+  image.setPixelColor(0, 0, kRed);
+  image.setPixelColor(1, 0, kGreen);
+  image.setPixelColor(0, 1, kBlue);
+  image.setPixelColor(1, 1, kYellow);
+  return image;
+}
+
+QImage TwoByTwo(QColor a, QColor b, QColor c, QColor d) {
+  QImage image(2, 2, QImage::Format_ARGB32);
+  image.setPixelColor(0, 0, a);
+  image.setPixelColor(1, 0, b);
+  image.setPixelColor(0, 1, c);
+  image.setPixelColor(1, 1, d);
+  return image;
+}
+
+// Draws the metafile 1:1 (its box is 100 logical units at 96 dpi) onto the background.
+QImage Render(const QByteArray& bytes, QColor background = kWhite) {
+  TMetafile metafile;
+  metafile.LoadFromBytes(bytes);
+  QImage image(100, 100, QImage::Format_ARGB32_Premultiplied);
+  image.fill(background);
+  QPainter painter(&image);
+  metafile.Draw(painter, QRect(0, 0, 100, 100));
+  return image;
+}
+
+bool Near(QColor a, QColor b, int tolerance = 24) {
+  return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance &&
+         std::abs(a.blue() - b.blue()) <= tolerance && std::abs(a.alpha() - b.alpha()) <= tolerance;
+}
+
+#define EXPECT_COLOUR(image, x, y, colour)                                                                  \
+  EXPECT_TRUE(Near((image).pixelColor(x, y), colour))                                                       \
+      << "at " << (x) << "," << (y) << ": " << (image).pixelColor(x, y).name(QColor::HexArgb).toStdString() \
+      << " instead of " << QColor(colour).name(QColor::HexArgb).toStdString()
+
+QByteArray Emf(const std::function<void(TEmfWriter&)>& records) {
+  TEmfWriter writer(kBox, 96);
+  records(writer);
+  return writer.Finish();
+}
+
+QByteArray Wmf(const std::function<void(TWmfWriter&)>& records) {
+  TWmfWriter writer(true, kBox, 96);
+  AddWmfWindow(writer, kBox);
+  records(writer);
+  return writer.Finish();
+}
+
+void ExpectFourColoursAt(const QImage& image, bool mirrored) {
+  // The 2x2 bitmap stretched over 20..60: each of its pixels a 20-unit square.
+  EXPECT_COLOUR(image, 30, 30, mirrored ? kGreen : kRed);
+  EXPECT_COLOUR(image, 50, 30, mirrored ? kRed : kGreen);
+  EXPECT_COLOUR(image, 30, 50, mirrored ? kYellow : kBlue);
+  EXPECT_COLOUR(image, 50, 50, mirrored ? kBlue : kYellow);
+  EXPECT_COLOUR(image, 10, 10, kWhite);
+  EXPECT_COLOUR(image, 70, 70, kWhite);
+}
+
+TEST(MetaBitmap, StretchedDibLandsOnItsDestinationInBothFormats) {
+  const TDibBytes dib = DibOf(FourColours(), 24);
+  ExpectFourColoursAt(Render(Emf([&](TEmfWriter& w) {
+                        AddEmfStretchDib(w, dib, {20, 20, 40, 40}, {0, 0, 2, 2});
+                      })),
+                      false);
+  ExpectFourColoursAt(Render(Wmf([&](TWmfWriter& w) {
+                        AddWmfStretchDib(w, dib, {20, 20, 40, 40}, {0, 0, 2, 2});
+                      })),
+                      false);
+  ExpectFourColoursAt(Render(Wmf([&](TWmfWriter& w) {
+                        AddWmfDibStretchBlt(w, dib, {20, 20, 40, 40}, {0, 0, 2, 2}, kRopSrcCopy);
+                      })),
+                      false);
+}
+
+TEST(MetaBitmap, SourceRectangleOfABottomUpDibCountsFromItsLastRow) {
+  // The source row 0 of StretchDIBits is the bitmap's bottom row: blue and yellow.
+  const TDibBytes dib = DibOf(FourColours(), 24);
+  const QImage image = Render(Emf([&](TEmfWriter& w) {
+    AddEmfStretchDib(w, dib, {20, 20, 40, 40}, {0, 0, 2, 1});
+  }));
+  EXPECT_COLOUR(image, 30, 30, kBlue);
+  EXPECT_COLOUR(image, 50, 50, kYellow);
+}
+
+TEST(MetaBitmap, NegativeExtentsMirrorTheBitmap) {
+  const TDibBytes dib = DibOf(FourColours(), 24);
+  ExpectFourColoursAt(Render(Emf([&](TEmfWriter& w) {
+                        AddEmfStretchDib(w, dib, {60, 20, -40, 40}, {0, 0, 2, 2});
+                      })),
+                      true);
+  ExpectFourColoursAt(Render(Wmf([&](TWmfWriter& w) {
+                        AddWmfStretchDib(w, dib, {60, 20, -40, 40}, {0, 0, 2, 2});
+                      })),
+                      true);
+}
+
+TEST(MetaBitmap, MaskPairsLeaveTheMaskedPartsAsTheyWere) {
+  // Mask: black (draw) where the picture is, white (keep) elsewhere; the picture is black outside.
+  const TDibBytes mask = DibOf(TwoByTwo(kBlack, kWhite, kWhite, kBlack), 1);
+  const TDibBytes picture = DibOf(TwoByTwo(kRed, kBlack, kBlack, kGreen), 24);
+  const auto check = [](const QImage& image, QColor kept) {
+    EXPECT_COLOUR(image, 30, 30, kRed);
+    EXPECT_COLOUR(image, 50, 30, kept);
+    EXPECT_COLOUR(image, 30, 50, kept);
+    EXPECT_COLOUR(image, 50, 50, kGreen);
+  };
+  const QRect dest(20, 20, 40, 40), source(0, 0, 2, 2);
+  const QByteArray andPaint = Emf([&](TEmfWriter& w) {
+    AddEmfStretchDib(w, mask, dest, source, kRopSrcAnd);
+    AddEmfStretchDib(w, picture, dest, source, kRopSrcPaint);
+  });
+  const QByteArray xorAndXor = Wmf([&](TWmfWriter& w) {
+    AddWmfDibStretchBlt(w, picture, dest, source, kRopSrcInvert);
+    AddWmfDibStretchBlt(w, mask, dest, source, kRopSrcAnd);
+    AddWmfDibStretchBlt(w, picture, dest, source, kRopSrcInvert);
+  });
+  for (const QByteArray& bytes : {andPaint, xorAndXor}) {
+    check(Render(bytes, kBlue), kBlue);
+    // A transparent target stays transparent where the mask keeps it.
+    check(Render(bytes, Qt::transparent), QColor(0, 0, 0, 0));
+  }
+}
+
+TEST(MetaBitmap, AlphaBlendMixesWithWhatIsBelow) {
+  const TDibBytes black = DibOf(TwoByTwo(kBlack, kBlack, kBlack, kBlack), 32);
+  const QImage half = Render(Emf([&](TEmfWriter& w) {
+    AddEmfAlphaBlend(w, black, {20, 20, 40, 40}, 128, false);
+  }));
+  EXPECT_COLOUR(half, 40, 40, QColor(127, 127, 127));
+  EXPECT_COLOUR(half, 10, 10, kWhite);
+  // Per-pixel alpha: an opaque red pixel, a transparent one and a half-transparent blue one.
+  const TDibBytes pixels =
+      DibOf(TwoByTwo(kRed, QColor(0, 0, 0, 0), QColor(0, 0, 255, 128), QColor(0, 255, 0, 255)), 32);
+  const QImage mixed = Render(Emf([&](TEmfWriter& w) {
+    AddEmfAlphaBlend(w, pixels, {20, 20, 40, 40}, 255, true);
+  }));
+  EXPECT_COLOUR(mixed, 30, 30, kRed);
+  EXPECT_COLOUR(mixed, 50, 30, kWhite);
+  EXPECT_COLOUR(mixed, 30, 50, QColor(127, 127, 255));
+  EXPECT_COLOUR(mixed, 50, 50, kGreen);
+}
+
+TEST(MetaBitmap, TransparentBltLeavesItsColourOut) {
+  const TDibBytes dib = DibOf(TwoByTwo(kRed, kGreen, kGreen, kRed), 24);
+  const QImage image = Render(Emf([&](TEmfWriter& w) {
+                                AddEmfTransparentBlt(w, dib, {20, 20, 40, 40}, kGreen);
+                              }),
+                              kBlue);
+  EXPECT_COLOUR(image, 30, 30, kRed);
+  EXPECT_COLOUR(image, 50, 30, kBlue);
+  EXPECT_COLOUR(image, 50, 50, kRed);
+}
+
+TEST(MetaBitmap, BlitsWithoutSourcePaintByTheOperationAlone) {
+  const QImage emf = Render(Emf([&](TEmfWriter& w) {
+    AddEmfBitBlt(w, nullptr, {10, 10, 30, 30}, kRopBlackness);
+    AddEmfBitBlt(w, nullptr, {50, 10, 30, 30}, kRopDstInvert);
+  }));
+  EXPECT_COLOUR(emf, 25, 25, kBlack);
+  EXPECT_COLOUR(emf, 65, 25, kBlack);  // white inverted
+  EXPECT_COLOUR(emf, 25, 60, kWhite);
+  const QImage wmf = Render(Wmf([&](TWmfWriter& w) {
+    uint32_t brush = 0;
+    w.Append(wcreatebrushindirect_set(&brush, w.Handles(),
+                                      U_WLOGBRUSH_set(U_BS_SOLID, U_COLORREF{0, 0, 255, 0}, 0)));
+    w.Append(wselectobject_set(brush, w.Handles()));
+    AddWmfPatBlt(w, {10, 10, 30, 30}, kRopPatCopy);
+  }));
+  EXPECT_COLOUR(wmf, 25, 25, kBlue);
+  EXPECT_COLOUR(wmf, 60, 60, kWhite);
+}
+
+TEST(MetaBitmap, MonochromePatternsTakeTheTextAndBackgroundColours) {
+  // An 8x8 pattern whose left half is 0 bits (text colour) and right half 1 bits (background).
+  QImage halves(8, 8, QImage::Format_RGB32);
+  halves.fill(kWhite);
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 4; ++x) halves.setPixelColor(x, y, kBlack);
+  const TDibBytes mono = DibOf(halves, 1);
+  const QImage emf = Render(Emf([&](TEmfWriter& w) {
+    AddEmfPatternFill(w, mono, true, {16, 16, 64, 64}, kRed, kBlue);
+  }));
+  int red = 0, blue = 0;
+  for (int y = 20; y < 76; ++y)
+    for (int x = 20; x < 76; ++x) {
+      red += Near(emf.pixelColor(x, y), kRed) ? 1 : 0;
+      blue += Near(emf.pixelColor(x, y), kBlue) ? 1 : 0;
+    }
+  EXPECT_GT(red, 56 * 56 / 3);
+  EXPECT_GT(blue, 56 * 56 / 3);
+  EXPECT_COLOUR(emf, 8, 8, kWhite);
+  // A colour pattern keeps its own colours, whatever the text colour.
+  QImage green(8, 8, QImage::Format_RGB32);
+  green.fill(kGreen);
+  const TDibBytes colour = DibOf(green, 24);
+  const QImage dibEmf = Render(Emf([&](TEmfWriter& w) {
+    AddEmfPatternFill(w, colour, false, {16, 16, 64, 64}, kRed, kBlue);
+  }));
+  const QImage dibWmf = Render(Wmf([&](TWmfWriter& w) {
+    AddWmfPatternFill(w, colour, {16, 16, 64, 64}, kRed, kBlue);
+  }));
+  for (const QImage& image : {dibEmf, dibWmf}) {
+    EXPECT_COLOUR(image, 40, 40, kGreen);
+    EXPECT_COLOUR(image, 8, 8, kWhite);
+  }
+}
+
+QByteArray EmfWithRedSquare() {
+  return Emf([&](TEmfWriter& w) {
+    TMetaShape square;
+    square.kind = TMetaShape::EKind::Rectangle;
+    square.box = {60, 60, 90, 90};
+    square.brushColour = kRed;
+    square.nullPen = true;
+    w.AddShape(square);
+  });
+}
+
+QByteArray WmfWithBlueSquareAnd(const std::function<void(TWmfWriter&)>& escapes) {
+  return Wmf([&](TWmfWriter& w) {
+    escapes(w);
+    TMetaShape square;
+    square.kind = TMetaShape::EKind::Rectangle;
+    square.box = {10, 10, 40, 40};
+    square.brushColour = kBlue;
+    square.nullPen = true;
+    w.AddShape(square);
+  });
+}
+
+TEST(MetaBitmap, WholeEmbeddedEmfIsDrawnInsteadOfTheWmfRecords) {
+  const QByteArray emf = EmfWithRedSquare();
+  const QImage image = Render(WmfWithBlueSquareAnd([&](TWmfWriter& w) { AddWmfEmbeddedEmf(w, emf, 100); }));
+  EXPECT_COLOUR(image, 75, 75, kRed);
+  EXPECT_COLOUR(image, 25, 25, kWhite);
+  // A chunk missing: the WMF records are drawn.
+  const QImage partial = Render(WmfWithBlueSquareAnd([&](TWmfWriter& w) {
+    AddWmfEmbeddedEmf(w, emf.first(emf.size() - 8), 100);  // the EMF's end record left out
+  }));
+  EXPECT_COLOUR(partial, 25, 25, kBlue);
+  EXPECT_COLOUR(partial, 75, 75, kWhite);
+}
+
+TEST(MetaBitmap, EmbeddedEmfWithLyingSizesIsIgnored) {
+  const QByteArray emf = EmfWithRedSquare();
+  QByteArray wmf = WmfWithBlueSquareAnd([&](TWmfWriter& w) { AddWmfEmbeddedEmf(w, emf, 100); });
+  // The first chunk claims more bytes remain than the total allows.
+  const qsizetype escape = wmf.indexOf(QByteArray("WMFC"));
+  ASSERT_GT(escape, 0);
+  qToLittleEndian<quint32>(0x7FFFFFFF, wmf.data() + escape + 26);
+  const QImage image = Render(wmf);
+  EXPECT_COLOUR(image, 25, 25, kBlue);
+  EXPECT_COLOUR(image, 75, 75, kWhite);
+}
+
+// The offset of the first record of the type in an EMF.
+qsizetype EmfRecordAt(const QByteArray& emf, std::uint32_t type) {
+  qsizetype at = 0;
+  while (at + 8 <= emf.size()) {
+    if (qFromLittleEndian<quint32>(emf.constData() + at) == type) return at;
+    at += qFromLittleEndian<quint32>(emf.constData() + at + 4);
+  }
+  return -1;
+}
+
+TEST(MetaBitmap, BrokenBitmapRecordsDrawNothingAndTheRestStillDraws) {
+  const TDibBytes dib = DibOf(FourColours(), 24);
+  const QByteArray good = Emf([&](TEmfWriter& w) {
+    AddEmfStretchDib(w, dib, {20, 20, 40, 40}, {0, 0, 2, 2});
+    AddEmfBitBlt(w, nullptr, {70, 70, 20, 20}, kRopBlackness);
+  });
+  const qsizetype at = EmfRecordAt(good, U_EMR_STRETCHDIBITS);
+  ASSERT_GT(at, 0);
+  const auto broken = [&](qsizetype field, quint32 value) {
+    QByteArray bytes = good;
+    qToLittleEndian<quint32>(value, bytes.data() + at + field);
+    return bytes;
+  };
+  const std::vector<QByteArray> cases = {
+      broken(56, 0xFFFFFF00u),  // pixels far past the record
+      broken(48, 0x7FFFFFF0u),  // header far past the record
+      broken(60, 0x40000000u),  // pixel byte count larger than the record
+  };
+  QByteArray huge = good;  // a header claiming 100000 x 100000 pixels
+  const qsizetype header = at + qFromLittleEndian<quint32>(good.constData() + at + 48);
+  qToLittleEndian<qint32>(100000, huge.data() + header + 4);
+  qToLittleEndian<qint32>(100000, huge.data() + header + 8);
+  std::vector<QByteArray> all = cases;
+  all.push_back(huge);
+  for (const QByteArray& bytes : all) {
+    const QImage image = Render(bytes);
+    EXPECT_COLOUR(image, 30, 30, kWhite);
+    EXPECT_COLOUR(image, 80, 80, kBlack);
+  }
+}
+
+TEST(MetaBitmap, ScrambledBitmapMetafilesNeverCrash) {
+  const TDibBytes dib = DibOf(FourColours(), 24);
+  const TDibBytes mono = DibOf(TwoByTwo(kBlack, kWhite, kWhite, kBlack), 1);
+  const QByteArray emf = Emf([&](TEmfWriter& w) {
+    AddEmfStretchDib(w, dib, {20, 20, 40, 40}, {0, 0, 2, 2});
+    AddEmfAlphaBlend(w, DibOf(FourColours(), 32), {0, 0, 50, 50}, 100, true);
+    AddEmfTransparentBlt(w, dib, {10, 10, 20, 20}, kRed);
+    AddEmfPatternFill(w, mono, true, {0, 0, 30, 30}, kRed, kBlue);
+  });
+  const QByteArray wmf = Wmf([&](TWmfWriter& w) {
+    AddWmfStretchDib(w, dib, {20, 20, 40, 40}, {0, 0, 2, 2});
+    AddWmfDibStretchBlt(w, mono, {0, 0, 10, 10}, {0, 0, 2, 2}, kRopSrcAnd);
+    AddWmfPatternFill(w, dib, {0, 0, 30, 30}, kRed, kBlue);
+    AddWmfEmbeddedEmf(w, EmfWithRedSquare(), 64);
+  });
+  std::mt19937 random(14);
+  for (const QByteArray& original : {emf, wmf}) {
+    for (int round = 0; round < 300; ++round) {
+      QByteArray bytes = original;
+      const int changes = 1 + static_cast<int>(random() % 8);
+      for (int i = 0; i < changes; ++i)
+        bytes[static_cast<qsizetype>(random() % static_cast<unsigned>(bytes.size()))] =
+            static_cast<char>(random() % 256);
+      try {
+        Render(bytes);
+      } catch (const EInvalidGraphic&) {
+      }
+    }
+  }
+}
+
+TEST(MetaRasterOp, OperationsAreToldApartByTheirTruthTables) {
+  EXPECT_TRUE(RopUsesSource(kRopSrcCopy));
+  EXPECT_TRUE(RopUsesSource(kRopSrcAnd));
+  EXPECT_FALSE(RopUsesSource(kRopPatCopy));
+  EXPECT_FALSE(RopUsesSource(kRopBlackness));
+  EXPECT_FALSE(RopUsesSource(kRopDstInvert));
+  EXPECT_EQ(BlitModeOf(kRopSrcAnd), EMetaBlitMode::Multiply);
+  EXPECT_EQ(BlitModeOf(kRopSrcPaint), EMetaBlitMode::Lighten);
+  EXPECT_EQ(BlitModeOf(kRopSrcInvert), EMetaBlitMode::Difference);
+  EXPECT_EQ(BlitModeOf(0x00AA0029), EMetaBlitMode::None);
+  // An operation nobody names that reads a pattern but no source fills with the brush.
+  EXPECT_EQ(BlitModeOf(0x000F0001), EMetaBlitMode::FillBrush);
+  // NOTSRCCOPY inverts the source; SRCAND makes white transparent, SRCPAINT black.
+  const QImage source = TwoByTwo(kWhite, kBlack, kRed, kWhite);
+  EXPECT_EQ(PrepareBlitImage(source, MetaRop::kNotSrcCopy).pixelColor(0, 0), kBlack);
+  EXPECT_EQ(PrepareBlitImage(source, kRopSrcAnd).pixelColor(0, 0).alpha(), 0);
+  EXPECT_EQ(PrepareBlitImage(source, kRopSrcAnd).pixelColor(1, 0), kBlack);
+  EXPECT_EQ(PrepareBlitImage(source, kRopSrcPaint).pixelColor(1, 0).alpha(), 0);
+  EXPECT_EQ(PrepareBlitImage(source, kRopSrcPaint).pixelColor(0, 1), kRed);
+}
+
+}  // namespace
