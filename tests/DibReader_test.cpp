@@ -152,6 +152,16 @@ TEST(DibReader, FourthByteOfPlain32BitPixelsIsAlphaOnlyWhenAsked) {
   const TDibResult unused = DecodeDib(dib + opaque, dib.size(), options);
   ASSERT_FALSE(unused.image.isNull());
   EXPECT_EQ(unused.image.pixel(0, 0), qRgb(255, 0, 0));
+  // Bit masks that leave the top byte free keep alpha there too.
+  QByteArray masked = InfoHeader(40, 2, 1, 32, 3);
+  QByteArray masks(12, '\0');
+  Put32(masks, 0, 0xFF0000);
+  Put32(masks, 4, 0xFF00);
+  Put32(masks, 8, 0xFF);
+  masked += masks;
+  const TDibResult bitfields = DecodeDib(masked + pixels, masked.size(), options);
+  ASSERT_FALSE(bitfields.image.isNull());
+  EXPECT_EQ(bitfields.image.pixel(0, 0), qRgba(0x40, 0x20, 0x10, 0x80));
 }
 
 TEST(DibReader, RunLength24AndRunLength8WithDeltaAndTopDownRows) {

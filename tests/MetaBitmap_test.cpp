@@ -50,6 +50,8 @@ QImage Render(const QByteArray& bytes, QColor background = kWhite) {
 }
 
 bool Near(QColor a, QColor b, int tolerance = 24) {
+  // Colours of nearly transparent pixels mean nothing.
+  if (b.alpha() == 0) return a.alpha() <= tolerance;
   return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance &&
          std::abs(a.blue() - b.blue()) <= tolerance && std::abs(a.alpha() - b.alpha()) <= tolerance;
 }

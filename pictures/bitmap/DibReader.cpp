@@ -184,9 +184,10 @@ bool DecodePlainRows(const Bytes& b, const Header& h, qsizetype bitsOffset, cons
                 Channel(sixteen ? 0x001F : 0xFF), Channel()};
     if (h.masksAt >= 0) {
       for (int i = 0; i < h.maskCount; ++i) channels[i] = Channel(b.U32(h.masksAt + 4 * i));
-    } else if (!sixteen && h.alphaInFourthByte) {
-      channels[3] = Channel(0xFF000000u);
     }
+    const quint32 colourBits = channels[0].mask | channels[1].mask | channels[2].mask;
+    if (!sixteen && h.alphaInFourthByte && !channels[3].Present() && (colourBits & 0xFF000000u) == 0)
+      channels[3] = Channel(0xFF000000u);
     hasAlpha = channels[3].Present();
   }
   if (h.bitsPerPixel == 64) hasAlpha = true;

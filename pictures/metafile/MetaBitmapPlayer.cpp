@@ -2,7 +2,6 @@
 
 #include <QPainter>
 #include <QPolygonF>
-#include <cmath>
 
 namespace {
 
@@ -23,14 +22,6 @@ void FillDestination(QPainter& painter, const TMetaBlit& blit, const QBrush& bru
   painter.setPen(Qt::NoPen);
   painter.setBrush(brush);
   painter.drawPolygon(Parallelogram(blit));
-}
-
-// Blits that shrink are smoothed, as a picture scaled down is expected to look; enlarged bitmaps
-// keep their pixels square, as GDI stretches them.
-bool Shrinks(const QTransform& sourceToDevice) {
-  const double x = std::hypot(sourceToDevice.m11(), sourceToDevice.m12());
-  const double y = std::hypot(sourceToDevice.m21(), sourceToDevice.m22());
-  return x < 1 || y < 1;
 }
 
 QPainter::CompositionMode CompositionOf(EMetaBlitMode mode) {
@@ -101,7 +92,8 @@ void DrawMetaBlit(QPainter& painter, const TMetaBlit& blit, const QBrush& brush)
       if (blit.image.isNull()) break;
       const QTransform sourceToDevice = sourceToLogical * painter.transform();
       painter.setTransform(sourceToDevice);
-      painter.setRenderHint(QPainter::SmoothPixmapTransform, Shrinks(sourceToDevice));
+      // Smoothed both ways, as picture viewers scale images; GDI's own stretching drops or doubles pixels.
+      painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
       painter.setCompositionMode(CompositionOf(blit.mode));
       painter.setOpacity(painter.opacity() * blit.opacity);
       const QImage& image =
