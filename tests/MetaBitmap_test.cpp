@@ -3,6 +3,8 @@
 #include <QImage>
 #include <QPainter>
 #include <QtEndian>
+#include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <random>
 
@@ -108,6 +110,38 @@ TEST(MetaBitmap, SourceRectangleOfABottomUpDibCountsFromItsLastRow) {
   }));
   EXPECT_COLOUR(image, 30, 30, kBlue);
   EXPECT_COLOUR(image, 50, 50, kYellow);
+}
+
+// A WMF StretchDIB record of a 2x1 1-bit DIB whose table holds palette indices (DIB_PAL_COLORS).
+char* PaletteIndexStretchDib(std::uint16_t first, std::uint16_t second) {
+  QByteArray record(28 + 40 + 4 + 4, '\0');
+  auto* d = reinterpret_cast<uchar*>(record.data());
+  qToLittleEndian<quint32>(static_cast<quint32>(record.size() / 2), d);
+  qToLittleEndian<quint16>(0x0F43, d + 4);
+  qToLittleEndian<quint32>(kRopSrcCopy, d + 6);
+  const std::uint16_t words[] = {1 /* DIB_PAL_COLORS */, 1, 2, 0, 0, 40, 40, 20, 20};
+  for (int i = 0; i < 9; ++i) qToLittleEndian<quint16>(words[i], d + 10 + 2 * i);
+  uchar* header = d + 28;
+  qToLittleEndian<quint32>(40, header);
+  qToLittleEndian<qint32>(2, header + 4);
+  qToLittleEndian<qint32>(1, header + 8);
+  qToLittleEndian<quint16>(1, header + 12);
+  qToLittleEndian<quint16>(1, header + 14);
+  qToLittleEndian<quint32>(2, header + 32);
+  qToLittleEndian<quint16>(first, header + 40);
+  qToLittleEndian<quint16>(second, header + 42);
+  header[44] = 0x40;  // pixels 0 and 1
+  char* out = static_cast<char*>(std::malloc(static_cast<std::size_t>(record.size())));
+  std::memcpy(out, record.constData(), static_cast<std::size_t>(record.size()));
+  return out;
+}
+
+TEST(MetaBitmap, PaletteIndicesTakeTheDefaultPalette) {
+  // Entries 13 and 16 of the default palette are pure red and blue.
+  const QImage image = Render(Wmf([&](TWmfWriter& w) { w.Append(PaletteIndexStretchDib(13, 16)); }));
+  EXPECT_COLOUR(image, 30, 40, kRed);
+  EXPECT_COLOUR(image, 50, 40, kBlue);
+  EXPECT_COLOUR(image, 10, 10, kWhite);
 }
 
 TEST(MetaBitmap, NegativeExtentsMirrorTheBitmap) {

@@ -11,6 +11,7 @@ namespace {
 constexpr std::int64_t kCoreHeader = 12;
 constexpr std::int64_t kInfoHeader = 40;
 constexpr std::uint32_t kDibPalColors = 1;
+constexpr std::uint32_t kDibPalIndices = 2;
 constexpr std::uint32_t kBitfields = 3, kAlphaBitfields = 6;
 
 // The twenty colours of GDI's default palette, which DIB_PAL_COLORS indices refer to when a file
@@ -84,10 +85,12 @@ QByteArray RewrittenInfo(QByteArrayView info, const TDibLayout& layout, const TM
     }
     return out;
   }
-  // Palette indices: two bytes each.
+  // Palette indices: two bytes each, or none when the pixels are indices themselves.
   for (std::int64_t i = 0; i < layout.colours; ++i) {
     const std::int64_t at = tableAt + 2 * i;
-    const std::uint16_t index = Has(info, at, 2) ? U16(info, at) : 0;
+    const std::uint16_t index = request.usage == kDibPalIndices ? static_cast<std::uint16_t>(i)
+                                : Has(info, at, 2)              ? U16(info, at)
+                                                                : 0;
     PutRgbQuad(out, index < kDefaultPalette.size() ? kDefaultPalette[index] : kDefaultPalette[0]);
   }
   return out;
@@ -111,7 +114,8 @@ QImage DecodeMetaDib(const TMetaDibRequest& request, TMetaPlayList& list) {
   const std::int64_t declared = DeclaredPixels(request.info);
   if (budget <= 0 || declared <= 0 || declared > budget) return QImage();
   const bool rewrite = (request.monochrome && layout.bitsPerPixel == 1) ||
-                       (request.usage == kDibPalColors && layout.bitsPerPixel <= 8 && layout.colours > 0);
+                       ((request.usage == kDibPalColors || request.usage == kDibPalIndices) &&
+                        layout.bitsPerPixel <= 8 && layout.colours > 0);
   QByteArray block = rewrite ? RewrittenInfo(request.info, layout, request) : request.info.toByteArray();
   const qsizetype bitsOffset = block.size();
   block.append(request.bits.data(), request.bits.size());
@@ -129,7 +133,11 @@ QImage DecodeMetaDib(const TMetaDibRequest& request, TMetaPlayList& list) {
 std::int64_t PackedDibInfoSize(QByteArrayView packed, std::uint32_t usage) {
   TDibLayout layout;
   if (!ReadLayout(packed, layout)) return -1;
-  const std::int64_t entry = usage == kDibPalColors && layout.bitsPerPixel <= 8 ? 2 : layout.core ? 3 : 4;
+  const bool indexed = layout.bitsPerPixel <= 8;
+  const std::int64_t entry = indexed && usage == kDibPalIndices  ? 0
+                             : indexed && usage == kDibPalColors ? 2
+                             : layout.core                       ? 3
+                                                                 : 4;
   const std::int64_t size = layout.headerSize + layout.masksSize + entry * layout.colours;
   return std::min<std::int64_t>(size, packed.size());
 }
