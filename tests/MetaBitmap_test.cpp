@@ -144,6 +144,23 @@ TEST(MetaBitmap, PaletteIndicesTakeTheDefaultPalette) {
   EXPECT_COLOUR(image, 10, 10, kWhite);
 }
 
+TEST(MetaBitmap, SetDIBitsToDeviceDrawsABandOfScanLines) {
+  // A 2x4 bitmap of which the record carries rows 2 and 3 counted from the bottom: its top half.
+  TDibBytes band = DibOf(FourColours(), 24);
+  qToLittleEndian<qint32>(4, band.info.data() + 8);
+  const QImage image = Render(Emf([&](TEmfWriter& w) {
+    w.Append(U_EMRSETDIBITSTODEVICE_set(U_RECTL{20, 20, 22, 22}, U_POINTL{20, 20}, U_POINTL{0, 2},
+                                        U_POINTL{2, 2}, U_DIB_RGB_COLORS, 2, 2,
+                                        reinterpret_cast<U_BITMAPINFO*>(band.info.data()),
+                                        static_cast<uint32_t>(band.bits.size()), band.bits.data()));
+  }));
+  EXPECT_COLOUR(image, 20, 20, kRed);
+  EXPECT_COLOUR(image, 21, 20, kGreen);
+  EXPECT_COLOUR(image, 20, 21, kBlue);
+  EXPECT_COLOUR(image, 21, 21, kYellow);
+  EXPECT_COLOUR(image, 20, 22, kWhite);
+}
+
 TEST(MetaBitmap, NegativeExtentsMirrorTheBitmap) {
   const TDibBytes dib = DibOf(FourColours(), 24);
   ExpectFourColoursAt(Render(Emf([&](TEmfWriter& w) {

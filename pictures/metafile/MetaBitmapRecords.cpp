@@ -99,7 +99,8 @@ void AddRasterBlit(TMetaPlayList& list, TBlitRequest r, QImage prepared = QImage
 // The DIB of an EMF record: offBmi, cbBmi, offBits and cbBits from `at`; null when there is none or
 // it is broken. `info` receives the BITMAPINFO.
 QImage EmfDib(const TMetaBytes& rec, std::int64_t at, std::uint32_t usage, TMetaPlayList& list,
-              QByteArrayView* info = nullptr, bool alpha = false, bool monochrome = false) {
+              QByteArrayView* info = nullptr, bool alpha = false, bool monochrome = false,
+              std::int64_t rows = 0) {
   const std::int64_t offBmi = rec.U32(at), cbBmi = rec.U32(at + 4), offBits = rec.U32(at + 8),
                      cbBits = rec.U32(at + 12);
   if (cbBmi == 0 || !rec.Has(offBmi, cbBmi) || !rec.Has(offBits, cbBits)) return QImage();
@@ -109,13 +110,14 @@ QImage EmfDib(const TMetaBytes& rec, std::int64_t at, std::uint32_t usage, TMeta
   request.usage = usage;
   request.alpha = alpha;
   request.monochrome = monochrome;
+  request.rows = rows;
   if (info) *info = request.info;
   return DecodeMetaDib(request, list);
 }
 
 // The packed DIB of a WMF record from `at` to its end.
 QImage WmfDib(const TMetaBytes& rec, std::int64_t at, std::uint32_t usage, TMetaPlayList& list,
-              QByteArrayView* info = nullptr, bool monochrome = false) {
+              QByteArrayView* info = nullptr, bool monochrome = false, std::int64_t rows = 0) {
   if (!rec.Has(at, 4)) return QImage();
   const QByteArrayView packed = View(rec, at, rec.Size() - at);
   const std::int64_t infoSize = PackedDibInfoSize(packed, usage);
@@ -125,6 +127,7 @@ QImage WmfDib(const TMetaBytes& rec, std::int64_t at, std::uint32_t usage, TMeta
   request.bits = packed.sliced(static_cast<qsizetype>(infoSize));
   request.usage = usage;
   request.monochrome = monochrome;
+  request.rows = rows;
   if (info) *info = request.info;
   return DecodeMetaDib(request, list);
 }
@@ -163,13 +166,11 @@ void ReadEmfStretchDibits(const TMetaBytes& rec, TMetaPlayList& list, bool stret
   } else {
     r.width = cxSrc, r.height = cySrc;
   }
-  if (RopUsesSource(r.rop)) r.source = EmfDib(rec, 48, usage, list, &info);
+  // SetDIBitsToDevice may carry a band of scan lines: rows startScan onwards, counted from the bottom.
+  const std::int64_t startScan = stretch ? 0 : rec.U32(68), scans = stretch ? 0 : rec.U32(72);
+  if (RopUsesSource(r.rop)) r.source = EmfDib(rec, 48, usage, list, &info, false, false, scans);
   double y = ySrc;
-  if (!stretch && !r.source.isNull()) {
-    // A band of scan lines: the bitmap holds rows startScan onwards, counted from the bottom.
-    const std::int64_t startScan = rec.U32(68);
-    if (DibIsBottomUp(info)) y -= static_cast<double>(startScan);
-  }
+  if (!r.source.isNull() && DibIsBottomUp(info)) y -= static_cast<double>(startScan);
   r.sourceRect = r.source.isNull() ? QRectF() : DibSourceRect(info, r.source, xSrc, y, cxSrc, cySrc);
   AddRasterBlit(list, std::move(r));
 }
@@ -291,7 +292,7 @@ bool ReadWmfBitmapRecord(const TMetaBytes& rec, std::uint8_t type, TMetaPlayList
       const std::uint32_t usage = rec.U16(6);
       const double startScan = rec.U16(10), ySrc = rec.I16(12), xSrc = rec.I16(14);
       r.height = rec.I16(16), r.width = rec.I16(18), r.y = rec.I16(20), r.x = rec.I16(22);
-      r.source = WmfDib(rec, 24, usage, list, &info);
+      r.source = WmfDib(rec, 24, usage, list, &info, false, rec.U16(8));
       if (!r.source.isNull())
         r.sourceRect = DibSourceRect(info, r.source, xSrc, ySrc - (DibIsBottomUp(info) ? startScan : 0),
                                      r.width, r.height);

@@ -117,6 +117,13 @@ QImage DecodeMetaDib(const TMetaDibRequest& request, TMetaPlayList& list) {
                        ((request.usage == kDibPalColors || request.usage == kDibPalIndices) &&
                         layout.bitsPerPixel <= 8 && layout.colours > 0);
   QByteArray block = rewrite ? RewrittenInfo(request.info, layout, request) : request.info.toByteArray();
+  if (request.rows > 0 && request.rows < DibHeight(request.info)) {
+    const bool bottomUp = DibIsBottomUp(request.info);
+    if (layout.core)
+      qToLittleEndian<quint16>(static_cast<quint16>(request.rows), block.data() + 6);
+    else
+      qToLittleEndian<qint32>(static_cast<qint32>(bottomUp ? request.rows : -request.rows), block.data() + 8);
+  }
   const qsizetype bitsOffset = block.size();
   block.append(request.bits.data(), request.bits.size());
   TDibDecodeOptions options;

@@ -17,6 +17,9 @@ struct TMetaDibRequest {
   std::uint32_t usage = 0;
   bool alpha = false;       // a 32-bit bitmap carries alpha in its fourth byte
   bool monochrome = false;  // a 1-bit bitmap decodes black for bit 0 and white for bit 1
+  // When positive and fewer than the header's rows: the bits hold only this band of rows, as
+  // SetDIBitsToDevice records that draw a bitmap in pieces carry them.
+  std::int64_t rows = 0;
 };
 
 // The decoded bitmap, or a null image when it is broken or over the budget; the pixels are counted
