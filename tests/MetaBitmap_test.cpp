@@ -230,6 +230,52 @@ TEST(MetaBitmap, TransparentBltLeavesItsColourOut) {
   EXPECT_COLOUR(image, 50, 50, kRed);
 }
 
+QImage Quadrants(QColor a, QColor b, QColor c, QColor d) {
+  return TwoByTwo(a, b, c, d).scaled(20, 20);
+}
+
+TEST(MetaBitmap, MaskBltDrawsTheSourceWhereTheMaskIsSet) {
+  // MAKEROP4(SRCCOPY, no operation): the source where the mask bit is 1, the target kept where it is 0.
+  const TDibBytes source = DibOf(Quadrants(kRed, kGreen, kBlue, kYellow), 24);
+  const TDibBytes mask = DibOf(Quadrants(kWhite, kBlack, kBlack, kWhite), 1);
+  const U_XFORM identity{1, 0, 0, 1, 0, 0};
+  const QImage image =
+      Render(Emf([&](TEmfWriter& w) {
+               w.Append(U_EMRMASKBLT_set(
+                   U_RECTL{20, 20, 40, 40}, U_POINTL{20, 20}, U_POINTL{20, 20}, U_POINTL{0, 0}, identity,
+                   U_COLORREF{255, 255, 255, 0}, U_DIB_RGB_COLORS, U_POINTL{0, 0}, U_DIB_RGB_COLORS,
+                   0xAACC0020u, reinterpret_cast<U_BITMAPINFO*>(const_cast<char*>(source.info.data())),
+                   static_cast<uint32_t>(source.bits.size()), const_cast<char*>(source.bits.data()),
+                   reinterpret_cast<U_BITMAPINFO*>(const_cast<char*>(mask.info.data())),
+                   static_cast<uint32_t>(mask.bits.size()), const_cast<char*>(mask.bits.data())));
+             }),
+             kBlue);
+  EXPECT_COLOUR(image, 25, 25, kRed);
+  EXPECT_COLOUR(image, 35, 25, kBlue);
+  EXPECT_COLOUR(image, 25, 35, kBlue);
+  EXPECT_COLOUR(image, 35, 35, kYellow);
+}
+
+TEST(MetaBitmap, PlgBltTurnsTheBitmapOntoItsParallelogram) {
+  // The source's top-left corner at (60,20), its top edge running down, its left edge running left:
+  // turned a quarter clockwise.
+  const TDibBytes source = DibOf(FourColours(), 24);
+  const U_XFORM identity{1, 0, 0, 1, 0, 0};
+  U_POINTL corners[3] = {{60, 20}, {60, 60}, {20, 20}};
+  const QImage image = Render(Emf([&](TEmfWriter& w) {
+    w.Append(U_EMRPLGBLT_set(U_RECTL{20, 20, 60, 60}, corners, U_POINTL{0, 0}, U_POINTL{2, 2}, identity,
+                             U_COLORREF{255, 255, 255, 0}, U_DIB_RGB_COLORS, U_POINTL{0, 0}, U_DIB_RGB_COLORS,
+                             reinterpret_cast<U_BITMAPINFO*>(const_cast<char*>(source.info.data())),
+                             static_cast<uint32_t>(source.bits.size()), const_cast<char*>(source.bits.data()),
+                             nullptr, 0, nullptr));
+  }));
+  EXPECT_COLOUR(image, 50, 30, kRed);
+  EXPECT_COLOUR(image, 50, 50, kGreen);
+  EXPECT_COLOUR(image, 30, 30, kBlue);
+  EXPECT_COLOUR(image, 30, 50, kYellow);
+  EXPECT_COLOUR(image, 70, 70, kWhite);
+}
+
 TEST(MetaBitmap, BlitsWithoutSourcePaintByTheOperationAlone) {
   const QImage emf = Render(Emf([&](TEmfWriter& w) {
     AddEmfBitBlt(w, nullptr, {10, 10, 30, 30}, kRopBlackness);
