@@ -313,11 +313,15 @@ namespace {
 bool ReadEmbeddedEmf(const TWmfParser& parser, TMetaPlayList& list) {
   const QByteArray emf = parser.EmbeddedEmf().Complete();
   if (emf.isEmpty() || !IsEmf(emf)) return false;
+  TMetaPlayList read;
   try {
-    list = ReadEmf(emf);
+    read = ReadEmf(emf);
   } catch (const EInvalidGraphic&) {
     return false;
   }
+  // An EMF with nothing this player draws leaves the WMF records as the better picture.
+  if (read.commands.empty()) return false;
+  list = std::move(read);
   return true;
 }
 
