@@ -469,6 +469,14 @@ TEST(MetaRasterOp, OperationsAreToldApartByTheirTruthTables) {
   EXPECT_EQ(PrepareBlitImage(source, kRopSrcAnd).pixelColor(1, 0), kBlack);
   EXPECT_EQ(PrepareBlitImage(source, kRopSrcPaint).pixelColor(1, 0).alpha(), 0);
   EXPECT_EQ(PrepareBlitImage(source, kRopSrcPaint).pixelColor(0, 1), kRed);
+  // AlphaBlend's colours are premultiplied already; colours above their alpha are cut to it.
+  QImage stored(2, 1, QImage::Format_ARGB32);
+  stored.setPixel(0, 0, qRgba(64, 32, 200, 128));
+  stored.setPixel(1, 0, qRgba(10, 20, 30, 255));
+  const QImage premultiplied = StoredPremultiplied(stored);
+  EXPECT_EQ(premultiplied.format(), QImage::Format_ARGB32_Premultiplied);
+  EXPECT_EQ(premultiplied.pixel(0, 0), qRgba(64, 32, 128, 128));
+  EXPECT_EQ(premultiplied.pixel(1, 0), qRgba(10, 20, 30, 255));
 }
 
 }  // namespace

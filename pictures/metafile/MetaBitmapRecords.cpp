@@ -191,16 +191,7 @@ void ReadEmfBlt(const TMetaBytes& rec, std::uint32_t type, TMetaPlayList& list) 
     const std::uint8_t constantAlpha = (word >> 16) & 0xFF, format = (word >> 24) & 0xFF;
     r.source = EmfDib(rec, 84, usage, list, nullptr, (format & kAcSrcAlpha) != 0);
     if (r.source.isNull()) return;
-    // The source's colours are premultiplied by its alpha already.
-    if (r.source.hasAlphaChannel()) r.source.reinterpretAsFormat(QImage::Format_ARGB32_Premultiplied);
-    for (int y = 0; y < r.source.height() && r.source.hasAlphaChannel(); ++y) {
-      auto* row = reinterpret_cast<QRgb*>(r.source.scanLine(y));
-      for (int x = 0; x < r.source.width(); ++x) {
-        const int a = qAlpha(row[x]);
-        row[x] = qRgba(std::min(qRed(row[x]), a), std::min(qGreen(row[x]), a), std::min(qBlue(row[x]), a), a);
-      }
-    }
-    prepared = r.source.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    prepared = StoredPremultiplied(std::move(r.source));
     opacity = constantAlpha / 255.0;
     r.rop = MetaRop::kSrcCopy;
   } else if (type == U_EMR_TRANSPARENTBLT) {

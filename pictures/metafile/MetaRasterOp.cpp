@@ -1,5 +1,7 @@
 #include "MetaRasterOp.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr QRgb kBlack = 0xFF000000u;
@@ -109,6 +111,20 @@ QImage PrepareBlitImage(const QImage& source, std::uint32_t rop) {
     default:
       return QImage();
   }
+}
+
+QImage StoredPremultiplied(QImage source) {
+  if (!source.hasAlphaChannel()) return Premultiplied(source);
+  source = source.convertToFormat(QImage::Format_ARGB32);
+  source.reinterpretAsFormat(QImage::Format_ARGB32_Premultiplied);
+  for (int y = 0; y < source.height(); ++y) {
+    auto* row = reinterpret_cast<QRgb*>(source.scanLine(y));
+    for (int x = 0; x < source.width(); ++x) {
+      const int a = qAlpha(row[x]);
+      row[x] = qRgba(std::min(qRed(row[x]), a), std::min(qGreen(row[x]), a), std::min(qBlue(row[x]), a), a);
+    }
+  }
+  return source;
 }
 
 QImage WithoutColour(const QImage& source, std::uint32_t colourRef) {

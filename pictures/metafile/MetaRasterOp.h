@@ -28,6 +28,9 @@ EMetaBlitMode BlitModeOf(std::uint32_t rop);
 // The source image ready to draw in the operation's mode (see EMetaBlitMode), as 32-bit
 // premultiplied pixels. Null when the mode draws no image.
 QImage PrepareBlitImage(const QImage& source, std::uint32_t rop);
+// A decoded AlphaBlend source with per-pixel alpha, whose colours are stored premultiplied by their
+// alpha already (a colour above its alpha is cut to it); an opaque source is returned as it is.
+QImage StoredPremultiplied(QImage source);
 // The source with every pixel of the colour (0x00BBGGRR) transparent, as TransparentBlt draws it.
 QImage WithoutColour(const QImage& source, std::uint32_t colourRef);
 // The source with the pixels whose mask bit is 0 (black in the mask image) transparent, the mask's
