@@ -358,10 +358,10 @@ TMetaCommand WmfPatternBrushCommand(const TMetaBytes& rec, std::uint8_t type, TM
     return PatternCommand(AddPattern(list, WmfBitmap16(rec, 6, 38, list), monochrome));
   }
   if (!rec.Has(6, 4)) return PatternCommand(-1);
-  const int style = rec.U16(6);
-  const std::uint32_t usage = rec.U16(8);
+  // A BS_PATTERN brush's DIB has RGB colours whatever its usage field says.
+  const bool monochromeStyle = rec.U16(6) == kStyleBsPattern;
+  const std::uint32_t usage = monochromeStyle ? 0 : rec.U16(8);
   QByteArrayView info;
-  const bool monochromeStyle = style == kStyleBsPattern;
   QImage image = WmfDib(rec, 10, usage, list, &info, monochromeStyle);
   return PatternCommand(AddPattern(list, std::move(image), monochromeStyle && DibBitsPerPixel(info) == 1));
 }
