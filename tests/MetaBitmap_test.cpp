@@ -284,6 +284,13 @@ TEST(MetaBitmap, BlitsWithoutSourcePaintByTheOperationAlone) {
   EXPECT_COLOUR(emf, 25, 25, kBlack);
   EXPECT_COLOUR(emf, 65, 25, kBlack);  // white inverted
   EXPECT_COLOUR(emf, 25, 60, kWhite);
+  // Inverting twice gives back what was there, transparency included.
+  const QByteArray twice = Emf([&](TEmfWriter& w) {
+    AddEmfBitBlt(w, nullptr, {50, 10, 30, 30}, kRopDstInvert);
+    AddEmfBitBlt(w, nullptr, {50, 10, 30, 30}, kRopDstInvert);
+  });
+  EXPECT_COLOUR(Render(twice, Qt::transparent), 65, 25, QColor(0, 0, 0, 0));
+  EXPECT_COLOUR(Render(twice, kBlue), 65, 25, kBlue);
   const QImage wmf = Render(Wmf([&](TWmfWriter& w) {
     uint32_t brush = 0;
     w.Append(wcreatebrushindirect_set(&brush, w.Handles(),

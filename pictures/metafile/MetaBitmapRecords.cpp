@@ -51,16 +51,17 @@ void AddBlit(TMetaPlayList& list, TMetaBlit blit) {
 }
 
 // Two PATINVERTs of one rectangle around other drawing are the XOR trick of old writers for a
-// dithered, see-through fill: GDI's result is the target where the drawing in between left it alone.
-// The second one cancels the first rather than both inverting through transparent areas.
+// dithered, see-through fill, and two DSTINVERTs a highlight taken back: GDI's result is the target
+// where the drawing in between left it alone. The second one cancels the first rather than both
+// inverting through transparent areas, which would leave them black.
 bool CancelsEarlierInvert(TMetaPlayList& list, const TMetaBlit& blit) {
   constexpr int kLookBack = 32;
   int looked = 0;
   for (auto c = list.commands.rbegin(); c != list.commands.rend() && looked < kLookBack; ++c, ++looked) {
     if (c->op != EMetaOp::Blit || c->a < 0 || static_cast<std::size_t>(c->a) >= list.blits.size()) continue;
     TMetaBlit& earlier = list.blits[static_cast<std::size_t>(c->a)];
-    if (earlier.mode != EMetaBlitMode::InvertBrush || earlier.topLeft != blit.topLeft ||
-        earlier.topRight != blit.topRight || earlier.bottomLeft != blit.bottomLeft)
+    if (earlier.mode != blit.mode || earlier.topLeft != blit.topLeft || earlier.topRight != blit.topRight ||
+        earlier.bottomLeft != blit.bottomLeft)
       continue;
     earlier.mode = EMetaBlitMode::None;
     return true;
@@ -92,7 +93,8 @@ void AddRasterBlit(TMetaPlayList& list, TBlitRequest r, QImage prepared = QImage
   blit.colour = ((r.rop >> 16) & 0xFF) == 0 ? qRgb(0, 0, 0) : qRgb(255, 255, 255);
   blit.opacity = opacity;
   SetDestination(blit, r.x, r.y, r.width, r.height);
-  if (blit.mode == EMetaBlitMode::InvertBrush && CancelsEarlierInvert(list, blit)) return;
+  const bool inverts = blit.mode == EMetaBlitMode::InvertBrush || blit.mode == EMetaBlitMode::InvertTarget;
+  if (inverts && CancelsEarlierInvert(list, blit)) return;
   AddBlit(list, std::move(blit));
 }
 
