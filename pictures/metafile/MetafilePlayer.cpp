@@ -567,6 +567,14 @@ void TMetafilePlayer::ApplyClip() {
   if (dc_.clipped || dc_.metaClipped) {
     QPainterPath effective = dc_.clipped ? dc_.clip : dc_.metaClip;
     if (dc_.clipped && dc_.metaClipped) effective = dc_.metaClip.intersected(dc_.clip);
+    // Qt rasterises a clip over its whole extent: a clip reaching far beyond the picture is cut first.
+    const QRectF& f = list_.frame;
+    const QRectF reach = f.adjusted(-4 * f.width(), -4 * f.height(), 4 * f.width(), 4 * f.height());
+    if (!Within(effective.controlPointRect(), reach)) {
+      QPainterPath reachPath;
+      reachPath.addRect(reach);
+      effective = effective.intersected(reachPath);
+    }
     painter_->setTransform(toTarget_);
     painter_->setClipPath(effective, outerClipped_ ? Qt::IntersectClip : Qt::ReplaceClip);
   }
