@@ -11,6 +11,13 @@
 
 namespace {
 
+// The run's rectangle from its corners: QRect's width overflows for rectangles spanning the 32-bit range.
+QRectF RunRect(const TMetaTextRun& run) {
+  return QRectF(QPointF(run.rect.left(), run.rect.top()), QPointF(static_cast<double>(run.rect.right()) + 1,
+                                                                  static_cast<double>(run.rect.bottom()) + 1))
+      .normalized();
+}
+
 constexpr std::uint8_t kAnsiCharset = 0;
 constexpr std::uint8_t kDefaultCharset = 1;
 // Fonts are rasterised at most this many pixels high and scaled beyond it.
@@ -95,7 +102,7 @@ QRectF PlayMetaText(QPainter* painter, const TMetaTextRun& run, const TMetaFont*
   QRectF box;
   QColor background = ColourRef(dc.bkColour);
   if (run.hasRect) {
-    const QRectF rect = QRectF(run.rect).normalized();
+    const QRectF rect = RunRect(run);
     box = logicalToWindow.mapRect(rect);
     if ((run.options & U_ETO_OPAQUE) && painter) {
       painter->setTransform(logicalToWindow);
@@ -182,7 +189,7 @@ QRectF PlayMetaText(QPainter* painter, const TMetaTextRun& run, const TMetaFont*
   painter->save();
   if (run.hasRect && (run.options & U_ETO_CLIPPED)) {
     painter->setTransform(logicalToWindow);
-    painter->setClipRect(QRectF(run.rect).normalized(), Qt::IntersectClip);
+    painter->setClipRect(RunRect(run), Qt::IntersectClip);
   }
   painter->setTransform(localToWindow);
   if (dc.bkOpaque && !(run.options & U_ETO_OPAQUE)) painter->fillRect(cell, background);
