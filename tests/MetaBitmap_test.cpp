@@ -385,12 +385,18 @@ TEST(MetaBitmap, EmbeddedEmfWithLyingSizesIsIgnored) {
   EXPECT_COLOUR(image, 75, 75, kWhite);
 }
 
+quint32 U32At(const QByteArray& bytes, qsizetype at) {
+  quint32 value = 0;
+  for (int i = 3; i >= 0; --i) value = value << 8 | static_cast<uchar>(bytes.at(at + i));
+  return value;
+}
+
 // The offset of the first record of the type in an EMF.
 qsizetype EmfRecordAt(const QByteArray& emf, std::uint32_t type) {
   qsizetype at = 0;
   while (at + 8 <= emf.size()) {
-    if (qFromLittleEndian<quint32>(emf.constData() + at) == type) return at;
-    at += qFromLittleEndian<quint32>(emf.constData() + at + 4);
+    if (U32At(emf, at) == type) return at;
+    at += U32At(emf, at + 4);
   }
   return -1;
 }
@@ -414,7 +420,7 @@ TEST(MetaBitmap, BrokenBitmapRecordsDrawNothingAndTheRestStillDraws) {
       broken(60, 0x40000000u),  // pixel byte count larger than the record
   };
   QByteArray huge = good;  // a header claiming 100000 x 100000 pixels
-  const qsizetype header = at + qFromLittleEndian<quint32>(good.constData() + at + 48);
+  const qsizetype header = at + U32At(good, at + 48);
   qToLittleEndian<qint32>(100000, huge.data() + header + 4);
   qToLittleEndian<qint32>(100000, huge.data() + header + 8);
   std::vector<QByteArray> all = cases;

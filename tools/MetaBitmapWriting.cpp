@@ -49,6 +49,7 @@ TDibBytes DibOf(const QImage& image, int bitsPerPixel, QColor zero, QColor one) 
   const QImage source = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
   const int width = source.width(), height = source.height();
   TDibBytes dib;
+  dib.width = width, dib.height = height;
   dib.info = QByteArray(40, '\0');
   Put32(dib.info, 0, 40);
   Put32(dib.info, 4, static_cast<std::uint32_t>(width));
@@ -107,8 +108,7 @@ void AddEmfBitBlt(TEmfWriter& writer, const TDibBytes* dib, const QRect& dest, s
 void AddEmfAlphaBlend(TEmfWriter& writer, const TDibBytes& dib, const QRect& dest, int constantAlpha,
                       bool perPixel) {
   const U_XFORM identity{1, 0, 0, 1, 0, 0};
-  const int width = qFromLittleEndian<qint32>(dib.info.constData() + 4);
-  const int height = qFromLittleEndian<qint32>(dib.info.constData() + 8);
+  const int width = dib.width, height = dib.height;
   const U_BLEND blend{0, 0, static_cast<uint8_t>(constantAlpha),
                       static_cast<uint8_t>(perPixel ? kAcSrcAlpha : 0)};
   writer.Append(U_EMRALPHABLEND_set(
@@ -119,8 +119,7 @@ void AddEmfAlphaBlend(TEmfWriter& writer, const TDibBytes& dib, const QRect& des
 
 void AddEmfTransparentBlt(TEmfWriter& writer, const TDibBytes& dib, const QRect& dest, QColor transparent) {
   const U_XFORM identity{1, 0, 0, 1, 0, 0};
-  const int width = qFromLittleEndian<qint32>(dib.info.constData() + 4);
-  const int height = qFromLittleEndian<qint32>(dib.info.constData() + 8);
+  const int width = dib.width, height = dib.height;
   const std::uint32_t colour = static_cast<std::uint32_t>(transparent.red()) |
                                static_cast<std::uint32_t>(transparent.green()) << 8 |
                                static_cast<std::uint32_t>(transparent.blue()) << 16;

@@ -16,6 +16,7 @@
 struct TDibBytes {
   QByteArray info;
   QByteArray bits;
+  int width = 0, height = 0;
 };
 
 // The image as a bottom-up DIB of 24 bits, of 32 bits with the alpha (premultiplied, as AlphaBlend
