@@ -132,6 +132,38 @@ TEST(DibReader, SixtyFourBitPixelsAreLinearLightTurnedToSrgb) {
   EXPECT_EQ(qBlue(colour), 0);
 }
 
+TEST(DibReader, FourthByteOfPlain32BitPixelsIsAlphaOnlyWhenAsked) {
+  const QByteArray dib = InfoHeader(40, 2, 1, 32, 0);
+  QByteArray pixels(8, '\0');
+  Put32(pixels, 0, 0x80402010u);  // half transparent
+  Put32(pixels, 4, 0x00FF0000u);  // fully transparent red
+  const TDibResult plain = DecodeDib(dib + pixels, dib.size());
+  ASSERT_FALSE(plain.image.isNull());
+  EXPECT_EQ(qAlpha(plain.image.pixel(0, 0)), 255);
+  TDibDecodeOptions options;
+  options.alphaInFourthByte = true;
+  const TDibResult alpha = DecodeDib(dib + pixels, dib.size(), options);
+  ASSERT_FALSE(alpha.image.isNull());
+  EXPECT_EQ(alpha.image.pixel(0, 0), qRgba(0x40, 0x20, 0x10, 0x80));
+  EXPECT_EQ(qAlpha(alpha.image.pixel(1, 0)), 0);
+  // All-zero fourth bytes mean an opaque picture, as for declared alpha masks.
+  QByteArray opaque(8, '\0');
+  Put32(opaque, 0, 0x00FF0000u);
+  const TDibResult unused = DecodeDib(dib + opaque, dib.size(), options);
+  ASSERT_FALSE(unused.image.isNull());
+  EXPECT_EQ(unused.image.pixel(0, 0), qRgb(255, 0, 0));
+  // Bit masks that leave the top byte free keep alpha there too.
+  QByteArray masked = InfoHeader(40, 2, 1, 32, 3);
+  QByteArray masks(12, '\0');
+  Put32(masks, 0, 0xFF0000);
+  Put32(masks, 4, 0xFF00);
+  Put32(masks, 8, 0xFF);
+  masked += masks;
+  const TDibResult bitfields = DecodeDib(masked + pixels, masked.size(), options);
+  ASSERT_FALSE(bitfields.image.isNull());
+  EXPECT_EQ(bitfields.image.pixel(0, 0), qRgba(0x40, 0x20, 0x10, 0x80));
+}
+
 TEST(DibReader, RunLength24AndRunLength8WithDeltaAndTopDownRows) {
   QByteArray rle24 = InfoHeader(64, 3, 1, 24, 4);  // OS/2 v2 header
   const qsizetype bits = rle24.size();

@@ -72,6 +72,7 @@ struct Header {
   qsizetype masksAt = -1;  // where the bit masks are read, -1 when the defaults apply
   int maskCount = 0;
   qsizetype tableAt = 0;
+  bool alphaInFourthByte = false;
 };
 
 bool IsOs2Version2(qsizetype size) {
@@ -185,6 +186,9 @@ bool DecodePlainRows(const Bytes& b, const Header& h, qsizetype bitsOffset, cons
     if (h.masksAt >= 0) {
       for (int i = 0; i < h.maskCount; ++i) channels[i] = Channel(b.U32(h.masksAt + 4 * i));
     }
+    const quint32 colourBits = channels[0].mask | channels[1].mask | channels[2].mask;
+    if (!sixteen && h.alphaInFourthByte && !channels[3].Present() && (colourBits & 0xFF000000u) == 0)
+      channels[3] = Channel(0xFF000000u);
     hasAlpha = channels[3].Present();
   }
   if (h.bitsPerPixel == 64) hasAlpha = true;
@@ -399,6 +403,7 @@ TDibResult DecodeDib(QByteArrayView block, qsizetype bitsOffset, const TDibDecod
   const Bytes b{block};
   Header h;
   if (!ReadHeader(b, h, result.error)) return result;
+  h.alphaInFourthByte = options.alphaInFourthByte;
   if (options.heightIncludesMask) {
     h.height /= 2;
     if (h.height == 0) return result.error = QStringLiteral("icon bitmap has no rows"), result;

@@ -16,6 +16,8 @@ struct TDibDecodeOptions {
   bool heightIncludesMask = false;
   // The size an icon's directory gives; it stands in for a bitmap header whose size is absurd.
   QSize fallbackSize;
+  // A plain 32-bit bitmap leaves its fourth byte unused; metafile AlphaBlend records keep alpha there.
+  bool alphaInFourthByte = false;
 };
 
 struct TDibResult {

@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "Graphic.h"
+#include "MetaBitmapRecords.h"
 #include "MetaBytes.h"
 #include "MetaTextRecords.h"
 #include "emfplus/EmfPlusRecords.h"
@@ -319,7 +320,7 @@ void TEmfParser::ReadRecord(const TMetaBytes& rec, std::uint32_t type) {
       break;
     case U_EMR_CREATEMONOBRUSH:
     case U_EMR_CREATEDIBPATTERNBRUSHPT:
-      Create(rec.U32(8), {EMetaOp::CreateBrush, 0, U_BS_PATTERN, 0x808080});
+      Create(rec.U32(8), EmfPatternBrushCommand(rec, type, list_));
       break;
     case U_EMR_EXTCREATEFONTINDIRECTW:
       Create(rec.U32(8), EmfFontCommand(rec, list_));
@@ -453,7 +454,8 @@ void TEmfParser::ReadRecord(const TMetaBytes& rec, std::uint32_t type) {
       list_.Add({EMetaOp::SetArcDirection, rec.I32(8)});
       break;
     default:
-      break;  // comments and bitmaps are not drawn
+      ReadEmfBitmapRecord(rec, type, list_);
+      break;  // comments are not drawn
   }
 }
 

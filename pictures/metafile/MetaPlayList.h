@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "MetaBitmap.h"
 #include "MetaText.h"
 
 // The drawing operations that WMF and EMF records turn into; both readers produce the same list.
@@ -72,6 +73,9 @@ enum class EMetaOp : std::uint8_t {
   Chord,
   Pie,
   SetArcDirection,  // a: AD_COUNTERCLOCKWISE or AD_CLOCKWISE
+  // Bitmaps
+  Blit,                // a: index into blits
+  CreatePatternBrush,  // a: slot, b: index into patterns
   EmfPlus,          // a: first EMF+ record, b: record count
 };
 
@@ -113,6 +117,10 @@ class TMetaPlayList {
   // Throws EInvalidGraphic when the store is full; returns the index of the added item.
   std::int32_t AddFont(TMetaFont font);
   std::int32_t AddText(TMetaTextRun run);
+  // Bitmap store: bitmap records and pattern brushes, with the decoded pixels they hold together.
+  std::vector<TMetaBlit> blits;
+  std::vector<TMetaPattern> patterns;
+  std::int64_t bitmapPixels = 0;
 
   // The GDI+ records that EMF comments carry; null when there are none.
   std::shared_ptr<TEmfPlusData> emfPlus;

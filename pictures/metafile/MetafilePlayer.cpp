@@ -8,6 +8,7 @@
 #include <QPainterPathStroker>
 #include <cmath>
 
+#include "MetaBitmapPlayer.h"
 #include "MetaClip.h"
 #include "MetaTextPlayer.h"
 #include "emfplus/EmfPlusPlayer.h"
@@ -299,7 +300,8 @@ void TMetafilePlayer::Execute(const TMetaCommand& c) {
     case EMetaOp::CreatePen:
     case EMetaOp::CreateBrush:
     case EMetaOp::CreateOther:
-    case EMetaOp::CreateFont: {
+    case EMetaOp::CreateFont:
+    case EMetaOp::CreatePatternBrush: {
       if (c.a < 0 || static_cast<std::size_t>(c.a) >= objects_.size()) break;
       TObject& object = objects_[static_cast<std::size_t>(c.a)];
       object = TObject();
@@ -309,6 +311,10 @@ void TMetafilePlayer::Execute(const TMetaCommand& c) {
       } else if (c.op == EMetaOp::CreateBrush) {
         object.kind = TObject::EKind::Brush;
         object.brush = MetaBrush(c.b, static_cast<std::uint32_t>(c.c), c.d);
+      } else if (c.op == EMetaOp::CreatePatternBrush) {
+        if (c.b < 0 || static_cast<std::size_t>(c.b) >= list_.patterns.size()) break;
+        object.kind = TObject::EKind::Brush;
+        object.pattern = c.b;
       } else {
         object.kind = TObject::EKind::Other;
         if (c.op == EMetaOp::CreateFont) object.font = c.b;
@@ -321,6 +327,9 @@ void TMetafilePlayer::Execute(const TMetaCommand& c) {
       break;
     case EMetaOp::SelectStock:
       SelectStock(c.a);
+      break;
+    case EMetaOp::Blit:
+      PlayBlit(c.a);
       break;
     case EMetaOp::DeleteObject:
       // The state keeps its own copy of a selected pen or brush, as GDI keeps using a selected object.
@@ -801,7 +810,11 @@ void TMetafilePlayer::PlayPath(EMetaOp op) {
 
 void TMetafilePlayer::Select(const TObject& object) {
   if (object.kind == TObject::EKind::Pen) dc_.pen = object.pen;
-  if (object.kind == TObject::EKind::Brush) dc_.brush = object.brush;
+  if (object.kind == TObject::EKind::Brush)
+    dc_.brush = object.pattern >= 0
+                    ? MetaPatternBrush(list_.patterns[static_cast<std::size_t>(object.pattern)],
+                                       dc_.textColour, dc_.bkColour)
+                    : object.brush;
   if (object.font >= 0) dc_.font = object.font;
 }
 
@@ -915,7 +928,7 @@ void TMetafilePlayer::DrawPolygon(const QPoint* points, int count) {
     return;
   }
   painter_->setPen(dc_.pen);
-  painter_->setBrush(dc_.brush);
+  painter_->setBrush(FillBrush(painter_->transform()));
   painter_->drawPolygon(points, count, dc_.fillRule);
 }
 
@@ -957,7 +970,7 @@ void TMetafilePlayer::DrawPath(const QPainterPath& path, bool filled) {
     return;
   }
   painter_->setPen(dc_.pen);
-  painter_->setBrush(filled ? dc_.brush : QBrush(Qt::NoBrush));
+  painter_->setBrush(filled ? FillBrush(painter_->transform()) : QBrush(Qt::NoBrush));
   painter_->drawPath(path);
 }
 
@@ -973,7 +986,7 @@ void TMetafilePlayer::DrawClipped(const QPainterPath& path, bool filled) {
   if (filled && dc_.brush.style() != Qt::NoBrush) {
     painter_->setTransform(ClipToWindow());
     painter_->setPen(Qt::NoPen);
-    painter_->setBrush(dc_.brush);
+    painter_->setBrush(FillBrush(painter_->transform()));
     painter_->drawPath(CutDownFill(outline, clipArea_, path.fillRule()));
   }
   if (dc_.pen.style() != Qt::NoPen) StrokeClipped(outline);
@@ -1027,4 +1040,27 @@ void TMetafilePlayer::StrokeClipped(const QList<QPolygonF>& outline) {
 
 QTransform TMetafilePlayer::ClipToWindow() const {
   return QTransform::fromScale(1 / devicePixelRatio_, 1 / devicePixelRatio_);
+}
+
+QBrush TMetafilePlayer::FillBrush(const QTransform& painterTransform) const {
+  if (dc_.brush.style() != Qt::TexturePattern) return dc_.brush;
+  bool invertible = false;
+  const QTransform toPainter = painterTransform.inverted(&invertible);
+  if (!invertible) return dc_.brush;
+  // Pattern pixels are reference-device pixels of picture space, wherever the brush is used.
+  QBrush brush = dc_.brush;
+  brush.setTransform(toTarget_ * toPainter);
+  return brush;
+}
+
+void TMetafilePlayer::PlayBlit(std::int32_t index) {
+  if (index < 0 || static_cast<std::size_t>(index) >= list_.blits.size()) return;
+  const TMetaBlit& blit = list_.blits[static_cast<std::size_t>(index)];
+  if (inPath_) return;
+  if (!painter_) {
+    const QRectF bounds = MetaBlitBounds(blit);
+    if (!bounds.isEmpty()) Measure(bounds);
+    return;
+  }
+  DrawMetaBlit(*painter_, blit, FillBrush(painter_->transform()));
 }

@@ -27,7 +27,8 @@ class TMetafilePlayer {
     enum class EKind { None, Pen, Brush, Other } kind = EKind::None;
     QPen pen;
     QBrush brush;
-    int font = -1;  // index into the list's fonts
+    int font = -1;     // index into the list's fonts
+    int pattern = -1;  // index into the list's patterns
   };
 
   void Run();
@@ -68,6 +69,9 @@ class TMetafilePlayer {
   QTransform ClipToWindow() const;
   void Measure(const QRectF& logical);
   void PlayText(std::int32_t index);
+  void PlayBlit(std::int32_t index);
+  // The selected brush for a painter transform: patterns keep their pixels in picture space.
+  QBrush FillBrush(const QTransform& painterTransform) const;
   bool ValidPoints(std::int32_t first, std::int64_t count) const;
   void PlayEmfPlus(const TMetaCommand& c);
 

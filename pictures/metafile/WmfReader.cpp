@@ -5,8 +5,11 @@
 #include <cstdlib>
 #include <set>
 
+#include "EmfReader.h"
 #include "Graphic.h"
+#include "MetaBitmapRecords.h"
 #include "MetaBytes.h"
+#include "MetaEmbeddedEmf.h"
 #include "MetaTextRecords.h"
 
 namespace {
@@ -62,6 +65,7 @@ class TWmfParser {
   TWmfParser(const QByteArray& bytes, TMetaPlayList& list) : file_(bytes), list_(list) {}
 
   void Run();
+  const TWmfEmbeddedEmf& EmbeddedEmf() const { return embedded_; }
 
  private:
   void ReadPlaceable();
@@ -72,6 +76,7 @@ class TWmfParser {
   TMetaBytes file_;
   TMetaPlayList& list_;
   TWmfSlots slots_;
+  TWmfEmbeddedEmf embedded_;
   bool placeable_ = false;
   bool haveWindowExt_ = false;
   QPoint windowOrg_{0, 0};
@@ -202,7 +207,10 @@ void TWmfParser::ReadRecord(const TMetaBytes& rec, std::uint8_t type) {
       break;
     case U_WMR_CREATEPATTERNBRUSH:
     case U_WMR_DIBCREATEPATTERNBRUSH:
-      Create({EMetaOp::CreateBrush, 0, U_BS_PATTERN, 0x808080});
+      Create(WmfPatternBrushCommand(rec, type, list_));
+      break;
+    case U_WMR_ESCAPE:
+      embedded_.Add(rec);
       break;
     case U_WMR_CREATEFONTINDIRECT:
       Create(WmfFontCommand(rec, list_));
@@ -286,7 +294,8 @@ void TWmfParser::ReadRecord(const TMetaBytes& rec, std::uint8_t type) {
       list_.Add({EMetaOp::OffsetClipRegion, rec.I16(8), rec.I16(6)});
       break;
     default:
-      break;  // escapes, bitmaps and regions are not drawn
+      ReadWmfBitmapRecord(rec, type, list_);
+      break;  // other escapes and regions are not drawn
   }
 }
 
@@ -298,8 +307,38 @@ bool IsWmf(const QByteArray& bytes) {
   return IsPlainHeader(view, 0);
 }
 
+namespace {
+
+// The EMF the WMF carries, when it is whole and reads as an EMF.
+bool ReadEmbeddedEmf(const TWmfParser& parser, TMetaPlayList& list) {
+  const QByteArray emf = parser.EmbeddedEmf().Complete();
+  if (emf.isEmpty() || !IsEmf(emf)) return false;
+  TMetaPlayList read;
+  try {
+    read = ReadEmf(emf);
+  } catch (const EInvalidGraphic&) {
+    return false;
+  }
+  // An EMF with nothing this player draws leaves the WMF records as the better picture.
+  if (read.commands.empty()) return false;
+  list = std::move(read);
+  return true;
+}
+
+}  // namespace
+
 TMetaPlayList ReadWmf(const QByteArray& bytes) {
   TMetaPlayList list;
-  TWmfParser(bytes, list).Run();
+  TWmfParser parser(bytes, list);
+  try {
+    parser.Run();
+  } catch (const EInvalidGraphic&) {
+    // Records after a whole embedded EMF do not matter: the EMF is drawn.
+    TMetaPlayList embedded;
+    if (ReadEmbeddedEmf(parser, embedded)) return embedded;
+    throw;
+  }
+  TMetaPlayList embedded;
+  if (ReadEmbeddedEmf(parser, embedded)) return embedded;
   return list;
 }

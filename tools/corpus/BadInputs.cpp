@@ -295,6 +295,45 @@ void AddLyingEmfs(const std::vector<TCorpusFile>& seeds, std::vector<TCorpusFile
       {"damaged/select-unknown-object.emf", EmfWith(emf, EmfRecord(37, {4000}) + EmfRecord(40, {-5}), 2)});
 }
 
+// Bitmap records whose DIBs claim sizes and offsets their records do not hold, and an embedded EMF
+// whose chunks lie about its size.
+void AddLyingBitmapRecords(const std::vector<TCorpusFile>& seeds, std::vector<TCorpusFile>& out) {
+  const QByteArray& emf = Seed(seeds, "bitmaps.emf");
+  qsizetype stretch = -1;
+  for (const qsizetype at : EmfRecords(emf))
+    if (stretch < 0 && Get32(emf, at) == 81) stretch = at;  // EMR_STRETCHDIBITS
+  if (stretch < 0) throw std::runtime_error("no StretchDIBits in the EMF seed");
+  const qsizetype header = stretch + Get32(emf, stretch + 48);
+  const auto lie = [&](const std::string& name, auto&& patch) {
+    QByteArray bytes = emf;
+    patch(bytes);
+    out.push_back({"damaged/" + name + ".emf", bytes});
+  };
+  lie("stretchdibits-30000x30000", [&](QByteArray& b) {
+    Put32(b, header + 4, 30000);
+    Put32(b, header + 8, 30000);
+  });
+  lie("stretchdibits-rle-65535x65535", [&](QByteArray& b) {
+    Put32(b, header + 4, 65535);
+    Put32(b, header + 8, 65535);
+    Put16(b, header + 14, 8);
+    Put32(b, header + 16, 1);  // BI_RLE8: little data may claim many pixels
+  });
+  lie("stretchdibits-bits-past-record", [&](QByteArray& b) { Put32(b, stretch + 56, 0xFFFFFF00u); });
+  lie("stretchdibits-header-past-record", [&](QByteArray& b) { Put32(b, stretch + 48, 0x7FFFFFF0u); });
+  lie("stretchdibits-bits-size-huge", [&](QByteArray& b) { Put32(b, stretch + 60, 0x7FFFFFF0u); });
+  lie("stretchdibits-header-size-huge", [&](QByteArray& b) { Put32(b, header, 0x7FFFFFF0u); });
+
+  QByteArray wmf = Seed(seeds, "embedded-emf.wmf");
+  const qsizetype chunk = wmf.indexOf(QByteArray("WMFC"));
+  if (chunk < 0) throw std::runtime_error("no embedded EMF in the WMF seed");
+  Put32(wmf, chunk + 30, 0x7FFFFFFF);  // the EMF's total size
+  out.push_back({"damaged/embedded-emf-total-huge.wmf", wmf});
+  QByteArray shortChunk = Seed(seeds, "embedded-emf.wmf");
+  Put32(shortChunk, chunk + 22, 0xFFFF);  // this chunk's size, past its record
+  out.push_back({"damaged/embedded-emf-chunk-past-record.wmf", shortChunk});
+}
+
 void AddNames(const std::vector<TCorpusFile>& seeds, std::vector<TCorpusFile>& out) {
   const std::pair<const char*, const char*> names[] = {
       {"baseline.jpg", "names/with spaces in it.jpg"},
@@ -329,6 +368,7 @@ std::vector<TCorpusFile> BadInputs(const std::vector<TCorpusFile>& seeds) {
   AddLyingIconVariants(seeds, out);
   AddLyingWmfs(out);
   AddLyingEmfs(seeds, out);
+  AddLyingBitmapRecords(seeds, out);
   AddNames(seeds, out);
   return out;
 }

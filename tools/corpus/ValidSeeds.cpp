@@ -13,6 +13,7 @@
 #include "IconWriter.h"
 #include "JpegDecoder.h"
 #include "JpegSeeds.h"
+#include "MetaBitmapWriting.h"
 #include "WmfWriter.h"
 
 namespace {
@@ -193,6 +194,34 @@ QByteArray GeometryEmf() {
   return writer.Finish();
 }
 
+// Bitmap records of every kind the player draws, small enough for the fuzzers to mutate.
+QByteArray BitmapEmf(const QImage& image) {
+  TEmfWriter writer({0, 0, 100, 100}, 96);
+  const TDibBytes colour = DibOf(image, 24), mono = DibOf(image, 1), alpha = DibOf(image, 32);
+  AddEmfStretchDib(writer, colour, {10, 10, 40, 30}, {0, 0, image.width(), image.height()});
+  AddEmfStretchDib(writer, mono, {90, 10, -40, 30}, {0, 0, image.width(), image.height()}, kRopSrcAnd);
+  AddEmfStretchDib(writer, colour, {50, 10, 40, 30}, {0, 0, image.width(), image.height()}, kRopSrcPaint);
+  AddEmfBitBlt(writer, &colour, {0, 50, image.width(), image.height()}, kRopSrcInvert);
+  AddEmfBitBlt(writer, nullptr, {40, 50, 20, 20}, kRopDstInvert);
+  AddEmfAlphaBlend(writer, alpha, {10, 60, 50, 30}, 128, true);
+  AddEmfTransparentBlt(writer, colour, {60, 60, 30, 30}, QColor(image.pixel(0, 0)));
+  AddEmfPatternFill(writer, mono, true, {0, 0, 20, 20}, Qt::red, Qt::blue);
+  AddEmfPatternFill(writer, colour, false, {80, 80, 20, 20}, Qt::red, Qt::blue);
+  return writer.Finish();
+}
+
+QByteArray BitmapWmf(const QImage& image, const QByteArray& embeddedEmf) {
+  TWmfWriter writer(true, {0, 0, 100, 100}, 96);
+  AddWmfWindow(writer, {0, 0, 100, 100});
+  const TDibBytes colour = DibOf(image, 24), mono = DibOf(image, 1);
+  AddWmfStretchDib(writer, colour, {10, 10, 40, 30}, {0, 0, image.width(), image.height()});
+  AddWmfDibStretchBlt(writer, mono, {50, 10, 40, -30}, {0, 0, image.width(), image.height()}, kRopSrcAnd);
+  AddWmfPatBlt(writer, {0, 50, 30, 30}, kRopBlackness);
+  AddWmfPatternFill(writer, mono, {60, 60, 30, 30}, Qt::red, Qt::blue);
+  if (!embeddedEmf.isEmpty()) AddWmfEmbeddedEmf(writer, embeddedEmf, 512);
+  return writer.Finish();
+}
+
 }  // namespace
 
 std::vector<TCorpusFile> ValidSeeds() {
@@ -227,5 +256,9 @@ std::vector<TCorpusFile> ValidSeeds() {
   for (std::vector<TCorpusFile> more : {JpegSeeds(), BitmapSeeds(), IconSeeds()})
     seeds.insert(seeds.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
   seeds.push_back({"emfplus.emf", EmfPlusSampleFile()});
+  const QByteArray bitmaps = BitmapEmf(Pattern(8, 6));
+  seeds.push_back({"bitmaps.emf", bitmaps});
+  seeds.push_back({"bitmaps.wmf", BitmapWmf(Pattern(8, 6), QByteArray())});
+  seeds.push_back({"embedded-emf.wmf", BitmapWmf(Pattern(4, 4), bitmaps)});
   return seeds;
 }
