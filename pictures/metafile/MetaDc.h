@@ -26,6 +26,7 @@ struct TMetaDc {
   // Logical to page space (EMF world transform), applied before the window/viewport mapping.
   QTransform world;
   bool arcClockwise = false;
+  int rop2 = 13;  // R2_COPYPEN
   // Clipping in picture space, saved and restored with the rest; unclipped while the flags are false.
   bool clipped = false, metaClipped = false;
   QPainterPath clip, metaClip;
@@ -39,8 +40,5 @@ QTransform MetaDcTransform(const TMetaDc& dc, double unitsPerMmX, double unitsPe
 // result would be 0 or leave the 32-bit range.
 bool ScaleMetaExtent(std::int64_t& ext, std::int64_t num, std::int64_t denom);
 
-// A pen from a GDI pen style (PS_*), logical width and 0x00BBGGRR colour; only null and solid styles are
-// told apart, other styles draw solid.
-QPen MetaPen(int style, int width, std::uint32_t colour);
 // A brush from a GDI brush style (BS_*), 0x00BBGGRR colour and hatch (HS_*).
 QBrush MetaBrush(int style, std::uint32_t colour, int hatch);

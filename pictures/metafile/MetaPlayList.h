@@ -1,11 +1,13 @@
 #pragma once
 
 #include <QPoint>
+#include <QRect>
 #include <QRectF>
 #include <QTransform>
 #include <cstdint>
 #include <vector>
 
+#include "MetaGradient.h"
 #include "MetaText.h"
 
 // The drawing operations that WMF and EMF records turn into; both readers produce the same list.
@@ -71,6 +73,24 @@ enum class EMetaOp : std::uint8_t {
   Chord,
   Pie,
   SetArcDirection,  // a: AD_COUNTERCLOCKWISE or AD_CLOCKWISE
+  // Pens, raster modes, pixels, gradients and regions.
+  CreateExtPen,  // a: slot, b: PS_* style with type, end cap and join, c: width, d: colour,
+                 // e: first length in penDashes, f: their count
+  SetRop2,       // a: R2_* mix mode
+  SetPixel,      // a, b: x, y, c: colour 0x00BBGGRR
+  GradientFill,  // a: index into gradients
+  AngleArc,      // a, b: centre, c: radius, d, e: start and sweep angles in 1/65536 degree
+  PolyDraw,      // a: first point, b: point count, c: first type in polyDrawTypes
+  FlattenPath,
+  WidenPath,
+  // Regions are rectangles in regionRects, logical units. A region op names a WMF region object by its
+  // slot (a >= 0) or carries its rectangles (a = -1, b: first, c: count).
+  CreateRegion,      // a: slot, b: first rectangle, c: count
+  FillRegion,        // a, b, c: region, d: brush slot, or stock object with the EMF stock bit
+  FrameRegion,       // as FillRegion, e, f: frame width and height
+  PaintRegion,       // a, b, c: region, with the selected brush
+  InvertRegion,      // a, b, c: region
+  SelectClipObject,  // a: slot of a region object to clip to (RGN_COPY); none resets
 };
 
 struct TMetaCommand {
@@ -102,6 +122,11 @@ class TMetaPlayList {
   // Matrices of the world transform records, each finite and invertible.
   std::vector<QTransform> transforms;
   int objectSlots = 0;
+  // ExtCreatePen user styles, gradients, region rectangles and PolyDraw point types.
+  std::vector<std::uint32_t> penDashes;
+  std::vector<TMetaGradient> gradients;
+  std::vector<QRect> regionRects;
+  std::vector<std::uint8_t> polyDrawTypes;
   // Text store: fonts and text runs, referred to by the text commands.
   std::vector<TMetaFont> fonts;
   std::vector<TMetaTextRun> texts;

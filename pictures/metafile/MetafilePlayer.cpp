@@ -9,6 +9,7 @@
 #include <cmath>
 
 #include "MetaClip.h"
+#include "MetaPen.h"
 #include "MetaTextPlayer.h"
 
 namespace {
@@ -418,6 +419,9 @@ void TMetafilePlayer::Execute(const TMetaCommand& c) {
     case EMetaOp::SetArcDirection:
       if (c.a == U_AD_COUNTERCLOCKWISE || c.a == U_AD_CLOCKWISE) dc_.arcClockwise = c.a == U_AD_CLOCKWISE;
       break;
+    default:
+      ExecuteGdi(c);
+      break;
   }
 }
 
@@ -637,6 +641,8 @@ void TMetafilePlayer::Select(const TObject& object) {
   if (object.kind == TObject::EKind::Pen) dc_.pen = object.pen;
   if (object.kind == TObject::EKind::Brush) dc_.brush = object.brush;
   if (object.font >= 0) dc_.font = object.font;
+  // Selecting a region object clips to it.
+  if (object.kind == TObject::EKind::Region) ClipToRegion(object);
 }
 
 void TMetafilePlayer::SelectStock(int stock) {
@@ -670,8 +676,17 @@ void TMetafilePlayer::SelectStock(int stock) {
     case U_NULL_PEN & ~U_STOCK_OBJECT:
       dc_.pen = QPen(Qt::NoPen);
       break;
+    case U_OEM_FIXED_FONT & ~U_STOCK_OBJECT:
+    case U_ANSI_FIXED_FONT & ~U_STOCK_OBJECT:
+    case U_ANSI_VAR_FONT & ~U_STOCK_OBJECT:
+    case U_SYSTEM_FONT & ~U_STOCK_OBJECT:
+    case U_DEVICE_DEFAULT_FONT & ~U_STOCK_OBJECT:
+    case U_SYSTEM_FIXED_FONT & ~U_STOCK_OBJECT:
+    case U_DEFAULT_GUI_FONT & ~U_STOCK_OBJECT:
+      dc_.font = -1;  // the default font stands for the stock fonts
+      break;
     default:
-      break;  // stock fonts and palettes draw nothing here
+      break;  // palettes draw nothing here
   }
 }
 
@@ -748,9 +763,17 @@ void TMetafilePlayer::DrawPolygon(const QPoint* points, int count) {
     DrawClipped(path, true);
     return;
   }
-  painter_->setPen(dc_.pen);
-  painter_->setBrush(dc_.brush);
+  QPainterPath outline = PointsPath(points, count);
+  outline.closeSubpath();
+  outline.setFillRule(dc_.fillRule);
+  FillHatchBackground(outline);
+  QPen pen = StrokePen();
+  QBrush brush = FillBrush(dc_.brush);
+  if (!BeginMix(pen, brush)) return;
+  painter_->setPen(pen);
+  painter_->setBrush(brush);
   painter_->drawPolygon(points, count, dc_.fillRule);
+  EndMix();
 }
 
 void TMetafilePlayer::DrawPolyline(const QPoint* points, int count) {
@@ -768,9 +791,13 @@ void TMetafilePlayer::DrawPolyline(const QPoint* points, int count) {
     DrawClipped(PointsPath(points, count), false);
     return;
   }
-  painter_->setPen(dc_.pen);
+  QPen pen = StrokePen();
+  QBrush brush(Qt::NoBrush);
+  if (!BeginMix(pen, brush)) return;
+  painter_->setPen(pen);
   painter_->setBrush(Qt::NoBrush);
   painter_->drawPolyline(points, count);
+  EndMix();
 }
 
 void TMetafilePlayer::DrawPath(const QPainterPath& path, bool filled) {
@@ -790,32 +817,40 @@ void TMetafilePlayer::DrawPath(const QPainterPath& path, bool filled) {
     DrawClipped(path, filled);
     return;
   }
-  painter_->setPen(dc_.pen);
-  painter_->setBrush(filled ? dc_.brush : QBrush(Qt::NoBrush));
+  if (filled) FillHatchBackground(path);
+  QPen pen = StrokePen();
+  QBrush brush = filled ? FillBrush(dc_.brush) : QBrush(Qt::NoBrush);
+  if (!BeginMix(pen, brush)) return;
+  painter_->setPen(pen);
+  painter_->setBrush(brush);
   painter_->drawPath(path);
+  EndMix();
 }
 
 bool TMetafilePlayer::DirectlyDrawable(const QRectF& logicalBounds) const {
   if (!Within(logicalToClip_.mapRect(logicalBounds), nearArea_)) return false;
-  const QPen& pen = dc_.pen;
+  const QPen pen = StrokePen();
   return pen.style() == Qt::NoPen || pen.widthF() / 2 * MaxScale(logicalToClip_) <= kMaxDirectPenRadius;
 }
 
 void TMetafilePlayer::DrawClipped(const QPainterPath& path, bool filled) {
   // Curves are flattened in clip space, to the precision of a device pixel.
   const QList<QPolygonF> outline = path.toSubpathPolygons(logicalToClip_);
-  if (filled && dc_.brush.style() != Qt::NoBrush) {
+  QPen pen = StrokePen();
+  QBrush brush = dc_.brush;
+  if (!BeginMix(pen, brush)) return;
+  if (filled && brush.style() != Qt::NoBrush) {
     painter_->setTransform(ClipToWindow());
     painter_->setPen(Qt::NoPen);
-    painter_->setBrush(dc_.brush);
+    painter_->setBrush(brush);
     painter_->drawPath(CutDownFill(outline, clipArea_, path.fillRule()));
   }
-  if (dc_.pen.style() != Qt::NoPen) StrokeClipped(outline);
+  if (pen.style() != Qt::NoPen) StrokeClipped(outline, pen);
   painter_->setTransform(logicalToPicture_ * toTarget_);
+  EndMix();
 }
 
-void TMetafilePlayer::StrokeClipped(const QList<QPolygonF>& outline) {
-  const QPen& pen = dc_.pen;
+void TMetafilePlayer::StrokeClipped(const QList<QPolygonF>& outline, const QPen& pen) {
   if (pen.widthF() == 0) {
     // The one-pixel pen keeps its width in any transform, so its lines are simply cut.
     painter_->setTransform(ClipToWindow());
