@@ -89,6 +89,8 @@ void PaintMetaGradient(QPainter& painter, const TMetaGradient& gradient, int max
   painter.save();
   painter.setPen(Qt::NoPen);
   if (gradient.mode == TMetaGradient::EMode::Triangle) {
+    // Antialiased, the small triangles' shared edges would let the ground show through as seams.
+    painter.setRenderHint(QPainter::Antialiasing, false);
     const std::int64_t triangles = static_cast<std::int64_t>(gradient.shapes.size());
     int steps = kTriangleSteps;
     while (steps > 1 && triangles * steps * steps > maxPieces) steps /= 2;
