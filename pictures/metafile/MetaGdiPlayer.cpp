@@ -133,6 +133,26 @@ bool TMetafilePlayer::BeginMix(QPen& pen, QBrush& brush) {
   return true;
 }
 
+void TMetafilePlayer::PaintMixed(QPen pen, QBrush brush, const std::function<void()>& paint) {
+  if (!BeginMix(pen, brush)) return;
+  const QPainter::CompositionMode mode = painter_->compositionMode();
+  if (mode != QPainter::CompositionMode_SourceOver) {
+    // The picture starts on transparent ground that stands for white paper. Where the shape falls on
+    // it, it is made white first, so that the mix acts on it as on paper.
+    QPen groundPen = pen;
+    if (groundPen.style() != Qt::NoPen) groundPen.setColor(QColor(255, 255, 255));
+    painter_->setCompositionMode(QPainter::CompositionMode_DestinationOver);
+    painter_->setPen(groundPen);
+    painter_->setBrush(brush.style() == Qt::NoBrush ? QBrush(Qt::NoBrush) : QBrush(QColor(255, 255, 255)));
+    paint();
+    painter_->setCompositionMode(mode);
+  }
+  painter_->setPen(pen);
+  painter_->setBrush(brush);
+  paint();
+  EndMix();
+}
+
 void TMetafilePlayer::EndMix() {
   if (!painter_) return;
   painter_->setCompositionMode(QPainter::CompositionMode_SourceOver);
@@ -141,13 +161,7 @@ void TMetafilePlayer::EndMix() {
 
 void TMetafilePlayer::FillHatchBackground(const QPainterPath& logicalPath) {
   if (!painter_ || !dc_.bkOpaque || !Hatched(dc_.brush)) return;
-  QPen pen(Qt::NoPen);
-  QBrush background(ColourRef(dc_.bkColour));
-  if (!BeginMix(pen, background)) return;
-  painter_->setPen(Qt::NoPen);
-  painter_->setBrush(background);
-  painter_->drawPath(logicalPath);
-  EndMix();
+  PaintMixed(QPen(Qt::NoPen), QBrush(ColourRef(dc_.bkColour)), [&] { painter_->drawPath(logicalPath); });
 }
 
 void TMetafilePlayer::ExecuteGdi(const TMetaCommand& c) {
@@ -184,13 +198,10 @@ void TMetafilePlayer::ExecuteGdi(const TMetaCommand& c) {
         measured_ = true;
         break;
       }
-      QPen pen(Qt::NoPen);
-      QBrush brush(ColourRef(static_cast<std::uint32_t>(c.c)));
-      if (!BeginMix(pen, brush)) break;
       painter_->setTransform(toTarget_);
-      painter_->fillRect(dot, brush);
+      PaintMixed(QPen(Qt::NoPen), QBrush(ColourRef(static_cast<std::uint32_t>(c.c))),
+                 [&] { painter_->drawRect(dot); });
       painter_->setTransform(logicalToPicture_ * toTarget_);
-      EndMix();
       break;
     }
     case EMetaOp::GradientFill:
@@ -304,12 +315,7 @@ void TMetafilePlayer::PlayRegion(const TMetaCommand& c) {
   const int savedRop = dc_.rop2;
   if (c.op == EMetaOp::InvertRegion) dc_.rop2 = U_R2_NOT;
   brush = FillBrush(brush);
-  if (BeginMix(pen, brush)) {
-    painter_->setPen(Qt::NoPen);
-    painter_->setBrush(brush);
-    painter_->drawPath(shape);
-    EndMix();
-  }
+  PaintMixed(pen, brush, [&] { painter_->drawPath(shape); });
   dc_.rop2 = savedRop;
 }
 

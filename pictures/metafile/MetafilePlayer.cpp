@@ -146,6 +146,8 @@ void TMetafilePlayer::Play(QPainter& painter, const QRectF& target) {
   outerClip_ = outerClipped_ ? painter.clipPath() : QPainterPath();
   outerTransform_ = painter.transform();
   painter.setRenderHint(QPainter::Antialiasing, true);
+  // Hatches are spaced in pixels of the picture, so they shrink and grow with it.
+  painter.setRenderHint(QPainter::NonCosmeticBrushPatterns, true);
   painter_ = &painter;
   Run();
   painter_ = nullptr;
@@ -767,13 +769,7 @@ void TMetafilePlayer::DrawPolygon(const QPoint* points, int count) {
   outline.closeSubpath();
   outline.setFillRule(dc_.fillRule);
   FillHatchBackground(outline);
-  QPen pen = StrokePen();
-  QBrush brush = FillBrush(dc_.brush);
-  if (!BeginMix(pen, brush)) return;
-  painter_->setPen(pen);
-  painter_->setBrush(brush);
-  painter_->drawPolygon(points, count, dc_.fillRule);
-  EndMix();
+  PaintMixed(StrokePen(), FillBrush(dc_.brush), [&] { painter_->drawPolygon(points, count, dc_.fillRule); });
 }
 
 void TMetafilePlayer::DrawPolyline(const QPoint* points, int count) {
@@ -791,13 +787,7 @@ void TMetafilePlayer::DrawPolyline(const QPoint* points, int count) {
     DrawClipped(PointsPath(points, count), false);
     return;
   }
-  QPen pen = StrokePen();
-  QBrush brush(Qt::NoBrush);
-  if (!BeginMix(pen, brush)) return;
-  painter_->setPen(pen);
-  painter_->setBrush(Qt::NoBrush);
-  painter_->drawPolyline(points, count);
-  EndMix();
+  PaintMixed(StrokePen(), QBrush(Qt::NoBrush), [&] { painter_->drawPolyline(points, count); });
 }
 
 void TMetafilePlayer::DrawPath(const QPainterPath& path, bool filled) {
@@ -818,13 +808,8 @@ void TMetafilePlayer::DrawPath(const QPainterPath& path, bool filled) {
     return;
   }
   if (filled) FillHatchBackground(path);
-  QPen pen = StrokePen();
-  QBrush brush = filled ? FillBrush(dc_.brush) : QBrush(Qt::NoBrush);
-  if (!BeginMix(pen, brush)) return;
-  painter_->setPen(pen);
-  painter_->setBrush(brush);
-  painter_->drawPath(path);
-  EndMix();
+  PaintMixed(StrokePen(), filled ? FillBrush(dc_.brush) : QBrush(Qt::NoBrush),
+             [&] { painter_->drawPath(path); });
 }
 
 bool TMetafilePlayer::DirectlyDrawable(const QRectF& logicalBounds) const {

@@ -3,6 +3,7 @@
 #include <QPainterPath>
 #include <QRectF>
 #include <QTransform>
+#include <functional>
 #include <vector>
 
 #include "MetaDc.h"
@@ -70,6 +71,8 @@ class TMetafilePlayer {
   // mode draws nothing. EndMix puts the painter back.
   bool BeginMix(QPen& pen, QBrush& brush);
   void EndMix();
+  // Paints with the pen and brush in the current mix mode; paint only draws, the pen and brush are set.
+  void PaintMixed(QPen pen, QBrush brush, const std::function<void()>& paint);
   // Fills the area a hatched brush leaves open with the background colour, when that is opaque.
   void FillHatchBackground(const QPainterPath& logicalPath);
   void PlayRegion(const TMetaCommand& c);

@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "EmfWriter.h"
+#include "GdiSeeds.h"
 #include "IconWriter.h"
 #include "JpegDecoder.h"
 #include "WmfWriter.h"
@@ -221,5 +222,6 @@ std::vector<TCorpusFile> ValidSeeds() {
   seeds.push_back({"text.wmf", WriteWmf(TextDrawing(), true)});
   seeds.push_back({"text.emf", WriteEmf(TextDrawing())});
   seeds.push_back({"geometry.emf", GeometryEmf()});
+  for (TCorpusFile& seed : GdiSeeds()) seeds.push_back(std::move(seed));
   return seeds;
 }
