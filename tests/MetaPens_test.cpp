@@ -488,3 +488,35 @@ TEST(MetaBadInput, BrokenPenGradientAndRegionRecordsDoNotCrash) {
   wmf.Append(U_WMRINVERTREGION_set(0));
   EXPECT_NO_THROW(Render(wmf.Finish()));
 }
+
+TEST(MetaText, SmallTextOutDrawsItsCharacters) {
+  const auto smallText = [](bool eightBit) {
+    TEmfWriter writer(kBox, 96);
+    writer.Append(U_EMRSETTEXTCOLOR_set(Ref(kRed)));
+    writer.Append(U_EMRSETBKMODE_set(U_TRANSPARENT));
+    // Reference point, character count, options, graphics mode, scales, then the characters.
+    const uint32_t options = U_ETO_NO_RECT | (eightBit ? 0x200u : 0u);
+    const QByteArray text = eightBit ? QByteArray("WWWW") : QByteArray("W\0W\0W\0W\0", 8);
+    const uint32_t size = static_cast<uint32_t>((36 + text.size() + 3) / 4 * 4);
+    char* record = static_cast<char*>(calloc(size, 1));
+    const uint32_t head[7] = {U_EMR_SMALLTEXTOUT, size, 20, 40, 4, options, U_GM_COMPATIBLE};
+    std::memcpy(record, head, sizeof head);
+    std::memcpy(record + 36, text.constData(), static_cast<size_t>(text.size()));
+    writer.Append(record);
+    return Render(writer.Finish());
+  };
+  for (const bool eightBit : {true, false}) {
+    const QImage image = smallText(eightBit);
+    int red = 0, redLeft = 0;
+    for (int y = 0; y < 100; ++y)
+      for (int x = 0; x < 100; ++x) {
+        const QColor c = image.pixelColor(x, y);
+        if (c.red() > 200 && c.green() < 120) {
+          ++red;
+          redLeft += x < 18;
+        }
+      }
+    EXPECT_GT(red, 20) << eightBit;
+    EXPECT_EQ(redLeft, 0) << eightBit;  // text starts at its reference point
+  }
+}

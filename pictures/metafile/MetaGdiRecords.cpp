@@ -111,6 +111,31 @@ void ReadAngleArc(const TMetaBytes& rec, TMetaPlayList& list) {
             fixed(sweep)});
 }
 
+// EMR_SMALLTEXTOUT: a text run without advances, its characters 16-bit or, with ETO_SMALL_CHARS, the
+// low bytes of 16-bit ones.
+void ReadSmallTextOut(const TMetaBytes& rec, TMetaPlayList& list) {
+  constexpr std::uint32_t kSmallChars = 0x200;
+  TMetaTextRun run;
+  run.reference = QPoint(rec.I32(8), rec.I32(12));
+  const std::int64_t claimed = rec.U32(16);
+  run.options = rec.U32(20);
+  std::int64_t at = 36;
+  if (!(run.options & U_ETO_NO_RECT)) {
+    if (!rec.Has(at, 16)) return;
+    run.rect = QRect(QPoint(rec.I32(at), rec.I32(at + 4)), QPoint(rec.I32(at + 8), rec.I32(at + 12)));
+    run.hasRect = (run.options & (U_ETO_OPAQUE | U_ETO_CLIPPED)) != 0;
+    at += 16;
+  }
+  const std::int64_t bytesPerChar = (run.options & kSmallChars) ? 1 : 2;
+  const std::int64_t chars =
+      std::min({claimed, std::max<std::int64_t>(rec.Size() - at, 0) / bytesPerChar, kMaxMetaTextChars});
+  for (std::int64_t i = 0; i < chars; ++i)
+    run.text.append(
+        QChar(bytesPerChar == 1 ? static_cast<std::uint8_t>(*rec.Data(at + i, 1)) : rec.U16(at + 2 * i)));
+  if (run.text.isEmpty() && !run.hasRect) return;
+  list.Add({EMetaOp::TextOut, list.AddText(std::move(run))});
+}
+
 }  // namespace
 
 TMetaCommand EmfExtPenCommand(const TMetaBytes& rec, TMetaPlayList& list) {
@@ -149,6 +174,9 @@ bool ReadEmfGdiRecord(const TMetaBytes& rec, std::uint32_t type, TMetaPlayList& 
     case U_EMR_POLYDRAW:
     case U_EMR_POLYDRAW16:
       if (rec.Has(8, 20)) ReadPolyDraw(rec, type == U_EMR_POLYDRAW16, list);
+      return true;
+    case U_EMR_SMALLTEXTOUT:
+      if (rec.Has(8, 28)) ReadSmallTextOut(rec, list);
       return true;
     case U_EMR_FLATTENPATH:
       list.Add({EMetaOp::FlattenPath});
