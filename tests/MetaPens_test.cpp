@@ -173,6 +173,27 @@ TEST(MetaPens, EndCapsOfGeometricPens) {
   EXPECT_TRUE(InkRuns(none).empty());
 }
 
+TEST(MetaPens, InsideFramePensKeepBoxedShapesInTheirBox) {
+  for (const bool wmf : {false, true}) {
+    for (const int style : {U_PS_SOLID, U_PS_INSIDEFRAME}) {
+      TMetaDrawing drawing;
+      drawing.box = kBox;
+      TMetaShape square;
+      square.kind = TMetaShape::EKind::Rectangle;
+      square.box = {20, 20, 80, 80};
+      square.penWidth = 10;
+      square.penStyle = style;
+      square.nullBrush = true;
+      drawing.shapes.push_back(square);
+      const QImage image = Render(wmf ? WriteWmf(drawing) : WriteEmf(drawing));
+      // A solid pen is centred on the edge; an inside-frame one lies wholly inside the box.
+      EXPECT_EQ(Inked(image, 17, 50), style == U_PS_SOLID) << wmf;
+      EXPECT_TRUE(Inked(image, 22, 50)) << wmf;
+      EXPECT_EQ(Inked(image, 28, 50), style == U_PS_INSIDEFRAME) << wmf;
+    }
+  }
+}
+
 TEST(MetaPens, OnePixelPenStaysAPixelOfThePictureWhenShrunk) {
   const QByteArray line = EmfLine([](uint32_t* pen, EMFHANDLES* handles) {
     return createpen_set(pen, handles, U_LOGPEN{U_PS_SOLID, U_POINT{0, 0}, Ref(kBlack)});

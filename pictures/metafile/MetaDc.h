@@ -26,7 +26,8 @@ struct TMetaDc {
   // Logical to page space (EMF world transform), applied before the window/viewport mapping.
   QTransform world;
   bool arcClockwise = false;
-  int rop2 = 13;  // R2_COPYPEN
+  int rop2 = 13;                // R2_COPYPEN
+  bool penInsideFrame = false;  // PS_INSIDEFRAME: boxed shapes shrink to keep the pen inside the box
   // Clipping in picture space, saved and restored with the rest; unclipped while the flags are false.
   bool clipped = false, metaClipped = false;
   QPainterPath clip, metaClip;

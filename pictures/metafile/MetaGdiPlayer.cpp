@@ -55,6 +55,15 @@ double TMetafilePlayer::PixelSize() const {
   return list_.frame.width() / list_.width;
 }
 
+QRectF TMetafilePlayer::FramedBox(const QRectF& box) const {
+  if (!dc_.penInsideFrame || dc_.pen.style() == Qt::NoPen) return box;
+  const double half = dc_.pen.widthF() / 2;
+  if (half <= 0.5) return box;
+  // A pen wider than the box fills it: the shape shrinks to a line through its middle.
+  const double dx = std::min(half, box.width() / 2), dy = std::min(half, box.height() / 2);
+  return box.adjusted(dx, dy, -dx, -dy);
+}
+
 QPen TMetafilePlayer::StrokePen() const {
   return MetaPenForDrawing(dc_.pen, logicalToPicture_, PixelSize());
 }
@@ -179,6 +188,7 @@ void TMetafilePlayer::ExecuteGdi(const TMetaCommand& c) {
         object.kind = TObject::EKind::Pen;
         object.pen =
             MetaExtPen(static_cast<std::uint32_t>(c.b), c.c, static_cast<std::uint32_t>(c.d), dashes);
+        object.insideFrame = (c.b & U_PS_STYLE_MASK) == U_PS_INSIDEFRAME;
       } else {
         object.kind = TObject::EKind::Region;
         object.regionFirst = c.b;

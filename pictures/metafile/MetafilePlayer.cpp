@@ -258,6 +258,7 @@ void TMetafilePlayer::Execute(const TMetaCommand& c) {
       if (c.op == EMetaOp::CreatePen) {
         object.kind = TObject::EKind::Pen;
         object.pen = MetaPen(c.b, c.c, static_cast<std::uint32_t>(c.d));
+        object.insideFrame = (c.b & U_PS_STYLE_MASK) == U_PS_INSIDEFRAME;
       } else if (c.op == EMetaOp::CreateBrush) {
         object.kind = TObject::EKind::Brush;
         object.brush = MetaBrush(c.b, static_cast<std::uint32_t>(c.c), c.d);
@@ -323,7 +324,7 @@ void TMetafilePlayer::Execute(const TMetaCommand& c) {
     case EMetaOp::Rectangle:
     case EMetaOp::Ellipse:
     case EMetaOp::RoundRect: {
-      const QRectF box = Box(c.a, c.b, c.c, c.d);
+      const QRectF box = FramedBox(Box(c.a, c.b, c.c, c.d));
       QPainterPath path;
       if (c.op == EMetaOp::Rectangle)
         path.addRect(box);
@@ -429,7 +430,7 @@ void TMetafilePlayer::Execute(const TMetaCommand& c) {
 
 void TMetafilePlayer::DrawArc(const TMetaCommand& c) {
   if (!ValidPoints(c.e, 2)) return;
-  const QRectF box = Box(c.a, c.b, c.c, c.d);
+  const QRectF box = FramedBox(Box(c.a, c.b, c.c, c.d));
   if (box.width() <= 0 || box.height() <= 0) return;
   const QPoint* rays = list_.points.data() + c.e;
   const ArcAngles angles = ArcAnglesThrough(box, rays[0], rays[1], dc_.arcClockwise);
@@ -640,7 +641,10 @@ void TMetafilePlayer::PlayPath(EMetaOp op) {
 }
 
 void TMetafilePlayer::Select(const TObject& object) {
-  if (object.kind == TObject::EKind::Pen) dc_.pen = object.pen;
+  if (object.kind == TObject::EKind::Pen) {
+    dc_.pen = object.pen;
+    dc_.penInsideFrame = object.insideFrame;
+  }
   if (object.kind == TObject::EKind::Brush) dc_.brush = object.brush;
   if (object.font >= 0) dc_.font = object.font;
   // Selecting a region object clips to it.
@@ -670,13 +674,16 @@ void TMetafilePlayer::SelectStock(int stock) {
       break;
     case U_WHITE_PEN & ~U_STOCK_OBJECT:
       dc_.pen = QPen(QColor(255, 255, 255), 0);
+      dc_.penInsideFrame = false;
       break;
     case U_BLACK_PEN & ~U_STOCK_OBJECT:
     case kStockDcPen:
       dc_.pen = QPen(QColor(0, 0, 0), 0);
+      dc_.penInsideFrame = false;
       break;
     case U_NULL_PEN & ~U_STOCK_OBJECT:
       dc_.pen = QPen(Qt::NoPen);
+      dc_.penInsideFrame = false;
       break;
     case U_OEM_FIXED_FONT & ~U_STOCK_OBJECT:
     case U_ANSI_FIXED_FONT & ~U_STOCK_OBJECT:

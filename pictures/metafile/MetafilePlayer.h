@@ -28,6 +28,7 @@ class TMetafilePlayer {
     QBrush brush;
     int font = -1;                                  // index into the list's fonts
     std::int32_t regionFirst = 0, regionCount = 0;  // rectangles in the list's regionRects
+    bool insideFrame = false;                       // a PS_INSIDEFRAME pen
   };
 
   void Run();
@@ -88,6 +89,8 @@ class TMetafilePlayer {
   void ReshapePath(EMetaOp op);
   // One pixel of the picture at its natural size, in picture units.
   double PixelSize() const;
+  // The box a boxed shape is drawn in: with an inside-frame pen, shrunk by half the pen's width.
+  QRectF FramedBox(const QRectF& box) const;
 
   const TMetaPlayList& list_;
   QPainter* painter_ = nullptr;
