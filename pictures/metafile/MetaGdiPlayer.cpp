@@ -156,9 +156,14 @@ void TMetafilePlayer::PaintMixed(QPen pen, QBrush brush, const std::function<voi
     paint();
     painter_->setCompositionMode(mode);
   }
+  // Hatch patterns scaled with the picture are sampled smoothly, so that shrunk ones grey out evenly
+  // instead of breaking up.
+  const bool smooth = painter_->testRenderHint(QPainter::SmoothPixmapTransform);
+  if (Hatched(brush)) painter_->setRenderHint(QPainter::SmoothPixmapTransform, true);
   painter_->setPen(pen);
   painter_->setBrush(brush);
   paint();
+  painter_->setRenderHint(QPainter::SmoothPixmapTransform, smooth);
   EndMix();
 }
 
