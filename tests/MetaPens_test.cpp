@@ -401,11 +401,14 @@ TEST(MetaRegions, EmfRegionFillCoversExactlyItsRectangles) {
 TEST(MetaRegions, WmfRegionObjectsFillAndClip) {
   // A region of two scans: 10..40 x 10..30 and 60..90 x 50..80.
   std::vector<uint16_t> scans = {2, 10, 30, 10, 40, 2, 2, 50, 80, 60, 90, 2};
+  // Written whole: libuemf's U_REGION_set reads beyond the scans it is given.
   const auto regionRecord = [&]() {
-    U_REGION* region = U_REGION_set(static_cast<int16_t>(20 + 2 * scans.size()), 2, 2,
-                                    U_RECT16{10, 10, 90, 80}, scans.data());
-    char* record = U_WMRCREATEREGION_set(region);
-    free(region);
+    std::vector<uint16_t> words = {0, 0, 0x06FF, 0,  6,  0, static_cast<uint16_t>(20 + 2 * scans.size()),
+                                   2, 2, 10,     10, 90, 80};
+    words.insert(words.end(), scans.begin(), scans.end());
+    words[0] = static_cast<uint16_t>(words.size());
+    char* record = static_cast<char*>(malloc(2 * words.size()));
+    std::memcpy(record, words.data(), 2 * words.size());
     return record;
   };
   // FillRegion with a blue brush.

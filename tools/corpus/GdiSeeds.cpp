@@ -86,13 +86,33 @@ QByteArray PensEmf() {
   return writer.Finish();
 }
 
+// A META_CREATEREGION record of the scans (count, top, bottom, left/right pairs, count), written whole
+// here: libuemf's U_REGION_set reads beyond the scans it is given.
+char* CreateRegion(const std::vector<uint16_t>& scans, uint16_t scanCount, const U_RECT16& bounds) {
+  std::vector<uint16_t> words = {0,
+                                 0,
+                                 0x06FF,
+                                 0,
+                                 6,
+                                 0,
+                                 static_cast<uint16_t>(20 + 2 * scans.size()),
+                                 scanCount,
+                                 4,
+                                 static_cast<uint16_t>(bounds.left),
+                                 static_cast<uint16_t>(bounds.top),
+                                 static_cast<uint16_t>(bounds.right),
+                                 static_cast<uint16_t>(bounds.bottom)};
+  words.insert(words.end(), scans.begin(), scans.end());
+  words[0] = static_cast<uint16_t>(words.size());
+  char* record = static_cast<char*>(malloc(2 * words.size()));
+  std::memcpy(record, words.data(), 2 * words.size());
+  return record;
+}
+
 QByteArray RegionsWmf() {
   TWmfWriter writer(true, {0, 0, 300, 300}, 96);
-  std::vector<uint16_t> scans = {2, 10, 60, 10, 120, 2, 4, 60, 100, 10, 40, 80, 120, 4};
-  U_REGION* region = U_REGION_set(static_cast<int16_t>(20 + 2 * scans.size()), 2, 4,
-                                  U_RECT16{10, 10, 120, 100}, scans.data());
-  writer.Append(U_WMRCREATEREGION_set(region));  // slot 0
-  free(region);
+  writer.Append(CreateRegion({2, 10, 60, 10, 120, 2, 4, 60, 100, 10, 40, 80, 120, 4}, 2,
+                             U_RECT16{10, 10, 120, 100}));                                        // slot 0
   writer.Append(U_WMRCREATEBRUSHINDIRECT_set(U_WLOGBRUSH{U_BS_HATCHED, kBlue, U_HS_FDIAGONAL}));  // slot 1
   writer.Append(U_WMRCREATEPENINDIRECT_set(U_PEN_set(U_PS_DOT, 1, kBlack)));                      // slot 2
   writer.Append(U_WMRFILLREGION_set(0, 1));
