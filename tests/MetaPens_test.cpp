@@ -544,3 +544,48 @@ TEST(MetaText, SmallTextOutDrawsItsCharacters) {
     EXPECT_EQ(redLeft, 0) << eightBit;  // text starts at its reference point
   }
 }
+
+TEST(MetaText, JustificationWidensTheSpaces) {
+  const auto rightmostRed = [](bool wmf, int extra) {
+    TMetaText text;
+    text.at = {5, 40};
+    text.text = "i i i";
+    text.colour = kRed;
+    text.height = -16;
+    text.wide = false;
+    QByteArray bytes;
+    if (wmf) {
+      TWmfWriter writer(true, {0, 0, 200, 100}, 96);
+      // Break count, then extra space (libuemf's own writer puts the wrong function in).
+      char* record = static_cast<char*>(calloc(10, 1));
+      const uint16_t words[5] = {5, 0, 0x020A, 2, static_cast<uint16_t>(extra)};
+      std::memcpy(record, words, sizeof words);
+      writer.Append(record);
+      writer.AddText(text);
+      bytes = writer.Finish();
+    } else {
+      TEmfWriter writer({0, 0, 200, 100}, 96);
+      // EMR_SETTEXTJUSTIFICATION: extra space, then the break count.
+      char* record = static_cast<char*>(calloc(16, 1));
+      const int32_t fields[4] = {U_EMR_SETTEXTJUSTIFICATION, 16, extra, 2};
+      std::memcpy(record, fields, sizeof fields);
+      writer.Append(record);
+      writer.AddText(text);
+      bytes = writer.Finish();
+    }
+    const QImage image = Render(bytes, QSize(200, 100));
+    int right = -1;
+    for (int y = 0; y < 100; ++y)
+      for (int x = 0; x < 200; ++x) {
+        const QColor c = image.pixelColor(x, y);
+        if (c.red() > 200 && c.green() < 120) right = std::max(right, x);
+      }
+    return right;
+  };
+  for (const bool wmf : {false, true}) {
+    const int plain = rightmostRed(wmf, 0), justified = rightmostRed(wmf, 60);
+    ASSERT_GT(plain, 0) << wmf;
+    // Sixty units over two spaces: the last letter moves sixty to the right.
+    EXPECT_NEAR(justified - plain, 60, 3) << wmf;
+  }
+}

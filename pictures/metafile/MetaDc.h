@@ -22,6 +22,8 @@ struct TMetaDc {
   bool bkOpaque = true;
   int textAlign = 0;  // TA_*
   int charExtra = 0;
+  // SetTextJustification: breakExtra logical units spread over breakCount break characters (spaces).
+  int breakExtra = 0, breakCount = 0;
   int font = -1;  // index into the play list's fonts; -1 for the default font
   // Logical to page space (EMF world transform), applied before the window/viewport mapping.
   QTransform world;

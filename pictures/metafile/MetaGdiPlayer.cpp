@@ -4,6 +4,7 @@
 #include <QPaintEngine>
 #include <QPainter>
 #include <QPainterPathStroker>
+#include <algorithm>
 #include <cmath>
 #include <functional>
 
@@ -201,6 +202,11 @@ void TMetafilePlayer::ExecuteGdi(const TMetaCommand& c) {
       }
       break;
     }
+    case EMetaOp::SetTextJustification:
+      // A count of 0 or less clears the justification, as does no extra space.
+      dc_.breakExtra = c.b > 0 ? std::clamp(c.a, -kMaxMetaFontUnits, kMaxMetaFontUnits) : 0;
+      dc_.breakCount = c.b > 0 ? c.b : 0;
+      break;
     case EMetaOp::SetRop2:
       if (c.a >= U_R2_BLACK && c.a <= U_R2_WHITE) dc_.rop2 = c.a;
       break;

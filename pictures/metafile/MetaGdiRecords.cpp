@@ -175,6 +175,9 @@ bool ReadEmfGdiRecord(const TMetaBytes& rec, std::uint32_t type, TMetaPlayList& 
     case U_EMR_POLYDRAW16:
       if (rec.Has(8, 20)) ReadPolyDraw(rec, type == U_EMR_POLYDRAW16, list);
       return true;
+    case U_EMR_SETTEXTJUSTIFICATION:
+      if (rec.Has(8, 8)) list.Add({EMetaOp::SetTextJustification, rec.I32(8), rec.I32(12)});
+      return true;
     case U_EMR_SMALLTEXTOUT:
       if (rec.Has(8, 28)) ReadSmallTextOut(rec, list);
       return true;
@@ -201,6 +204,9 @@ bool ReadWmfGdiRecord(const TMetaBytes& rec, std::uint8_t type, TMetaPlayList& l
   switch (type) {
     case U_WMR_SETROP2:
       if (rec.Has(6, 2)) list.Add({EMetaOp::SetRop2, rec.U16(6)});
+      return true;
+    case U_WMR_SETTEXTJUSTIFICATION:
+      if (rec.Has(6, 4)) list.Add({EMetaOp::SetTextJustification, rec.I16(8), rec.U16(6)});
       return true;
     case U_WMR_SETPIXEL:
       if (rec.Has(6, 8)) list.Add({EMetaOp::SetPixel, rec.I16(12), rec.I16(10), Colour(rec.U32(6))});

@@ -85,12 +85,13 @@ enum class EMetaOp : std::uint8_t {
   WidenPath,
   // Regions are rectangles in regionRects, logical units. A region op names a WMF region object by its
   // slot (a >= 0) or carries its rectangles (a = -1, b: first, c: count).
-  CreateRegion,      // a: slot, b: first rectangle, c: count
-  FillRegion,        // a, b, c: region, d: brush slot, or stock object with the EMF stock bit
-  FrameRegion,       // as FillRegion, e, f: frame width and height
-  PaintRegion,       // a, b, c: region, with the selected brush
-  InvertRegion,      // a, b, c: region
-  SelectClipObject,  // a: slot of a region object to clip to (RGN_COPY); none resets
+  CreateRegion,          // a: slot, b: first rectangle, c: count
+  FillRegion,            // a, b, c: region, d: brush slot, or stock object with the EMF stock bit
+  FrameRegion,           // as FillRegion, e, f: frame width and height
+  PaintRegion,           // a, b, c: region, with the selected brush
+  InvertRegion,          // a, b, c: region
+  SelectClipObject,      // a: slot of a region object to clip to (RGN_COPY); none resets
+  SetTextJustification,  // a: extra logical units spread over b break characters
 };
 
 struct TMetaCommand {

@@ -141,14 +141,18 @@ QRectF PlayMetaText(QPainter* painter, const TMetaTextRun& run, const TMetaFont*
   const double logicalToLocal = sx / (scale * stretch);
 
   TLaidOutText laid{text, {}, 0};
-  const bool spaced = !advances.empty() || dc.charExtra != 0;
+  // Justification widens the spaces of text without advances of its own.
+  const double breakExtra =
+      advances.empty() && dc.breakCount > 0 ? static_cast<double>(dc.breakExtra) / dc.breakCount : 0;
+  const bool spaced = !advances.empty() || dc.charExtra != 0 || breakExtra != 0;
   if (spaced) {
     laid.advances.reserve(static_cast<std::size_t>(text.size()));
     for (qsizetype i = 0; i < text.size(); ++i) {
       const std::size_t k = static_cast<std::size_t>(i);
-      double advance = k < advances.size()
-                           ? advances[k] * logicalToLocal
-                           : metrics.horizontalAdvance(text.at(i)) + dc.charExtra * logicalToLocal;
+      const double justify = text.at(i) == QLatin1Char(' ') ? breakExtra : 0;
+      double advance = k < advances.size() ? advances[k] * logicalToLocal
+                                           : metrics.horizontalAdvance(text.at(i)) +
+                                                 (dc.charExtra + justify) * logicalToLocal;
       laid.advances.push_back(advance);
       laid.width += advance;
     }
