@@ -147,8 +147,18 @@ TEST(MetaText, AnsiFormsAndPlainTextOutDraw) {
 
 TEST(MetaText, AnsiTextIsDecodedAsWindows1252) {
   EXPECT_EQ(DecodeMetaAnsi(QByteArray("\x80\x93\xe9", 3), 0), QString::fromUtf8("\u20ac\u201c\u00e9"));
-  // Other charsets fall back to Latin-1 rather than inventing characters.
-  EXPECT_EQ(DecodeMetaAnsi(QByteArray("\xe9", 1), 204), QString::fromUtf8("\u00e9"));
+  // Other charsets take their code page: Cyrillic, Greek, Japanese; unknown ones fall back to Latin-1.
+  EXPECT_EQ(DecodeMetaAnsi(QByteArray("\xe9", 1), 204), QString::fromUtf8("\u0439"));
+  EXPECT_EQ(DecodeMetaAnsi(QByteArray("\xe1", 1), 161), QString::fromUtf8("\u03b1"));
+  EXPECT_EQ(DecodeMetaAnsi(QByteArray("\xe9", 1), 77), QString::fromUtf8("\u00e9"));
+  // Shift_JIS: two bytes make one character, which advances by both bytes' advances.
+  std::vector<std::int32_t> advances = {10, 0, 7};
+  EXPECT_EQ(DecodeMetaAnsi(QByteArray("\x82\xa0"
+                                      "a",
+                                      3),
+                           128, &advances),
+            QString::fromUtf8("\u3042a"));
+  EXPECT_EQ(advances, (std::vector<std::int32_t>{10, 7}));
 }
 
 // Text records cut or garbled anywhere must neither crash nor read outside the file.

@@ -495,6 +495,12 @@ QImage QtReference(const TMetaShape& shape, bool winding = false) {
   QPen pen(kBlue, shape.penWidth);
   pen.setCapStyle(Qt::RoundCap);
   pen.setJoinStyle(Qt::RoundJoin);
+  if (shape.penWidth == 0) {
+    // The one-pixel pen is a pixel of the picture wide, here drawn one to one, with plain ends.
+    pen = QPen(kBlue, 1.0);
+    pen.setCapStyle(Qt::FlatCap);
+    pen.setJoinStyle(Qt::BevelJoin);
+  }
   painter.setPen(pen);
   const QPolygon polygon(QList<QPoint>(shape.points.begin(), shape.points.end()));
   if (shape.kind == TMetaShape::EKind::Polyline) {

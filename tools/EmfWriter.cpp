@@ -2,6 +2,7 @@
 
 #include <uemf_utf.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -65,12 +66,14 @@ void TEmfWriter::Append(char* record) {
 
 void TEmfWriter::AddShape(const TMetaShape& shape) {
   uint32_t pen = 0, brush = 0;
-  const U_LOGPEN logPen{static_cast<uint32_t>(shape.nullPen ? U_PS_NULL : U_PS_SOLID),
+  const U_LOGPEN logPen{static_cast<uint32_t>(shape.nullPen ? U_PS_NULL : shape.penStyle),
                         U_POINT{shape.penWidth, 0}, ColourRef(shape.penColour)};
   Append(createpen_set(&pen, handles_, logPen));
   Append(selectobject_set(pen, handles_));
-  const U_LOGBRUSH logBrush{static_cast<uint32_t>(shape.nullBrush ? U_BS_NULL : U_BS_SOLID),
-                            ColourRef(shape.brushColour), 0};
+  const U_LOGBRUSH logBrush{static_cast<uint32_t>(shape.nullBrush    ? U_BS_NULL
+                                                  : shape.hatch >= 0 ? U_BS_HATCHED
+                                                                     : U_BS_SOLID),
+                            ColourRef(shape.brushColour), static_cast<uint32_t>(std::max(shape.hatch, 0))};
   Append(createbrushindirect_set(&brush, handles_, logBrush));
   Append(selectobject_set(brush, handles_));
   const std::vector<U_POINTL> points = PointsL(shape.points);

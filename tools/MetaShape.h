@@ -19,9 +19,11 @@ struct TMetaShape {
   TMetaBox box;                 // Rectangle, Ellipse
   QColor penColour{0, 0, 0};
   int penWidth = 0;  // logical units; 0 is the one-pixel pen
+  int penStyle = 0;  // PS_* with end cap and join bits
   bool nullPen = false;
   QColor brushColour{255, 255, 255};
   bool nullBrush = false;
+  int hatch = -1;  // HS_* of a hatched brush; -1 for a solid one
 };
 
 // One line of text for the writers, drawn with its own font, selected and deleted around it.

@@ -1,5 +1,6 @@
 #include "WmfWriter.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <stdexcept>
 
@@ -58,12 +59,14 @@ void TWmfWriter::Append(char* record) {
 
 void TWmfWriter::AddShape(const TMetaShape& shape) {
   uint32_t pen = 0, brush = 0;
-  const U_PEN logPen = U_PEN_set(shape.nullPen ? U_PS_NULL : U_PS_SOLID,
+  const U_PEN logPen = U_PEN_set(static_cast<uint16_t>(shape.nullPen ? U_PS_NULL : shape.penStyle),
                                  static_cast<uint16_t>(shape.penWidth), ColourRef(shape.penColour));
   Append(wcreatepenindirect_set(&pen, handles_, logPen));
   Append(wselectobject_set(pen, handles_));
-  const U_WLOGBRUSH logBrush{static_cast<uint16_t>(shape.nullBrush ? U_BS_NULL : U_BS_SOLID),
-                             ColourRef(shape.brushColour), 0};
+  const U_WLOGBRUSH logBrush{static_cast<uint16_t>(shape.nullBrush    ? U_BS_NULL
+                                                   : shape.hatch >= 0 ? U_BS_HATCHED
+                                                                      : U_BS_SOLID),
+                             ColourRef(shape.brushColour), static_cast<uint16_t>(std::max(shape.hatch, 0))};
   Append(wcreatebrushindirect_set(&brush, handles_, logBrush));
   Append(wselectobject_set(brush, handles_));
   const std::vector<U_POINT16> points = Points16(shape.points);

@@ -9,6 +9,7 @@
 #include "Graphic.h"
 #include "MetaBitmapRecords.h"
 #include "MetaBytes.h"
+#include "MetaGdiRecords.h"
 #include "MetaTextRecords.h"
 #include "emfplus/EmfPlusRecords.h"
 
@@ -301,19 +302,12 @@ void TEmfParser::ReadRecord(const TMetaBytes& rec, std::uint32_t type) {
       list_.Add({EMetaOp::RestoreDC, rec.I32(8)});
       break;
     case U_EMR_CREATEPEN:
-      Create(rec.U32(8), {EMetaOp::CreatePen, 0, static_cast<std::int32_t>(rec.U32(12) & U_PS_STYLE_MASK),
+      Create(rec.U32(8), {EMetaOp::CreatePen, 0, static_cast<std::int32_t>(rec.U32(12) & 0xFFFFu),
                           rec.I32(16), static_cast<std::int32_t>(rec.U32(24) & 0x00FFFFFFu)});
       break;
-    case U_EMR_EXTCREATEPEN: {
-      const std::uint32_t style = rec.U32(28);
-      // A cosmetic pen is one pixel wide whatever its width says; a null brush makes it invisible.
-      const std::int32_t width = (style & U_PS_GEOMETRIC) ? rec.I32(32) : 0;
-      const std::int32_t penStyle =
-          rec.U32(36) == U_BS_NULL ? U_PS_NULL : static_cast<std::int32_t>(style & U_PS_STYLE_MASK);
-      Create(rec.U32(8),
-             {EMetaOp::CreatePen, 0, penStyle, width, static_cast<std::int32_t>(rec.U32(40) & 0x00FFFFFFu)});
+    case U_EMR_EXTCREATEPEN:
+      Create(rec.U32(8), EmfExtPenCommand(rec, list_));
       break;
-    }
     case U_EMR_CREATEBRUSHINDIRECT:
       Create(rec.U32(8), {EMetaOp::CreateBrush, 0, rec.I32(12),
                           static_cast<std::int32_t>(rec.U32(16) & 0x00FFFFFFu), rec.I32(20)});
@@ -454,7 +448,7 @@ void TEmfParser::ReadRecord(const TMetaBytes& rec, std::uint32_t type) {
       list_.Add({EMetaOp::SetArcDirection, rec.I32(8)});
       break;
     default:
-      ReadEmfBitmapRecord(rec, type, list_);
+      if (!ReadEmfBitmapRecord(rec, type, list_)) ReadEmfGdiRecord(rec, type, list_);
       break;  // comments are not drawn
   }
 }

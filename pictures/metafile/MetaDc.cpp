@@ -67,15 +67,6 @@ bool ScaleMetaExtent(std::int64_t& ext, std::int64_t num, std::int64_t denom) {
   return true;
 }
 
-QPen MetaPen(int style, int width, std::uint32_t colour) {
-  if ((style & U_PS_STYLE_MASK) == U_PS_NULL) return QPen(Qt::NoPen);
-  // Width 0 is GDI's one-pixel pen, which Qt calls cosmetic.
-  QPen pen(ColourRef(colour), std::abs(static_cast<double>(width)));
-  pen.setCapStyle(Qt::RoundCap);
-  pen.setJoinStyle(Qt::RoundJoin);
-  return pen;
-}
-
 QBrush MetaBrush(int style, std::uint32_t colour, int hatch) {
   if (style == U_BS_NULL) return QBrush(Qt::NoBrush);
   if (style == U_BS_HATCHED) {

@@ -23,10 +23,14 @@ struct TMetaDc {
   bool bkOpaque = true;
   int textAlign = 0;  // TA_*
   int charExtra = 0;
+  // SetTextJustification: breakExtra logical units spread over breakCount break characters (spaces).
+  int breakExtra = 0, breakCount = 0;
   int font = -1;  // index into the play list's fonts; -1 for the default font
   // Logical to page space (EMF world transform), applied before the window/viewport mapping.
   QTransform world;
   bool arcClockwise = false;
+  int rop2 = 13;                // R2_COPYPEN
+  bool penInsideFrame = false;  // PS_INSIDEFRAME: boxed shapes shrink to keep the pen inside the box
   // Clipping in picture space, saved and restored with the rest; unclipped while the flags are false.
   // While every change was made of rectangles the clip is kept as clipRects, in 1/kClipRectUnits of a
   // picture unit (GDI's own clip regions are rectangles; combining those is cheap where paths are not).
@@ -46,8 +50,5 @@ QTransform MetaDcTransform(const TMetaDc& dc, double unitsPerMmX, double unitsPe
 // result would be 0 or leave the 32-bit range.
 bool ScaleMetaExtent(std::int64_t& ext, std::int64_t num, std::int64_t denom);
 
-// A pen from a GDI pen style (PS_*), logical width and 0x00BBGGRR colour; only null and solid styles are
-// told apart, other styles draw solid.
-QPen MetaPen(int style, int width, std::uint32_t colour);
 // A brush from a GDI brush style (BS_*), 0x00BBGGRR colour and hatch (HS_*).
 QBrush MetaBrush(int style, std::uint32_t colour, int hatch);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPoint>
+#include <QRect>
 #include <QRectF>
 #include <QTransform>
 #include <cstdint>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "MetaBitmap.h"
+#include "MetaGradient.h"
 #include "MetaText.h"
 
 // The drawing operations that WMF and EMF records turn into; both readers produce the same list.
@@ -76,7 +78,26 @@ enum class EMetaOp : std::uint8_t {
   // Bitmaps
   Blit,                // a: index into blits
   CreatePatternBrush,  // a: slot, b: index into patterns
-  EmfPlus,          // a: first EMF+ record, b: record count
+  EmfPlus,             // a: first EMF+ record, b: record count
+  // Pens, raster modes, pixels, gradients and regions.
+  CreateExtPen,  // a: slot, b: PS_* style with type, end cap and join, c: width, d: colour,
+                 // e: first length in penDashes, f: their count
+  SetRop2,       // a: R2_* mix mode
+  SetPixel,      // a, b: x, y, c: colour 0x00BBGGRR
+  GradientFill,  // a: index into gradients
+  AngleArc,      // a, b: centre, c: radius, d, e: start and sweep angles in 1/65536 degree
+  PolyDraw,      // a: first point, b: point count, c: first type in polyDrawTypes
+  FlattenPath,
+  WidenPath,
+  // Regions are rectangles in regionRects, logical units. A region op names a WMF region object by its
+  // slot (a >= 0) or carries its rectangles (a = -1, b: first, c: count).
+  CreateRegion,          // a: slot, b: first rectangle, c: count
+  FillRegion,            // a, b, c: region, d: brush slot, or stock object with the EMF stock bit
+  FrameRegion,           // as FillRegion, e, f: frame width and height
+  PaintRegion,           // a, b, c: region, with the selected brush
+  InvertRegion,          // a, b, c: region
+  SelectClipObject,      // a: slot of a region object to clip to (RGN_COPY); none resets
+  SetTextJustification,  // a: extra logical units spread over b break characters
 };
 
 struct TEmfPlusData;  // emfplus/EmfPlusRecords.h
@@ -110,6 +131,11 @@ class TMetaPlayList {
   // Matrices of the world transform records, each finite and invertible.
   std::vector<QTransform> transforms;
   int objectSlots = 0;
+  // ExtCreatePen user styles, gradients, region rectangles and PolyDraw point types.
+  std::vector<std::uint32_t> penDashes;
+  std::vector<TMetaGradient> gradients;
+  std::vector<QRect> regionRects;
+  std::vector<std::uint8_t> polyDrawTypes;
   // Text store: fonts and text runs, referred to by the text commands.
   std::vector<TMetaFont> fonts;
   std::vector<TMetaTextRun> texts;

@@ -1,5 +1,7 @@
 #include "MetaTextPlayer.h"
 
+#include "MetaCharset.h"
+
 #include <uemf.h>
 
 #include <QFont>
@@ -72,7 +74,11 @@ struct TLaidOutText {
 
 }  // namespace
 
-QString DecodeMetaAnsi(const QByteArray& bytes, std::uint8_t charset) {
+QString DecodeMetaAnsi(const QByteArray& bytes, std::uint8_t charset, std::vector<std::int32_t>* advances) {
+  if (const char* codePage = MetaCharsetCodePage(charset)) {
+    const QString decoded = DecodeMetaCodePage(bytes, codePage, advances);
+    if (!decoded.isEmpty() || bytes.isEmpty()) return decoded;
+  }
   QString text = QString::fromLatin1(bytes);
   if (charset != kAnsiCharset && charset != kDefaultCharset) return text;
   for (QChar& c : text) {
@@ -87,7 +93,9 @@ QRectF PlayMetaText(QPainter* painter, const TMetaTextRun& run, const TMetaFont*
   TMetaFont defaultFont;
   defaultFont.height = kDefaultFontHeight;
   const TMetaFont& f = font ? *font : defaultFont;
-  const QString text = run.isAnsi ? DecodeMetaAnsi(run.ansi, f.charset) : run.text;
+  // Multi-byte code pages turn the advances of the bytes into advances of the characters.
+  std::vector<std::int32_t> advances = run.dx;
+  const QString text = run.isAnsi ? DecodeMetaAnsi(run.ansi, f.charset, &advances) : run.text;
   const bool updateCp = (dc.textAlign & U_TA_UPDATECP) != 0;
   const QPointF logicalRef = updateCp ? dc.position : QPointF(run.reference);
   const QPointF ref = logicalToWindow.map(logicalRef);
@@ -138,14 +146,18 @@ QRectF PlayMetaText(QPainter* painter, const TMetaTextRun& run, const TMetaFont*
   const double logicalToLocal = sx / (scale * stretch);
 
   TLaidOutText laid{text, {}, 0};
-  const bool spaced = !run.dx.empty() || dc.charExtra != 0;
+  // Justification widens the spaces of text without advances of its own.
+  const double breakExtra =
+      advances.empty() && dc.breakCount > 0 ? static_cast<double>(dc.breakExtra) / dc.breakCount : 0;
+  const bool spaced = !advances.empty() || dc.charExtra != 0 || breakExtra != 0;
   if (spaced) {
     laid.advances.reserve(static_cast<std::size_t>(text.size()));
     for (qsizetype i = 0; i < text.size(); ++i) {
       const std::size_t k = static_cast<std::size_t>(i);
-      double advance = k < run.dx.size()
-                           ? run.dx[k] * logicalToLocal
-                           : metrics.horizontalAdvance(text.at(i)) + dc.charExtra * logicalToLocal;
+      const double justify = text.at(i) == QLatin1Char(' ') ? breakExtra : 0;
+      double advance = k < advances.size() ? advances[k] * logicalToLocal
+                                           : metrics.horizontalAdvance(text.at(i)) +
+                                                 (dc.charExtra + justify) * logicalToLocal;
       laid.advances.push_back(advance);
       laid.width += advance;
     }

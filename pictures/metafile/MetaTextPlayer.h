@@ -4,14 +4,17 @@
 #include <QString>
 #include <QTransform>
 #include <cstdint>
+#include <vector>
 
 #include "MetaDc.h"
 #include "MetaText.h"
 
 class QPainter;
 
-// Decodes ANSI text of a font's charset: Windows-1252 for the western sets, Latin-1 for the rest.
-QString DecodeMetaAnsi(const QByteArray& bytes, std::uint8_t charset);
+// Decodes ANSI text of a font's charset: Windows-1252 for the western sets, the charset's code page
+// for the others Qt knows, Latin-1 for the rest. Advances one a byte, when given, become one a character.
+QString DecodeMetaAnsi(const QByteArray& bytes, std::uint8_t charset,
+                       std::vector<std::int32_t>* advances = nullptr);
 
 // Draws one text run with the state's font (nullptr: the default font), colours, background and
 // alignment, logical coordinates mapping onto the painter's window by logicalToWindow. Without a

@@ -10,6 +10,7 @@
 
 #include "MetaBitmapPlayer.h"
 #include "MetaClip.h"
+#include "MetaPen.h"
 #include "MetaTextPlayer.h"
 #include "emfplus/EmfPlusPlayer.h"
 
@@ -196,6 +197,8 @@ void TMetafilePlayer::Play(QPainter& painter, const QRectF& target) {
   outerClip_ = outerClipped_ ? painter.clipPath() : QPainterPath();
   outerTransform_ = painter.transform();
   painter.setRenderHint(QPainter::Antialiasing, true);
+  // Hatches are spaced in pixels of the picture, so they shrink and grow with it.
+  painter.setRenderHint(QPainter::NonCosmeticBrushPatterns, true);
   painter_ = &painter;
   Run();
   painter_ = nullptr;
@@ -308,6 +311,7 @@ void TMetafilePlayer::Execute(const TMetaCommand& c) {
       if (c.op == EMetaOp::CreatePen) {
         object.kind = TObject::EKind::Pen;
         object.pen = MetaPen(c.b, c.c, static_cast<std::uint32_t>(c.d));
+        object.insideFrame = (c.b & U_PS_STYLE_MASK) == U_PS_INSIDEFRAME;
       } else if (c.op == EMetaOp::CreateBrush) {
         object.kind = TObject::EKind::Brush;
         object.brush = MetaBrush(c.b, static_cast<std::uint32_t>(c.c), c.d);
@@ -380,7 +384,7 @@ void TMetafilePlayer::Execute(const TMetaCommand& c) {
     case EMetaOp::Rectangle:
     case EMetaOp::Ellipse:
     case EMetaOp::RoundRect: {
-      const QRectF box = Box(c.a, c.b, c.c, c.d);
+      const QRectF box = FramedBox(Box(c.a, c.b, c.c, c.d));
       QPainterPath path;
       if (c.op == EMetaOp::Rectangle)
         path.addRect(box);
@@ -481,6 +485,9 @@ void TMetafilePlayer::Execute(const TMetaCommand& c) {
     case EMetaOp::EmfPlus:
       PlayEmfPlus(c);
       break;
+    default:
+      ExecuteGdi(c);
+      break;
   }
 }
 
@@ -495,7 +502,7 @@ void TMetafilePlayer::PlayEmfPlus(const TMetaCommand& c) {
 
 void TMetafilePlayer::DrawArc(const TMetaCommand& c) {
   if (!ValidPoints(c.e, 2)) return;
-  const QRectF box = Box(c.a, c.b, c.c, c.d);
+  const QRectF box = FramedBox(Box(c.a, c.b, c.c, c.d));
   if (box.width() <= 0 || box.height() <= 0) return;
   const QPoint* rays = list_.points.data() + c.e;
   const ArcAngles angles = ArcAnglesThrough(box, rays[0], rays[1], dc_.arcClockwise);
@@ -809,13 +816,18 @@ void TMetafilePlayer::PlayPath(EMetaOp op) {
 }
 
 void TMetafilePlayer::Select(const TObject& object) {
-  if (object.kind == TObject::EKind::Pen) dc_.pen = object.pen;
+  if (object.kind == TObject::EKind::Pen) {
+    dc_.pen = object.pen;
+    dc_.penInsideFrame = object.insideFrame;
+  }
   if (object.kind == TObject::EKind::Brush)
     dc_.brush = object.pattern >= 0
                     ? MetaPatternBrush(list_.patterns[static_cast<std::size_t>(object.pattern)],
                                        dc_.textColour, dc_.bkColour)
                     : object.brush;
   if (object.font >= 0) dc_.font = object.font;
+  // Selecting a region object clips to it.
+  if (object.kind == TObject::EKind::Region) ClipToRegion(object);
 }
 
 void TMetafilePlayer::SelectStock(int stock) {
@@ -841,16 +853,28 @@ void TMetafilePlayer::SelectStock(int stock) {
       break;
     case U_WHITE_PEN & ~U_STOCK_OBJECT:
       dc_.pen = QPen(QColor(255, 255, 255), 0);
+      dc_.penInsideFrame = false;
       break;
     case U_BLACK_PEN & ~U_STOCK_OBJECT:
     case kStockDcPen:
       dc_.pen = QPen(QColor(0, 0, 0), 0);
+      dc_.penInsideFrame = false;
       break;
     case U_NULL_PEN & ~U_STOCK_OBJECT:
       dc_.pen = QPen(Qt::NoPen);
+      dc_.penInsideFrame = false;
+      break;
+    case U_OEM_FIXED_FONT & ~U_STOCK_OBJECT:
+    case U_ANSI_FIXED_FONT & ~U_STOCK_OBJECT:
+    case U_ANSI_VAR_FONT & ~U_STOCK_OBJECT:
+    case U_SYSTEM_FONT & ~U_STOCK_OBJECT:
+    case U_DEVICE_DEFAULT_FONT & ~U_STOCK_OBJECT:
+    case U_SYSTEM_FIXED_FONT & ~U_STOCK_OBJECT:
+    case U_DEFAULT_GUI_FONT & ~U_STOCK_OBJECT:
+      dc_.font = -1;  // the default font stands for the stock fonts
       break;
     default:
-      break;  // stock fonts and palettes draw nothing here
+      break;  // palettes draw nothing here
   }
 }
 
@@ -927,9 +951,12 @@ void TMetafilePlayer::DrawPolygon(const QPoint* points, int count) {
     DrawClipped(path, true);
     return;
   }
-  painter_->setPen(dc_.pen);
-  painter_->setBrush(FillBrush(painter_->transform()));
-  painter_->drawPolygon(points, count, dc_.fillRule);
+  QPainterPath outline = PointsPath(points, count);
+  outline.closeSubpath();
+  outline.setFillRule(dc_.fillRule);
+  FillHatchBackground(outline);
+  PaintMixed(StrokePen(), PatternInPictureSpace(FillBrush(dc_.brush), painter_->transform()),
+             [&] { painter_->drawPolygon(points, count, dc_.fillRule); });
 }
 
 void TMetafilePlayer::DrawPolyline(const QPoint* points, int count) {
@@ -947,9 +974,7 @@ void TMetafilePlayer::DrawPolyline(const QPoint* points, int count) {
     DrawClipped(PointsPath(points, count), false);
     return;
   }
-  painter_->setPen(dc_.pen);
-  painter_->setBrush(Qt::NoBrush);
-  painter_->drawPolyline(points, count);
+  PaintMixed(StrokePen(), QBrush(Qt::NoBrush), [&] { painter_->drawPolyline(points, count); });
 }
 
 void TMetafilePlayer::DrawPath(const QPainterPath& path, bool filled) {
@@ -969,32 +994,37 @@ void TMetafilePlayer::DrawPath(const QPainterPath& path, bool filled) {
     DrawClipped(path, filled);
     return;
   }
-  painter_->setPen(dc_.pen);
-  painter_->setBrush(filled ? FillBrush(painter_->transform()) : QBrush(Qt::NoBrush));
-  painter_->drawPath(path);
+  if (filled) FillHatchBackground(path);
+  PaintMixed(
+      StrokePen(),
+      filled ? PatternInPictureSpace(FillBrush(dc_.brush), painter_->transform()) : QBrush(Qt::NoBrush),
+      [&] { painter_->drawPath(path); });
 }
 
 bool TMetafilePlayer::DirectlyDrawable(const QRectF& logicalBounds) const {
   if (!Within(logicalToClip_.mapRect(logicalBounds), nearArea_)) return false;
-  const QPen& pen = dc_.pen;
+  const QPen pen = StrokePen();
   return pen.style() == Qt::NoPen || pen.widthF() / 2 * MaxScale(logicalToClip_) <= kMaxDirectPenRadius;
 }
 
 void TMetafilePlayer::DrawClipped(const QPainterPath& path, bool filled) {
   // Curves are flattened in clip space, to the precision of a device pixel.
   const QList<QPolygonF> outline = path.toSubpathPolygons(logicalToClip_);
-  if (filled && dc_.brush.style() != Qt::NoBrush) {
+  QPen pen = StrokePen();
+  QBrush brush = dc_.brush;
+  if (!BeginMix(pen, brush)) return;
+  if (filled && brush.style() != Qt::NoBrush) {
     painter_->setTransform(ClipToWindow());
     painter_->setPen(Qt::NoPen);
-    painter_->setBrush(FillBrush(painter_->transform()));
+    painter_->setBrush(PatternInPictureSpace(brush, painter_->transform()));
     painter_->drawPath(CutDownFill(outline, clipArea_, path.fillRule()));
   }
-  if (dc_.pen.style() != Qt::NoPen) StrokeClipped(outline);
+  if (pen.style() != Qt::NoPen) StrokeClipped(outline, pen);
   painter_->setTransform(logicalToPicture_ * toTarget_);
+  EndMix();
 }
 
-void TMetafilePlayer::StrokeClipped(const QList<QPolygonF>& outline) {
-  const QPen& pen = dc_.pen;
+void TMetafilePlayer::StrokeClipped(const QList<QPolygonF>& outline, const QPen& pen) {
   if (pen.widthF() == 0) {
     // The one-pixel pen keeps its width in any transform, so its lines are simply cut.
     painter_->setTransform(ClipToWindow());
@@ -1042,15 +1072,15 @@ QTransform TMetafilePlayer::ClipToWindow() const {
   return QTransform::fromScale(1 / devicePixelRatio_, 1 / devicePixelRatio_);
 }
 
-QBrush TMetafilePlayer::FillBrush(const QTransform& painterTransform) const {
-  if (dc_.brush.style() != Qt::TexturePattern) return dc_.brush;
+QBrush TMetafilePlayer::PatternInPictureSpace(const QBrush& brush, const QTransform& painterTransform) const {
+  if (brush.style() != Qt::TexturePattern) return brush;
   bool invertible = false;
   const QTransform toPainter = painterTransform.inverted(&invertible);
-  if (!invertible) return dc_.brush;
+  if (!invertible) return brush;
   // Pattern pixels are reference-device pixels of picture space, wherever the brush is used.
-  QBrush brush = dc_.brush;
-  brush.setTransform(toTarget_ * toPainter);
-  return brush;
+  QBrush placed = brush;
+  placed.setTransform(toTarget_ * toPainter);
+  return placed;
 }
 
 void TMetafilePlayer::PlayBlit(std::int32_t index) {
@@ -1062,5 +1092,5 @@ void TMetafilePlayer::PlayBlit(std::int32_t index) {
     if (!bounds.isEmpty()) Measure(bounds);
     return;
   }
-  DrawMetaBlit(*painter_, blit, FillBrush(painter_->transform()));
+  DrawMetaBlit(*painter_, blit, PatternInPictureSpace(dc_.brush, painter_->transform()));
 }

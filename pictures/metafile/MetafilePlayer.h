@@ -3,6 +3,7 @@
 #include <QPainterPath>
 #include <QRectF>
 #include <QTransform>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -24,11 +25,13 @@ class TMetafilePlayer {
 
  private:
   struct TObject {
-    enum class EKind { None, Pen, Brush, Other } kind = EKind::None;
+    enum class EKind { None, Pen, Brush, Region, Other } kind = EKind::None;
     QPen pen;
     QBrush brush;
-    int font = -1;     // index into the list's fonts
-    int pattern = -1;  // index into the list's patterns
+    int font = -1;                                  // index into the list's fonts
+    int pattern = -1;                               // index into the list's patterns
+    std::int32_t regionFirst = 0, regionCount = 0;  // rectangles in the list's regionRects
+    bool insideFrame = false;                       // a PS_INSIDEFRAME pen
   };
 
   void Run();
@@ -64,16 +67,44 @@ class TMetafilePlayer {
   bool DirectlyDrawable(const QRectF& logicalBounds) const;
   // Draws the shape cut down to the visible area, for geometry too far out or pens too wide for Qt.
   void DrawClipped(const QPainterPath& path, bool filled);
-  void StrokeClipped(const QList<QPolygonF>& outline);
+  void StrokeClipped(const QList<QPolygonF>& outline, const QPen& pen);
   // The painter transform under which coordinates are in clip space.
   QTransform ClipToWindow() const;
   void Measure(const QRectF& logical);
   void PlayText(std::int32_t index);
   void PlayBlit(std::int32_t index);
-  // The selected brush for a painter transform: patterns keep their pixels in picture space.
-  QBrush FillBrush(const QTransform& painterTransform) const;
+  // The brush for a painter transform: patterns keep their pixels in picture space.
+  QBrush PatternInPictureSpace(const QBrush& brush, const QTransform& painterTransform) const;
   bool ValidPoints(std::int32_t first, std::int64_t count) const;
   void PlayEmfPlus(const TMetaCommand& c);
+
+  // Pens, raster modes, pixels, gradients and regions (MetaGdiPlayer.cpp).
+  void ExecuteGdi(const TMetaCommand& c);
+  // The selected pen as drawn under the current mapping: never thinner than a pixel of the picture.
+  QPen StrokePen() const;
+  // Sets the painter's composition for the mix mode and adapts the pen and brush to it; false when the
+  // mode draws nothing. EndMix puts the painter back.
+  bool BeginMix(QPen& pen, QBrush& brush);
+  void EndMix();
+  // Paints with the pen and brush in the current mix mode; paint only draws, the pen and brush are set.
+  void PaintMixed(QPen pen, QBrush brush, const std::function<void()>& paint);
+  // Fills the area a hatched brush leaves open with the background colour, when that is opaque.
+  void FillHatchBackground(const QPainterPath& logicalPath);
+  void PlayRegion(const TMetaCommand& c);
+  // The rectangles of a region command: a region object's or the command's own; false when none.
+  bool RegionRects(const TMetaCommand& c, std::int32_t& first, std::int32_t& count) const;
+  QBrush BrushByIndex(std::int32_t index) const;
+  // The selected brush as filled under the current mapping: hatches spaced in pixels of the picture.
+  QBrush FillBrush(const QBrush& brush) const;
+  void ClipToRegion(const TObject& region);
+  void PlayAngleArc(const TMetaCommand& c);
+  void PlayPolyDraw(const TMetaCommand& c);
+  void PlayGradient(const TMetaCommand& c);
+  void ReshapePath(EMetaOp op);
+  // One pixel of the picture at its natural size, in picture units.
+  double PixelSize() const;
+  // The box a boxed shape is drawn in: with an inside-frame pen, shrunk by half the pen's width.
+  QRectF FramedBox(const QRectF& box) const;
 
   const TMetaPlayList& list_;
   QPainter* painter_ = nullptr;

@@ -10,6 +10,7 @@
 #include "MetaBitmapRecords.h"
 #include "MetaBytes.h"
 #include "MetaEmbeddedEmf.h"
+#include "MetaGdiRecords.h"
 #include "MetaTextRecords.h"
 
 namespace {
@@ -166,9 +167,12 @@ void TWmfParser::ReadRecord(const TMetaBytes& rec, std::uint8_t type) {
         // A plain metafile has no size of its own: its first window, in pixels, stands for one.
         haveWindowExt_ = true;
         const std::int64_t w = std::abs(static_cast<int>(x)), h = std::abs(static_cast<int>(y));
-        CheckMetafileSize(w, h);
-        list_.width = static_cast<int>(w);
-        list_.height = static_cast<int>(h);
+        // Only the natural size shrinks; the window keeps mapping onto the whole frame.
+        std::int64_t width = w, height = h;
+        FitMetafileSize(width, height);
+        CheckMetafileSize(width, height);
+        list_.width = static_cast<int>(width);
+        list_.height = static_cast<int>(height);
         list_.windowOrg = windowOrg_;
         list_.windowExt = QPoint(x, y);
         list_.viewportExt = QPoint(static_cast<int>(w), static_cast<int>(h));
@@ -216,8 +220,10 @@ void TWmfParser::ReadRecord(const TMetaBytes& rec, std::uint8_t type) {
       Create(WmfFontCommand(rec, list_));
       break;
     case U_WMR_CREATEPALETTE:
-    case U_WMR_CREATEREGION:
       Create({EMetaOp::CreateOther});
+      break;
+    case U_WMR_CREATEREGION:
+      Create(WmfRegionCommand(rec, list_));
       break;
     case U_WMR_SELECTOBJECT:
       list_.Add({EMetaOp::SelectObject, rec.U16(6)});
@@ -294,8 +300,8 @@ void TWmfParser::ReadRecord(const TMetaBytes& rec, std::uint8_t type) {
       list_.Add({EMetaOp::OffsetClipRegion, rec.I16(8), rec.I16(6)});
       break;
     default:
-      ReadWmfBitmapRecord(rec, type, list_);
-      break;  // other escapes and regions are not drawn
+      if (!ReadWmfBitmapRecord(rec, type, list_)) ReadWmfGdiRecord(rec, type, list_);
+      break;  // other escapes are not drawn
   }
 }
 

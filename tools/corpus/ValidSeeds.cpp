@@ -10,6 +10,7 @@
 #include "BitmapSeeds.h"
 #include "EmfPlusWriter.h"
 #include "EmfWriter.h"
+#include "GdiSeeds.h"
 #include "IconWriter.h"
 #include "JpegDecoder.h"
 #include "JpegSeeds.h"
@@ -260,5 +261,6 @@ std::vector<TCorpusFile> ValidSeeds() {
   seeds.push_back({"bitmaps.emf", bitmaps});
   seeds.push_back({"bitmaps.wmf", BitmapWmf(Pattern(8, 6), QByteArray())});
   seeds.push_back({"embedded-emf.wmf", BitmapWmf(Pattern(4, 4), bitmaps)});
+  for (TCorpusFile& seed : GdiSeeds()) seeds.push_back(std::move(seed));
   return seeds;
 }
