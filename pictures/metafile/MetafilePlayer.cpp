@@ -170,6 +170,20 @@ QPainterPath RectsPath(const QRegion& region) {
   return QTransform::fromScale(1.0 / kClipRectUnits, 1.0 / kClipRectUnits).map(path);
 }
 
+bool IsClipChange(EMetaOp op) {
+  switch (op) {
+    case EMetaOp::IntersectClipRect:
+    case EMetaOp::ExcludeClipRect:
+    case EMetaOp::SelectClipPath:
+    case EMetaOp::SelectClipRegion:
+    case EMetaOp::OffsetClipRegion:
+    case EMetaOp::SetMetaRegion:
+      return true;
+    default:
+      return false;
+  }
+}
+
 QRectF Box(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom) {
   return QRectF(QPointF(left, top), QPointF(right, bottom)).normalized();
 }
@@ -226,6 +240,7 @@ void TMetafilePlayer::Run() {
   path_ = QPainterPath();
   inPath_ = figureOpen_ = false;
   clipWork_ = clipRectWork_ = 0;
+  clipPending_ = false;
   emfPlus_.reset();
   UpdateTransform();
   for (const TMetaCommand& c : list_.commands) Execute(c);
@@ -244,6 +259,7 @@ bool TMetafilePlayer::ValidPoints(std::int32_t first, std::int64_t count) const 
 }
 
 void TMetafilePlayer::Execute(const TMetaCommand& c) {
+  if (clipPending_ && !IsClipChange(c.op)) ApplyClip();
   switch (c.op) {
     case EMetaOp::SetMapMode:
       if (c.a >= U_MM_MIN && c.a <= U_MM_MAX) dc_.mapMode = c.a;
@@ -597,7 +613,9 @@ void TMetafilePlayer::ChangeClip(const TMetaCommand& c) {
     default:
       return;
   }
-  ApplyClip();
+  // Files change the clip many times in a row (thousands of excluded rectangles); the painter gets the
+  // result once, before the next record that is not a clip change.
+  clipPending_ = true;
 }
 
 void TMetafilePlayer::ClipAsPath() {
@@ -696,6 +714,7 @@ bool TMetafilePlayer::CombineClip(const QPainterPath& shape, int mode) {
 }
 
 void TMetafilePlayer::ApplyClip() {
+  clipPending_ = false;
   if (!painter_) return;
   painter_->setTransform(outerTransform_);
   if (outerClipped_)

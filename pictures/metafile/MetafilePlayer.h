@@ -133,6 +133,7 @@ class TMetafilePlayer {
   QTransform outerTransform_;
   std::int64_t clipWork_ = 0;
   std::int64_t clipRectWork_ = 0;
+  bool clipPending_ = false;  // the clip changed since the painter last got it
   // Plays the EMF+ records; its state lasts across the GDI records between them.
   std::shared_ptr<TEmfPlusPlayer> emfPlus_;
 };
