@@ -1,6 +1,8 @@
 #include "EmfPlusText.h"
 
+#include <QFontMetricsF>
 #include <QPainter>
+#include <QPainterPath>
 #include <cmath>
 
 namespace {
@@ -13,6 +15,17 @@ constexpr std::uint32_t kFormatNoWrap = 0x1000;
 
 bool Usable(double emSize) {
   return std::isfinite(emSize) && emSize >= kMinEm && emSize <= kMaxEm;
+}
+
+// Qt keeps glyphs of up to about this many device pixels in a cache of images made under the
+// painter's transform, and sizes that cache by the transform's area: a glyph stretched along one axis
+// would cost an image as long as its stretch. Larger glyphs are filled as outlines.
+constexpr double kMaxCachedGlyphPixels = 64;
+
+bool AsOutlines(const QTransform& layoutToDevice) {
+  const double across = kLayoutPixels * std::hypot(layoutToDevice.m11(), layoutToDevice.m12());
+  const double down = kLayoutPixels * std::hypot(layoutToDevice.m21(), layoutToDevice.m22());
+  return !(across <= kMaxCachedGlyphPixels && down <= kMaxCachedGlyphPixels);
 }
 
 int Horizontal(int alignment) {
@@ -53,7 +66,25 @@ void DrawEmfPlusString(QPainter& painter, const QTransform& worldToDevice, const
   // A rectangle without width or height only anchors the text.
   if (box.width() <= 0) anchored.setWidth(0);
   if (box.height() <= 0) anchored.setHeight(0);
-  painter.drawText(anchored, flags, text);
+  if (!AsOutlines(painter.transform())) {
+    painter.drawText(anchored, flags, text);
+    return;
+  }
+  // As outlines, laid out by Qt's own rules for the rectangle, one line at a time.
+  const QFont qfont = EmfPlusQFont(font);
+  const QFontMetricsF metrics(qfont);
+  const QRectF inked = metrics.boundingRect(anchored, flags, text);
+  QPainterPath outlines;
+  double y = inked.top() + metrics.ascent();
+  for (const QString& line : text.split(QLatin1Char('\n'))) {
+    const double width = metrics.horizontalAdvance(line);
+    double x = inked.left();
+    if (flags & Qt::AlignHCenter) x = inked.center().x() - width / 2;
+    if (flags & Qt::AlignRight) x = inked.right() - width;
+    outlines.addText(QPointF(x, y), qfont, line);
+    y += metrics.lineSpacing();
+  }
+  painter.fillPath(outlines, brush);
 }
 
 void DrawEmfPlusGlyphs(QPainter& painter, const QTransform& worldToDevice, const QString& text,
@@ -64,13 +95,23 @@ void DrawEmfPlusGlyphs(QPainter& painter, const QTransform& worldToDevice, const
   painter.setTransform(QTransform::fromScale(scale, scale) * worldToDevice);
   painter.setFont(EmfPlusQFont(font));
   painter.setPen(QPen(brush, 0));
+  const bool asOutlines = AsOutlines(painter.transform());
+  const QFont qfont = EmfPlusQFont(font);
+  QPainterPath outlines;
+  const auto draw = [&](QPointF at, const QString& part) {
+    if (asOutlines)
+      outlines.addText(at, qfont, part);
+    else
+      painter.drawText(at, part);
+  };
   if (origins.size() == 1 || origins.size() < static_cast<std::size_t>(text.size())) {
-    painter.drawText(origins.front() / scale, text);
-    return;
+    draw(origins.front() / scale, text);
+  } else {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+      const QChar c = text[i];
+      if (c.isSpace()) continue;
+      draw(origins[static_cast<std::size_t>(i)] / scale, QString(c));
+    }
   }
-  for (qsizetype i = 0; i < text.size(); ++i) {
-    const QChar c = text[i];
-    if (c.isSpace()) continue;
-    painter.drawText(origins[static_cast<std::size_t>(i)] / scale, QString(c));
-  }
+  if (asOutlines) painter.fillPath(outlines, brush);
 }
