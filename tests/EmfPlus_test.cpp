@@ -440,3 +440,26 @@ TEST(EmfPlus, StringsDrawInTheirLayoutRectangleWithTheFormatsAlignment) {
   EXPECT_GE(centre.height(), 9);
   EXPECT_LE(centre.height(), 16);
 }
+
+TEST(EmfPlus, LargeStringsDrawnAsOutlinesKeepTheirAlignment) {
+  // Beyond the glyph cache's size the string is filled as outlines, laid out as glyphs would be.
+  const QImage image = Render(EmfPlusFile([&](TEmfWriter& emf, TEmfPlusWriter& plus) {
+    plus.Header(false);
+    plus.Begin(0x4008, 0x0600 | 1).U32(0xDBC01002).F32(80).U32(2).U32(0).U32(0).U32(5);
+    for (const QChar c : QStringLiteral("Arial")) plus.U16(c.unicode());
+    plus.End();
+    plus.Begin(0x4008, 0x0700 | 2).U32(0xDBC01002).U32(0).U32(0).U32(1);
+    plus.U32(1).U32(0).U32(0).F32(0).U32(0).F32(0).F32(0).F32(1).U32(0).U32(0).U32(0).End();
+    plus.Begin(0x401C, 0x8000 | 1).U32(Argb(Qt::black)).U32(2).U32(1).Rect(QRectF(0, 0, 100, 100));
+    plus.U16('H');
+    plus.End().Flush(emf);
+  }));
+  QRect ink;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x)
+      if (image.pixelColor(x, y).lightness() < 128) ink = ink.united(QRect(x, y, 1, 1));
+  ASSERT_FALSE(ink.isEmpty());
+  EXPECT_NEAR(ink.center().x(), 50, 5);
+  EXPECT_NEAR(ink.center().y(), 50, 8);
+  EXPECT_NEAR(ink.height(), 57, 8);  // a capital of an 80-pixel em
+}
