@@ -164,6 +164,15 @@ bool RectanglesOf(const QPainterPath& path, QRegion& region) {
   return true;
 }
 
+// The picture-space rectangle in clip units, rounded outwards and kept within the region's range.
+QRect ClipUnitsRect(const QRectF& picture) {
+  const QRectF units = QTransform::fromScale(kClipRectUnits, kClipRectUnits).mapRect(picture);
+  const double limit = kMaxClipRectCoordinate;
+  const auto unit = [limit](double v) { return static_cast<int>(std::clamp(v, -limit, limit)); };
+  return QRect(QPoint(unit(std::floor(units.left())), unit(std::floor(units.top()))),
+               QPoint(unit(std::ceil(units.right())), unit(std::ceil(units.bottom()))));
+}
+
 QPainterPath RectsPath(const QRegion& region) {
   QPainterPath path;
   path.addRegion(region);
@@ -629,16 +638,7 @@ bool TMetafilePlayer::CombineClipRects(const QRegion& rects, int mode) {
   QRegion current = dc_.clipRects;
   if (!dc_.clipped) {
     if (mode == U_RGN_OR) return false;
-    // Without a clip region everything may be drawn: a generous rectangle around the frame stands for it.
-    const QRectF& f = list_.frame;
-    const QRectF all =
-        QTransform::fromScale(kClipRectUnits, kClipRectUnits)
-            .mapRect(f.adjusted(-4 * f.width(), -4 * f.height(), 4 * f.width(), 4 * f.height()));
-    const double limit = kMaxClipRectCoordinate;
-    current = QRegion(QRect(QPoint(static_cast<int>(std::clamp(all.left(), -limit, limit)),
-                                   static_cast<int>(std::clamp(all.top(), -limit, limit))),
-                            QPoint(static_cast<int>(std::clamp(all.right(), -limit, limit)),
-                                   static_cast<int>(std::clamp(all.bottom(), -limit, limit)))));
+    current = QRegion(ClipUnitsRect(UnclippedArea()));
   }
   clipRectWork_ += rects.rectCount() + current.rectCount();
   if (clipRectWork_ > kMaxClipRectWork) return false;
@@ -684,12 +684,10 @@ bool TMetafilePlayer::CombineClip(const QPainterPath& shape, int mode) {
     dc_.clipped = true;
     return true;
   }
-  // Without a clip region everything may be drawn: a generous rectangle around the frame stands for it.
   QPainterPath current = dc_.clip;
   if (!dc_.clipped) {
-    const QRectF& f = list_.frame;
     current = QPainterPath();
-    current.addRect(f.adjusted(-4 * f.width(), -4 * f.height(), 4 * f.width(), 4 * f.height()));
+    current.addRect(UnclippedArea());
   }
   switch (mode) {
     case U_RGN_AND:
@@ -737,6 +735,12 @@ void TMetafilePlayer::ApplyClip() {
   painter_->setTransform(logicalToPicture_ * toTarget_);
 }
 
+QRectF TMetafilePlayer::UnclippedArea() const {
+  // Without a clip region everything may be drawn: a generous rectangle around the frame stands for it.
+  const QRectF& f = list_.frame;
+  return f.adjusted(-4 * f.width(), -4 * f.height(), 4 * f.width(), 4 * f.height());
+}
+
 QRectF TMetafilePlayer::VisibleArea() const {
   bool invertible = false;
   const QTransform back = toTarget_.inverted(&invertible);
@@ -746,14 +750,8 @@ QRectF TMetafilePlayer::VisibleArea() const {
 }
 
 QRegion TMetafilePlayer::VisibleRects(const QRegion& rects) const {
-  const QRectF area = QTransform::fromScale(kClipRectUnits, kClipRectUnits).mapRect(VisibleArea());
-  if (area.isEmpty()) return rects;
-  const double limit = kMaxClipRectCoordinate;
-  const QRect box(QPoint(static_cast<int>(std::clamp(std::floor(area.left()), -limit, limit)),
-                         static_cast<int>(std::clamp(std::floor(area.top()), -limit, limit))),
-                  QPoint(static_cast<int>(std::clamp(std::ceil(area.right()), -limit, limit)),
-                         static_cast<int>(std::clamp(std::ceil(area.bottom()), -limit, limit))));
-  return rects.intersected(box);
+  const QRectF area = VisibleArea();
+  return area.isEmpty() ? rects : rects.intersected(ClipUnitsRect(area));
 }
 
 QPainterPath TMetafilePlayer::VisiblePart(const QPainterPath& clip) const {

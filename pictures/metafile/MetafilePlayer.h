@@ -58,6 +58,7 @@ class TMetafilePlayer {
   QPainterPath VisiblePart(const QPainterPath& clip) const;
   // The part of picture space the painter can show, with a margin; empty when it cannot be told.
   QRectF VisibleArea() const;
+  QRectF UnclippedArea() const;
   QRegion VisibleRects(const QRegion& rects) const;
   bool CombineClipRects(const QRegion& rects, int mode);
   // Turns a rectangle clip into the path form, for the changes that rectangles cannot express.
