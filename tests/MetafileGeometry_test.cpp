@@ -268,3 +268,47 @@ TEST(MetafileGeometry, ClipRegionMillionsOfUnitsTallStillClipsWhatIsVisible) {
   EXPECT_TRUE(IsWhite(image, 5, 30));   // above the region
   EXPECT_TRUE(IsWhite(image, 50, 80));  // right of it
 }
+
+// A picture 20 pixels wide at its natural size, drawn five times larger: where GDI lights the pixel
+// right of and below a one-pixel line, and leaves out a rectangle's right and bottom edge.
+TEST(MetafileGeometry, OnePixelOutlinesCoverThePixelsGdiLights) {
+  TEmfWriter writer({0, 0, 20, 20}, 96);
+  uint32_t pen = 0;
+  writer.Append(createpen_set(&pen, writer.Handles(), U_LOGPEN{U_PS_SOLID, U_POINT{1, 0}, TRedEmf::Red()}));
+  writer.Append(selectobject_set(pen, writer.Handles()));
+  writer.Append(U_EMRSELECTOBJECT_set(U_NULL_BRUSH));
+  writer.Append(U_EMRMOVETOEX_set(U_POINTL{10, 2}));
+  writer.Append(U_EMRLINETO_set(U_POINTL{10, 8}));
+  writer.Append(U_EMRRECTANGLE_set(U_RECTL{0, 10, 20, 20}));
+  const QImage image = Render(writer.Finish());
+  // The line at x = 10 covers the natural pixel [10, 11): 50 to 54 here.
+  EXPECT_TRUE(IsRed(image, 50, 25));
+  EXPECT_TRUE(IsRed(image, 54, 25));
+  EXPECT_TRUE(IsWhite(image, 48, 25));
+  EXPECT_TRUE(IsWhite(image, 56, 25));
+  // The rectangle's outline runs through its first and last pixels: columns 0 and 19, rows 10 and 19.
+  EXPECT_TRUE(IsRed(image, 0, 75));
+  EXPECT_TRUE(IsRed(image, 4, 75));
+  EXPECT_TRUE(IsRed(image, 95, 75));
+  EXPECT_TRUE(IsWhite(image, 93, 75));
+  EXPECT_TRUE(IsRed(image, 50, 54));
+  EXPECT_TRUE(IsRed(image, 50, 95));
+  EXPECT_TRUE(IsWhite(image, 50, 57));
+  EXPECT_TRUE(IsWhite(image, 50, 93));
+}
+
+// Wider pens stay centred on their geometry, as other viewers draw them.
+TEST(MetafileGeometry, WidePensStayCentredOnTheirLine) {
+  TEmfWriter writer({0, 0, 20, 20}, 96);
+  uint32_t pen = 0;
+  writer.Append(createpen_set(&pen, writer.Handles(), U_LOGPEN{U_PS_SOLID, U_POINT{4, 0}, TRedEmf::Red()}));
+  writer.Append(selectobject_set(pen, writer.Handles()));
+  writer.Append(U_EMRMOVETOEX_set(U_POINTL{10, 2}));
+  writer.Append(U_EMRLINETO_set(U_POINTL{10, 18}));
+  const QImage image = Render(writer.Finish());
+  // Four natural pixels wide around x = 10: 40 to 59 here.
+  EXPECT_TRUE(IsRed(image, 41, 50));
+  EXPECT_TRUE(IsRed(image, 58, 50));
+  EXPECT_TRUE(IsWhite(image, 38, 50));
+  EXPECT_TRUE(IsWhite(image, 61, 50));
+}

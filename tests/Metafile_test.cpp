@@ -496,19 +496,25 @@ QImage QtReference(const TMetaShape& shape, bool winding = false) {
   pen.setCapStyle(Qt::RoundCap);
   pen.setJoinStyle(Qt::RoundJoin);
   if (shape.penWidth == 0) {
-    // The one-pixel pen is a pixel of the picture wide, here drawn one to one, with plain ends.
+    // The one-pixel pen is a pixel of the picture wide, here drawn one to one, with plain ends, on
+    // the pixels right of and below its line as GDI lights them.
     pen = QPen(kBlue, 1.0);
     pen.setCapStyle(Qt::FlatCap);
     pen.setJoinStyle(Qt::BevelJoin);
   }
-  painter.setPen(pen);
   const QPolygon polygon(QList<QPoint>(shape.points.begin(), shape.points.end()));
-  if (shape.kind == TMetaShape::EKind::Polyline) {
-    painter.drawPolyline(polygon);
-  } else {
+  if (shape.kind != TMetaShape::EKind::Polyline) {
+    painter.setPen(Qt::NoPen);
     painter.setBrush(kRed);
     painter.drawPolygon(polygon, winding ? Qt::WindingFill : Qt::OddEvenFill);
   }
+  if (shape.penWidth == 0) painter.translate(0.5, 0.5);
+  painter.setPen(pen);
+  painter.setBrush(Qt::NoBrush);
+  if (shape.kind == TMetaShape::EKind::Polyline)
+    painter.drawPolyline(polygon);
+  else
+    painter.drawPolygon(polygon);
   return image;
 }
 

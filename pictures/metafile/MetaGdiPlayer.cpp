@@ -143,29 +143,69 @@ bool TMetafilePlayer::BeginMix(QPen& pen, QBrush& brush) {
   return true;
 }
 
-void TMetafilePlayer::PaintMixed(QPen pen, QBrush brush, const std::function<void()>& paint) {
+void TMetafilePlayer::PaintMixed(QPen pen, QBrush brush, const std::function<void()>& paint,
+                                 const QRectF* logicalBox) {
   if (!BeginMix(pen, brush)) return;
   const QPainter::CompositionMode mode = painter_->compositionMode();
-  if (mode != QPainter::CompositionMode_SourceOver) {
-    // The picture starts on transparent ground that stands for white paper. Where the shape falls on
-    // it, it is made white first, so that the mix acts on it as on paper.
-    QPen groundPen = pen;
-    if (groundPen.style() != Qt::NoPen) groundPen.setColor(QColor(255, 255, 255));
-    painter_->setCompositionMode(QPainter::CompositionMode_DestinationOver);
-    painter_->setPen(groundPen);
-    painter_->setBrush(brush.style() == Qt::NoBrush ? QBrush(Qt::NoBrush) : QBrush(QColor(255, 255, 255)));
-    paint();
-    painter_->setCompositionMode(mode);
-  }
   // Hatch patterns scaled with the picture are sampled smoothly, so that shrunk ones grey out evenly
   // instead of breaking up.
   const bool smooth = painter_->testRenderHint(QPainter::SmoothPixmapTransform);
   if (Hatched(brush)) painter_->setRenderHint(QPainter::SmoothPixmapTransform, true);
-  painter_->setPen(pen);
-  painter_->setBrush(brush);
-  paint();
+  const auto pass = [&](const QPen& passPen, const QBrush& passBrush) {
+    if (mode != QPainter::CompositionMode_SourceOver) {
+      // The picture starts on transparent ground that stands for white paper. Where the shape falls
+      // on it, it is made white first, so that the mix acts on it as on paper.
+      QPen groundPen = passPen;
+      if (groundPen.style() != Qt::NoPen) groundPen.setColor(QColor(255, 255, 255));
+      painter_->setCompositionMode(QPainter::CompositionMode_DestinationOver);
+      painter_->setPen(groundPen);
+      painter_->setBrush(passBrush.style() == Qt::NoBrush ? QBrush(Qt::NoBrush)
+                                                          : QBrush(QColor(255, 255, 255)));
+      paint();
+      painter_->setCompositionMode(mode);
+    }
+    painter_->setPen(passPen);
+    painter_->setBrush(passBrush);
+    paint();
+  };
+  if (pen.style() == Qt::NoPen || !Hairline(pen)) {
+    pass(pen, brush);
+  } else {
+    if (brush.style() != Qt::NoBrush) pass(QPen(Qt::NoPen), brush);
+    const QTransform shapeTransform = painter_->transform();
+    painter_->setTransform(shapeTransform * StrokePlacement(logicalBox));
+    pass(pen, QBrush(Qt::NoBrush));
+    painter_->setTransform(shapeTransform);
+  }
   painter_->setRenderHint(QPainter::SmoothPixmapTransform, smooth);
   EndMix();
+}
+
+bool TMetafilePlayer::Hairline(const QPen& pen) const {
+  if (pen.isCosmetic() || pen.widthF() == 0) return true;
+  const double scale = std::sqrt(std::abs(logicalToPicture_.determinant()));
+  return pen.widthF() * scale < 1.5 * PixelSize();
+}
+
+QPointF TMetafilePlayer::HalfPixelOnTarget() const {
+  const double pixelX = PixelSize();
+  const double pixelY =
+      list_.height > 0 && list_.frame.height() > 0 ? list_.frame.height() / list_.height : pixelX;
+  return toTarget_.map(QPointF(pixelX / 2, pixelY / 2)) - toTarget_.map(QPointF(0, 0));
+}
+
+QTransform TMetafilePlayer::StrokePlacement(const QRectF* logicalBox) const {
+  const QPointF half = HalfPixelOnTarget();
+  if (logicalBox == nullptr || !dc_.world.isIdentity()) return QTransform::fromTranslate(half.x(), half.y());
+  const QRectF onTarget = (logicalToPicture_ * toTarget_).mapRect(*logicalBox);
+  if (onTarget.width() <= 0 || onTarget.height() <= 0) return QTransform::fromTranslate(half.x(), half.y());
+  // The box loses one pixel at its right and bottom, and its outline runs through the middle of the
+  // pixels at its edges: the outline shrinks by half a pixel on every side.
+  const double keepX = std::max(0.01, 1 - 2 * std::abs(half.x()) / onTarget.width());
+  const double keepY = std::max(0.01, 1 - 2 * std::abs(half.y()) / onTarget.height());
+  const QPointF centre = onTarget.center();
+  return QTransform::fromTranslate(-centre.x(), -centre.y()) * QTransform::fromScale(keepX, keepY) *
+         QTransform::fromTranslate(centre.x(), centre.y());
 }
 
 void TMetafilePlayer::EndMix() {

@@ -417,7 +417,7 @@ void TMetafilePlayer::Execute(const TMetaCommand& c) {
         path.addEllipse(box);
       else
         path.addRoundedRect(box, std::abs(c.e) / 2.0, std::abs(c.f) / 2.0);
-      DrawPath(path, true);
+      DrawPath(path, true, &box);
       break;
     }
     case EMetaOp::SetTextColor:
@@ -549,11 +549,11 @@ void TMetafilePlayer::DrawArc(const TMetaCommand& c) {
     return;
   }
   if (c.op == EMetaOp::Arc) {
-    DrawPath(path, false);
+    DrawPath(path, false, &box);
     return;
   }
   path.closeSubpath();
-  DrawPath(path, true);
+  DrawPath(path, true, &box);
 }
 
 void TMetafilePlayer::ChangeClip(const TMetaCommand& c) {
@@ -994,7 +994,7 @@ void TMetafilePlayer::DrawPolyline(const QPoint* points, int count) {
   PaintMixed(StrokePen(), QBrush(Qt::NoBrush), [&] { painter_->drawPolyline(points, count); });
 }
 
-void TMetafilePlayer::DrawPath(const QPainterPath& path, bool filled) {
+void TMetafilePlayer::DrawPath(const QPainterPath& path, bool filled, const QRectF* logicalBox) {
   if (path.isEmpty()) return;
   if (inPath_) {
     // A shape drawn inside a path bracket becomes figures of the path instead.
@@ -1015,7 +1015,7 @@ void TMetafilePlayer::DrawPath(const QPainterPath& path, bool filled) {
   PaintMixed(
       StrokePen(),
       filled ? PatternInPictureSpace(FillBrush(dc_.brush), painter_->transform()) : QBrush(Qt::NoBrush),
-      [&] { painter_->drawPath(path); });
+      [&] { painter_->drawPath(path); }, logicalBox);
 }
 
 bool TMetafilePlayer::DirectlyDrawable(const QRectF& logicalBounds) const {
@@ -1036,7 +1036,14 @@ void TMetafilePlayer::DrawClipped(const QPainterPath& path, bool filled) {
     painter_->setBrush(PatternInPictureSpace(brush, painter_->transform()));
     painter_->drawPath(CutDownFill(outline, clipArea_, path.fillRule()));
   }
-  if (pen.style() != Qt::NoPen) StrokeClipped(outline, pen);
+  if (pen.style() != Qt::NoPen && Hairline(pen)) {
+    const QPointF half = HalfPixelOnTarget() * devicePixelRatio_;
+    QList<QPolygonF> placed = outline;
+    for (QPolygonF& line : placed) line.translate(half);
+    StrokeClipped(placed, pen);
+  } else if (pen.style() != Qt::NoPen) {
+    StrokeClipped(outline, pen);
+  }
   painter_->setTransform(logicalToPicture_ * toTarget_);
   EndMix();
 }

@@ -43,7 +43,7 @@ class TMetafilePlayer {
   // Draws (or measures) a logical-space shape with the current pen and, when filled, brush.
   void DrawPolygon(const QPoint* points, int count);
   void DrawPolyline(const QPoint* points, int count);
-  void DrawPath(const QPainterPath& path, bool filled);
+  void DrawPath(const QPainterPath& path, bool filled, const QRectF* logicalBox = nullptr);
   // Draws a figure that starts at the current position, or continues the open figure of a path.
   void DrawConnected(const QPainterPath& segment);
   void SetWorldTransform(const TMetaCommand& c);
@@ -88,7 +88,21 @@ class TMetafilePlayer {
   bool BeginMix(QPen& pen, QBrush& brush);
   void EndMix();
   // Paints with the pen and brush in the current mix mode; paint only draws, the pen and brush are set.
-  void PaintMixed(QPen pen, QBrush brush, const std::function<void()>& paint);
+  // The outline is placed as GDI places it (see StrokePlacement); logicalBox is the box of a boxed
+  // shape (rectangle, ellipse, arc), null for others.
+  void PaintMixed(QPen pen, QBrush brush, const std::function<void()>& paint,
+                  const QRectF* logicalBox = nullptr);
+  // GDI lights the pixel right of and below a point: a one-pixel line at x covers [x, x + 1) of the
+  // reference device, while a fill from x0 to x1 covers [x0, x1). One-pixel outlines are therefore
+  // drawn half a pixel of the picture's natural size to the right and down; wider ones are left
+  // where they are, centred on their geometry as other viewers draw them. A boxed shape drawn without a world
+  // transform leaves out its right and bottom edge, as compatible-mode GDI draws it. Returns the
+  // change of target coordinates that places the outline, applied after the painter's transform.
+  QTransform StrokePlacement(const QRectF* logicalBox) const;
+  // True for a pen that draws lines of about one pixel of the picture at its natural size.
+  bool Hairline(const QPen& pen) const;
+  // Half a pixel of the picture at its natural size, on the target.
+  QPointF HalfPixelOnTarget() const;
   // Fills the area a hatched brush leaves open with the background colour, when that is opaque.
   void FillHatchBackground(const QPainterPath& logicalPath);
   void PlayRegion(const TMetaCommand& c);
