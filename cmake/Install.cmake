@@ -81,6 +81,8 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The package ships the executable without its symbols.
 set(CPACK_STRIP_FILES ON)
 # The X11 platform plugin ships with libqt6gui6, which shlibdeps finds; Wayland's plugin and the
-# fonts that stand in for the window's own are separate packages.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, fonts-liberation, fonts-dejavu-core")
+# fonts that stand in for the window's own and for the fonts pictures name (symbols, Chinese and
+# Japanese) are separate packages.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "qt6-wayland, fonts-liberation, fonts-dejavu-core, fonts-opensymbol, fonts-wqy-microhei")
 include(CPack)
