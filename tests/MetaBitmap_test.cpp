@@ -302,6 +302,53 @@ TEST(MetaBitmap, BlitsWithoutSourcePaintByTheOperationAlone) {
   EXPECT_COLOUR(wmf, 60, 60, kWhite);
 }
 
+// The rarer operations that mix source, brush and target bit by bit.
+TEST(MetaBitmap, MergeCopyEraseAndBrushMixesCombineTheirBits) {
+  const TDibBytes four = DibOf(FourColours(), 24);
+  const QRect dest(20, 20, 40, 40), source(0, 0, 2, 2);
+  const auto withYellowBrush = [](TEmfWriter& w) {
+    uint32_t brush = 0;
+    w.Append(
+        createbrushindirect_set(&brush, w.Handles(), U_LOGBRUSH{U_BS_SOLID, U_COLORREF{255, 255, 0, 0}, 0}));
+    w.Append(selectobject_set(brush, w.Handles()));
+  };
+  // MERGECOPY: the source ANDed with the yellow brush loses its blue.
+  const QImage merged = Render(Emf([&](TEmfWriter& w) {
+    withYellowBrush(w);
+    AddEmfStretchDib(w, four, dest, source, MetaRop::kMergeCopy);
+  }));
+  EXPECT_COLOUR(merged, 30, 30, kRed);
+  EXPECT_COLOUR(merged, 50, 30, kGreen);
+  EXPECT_COLOUR(merged, 30, 50, kBlack);
+  EXPECT_COLOUR(merged, 50, 50, kYellow);
+  // SRCERASE keeps the source's bits where the target's are clear: blue loses its blue.
+  const QImage erased =
+      Render(Emf([&](TEmfWriter& w) { AddEmfStretchDib(w, four, dest, source, MetaRop::kSrcErase); }), kBlue);
+  EXPECT_COLOUR(erased, 30, 30, kRed);
+  EXPECT_COLOUR(erased, 30, 50, kBlack);
+  EXPECT_COLOUR(erased, 50, 50, kYellow);
+  EXPECT_COLOUR(erased, 10, 10, kBlue);
+  // NOTSRCERASE: neither source nor target bits; on white paper everything is black.
+  const QByteArray notErase =
+      Emf([&](TEmfWriter& w) { AddEmfStretchDib(w, four, dest, source, MetaRop::kNotSrcErase); });
+  const QImage onBlue = Render(notErase, kBlue);
+  EXPECT_COLOUR(onBlue, 30, 30, kGreen);
+  EXPECT_COLOUR(onBlue, 50, 30, kRed);
+  EXPECT_COLOUR(onBlue, 30, 50, kYellow);
+  EXPECT_COLOUR(onBlue, 50, 50, kBlack);
+  EXPECT_COLOUR(Render(notErase, Qt::transparent), 30, 30, kBlack);
+  // The brush ANDed with the target (0xA0) and ORed into it (0xFA).
+  const QImage anded = Render(Emf([&](TEmfWriter& w) {
+                                withYellowBrush(w);
+                                AddEmfBitBlt(w, nullptr, {10, 10, 30, 30}, 0x00A000C9);
+                                AddEmfBitBlt(w, nullptr, {50, 50, 30, 30}, 0x00FA0089);
+                              }),
+                              kBlue);
+  EXPECT_COLOUR(anded, 25, 25, kBlack);
+  EXPECT_COLOUR(anded, 65, 65, kWhite);
+  EXPECT_COLOUR(anded, 65, 25, kBlue);
+}
+
 TEST(MetaBitmap, MonochromePatternsTakeTheTextAndBackgroundColours) {
   // An 8x8 pattern whose left half is 0 bits (text colour) and right half 1 bits (background).
   QImage halves(8, 8, QImage::Format_RGB32);
@@ -473,6 +520,8 @@ TEST(MetaRasterOp, OperationsAreToldApartByTheirTruthTables) {
   EXPECT_EQ(BlitModeOf(kRopSrcPaint), EMetaBlitMode::Lighten);
   EXPECT_EQ(BlitModeOf(kRopSrcInvert), EMetaBlitMode::Difference);
   EXPECT_EQ(BlitModeOf(0x00AA0029), EMetaBlitMode::None);
+  EXPECT_EQ(BlitModeOf(MetaRop::kMergeCopy), EMetaBlitMode::SourceAndBrush);
+  EXPECT_TRUE(RopUsesSource(MetaRop::kSrcErase));
   // An operation nobody names that reads a pattern but no source fills with the brush.
   EXPECT_EQ(BlitModeOf(0x000F0001), EMetaBlitMode::FillBrush);
   // NOTSRCCOPY inverts the source; SRCAND makes white transparent, SRCPAINT black.

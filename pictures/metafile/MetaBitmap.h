@@ -11,16 +11,21 @@
 // on black-and-white images, the source prepared so that the pixels which leave the target as it is
 // are transparent. This also keeps transparent areas of the target transparent.
 enum class EMetaBlitMode : std::uint8_t {
-  None,               // leaves the target as it is
-  Copy,               // SRCCOPY, NOTSRCCOPY (source inverted), AlphaBlend, TransparentBlt
-  Multiply,           // SRCAND: white source pixels transparent
-  Lighten,            // SRCPAINT, MERGEPAINT: black source pixels transparent
-  Difference,         // SRCINVERT: black source pixels transparent
-  FillBrush,          // PATCOPY
-  InvertBrush,        // PATINVERT
-  FillColour,         // BLACKNESS, WHITENESS
-  InvertTarget,       // DSTINVERT
-  BrushThroughImage,  // the brush where the source image is opaque (0xB8 and 0xE2 with masks)
+  None,                   // leaves the target as it is
+  Copy,                   // SRCCOPY, NOTSRCCOPY (source inverted), AlphaBlend, TransparentBlt
+  Multiply,               // SRCAND: white source pixels transparent
+  Lighten,                // SRCPAINT, MERGEPAINT: black source pixels transparent
+  Difference,             // SRCINVERT: black source pixels transparent
+  FillBrush,              // PATCOPY
+  InvertBrush,            // PATINVERT
+  FillColour,             // BLACKNESS, WHITENESS
+  InvertTarget,           // DSTINVERT
+  BrushThroughImage,      // the brush where the source image is opaque (0xB8 and 0xE2 with masks)
+  SourceAndBrush,         // MERGECOPY: the source's bits ANDed with the brush's colour
+  MultiplyBrush,          // the brush's bits ANDed with the target (0xA0)
+  LightenBrush,           // the brush's bits ORed into the target (0xFA)
+  SourceAndNotTarget,     // SRCERASE, bit by bit
+  NotSourceAndNotTarget,  // NOTSRCERASE, bit by bit
 };
 
 // One bitmap record, ready to draw.

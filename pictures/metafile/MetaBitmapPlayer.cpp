@@ -1,5 +1,6 @@
 #include "MetaBitmapPlayer.h"
 
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPolygonF>
 
@@ -32,6 +33,10 @@ QPainter::CompositionMode CompositionOf(EMetaBlitMode mode) {
       return QPainter::CompositionMode_Lighten;
     case EMetaBlitMode::Difference:
       return QPainter::CompositionMode_Difference;
+    case EMetaBlitMode::SourceAndNotTarget:
+      return QPainter::RasterOp_SourceAndNotDestination;
+    case EMetaBlitMode::NotSourceAndNotTarget:
+      return QPainter::RasterOp_NotSourceAndNotDestination;
     default:
       return QPainter::CompositionMode_SourceOver;
   }
@@ -44,6 +49,28 @@ QImage Coloured(const QImage& mask, const QBrush& brush) {
   painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
   painter.fillRect(image.rect(), brush.style() == Qt::NoBrush ? QBrush(Qt::black) : QBrush(brush.color()));
   return image;
+}
+
+// The image's bits ANDed with the brush's colour; a pattern brush counts by its colour.
+QImage AndedWithBrush(const QImage& source, const QBrush& brush) {
+  QImage image = source;
+  const QRgb colour = brush.style() == Qt::NoBrush ? qRgb(0, 0, 0) : brush.color().rgb();
+  for (int y = 0; y < image.height(); ++y) {
+    auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+    for (int x = 0; x < image.width(); ++x)
+      if (qAlpha(row[x]) == 255) row[x] &= colour;
+  }
+  return image;
+}
+
+// Bitwise operations with the target need the raster engine's pixels; the picture's transparent
+// ground stands for white paper, so it is made white under the destination first.
+bool BeginBitwise(QPainter& painter, const TMetaBlit& blit) {
+  if (painter.paintEngine() == nullptr || !painter.paintEngine()->hasFeature(QPaintEngine::RasterOpModes))
+    return false;
+  FillDestination(painter, blit, QBrush(Qt::white), QPainter::CompositionMode_DestinationOver);
+  painter.setRenderHint(QPainter::Antialiasing, false);
+  return true;
 }
 
 }  // namespace
@@ -84,20 +111,34 @@ void DrawMetaBlit(QPainter& painter, const TMetaBlit& blit, const QBrush& brush)
     case EMetaBlitMode::InvertTarget:
       FillDestination(painter, blit, QBrush(Qt::white), QPainter::CompositionMode_Difference);
       break;
+    case EMetaBlitMode::MultiplyBrush:
+      FillDestination(painter, blit, brush, QPainter::CompositionMode_Multiply);
+      break;
+    case EMetaBlitMode::LightenBrush:
+      FillDestination(painter, blit, brush, QPainter::CompositionMode_Lighten);
+      break;
     case EMetaBlitMode::Copy:
     case EMetaBlitMode::Multiply:
     case EMetaBlitMode::Lighten:
     case EMetaBlitMode::Difference:
-    case EMetaBlitMode::BrushThroughImage: {
+    case EMetaBlitMode::BrushThroughImage:
+    case EMetaBlitMode::SourceAndBrush:
+    case EMetaBlitMode::SourceAndNotTarget:
+    case EMetaBlitMode::NotSourceAndNotTarget: {
       if (blit.image.isNull()) break;
+      const bool bitwise =
+          blit.mode == EMetaBlitMode::SourceAndNotTarget || blit.mode == EMetaBlitMode::NotSourceAndNotTarget;
+      if (bitwise && !BeginBitwise(painter, blit)) break;
       const QTransform sourceToDevice = sourceToLogical * painter.transform();
       painter.setTransform(sourceToDevice);
-      // Smoothed both ways, as picture viewers scale images; GDI's own stretching drops or doubles pixels.
-      painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+      // Smoothed both ways, as picture viewers scale images; GDI's own stretching drops or doubles
+      // pixels. Bitwise operations take whole pixels.
+      painter.setRenderHint(QPainter::SmoothPixmapTransform, !bitwise);
       painter.setCompositionMode(CompositionOf(blit.mode));
       painter.setOpacity(painter.opacity() * blit.opacity);
-      const QImage& image =
-          blit.mode == EMetaBlitMode::BrushThroughImage ? Coloured(blit.image, brush) : blit.image;
+      QImage image = blit.image;
+      if (blit.mode == EMetaBlitMode::BrushThroughImage) image = Coloured(blit.image, brush);
+      if (blit.mode == EMetaBlitMode::SourceAndBrush) image = AndedWithBrush(blit.image, brush);
       painter.drawImage(blit.source, image, blit.source);
       break;
     }

@@ -76,6 +76,16 @@ EMetaBlitMode BlitModeOf(std::uint32_t rop) {
     case 0xB8:
     case 0xE2:
       return EMetaBlitMode::BrushThroughImage;
+    case 0xC0:
+      return EMetaBlitMode::SourceAndBrush;
+    case 0xA0:
+      return EMetaBlitMode::MultiplyBrush;
+    case 0xFA:
+      return EMetaBlitMode::LightenBrush;
+    case 0x44:
+      return EMetaBlitMode::SourceAndNotTarget;
+    case 0x11:
+      return EMetaBlitMode::NotSourceAndNotTarget;
     default: {
       const int index = RopIndex(rop);
       if (IndexUsesSource(index)) return EMetaBlitMode::Copy;
@@ -93,6 +103,10 @@ QImage PrepareBlitImage(const QImage& source, std::uint32_t rop) {
       if (index == 0x33) image.invertPixels();
       return image;
     }
+    case EMetaBlitMode::SourceAndBrush:
+    case EMetaBlitMode::SourceAndNotTarget:
+    case EMetaBlitMode::NotSourceAndNotTarget:
+      return Premultiplied(source);
     case EMetaBlitMode::Multiply: {
       QImage image = Premultiplied(source);
       Clear(image, kWhite);

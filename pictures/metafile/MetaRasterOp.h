@@ -18,6 +18,9 @@ inline constexpr std::uint32_t kPatInvert = 0x005A0049;
 inline constexpr std::uint32_t kDstInvert = 0x00550009;
 inline constexpr std::uint32_t kBlackness = 0x00000042;
 inline constexpr std::uint32_t kWhiteness = 0x00FF0062;
+inline constexpr std::uint32_t kMergeCopy = 0x00C000CA;
+inline constexpr std::uint32_t kSrcErase = 0x00440328;
+inline constexpr std::uint32_t kNotSrcErase = 0x001100A6;
 }  // namespace MetaRop
 
 // True when the operation reads its source bitmap.
