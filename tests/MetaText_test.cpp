@@ -4,6 +4,7 @@
 #include <QPainter>
 
 #include "EmfWriter.h"
+#include "MetaSymbolFont.h"
 #include "MetaTextPlayer.h"
 #include "Metafile.h"
 #include "WmfWriter.h"
@@ -159,6 +160,17 @@ TEST(MetaText, AnsiTextIsDecodedAsWindows1252) {
                            128, &advances),
             QString::fromUtf8("\u3042a"));
   EXPECT_EQ(advances, (std::vector<std::int32_t>{10, 7}));
+}
+
+TEST(MetaText, SymbolFontTextBecomesTheLettersItShows) {
+  EXPECT_TRUE(IsSymbolFontFace(QStringLiteral("SYMBOL")));
+  EXPECT_FALSE(IsSymbolFontFace(QStringLiteral("Symbol Sans")));
+  // Letters and their private-use codes give Greek; digits and unmapped codes stay.
+  EXPECT_EQ(SymbolFontText(QString::fromUtf8("abG\uf062\uf0b3\uf0302!")),
+            QString::fromUtf8("\u03b1\u03b2\u0393\u03b2\u2265"
+                              "02!"));
+  EXPECT_EQ(SymbolFontText(QString::fromUtf8("\u00a5\u00f2")), QString::fromUtf8("\u221e\u222b"));
+  EXPECT_EQ(SymbolFontText(QString::fromUtf8("\u4e2d")), QString::fromUtf8("\u4e2d"));
 }
 
 // Text records cut or garbled anywhere must neither crash nor read outside the file.
