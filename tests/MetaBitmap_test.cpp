@@ -302,6 +302,35 @@ TEST(MetaBitmap, BlitsWithoutSourcePaintByTheOperationAlone) {
   EXPECT_COLOUR(wmf, 60, 60, kWhite);
 }
 
+// Old writers fill a shape see-through by inverting its box with the brush, ANDing the shape in
+// black, and inverting the box again: the shape ends in the brush's colour, the rest as it was.
+TEST(MetaBitmap, InvertedBoxesAroundAMaskedShapeLeaveItInTheBrushColour) {
+  const QByteArray bytes = Emf([&](TEmfWriter& w) {
+    uint32_t red = 0;
+    w.Append(createbrushindirect_set(&red, w.Handles(), U_LOGBRUSH{U_BS_SOLID, U_COLORREF{255, 0, 0, 0}, 0}));
+    w.Append(selectobject_set(red, w.Handles()));
+    w.Append(U_EMRSELECTOBJECT_set(U_NULL_PEN));
+    AddEmfBitBlt(w, nullptr, {20, 20, 60, 60}, MetaRop::kPatInvert);
+    w.Append(U_EMRSETROP2_set(U_R2_MASKPEN));
+    w.Append(U_EMRSELECTOBJECT_set(U_BLACK_BRUSH));
+    w.Append(U_EMRRECTANGLE_set(U_RECTL{30, 30, 50, 50}));
+    w.Append(U_EMRSETROP2_set(U_R2_COPYPEN));
+    w.Append(selectobject_set(red, w.Handles()));
+    AddEmfBitBlt(w, nullptr, {20, 20, 60, 60}, MetaRop::kPatInvert);
+  });
+  for (const QColor& paper : {kWhite, kBlue}) {
+    const QImage image = Render(bytes, paper);
+    EXPECT_COLOUR(image, 40, 40, kRed);
+    EXPECT_COLOUR(image, 70, 70, paper);
+    EXPECT_COLOUR(image, 10, 10, paper);
+  }
+  // On a transparent target the box around the shape is white paper; beyond it nothing is drawn.
+  const QImage clear = Render(bytes, Qt::transparent);
+  EXPECT_COLOUR(clear, 40, 40, kRed);
+  EXPECT_COLOUR(clear, 70, 70, kWhite);
+  EXPECT_COLOUR(clear, 10, 10, QColor(0, 0, 0, 0));
+}
+
 // The rarer operations that mix source, brush and target bit by bit.
 TEST(MetaBitmap, MergeCopyEraseAndBrushMixesCombineTheirBits) {
   const TDibBytes four = DibOf(FourColours(), 24);

@@ -16,7 +16,8 @@ QPolygonF Parallelogram(const TMetaBlit& blit) {
   return QPolygonF({blit.topLeft, blit.topRight, bottomRight, blit.bottomLeft});
 }
 
-// Fills the destination in logical units, as GDI fills a PatBlt's rectangle.
+// Fills the destination in logical units, as GDI fills a PatBlt's rectangle. Inverting operations
+// first make the picture's transparent ground under it white, the paper it stands for.
 void FillDestination(QPainter& painter, const TMetaBlit& blit, const QBrush& brush,
                      QPainter::CompositionMode mode) {
   painter.setCompositionMode(mode);
@@ -102,6 +103,9 @@ void DrawMetaBlit(QPainter& painter, const TMetaBlit& blit, const QBrush& brush)
       FillDestination(painter, blit, brush, QPainter::CompositionMode_SourceOver);
       break;
     case EMetaBlitMode::InvertBrush:
+      // Whole pixels, so that a second inversion of the same rectangle takes the first back exactly.
+      painter.setRenderHint(QPainter::Antialiasing, false);
+      FillDestination(painter, blit, QBrush(Qt::white), QPainter::CompositionMode_DestinationOver);
       FillDestination(painter, blit, brush, QPainter::CompositionMode_Difference);
       break;
     case EMetaBlitMode::FillColour:
@@ -109,6 +113,8 @@ void DrawMetaBlit(QPainter& painter, const TMetaBlit& blit, const QBrush& brush)
                       QPainter::CompositionMode_SourceOver);
       break;
     case EMetaBlitMode::InvertTarget:
+      painter.setRenderHint(QPainter::Antialiasing, false);
+      FillDestination(painter, blit, QBrush(Qt::white), QPainter::CompositionMode_DestinationOver);
       FillDestination(painter, blit, QBrush(Qt::white), QPainter::CompositionMode_Difference);
       break;
     case EMetaBlitMode::MultiplyBrush:

@@ -58,11 +58,15 @@ bool CancelsEarlierInvert(TMetaPlayList& list, const TMetaBlit& blit) {
   constexpr int kLookBack = 32;
   int looked = 0;
   for (auto c = list.commands.rbegin(); c != list.commands.rend() && looked < kLookBack; ++c, ++looked) {
-    if (c->op != EMetaOp::Blit || c->a < 0 || static_cast<std::size_t>(c->a) >= list.blits.size()) continue;
+    if (c->op != EMetaOp::Blit) {
+      if (MetaOpDraws(c->op)) return false;  // the drawing in between is inverted back as GDI does
+      continue;
+    }
+    if (c->a < 0 || static_cast<std::size_t>(c->a) >= list.blits.size()) return false;
     TMetaBlit& earlier = list.blits[static_cast<std::size_t>(c->a)];
     if (earlier.mode != blit.mode || earlier.topLeft != blit.topLeft || earlier.topRight != blit.topRight ||
         earlier.bottomLeft != blit.bottomLeft)
-      continue;
+      return false;
     earlier.mode = EMetaBlitMode::None;
     return true;
   }

@@ -107,6 +107,9 @@ struct TMetaCommand {
   std::int32_t a = 0, b = 0, c = 0, d = 0, e = 0, f = 0;
 };
 
+// True for the operations that put ink on the picture; the others only change the state they draw with.
+bool MetaOpDraws(EMetaOp op);
+
 // Refusing larger lists keeps a hostile file from exhausting memory while it is being parsed.
 inline constexpr std::size_t kMaxMetaCommands = std::size_t{1} << 22;
 inline constexpr std::size_t kMaxMetaPoints = std::size_t{1} << 24;
