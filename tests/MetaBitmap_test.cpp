@@ -144,6 +144,59 @@ TEST(MetaBitmap, PaletteIndicesTakeTheDefaultPalette) {
   EXPECT_COLOUR(image, 10, 10, kWhite);
 }
 
+// A raw record for a writer to append: the words after the size (WMF: the function first).
+char* RawRecord(const std::vector<std::uint32_t>& words, bool wmf) {
+  QByteArray record;
+  const auto put16 = [&](std::uint32_t v) {
+    record.append(static_cast<char>(v & 0xFF)).append(static_cast<char>((v >> 8) & 0xFF));
+  };
+  const auto put32 = [&](std::uint32_t v) {
+    put16(v & 0xFFFF);
+    put16(v >> 16);
+  };
+  if (wmf) {
+    put32(static_cast<std::uint32_t>(2 + words.size()));  // size in 16-bit words
+    for (std::uint32_t w : words) put16(w);
+  } else {
+    put32(words.front());
+    put32(static_cast<std::uint32_t>(4 * (words.size() + 1)));
+    for (std::size_t i = 1; i < words.size(); ++i) put32(words[i]);
+  }
+  char* out = static_cast<char*>(std::malloc(static_cast<std::size_t>(record.size())));
+  std::memcpy(out, record.constData(), static_cast<std::size_t>(record.size()));
+  return out;
+}
+
+TEST(MetaBitmap, PaletteIndicesTakeTheSelectedPalette) {
+  // A palette of blue and yellow (red, green, blue, flags in each entry) selected before the bitmap.
+  const QImage wmf = Render(Wmf([&](TWmfWriter& w) {
+    w.Append(RawRecord({0x00F7, 0x0300, 2, 0x0000, 0x00FF, 0xFFFF, 0x0000}, true));
+    w.Append(RawRecord({0x0234, 0}, true));
+    w.Append(PaletteIndexStretchDib(1, 0));
+  }));
+  EXPECT_COLOUR(wmf, 30, 40, kYellow);
+  EXPECT_COLOUR(wmf, 50, 40, kBlue);
+  // PALETTEINDEX colours of brushes take the selected palette's entries; the stock default palette
+  // brings back GDI's twenty colours.
+  const QImage emf = Render(Emf([&](TEmfWriter& w) {
+    w.Append(RawRecord({U_EMR_CREATEPALETTE, 7, 0x00020300u, 0x00FF0000u, 0x0000FFFFu}, false));
+    w.Append(RawRecord({U_EMR_SELECTPALETTE, 7}, false));
+    w.Append(U_EMRSELECTOBJECT_set(U_NULL_PEN));
+    uint32_t brush = 0;
+    w.Append(createbrushindirect_set(&brush, w.Handles(), U_LOGBRUSH{U_BS_SOLID, U_COLORREF{1, 0, 0, 1}, 0}));
+    w.Append(selectobject_set(brush, w.Handles()));
+    w.Append(U_EMRRECTANGLE_set(U_RECTL{10, 10, 40, 40}));
+    w.Append(RawRecord({U_EMR_SELECTPALETTE, U_DEFAULT_PALETTE}, false));
+    w.Append(
+        createbrushindirect_set(&brush, w.Handles(), U_LOGBRUSH{U_BS_SOLID, U_COLORREF{13, 0, 0, 1}, 0}));
+    w.Append(selectobject_set(brush, w.Handles()));
+    w.Append(U_EMRRECTANGLE_set(U_RECTL{50, 50, 80, 80}));
+  }));
+  EXPECT_COLOUR(emf, 25, 25, kYellow);
+  EXPECT_COLOUR(emf, 65, 65, kRed);
+  EXPECT_COLOUR(emf, 90, 90, kWhite);
+}
+
 TEST(MetaBitmap, SetDIBitsToDeviceDrawsABandOfScanLines) {
   // A 2x4 bitmap of which the record carries rows 2 and 3 counted from the bottom: its top half.
   TDibBytes band = DibOf(FourColours(), 24);

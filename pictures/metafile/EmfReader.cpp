@@ -303,14 +303,13 @@ void TEmfParser::ReadRecord(const TMetaBytes& rec, std::uint32_t type) {
       break;
     case U_EMR_CREATEPEN:
       Create(rec.U32(8), {EMetaOp::CreatePen, 0, static_cast<std::int32_t>(rec.U32(12) & 0xFFFFu),
-                          rec.I32(16), static_cast<std::int32_t>(rec.U32(24) & 0x00FFFFFFu)});
+                          rec.I32(16), list_.Colour(rec.U32(24))});
       break;
     case U_EMR_EXTCREATEPEN:
       Create(rec.U32(8), EmfExtPenCommand(rec, list_));
       break;
     case U_EMR_CREATEBRUSHINDIRECT:
-      Create(rec.U32(8), {EMetaOp::CreateBrush, 0, rec.I32(12),
-                          static_cast<std::int32_t>(rec.U32(16) & 0x00FFFFFFu), rec.I32(20)});
+      Create(rec.U32(8), {EMetaOp::CreateBrush, 0, rec.I32(12), list_.Colour(rec.U32(16)), rec.I32(20)});
       break;
     case U_EMR_CREATEMONOBRUSH:
     case U_EMR_CREATEDIBPATTERNBRUSHPT:
@@ -321,13 +320,30 @@ void TEmfParser::ReadRecord(const TMetaBytes& rec, std::uint32_t type) {
       break;
     case U_EMR_CREATEPALETTE:
       Create(rec.U32(8), {EMetaOp::CreateOther});
+      if (rec.U32(8) < kMaxEmfSlots && rec.Has(12, 4))
+        list_.palettes.Create(rec.U32(8), MetaPaletteEntries(rec, 16, rec.U16(14)));
+      break;
+    case U_EMR_SELECTPALETTE:
+      if (rec.U32(8) & U_STOCK_OBJECT)
+        list_.palettes.SelectDefault();
+      else
+        list_.palettes.Select(rec.U32(8));
+      break;
+    case U_EMR_SETPALETTEENTRIES:
+      if (rec.Has(8, 12))
+        list_.palettes.SetEntries(rec.U32(8), rec.U32(12), MetaPaletteEntries(rec, 20, rec.U32(16)));
+      break;
+    case U_EMR_RESIZEPALETTE:
+      if (rec.Has(8, 8)) list_.palettes.Resize(rec.U32(8), rec.U32(12));
       break;
     case U_EMR_SELECTOBJECT:
       Select(rec.U32(8));
       break;
     case U_EMR_DELETEOBJECT:
-      if (rec.U32(8) < kMaxEmfSlots)
+      if (rec.U32(8) < kMaxEmfSlots) {
         list_.Add({EMetaOp::DeleteObject, static_cast<std::int32_t>(rec.U32(8))});
+        list_.palettes.Remove(rec.U32(8));
+      }
       break;
     case U_EMR_MOVETOEX:
     case U_EMR_LINETO:

@@ -14,14 +14,6 @@ constexpr std::uint32_t kDibPalColors = 1;
 constexpr std::uint32_t kDibPalIndices = 2;
 constexpr std::uint32_t kBitfields = 3, kAlphaBitfields = 6;
 
-// The twenty colours of GDI's default palette, which DIB_PAL_COLORS indices refer to when a file
-// has selected no palette of its own.
-constexpr std::array<QRgb, 20> kDefaultPalette = {
-    qRgb(0, 0, 0),       qRgb(128, 0, 0),     qRgb(0, 128, 0),     qRgb(128, 128, 0),   qRgb(0, 0, 128),
-    qRgb(128, 0, 128),   qRgb(0, 128, 128),   qRgb(192, 192, 192), qRgb(192, 220, 192), qRgb(166, 202, 240),
-    qRgb(255, 251, 240), qRgb(160, 160, 164), qRgb(128, 128, 128), qRgb(255, 0, 0),     qRgb(0, 255, 0),
-    qRgb(255, 255, 0),   qRgb(0, 0, 255),     qRgb(255, 0, 255),   qRgb(0, 255, 255),   qRgb(255, 255, 255)};
-
 struct TDibLayout {
   std::int64_t headerSize = 0;
   int bitsPerPixel = 0;
@@ -72,7 +64,8 @@ void PutRgbQuad(QByteArray& out, QRgb colour) {
 }
 
 // The BITMAPINFO with its colour table replaced: palette indices resolved, or black and white.
-QByteArray RewrittenInfo(QByteArrayView info, const TDibLayout& layout, const TMetaDibRequest& request) {
+QByteArray RewrittenInfo(QByteArrayView info, const TDibLayout& layout, const TMetaDibRequest& request,
+                         const TMetaPalettes& palettes) {
   const std::int64_t tableAt = layout.headerSize + layout.masksSize;
   QByteArray out(info.data(), static_cast<qsizetype>(tableAt));
   if (request.monochrome && layout.bitsPerPixel == 1) {
@@ -91,7 +84,7 @@ QByteArray RewrittenInfo(QByteArrayView info, const TDibLayout& layout, const TM
     const std::uint16_t index = request.usage == kDibPalIndices ? static_cast<std::uint16_t>(i)
                                 : Has(info, at, 2)              ? U16(info, at)
                                                                 : 0;
-    PutRgbQuad(out, index < kDefaultPalette.size() ? kDefaultPalette[index] : kDefaultPalette[0]);
+    PutRgbQuad(out, palettes.Entry(index));
   }
   return out;
 }
@@ -116,7 +109,8 @@ QImage DecodeMetaDib(const TMetaDibRequest& request, TMetaPlayList& list) {
   const bool rewrite = (request.monochrome && layout.bitsPerPixel == 1) ||
                        ((request.usage == kDibPalColors || request.usage == kDibPalIndices) &&
                         layout.bitsPerPixel <= 8 && layout.colours > 0);
-  QByteArray block = rewrite ? RewrittenInfo(request.info, layout, request) : request.info.toByteArray();
+  QByteArray block =
+      rewrite ? RewrittenInfo(request.info, layout, request, list.palettes) : request.info.toByteArray();
   if (request.rows > 0 && request.rows < DibHeight(request.info)) {
     const bool bottomUp = DibIsBottomUp(request.info);
     if (layout.core)

@@ -12,8 +12,8 @@ struct TMetaDibRequest {
   QByteArrayView info;  // BITMAPINFO: header, masks and colour table
   QByteArrayView bits;
   // DIB_RGB_COLORS (0), DIB_PAL_COLORS (1): the colour table holds 16-bit palette indices, or
-  // DIB_PAL_INDICES (2): there is no table and the pixels are palette indices. The default palette
-  // resolves them, as no palette records are kept.
+  // DIB_PAL_INDICES (2): there is no table and the pixels are palette indices. The list's selected
+  // palette resolves them.
   std::uint32_t usage = 0;
   bool alpha = false;       // a 32-bit bitmap carries alpha in its fourth byte
   bool monochrome = false;  // a 1-bit bitmap decodes black for bit 0 and white for bit 1

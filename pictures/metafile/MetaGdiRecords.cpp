@@ -15,10 +15,6 @@ namespace {
 
 constexpr std::int64_t kMaxPolyDrawPoints = 1 << 20;
 
-std::int32_t Colour(std::uint32_t value) {
-  return static_cast<std::int32_t>(value & 0x00FFFFFFu);
-}
-
 // Adds the rectangles to the list; returns the command fields a = -1, b = first, c = count.
 TMetaCommand RegionCommand(EMetaOp op, const std::vector<QRect>& rects, TMetaPlayList& list) {
   list.CheckRoomForPoints(static_cast<std::int64_t>(rects.size()));
@@ -142,7 +138,7 @@ TMetaCommand EmfExtPenCommand(const TMetaBytes& rec, TMetaPlayList& list) {
   const std::uint32_t style = rec.U32(28);
   const std::int32_t width = rec.I32(32);
   const std::uint32_t brushStyle = rec.U32(36);
-  const std::int32_t colour = Colour(rec.U32(40));
+  const std::int32_t colour = list.Colour(rec.U32(40));
   // A pen with a null brush draws nothing.
   const std::uint32_t drawnStyle = brushStyle == U_BS_NULL ? U_PS_NULL : style;
   TMetaCommand command{EMetaOp::CreateExtPen, 0, static_cast<std::int32_t>(drawnStyle), width, colour, 0, 0};
@@ -163,7 +159,7 @@ bool ReadEmfGdiRecord(const TMetaBytes& rec, std::uint32_t type, TMetaPlayList& 
       if (rec.Has(8, 4)) list.Add({EMetaOp::SetRop2, rec.I32(8)});
       return true;
     case U_EMR_SETPIXELV:
-      if (rec.Has(8, 12)) list.Add({EMetaOp::SetPixel, rec.I32(8), rec.I32(12), Colour(rec.U32(16))});
+      if (rec.Has(8, 12)) list.Add({EMetaOp::SetPixel, rec.I32(8), rec.I32(12), list.Colour(rec.U32(16))});
       return true;
     case U_EMR_GRADIENTFILL:
       if (rec.Has(8, 28)) ReadGradient(rec, list);
@@ -209,7 +205,7 @@ bool ReadWmfGdiRecord(const TMetaBytes& rec, std::uint8_t type, TMetaPlayList& l
       if (rec.Has(6, 4)) list.Add({EMetaOp::SetTextJustification, rec.I16(8), rec.U16(6)});
       return true;
     case U_WMR_SETPIXEL:
-      if (rec.Has(6, 8)) list.Add({EMetaOp::SetPixel, rec.I16(12), rec.I16(10), Colour(rec.U32(6))});
+      if (rec.Has(6, 8)) list.Add({EMetaOp::SetPixel, rec.I16(12), rec.I16(10), list.Colour(rec.U32(6))});
       return true;
     case U_WMR_FILLREGION:
       if (rec.Has(6, 4)) list.Add({EMetaOp::FillRegion, rec.U16(6), 0, 0, rec.U16(8)});

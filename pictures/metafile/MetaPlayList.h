@@ -10,6 +10,7 @@
 
 #include "MetaBitmap.h"
 #include "MetaGradient.h"
+#include "MetaPalette.h"
 #include "MetaText.h"
 
 // The drawing operations that WMF and EMF records turn into; both readers produce the same list.
@@ -150,6 +151,14 @@ class TMetaPlayList {
   std::vector<TMetaBlit> blits;
   std::vector<TMetaPattern> patterns;
   std::int64_t bitmapPixels = 0;
+
+  // The logical palettes as the records read so far left them: the readers resolve the colours that
+  // name palette entries with them.
+  TMetaPalettes palettes;
+  // A colour reference of a record as 0x00BBGGRR, palette entries resolved.
+  std::int32_t Colour(std::uint32_t colourRef) const {
+    return static_cast<std::int32_t>(palettes.Resolve(colourRef));
+  }
 
   // The GDI+ records that EMF comments carry; null when there are none.
   std::shared_ptr<TEmfPlusData> emfPlus;

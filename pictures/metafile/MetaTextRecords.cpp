@@ -9,10 +9,6 @@ namespace {
 
 constexpr std::int32_t kFaceChars = 32;
 
-std::int32_t Colour(const TMetaBytes& rec, std::int64_t at) {
-  return static_cast<std::int32_t>(rec.U32(at) & 0x00FFFFFFu);
-}
-
 std::int32_t CapFontUnits(std::int64_t units) {
   return static_cast<std::int32_t>(std::clamp<std::int64_t>(units, -kMaxMetaFontUnits, kMaxMetaFontUnits));
 }
@@ -110,10 +106,10 @@ void ReadEmfExtTextOut(const TMetaBytes& rec, bool wide, TMetaPlayList& list) {
 bool ReadWmfTextRecord(const TMetaBytes& rec, std::uint8_t type, TMetaPlayList& list) {
   switch (type) {
     case U_WMR_SETTEXTCOLOR:
-      list.Add({EMetaOp::SetTextColor, Colour(rec, 6)});
+      list.Add({EMetaOp::SetTextColor, list.Colour(rec.U32(6))});
       return true;
     case U_WMR_SETBKCOLOR:
-      list.Add({EMetaOp::SetBkColor, Colour(rec, 6)});
+      list.Add({EMetaOp::SetBkColor, list.Colour(rec.U32(6))});
       return true;
     case U_WMR_SETBKMODE:
       list.Add({EMetaOp::SetBkMode, rec.U16(6)});
@@ -138,10 +134,10 @@ bool ReadWmfTextRecord(const TMetaBytes& rec, std::uint8_t type, TMetaPlayList& 
 bool ReadEmfTextRecord(const TMetaBytes& rec, std::uint32_t type, TMetaPlayList& list) {
   switch (type) {
     case U_EMR_SETTEXTCOLOR:
-      list.Add({EMetaOp::SetTextColor, Colour(rec, 8)});
+      list.Add({EMetaOp::SetTextColor, list.Colour(rec.U32(8))});
       return true;
     case U_EMR_SETBKCOLOR:
-      list.Add({EMetaOp::SetBkColor, Colour(rec, 8)});
+      list.Add({EMetaOp::SetBkColor, list.Colour(rec.U32(8))});
       return true;
     case U_EMR_SETBKMODE:
       list.Add({EMetaOp::SetBkMode, rec.I32(8)});

@@ -57,10 +57,6 @@ class TWmfSlots {
   int next_ = 0;
 };
 
-std::int32_t Colour(const TMetaBytes& rec, std::int64_t at) {
-  return static_cast<std::int32_t>(rec.U32(at) & 0x00FFFFFFu);
-}
-
 class TWmfParser {
  public:
   TWmfParser(const QByteArray& bytes, TMetaPlayList& list) : file_(bytes), list_(list) {}
@@ -72,7 +68,8 @@ class TWmfParser {
   void ReadPlaceable();
   void ReadRecord(const TMetaBytes& rec, std::uint8_t type);
   void AddPoints(const TMetaBytes& rec, std::int64_t at, std::int64_t count);
-  void Create(const TMetaCommand& command);
+  // Places the object in the lowest free slot, as GDI does; returns the slot, or -1 when none is left.
+  int Create(const TMetaCommand& command);
 
   TMetaBytes file_;
   TMetaPlayList& list_;
@@ -136,12 +133,13 @@ void TWmfParser::AddPoints(const TMetaBytes& rec, std::int64_t at, std::int64_t 
   for (std::int64_t i = 0; i < count; ++i) list_.AddPoint(rec.I16(at + 4 * i), rec.I16(at + 4 * i + 2));
 }
 
-void TWmfParser::Create(const TMetaCommand& command) {
+int TWmfParser::Create(const TMetaCommand& command) {
   const int slot = slots_.Take();
-  if (slot < 0) return;
+  if (slot < 0) return -1;
   TMetaCommand placed = command;
   placed.a = slot;
   list_.Add(placed);
+  return slot;
 }
 
 void TWmfParser::ReadRecord(const TMetaBytes& rec, std::uint8_t type) {
@@ -204,10 +202,10 @@ void TWmfParser::ReadRecord(const TMetaBytes& rec, std::uint8_t type) {
       list_.Add({EMetaOp::RestoreDC, rec.I16(6)});
       break;
     case U_WMR_CREATEPENINDIRECT:
-      Create({EMetaOp::CreatePen, 0, rec.U16(6), rec.I16(8), Colour(rec, 12)});
+      Create({EMetaOp::CreatePen, 0, rec.U16(6), rec.I16(8), list_.Colour(rec.U32(12))});
       break;
     case U_WMR_CREATEBRUSHINDIRECT:
-      Create({EMetaOp::CreateBrush, 0, rec.U16(6), Colour(rec, 8), rec.U16(12)});
+      Create({EMetaOp::CreateBrush, 0, rec.U16(6), list_.Colour(rec.U32(8)), rec.U16(12)});
       break;
     case U_WMR_CREATEPATTERNBRUSH:
     case U_WMR_DIBCREATEPATTERNBRUSH:
@@ -219,8 +217,22 @@ void TWmfParser::ReadRecord(const TMetaBytes& rec, std::uint8_t type) {
     case U_WMR_CREATEFONTINDIRECT:
       Create(WmfFontCommand(rec, list_));
       break;
-    case U_WMR_CREATEPALETTE:
-      Create({EMetaOp::CreateOther});
+    case U_WMR_CREATEPALETTE: {
+      const int slot = Create({EMetaOp::CreateOther});
+      if (slot >= 0 && rec.Has(6, 4)) list_.palettes.Create(slot, MetaPaletteEntries(rec, 10, rec.U16(8)));
+      break;
+    }
+    case U_WMR_SELECTPALETTE:
+      if (rec.Has(6, 2)) list_.palettes.Select(rec.U16(6));
+      break;
+    case U_WMR_SETPALENTRIES:
+    case U_WMR_ANIMATEPALETTE:
+      if (rec.Has(6, 4))
+        list_.palettes.SetEntries(TMetaPalettes::kSelected, rec.U16(6),
+                                  MetaPaletteEntries(rec, 10, rec.U16(8)));
+      break;
+    case U_WMR_RESIZEPALETTE:
+      if (rec.Has(6, 2)) list_.palettes.Resize(TMetaPalettes::kSelected, rec.U16(6));
       break;
     case U_WMR_CREATEREGION:
       Create(WmfRegionCommand(rec, list_));
@@ -229,7 +241,10 @@ void TWmfParser::ReadRecord(const TMetaBytes& rec, std::uint8_t type) {
       list_.Add({EMetaOp::SelectObject, rec.U16(6)});
       break;
     case U_WMR_DELETEOBJECT:
-      if (slots_.Free(rec.U16(6))) list_.Add({EMetaOp::DeleteObject, rec.U16(6)});
+      if (slots_.Free(rec.U16(6))) {
+        list_.Add({EMetaOp::DeleteObject, rec.U16(6)});
+        list_.palettes.Remove(rec.U16(6));
+      }
       break;
     case U_WMR_MOVETO:
     case U_WMR_LINETO:

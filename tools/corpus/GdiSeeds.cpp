@@ -132,8 +132,35 @@ QByteArray RegionsWmf() {
   return writer.Finish();
 }
 
+// Palettes created, changed and selected, and colours that name their entries.
+QByteArray PalettesWmf() {
+  TWmfWriter writer(true, {0, 0, 300, 300}, 96);
+  // Files store an entry as red, green, blue and flags; libuemf's struct names those bytes the other
+  // way round, so they are given here in the order they are stored.
+  U_PLTNTRY entries[3] = {{255, 0, 0, 0}, {0, 0, 255, 0}, {0, 0, 0, 0}};
+  U_PALETTE* palette = U_PLTENTRY_set(0x0300, 3, entries);
+  writer.Append(U_WMRCREATEPALETTE_set(palette));  // slot 0
+  writer.Append(U_WMRSELECTPALETTE_set(0));
+  writer.Append(U_WMRREALIZEPALETTE_set());
+  free(palette);
+  palette = U_PLTENTRY_set(1, 2, entries);
+  writer.Append(U_WMRSETPALENTRIES_set(palette));
+  writer.Append(U_WMRANIMATEPALETTE_set(palette));
+  free(palette);
+  writer.Append(U_WMRRESIZEPALETTE_set(8));
+  writer.Append(U_WMRCREATEBRUSHINDIRECT_set(U_WLOGBRUSH{U_BS_SOLID, U_COLORREF{2, 0, 0, 1}, 0}));  // slot 1
+  writer.Append(U_WMRSELECTOBJECT_set(1));
+  writer.Append(U_WMRSETTEXTCOLOR_set(U_COLORREF{7, 0, 0, 1}));
+  writer.Append(U_WMRRECTANGLE_set(U_RECT16{10, 10, 150, 150}));
+  writer.Append(U_WMRDELETEOBJECT_set(0));
+  writer.Append(U_WMRCREATEBRUSHINDIRECT_set(U_WLOGBRUSH{U_BS_SOLID, U_COLORREF{1, 0, 0, 1}, 0}));  // slot 0
+  writer.Append(U_WMRSELECTOBJECT_set(0));
+  writer.Append(U_WMRELLIPSE_set(U_RECT16{100, 100, 290, 290}));
+  return writer.Finish();
+}
+
 }  // namespace
 
 std::vector<TCorpusFile> GdiSeeds() {
-  return {{"pens.emf", PensEmf()}, {"regions.wmf", RegionsWmf()}};
+  return {{"pens.emf", PensEmf()}, {"regions.wmf", RegionsWmf()}, {"palettes.wmf", PalettesWmf()}};
 }
