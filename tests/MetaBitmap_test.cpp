@@ -337,6 +337,35 @@ TEST(MetaBitmap, MonochromePatternsTakeTheTextAndBackgroundColours) {
   }
 }
 
+TEST(MetaBitmap, MonochromePatternsTakeTheColoursSetAfterTheirSelection) {
+  // A 0 bit is drawn in the text colour the state has when the brush fills, not when it was selected.
+  QImage halves(8, 8, QImage::Format_RGB32);
+  halves.fill(kWhite);
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 4; ++x) halves.setPixelColor(x, y, kBlack);
+  const QImage emf = Render(Emf([&](TEmfWriter& w) {
+    AddEmfPatternFill(w, DibOf(halves, 1), true, {16, 16, 64, 64}, kBlack, kWhite, kRed, kBlue);
+  }));
+  int red = 0, blue = 0, black = 0;
+  for (int y = 20; y < 76; ++y)
+    for (int x = 20; x < 76; ++x) {
+      red += Near(emf.pixelColor(x, y), kRed) ? 1 : 0;
+      blue += Near(emf.pixelColor(x, y), kBlue) ? 1 : 0;
+      black += Near(emf.pixelColor(x, y), kBlack) ? 1 : 0;
+    }
+  EXPECT_GT(red, 56 * 56 / 3);
+  EXPECT_GT(blue, 56 * 56 / 3);
+  EXPECT_EQ(black, 0);
+  // Selecting a stock brush ends it: later colour changes leave the stock brush as it is.
+  const QImage stock = Render(Emf([&](TEmfWriter& w) {
+    AddEmfPatternFill(w, DibOf(halves, 1), true, {16, 16, 64, 64}, kBlack, kWhite);
+    w.Append(U_EMRSETTEXTCOLOR_set(U_RGB(0, 255, 0)));
+    w.Append(selectobject_set(U_NULL_PEN, w.Handles()));
+    w.Append(U_EMRRECTANGLE_set(U_RECTL{70, 70, 95, 95}));
+  }));
+  EXPECT_COLOUR(stock, 82, 82, kWhite);
+}
+
 QByteArray EmfWithRedSquare() {
   return Emf([&](TEmfWriter& w) {
     TMetaShape square;

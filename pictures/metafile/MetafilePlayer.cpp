@@ -421,11 +421,15 @@ void TMetafilePlayer::Execute(const TMetaCommand& c) {
       break;
     }
     case EMetaOp::SetTextColor:
-      dc_.textColour = static_cast<std::uint32_t>(c.a);
+    case EMetaOp::SetBkColor: {
+      std::uint32_t& colour = c.op == EMetaOp::SetTextColor ? dc_.textColour : dc_.bkColour;
+      const std::uint32_t previous = colour;
+      colour = static_cast<std::uint32_t>(c.a);
+      if (dc_.monoPattern >= 0 && colour != previous)
+        dc_.brush = MetaPatternBrush(list_.patterns[static_cast<std::size_t>(dc_.monoPattern)],
+                                     dc_.textColour, dc_.bkColour);
       break;
-    case EMetaOp::SetBkColor:
-      dc_.bkColour = static_cast<std::uint32_t>(c.a);
-      break;
+    }
     case EMetaOp::SetBkMode:
       if (c.a == U_TRANSPARENT || c.a == U_OPAQUE) dc_.bkOpaque = c.a == U_OPAQUE;
       break;
@@ -837,17 +841,25 @@ void TMetafilePlayer::Select(const TObject& object) {
     dc_.pen = object.pen;
     dc_.penInsideFrame = object.insideFrame;
   }
-  if (object.kind == TObject::EKind::Brush)
+  if (object.kind == TObject::EKind::Brush) {
+    const bool mono =
+        object.pattern >= 0 && list_.patterns[static_cast<std::size_t>(object.pattern)].monochrome;
+    dc_.monoPattern = mono ? object.pattern : -1;
     dc_.brush = object.pattern >= 0
                     ? MetaPatternBrush(list_.patterns[static_cast<std::size_t>(object.pattern)],
                                        dc_.textColour, dc_.bkColour)
                     : object.brush;
+  }
   if (object.font >= 0) dc_.font = object.font;
   // Selecting a region object clips to it.
   if (object.kind == TObject::EKind::Region) ClipToRegion(object);
 }
 
 void TMetafilePlayer::SelectStock(int stock) {
+  const bool brush = (stock >= static_cast<int>(U_WHITE_BRUSH & ~U_STOCK_OBJECT) &&
+                      stock <= static_cast<int>(U_NULL_BRUSH & ~U_STOCK_OBJECT)) ||
+                     stock == kStockDcBrush;
+  if (brush) dc_.monoPattern = -1;
   switch (stock) {
     case U_WHITE_BRUSH & ~U_STOCK_OBJECT:
     case kStockDcBrush:
