@@ -3,6 +3,7 @@
 #include <QBuffer>
 #include <QImage>
 #include <QPainter>
+#include <QRawFont>
 #include <functional>
 #include <memory>
 
@@ -462,4 +463,40 @@ TEST(EmfPlus, LargeStringsDrawnAsOutlinesKeepTheirAlignment) {
   EXPECT_NEAR(ink.center().x(), 50, 5);
   EXPECT_NEAR(ink.center().y(), 50, 8);
   EXPECT_NEAR(ink.height(), 57, 8);  // a capital of an 80-pixel em
+}
+
+TEST(EmfPlus, DriverStringsOfGlyphIndicesDrawTheFontsGlyphs) {
+  // The same three capitals as characters and as the glyph indices of the font that draws them.
+  QFont arial(QStringLiteral("Arial"));
+  arial.setPixelSize(20);
+  const QList<quint32> indexes = QRawFont::fromFont(arial).glyphIndexesForString(QStringLiteral("HHH"));
+  ASSERT_EQ(indexes.size(), 3);
+  ASSERT_NE(indexes[0], 0u);
+  const auto render = [&](bool characters, float em) {
+    return Render(EmfPlusFile([&](TEmfWriter& emf, TEmfPlusWriter& plus) {
+      plus.Header(false);
+      plus.Begin(0x4008, 0x0600 | 1).U32(0xDBC01002).F32(em).U32(2).U32(0).U32(0).U32(5);
+      for (const QChar c : QStringLiteral("Arial")) plus.U16(c.unicode());
+      plus.End();
+      plus.Begin(0x4036, 0x8000 | 1).U32(Argb(Qt::black)).U32(characters ? 1 : 0).U32(0).U32(3);
+      for (int i = 0; i < 3; ++i) plus.U16(characters ? 'H' : static_cast<std::uint16_t>(indexes[i]));
+      plus.Points({{2, 70}, {2 + em / 3, 70}, {2 + 2 * em / 3, 70}});
+      plus.End().Flush(emf);
+    }));
+  };
+  const auto inkBox = [](const QImage& image) {
+    QRect box;
+    for (int y = 0; y < image.height(); ++y)
+      for (int x = 0; x < image.width(); ++x)
+        if (image.pixelColor(x, y).lightness() < 128) box = box.united(QRect(x, y, 1, 1));
+    return box;
+  };
+  for (const float em : {16.0f, 66.0f}) {  // drawn as glyphs, and as outlines beyond the glyph cache
+    const QRect byCharacter = inkBox(render(true, em)), byGlyph = inkBox(render(false, em));
+    ASSERT_FALSE(byGlyph.isEmpty()) << em;
+    EXPECT_NEAR(byGlyph.left(), byCharacter.left(), 2) << em;
+    EXPECT_NEAR(byGlyph.right(), byCharacter.right(), 2) << em;
+    EXPECT_NEAR(byGlyph.top(), byCharacter.top(), 2) << em;
+    EXPECT_NEAR(byGlyph.bottom(), byCharacter.bottom(), 2) << em;
+  }
 }

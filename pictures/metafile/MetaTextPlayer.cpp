@@ -1,6 +1,7 @@
 #include "MetaTextPlayer.h"
 
 #include "MetaCharset.h"
+#include "MetaGlyphs.h"
 
 #include <uemf.h>
 
@@ -65,22 +66,6 @@ QFont QtFont(const TMetaFont& font) {
   qfont.setKerning(false);
   qfont.setHintingPreference(QFont::PreferNoHinting);
   return qfont;
-}
-
-// The number of glyphs in the font file, from its maximum profile; 0 when it has none.
-int GlyphCount(const QRawFont& font) {
-  const QByteArray maxp = font.fontTable("maxp");
-  if (maxp.size() < 6) return 0;
-  return (static_cast<std::uint8_t>(maxp[4]) << 8) | static_cast<std::uint8_t>(maxp[5]);
-}
-
-// Glyph indices of the font that draws the run; those beyond its glyphs become its missing glyph.
-QList<quint32> FontGlyphs(const QRawFont& font, const std::vector<std::uint16_t>& glyphs) {
-  const int count = GlyphCount(font);
-  QList<quint32> indexes;
-  indexes.reserve(static_cast<qsizetype>(glyphs.size()));
-  for (const std::uint16_t glyph : glyphs) indexes.push_back(glyph < count ? glyph : 0);
-  return indexes;
 }
 
 // The text's characters: one QString index per dx entry, surrogate pairs taking the pair's first.
@@ -167,7 +152,7 @@ QRectF PlayMetaText(QPainter* painter, const TMetaTextRun& run, const TMetaFont*
   // Glyph indices refer to the font file itself: the one Qt draws this font with.
   const QRawFont rawFont = byGlyph ? QRawFont::fromFont(qfont) : QRawFont();
   if (byGlyph && !rawFont.isValid()) return box;
-  const QList<quint32> glyphs = byGlyph ? FontGlyphs(rawFont, run.glyphs) : QList<quint32>();
+  const QList<quint32> glyphs = byGlyph ? MetaFontGlyphs(rawFont, run.glyphs) : QList<quint32>();
   TLaidOutText laid{text, {}, 0};
   // Justification widens the spaces of text without advances of its own.
   const double breakExtra =

@@ -610,13 +610,20 @@ void TEmfPlusPlayer::ExecuteText(const TEmfPlusRecord& record, const TMetaBytes&
     DrawEmfPlusString(painter, toDevice, text, ReadEmfPlusRect(b, 12, false), *font, format, em, brush);
     return;
   }
-  // Driver strings: characters (or glyph indices, which cannot be mapped back and are not drawn)
-  // with their positions and an optional transform.
+  // Driver strings: characters, or glyph indices of the font, with their positions and an optional
+  // transform.
   const std::uint32_t options = b.U32(4);
   const std::int64_t count = b.U32(12);
-  if (!(options & 1) || count > kMaxTextChars || !b.Has(16, 2 * count)) return;
-  QString text(static_cast<qsizetype>(count), Qt::Uninitialized);
-  for (std::int64_t i = 0; i < count; ++i) text[static_cast<qsizetype>(i)] = QChar(b.U16(16 + 2 * i));
+  if (count > kMaxTextChars || !b.Has(16, 2 * count)) return;
+  const bool characters = options & 1;
+  QString text(static_cast<qsizetype>(characters ? count : 0), Qt::Uninitialized);
+  std::vector<std::uint16_t> glyphs(static_cast<std::size_t>(characters ? 0 : count));
+  for (std::int64_t i = 0; i < count; ++i) {
+    if (characters)
+      text[static_cast<qsizetype>(i)] = QChar(b.U16(16 + 2 * i));
+    else
+      glyphs[static_cast<std::size_t>(i)] = b.U16(16 + 2 * i);
+  }
   std::vector<QPointF> origins;
   std::int64_t end = 0;
   const bool realized = options & 4;
@@ -628,7 +635,10 @@ void TEmfPlusPlayer::ExecuteText(const TEmfPlusRecord& record, const TMetaBytes&
                         F32(b, end + 20));
     if (!matrix.isInvertible() || !FiniteValue(MaxScale(matrix))) matrix = QTransform();
   }
-  DrawEmfPlusGlyphs(painter, matrix * toDevice, text, origins, *font, em, brush);
+  if (characters)
+    DrawEmfPlusGlyphs(painter, matrix * toDevice, text, origins, *font, em, brush);
+  else
+    DrawEmfPlusGlyphIndices(painter, matrix * toDevice, glyphs, origins, *font, em, brush);
 }
 
 void TEmfPlusPlayer::ExecuteImage(const TEmfPlusRecord& record, const TMetaBytes& b) {
