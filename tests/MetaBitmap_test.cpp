@@ -366,6 +366,25 @@ TEST(MetaBitmap, MonochromePatternsTakeTheColoursSetAfterTheirSelection) {
   EXPECT_COLOUR(stock, 82, 82, kWhite);
 }
 
+TEST(MetaBitmap, RegionsFillWithPatternBrushesTheyNameWithoutSelecting) {
+  QImage zeros(8, 8, QImage::Format_RGB32);
+  zeros.fill(kBlack);
+  TDibBytes mono = DibOf(zeros, 1);
+  const QImage image = Render(Emf([&](TEmfWriter& w) {
+    w.Append(U_EMRSETTEXTCOLOR_set(U_RGB(255, 0, 0)));
+    uint32_t brush = 0;
+    w.Append(createmonobrush_set(&brush, w.Handles(), U_DIB_RGB_COLORS,
+                                 reinterpret_cast<U_BITMAPINFO*>(mono.info.data()),
+                                 static_cast<uint32_t>(mono.bits.size()), mono.bits.data()));
+    U_RECTL rect{20, 20, 60, 60};
+    PU_RGNDATA region = rgndata_set(rgndataheader_set(1, rect), &rect);
+    w.Append(U_EMRFILLRGN_set(rect, brush, region));
+    free(region);
+  }));
+  EXPECT_COLOUR(image, 40, 40, kRed);
+  EXPECT_COLOUR(image, 70, 70, kWhite);
+}
+
 QByteArray EmfWithRedSquare() {
   return Emf([&](TEmfWriter& w) {
     TMetaShape square;
