@@ -500,3 +500,36 @@ TEST(EmfPlus, DriverStringsOfGlyphIndicesDrawTheFontsGlyphs) {
     EXPECT_NEAR(byGlyph.bottom(), byCharacter.bottom(), 2) << em;
   }
 }
+
+TEST(EmfPlus, MetafileImagesDrawOnlyTheirSourceRectangle) {
+  // A placeable WMF 100 units square: red on the left half, blue on the right. Its right half alone,
+  // in the metafile's own units, drawn into 20..80.
+  TMetaDrawing drawing;
+  drawing.box = {0, 0, 100, 100};
+  drawing.shapes.push_back(GdiRectangle({0, 0, 50, 100}, kRed));
+  drawing.shapes.push_back(GdiRectangle({50, 0, 100, 100}, kBlue));
+  const QByteArray wmf = WriteWmf(drawing, true);
+  const auto render = [&](std::uint32_t unit, const QRectF& source) {
+    return Render(EmfPlusFile([&](TEmfWriter& emf, TEmfPlusWriter& plus) {
+      plus.Header(false);
+      plus.Begin(0x4008, 0x0500 | 3)
+          .U32(0xDBC01002)
+          .U32(2)
+          .U32(2)
+          .U32(static_cast<std::uint32_t>(wmf.size()));
+      plus.Raw(wmf).End();
+      plus.Begin(0x401A, 3).U32(0).U32(unit).Rect(source).Rect(QRectF(20, 20, 60, 60)).End();
+      plus.Flush(emf);
+    }));
+  };
+  const QImage right = render(2, QRectF(50, 0, 50, 100));
+  EXPECT_TRUE(Near(right.pixelColor(25, 50), kBlue));
+  EXPECT_TRUE(Near(right.pixelColor(75, 50), kBlue));
+  EXPECT_TRUE(Near(right.pixelColor(10, 50), kWhite));  // nothing of the left half outside
+  EXPECT_TRUE(Near(right.pixelColor(90, 50), kWhite));
+  // In inches: the file's 96 units an inch make the left half 50/96 inch wide.
+  const QImage left = render(4, QRectF(0, 0, 50.0 / 96, 100.0 / 96));
+  EXPECT_TRUE(Near(left.pixelColor(25, 50), kRed));
+  EXPECT_TRUE(Near(left.pixelColor(75, 50), kRed));
+  EXPECT_TRUE(Near(left.pixelColor(90, 50), kWhite));
+}

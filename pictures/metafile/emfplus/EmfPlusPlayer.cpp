@@ -75,6 +75,28 @@ QPainterPath PolygonPath(const std::vector<QPointF>& points, bool closed) {
   return path;
 }
 
+// Where the whole frame of a metafile image goes so that its source rectangle fills the unit square.
+// The source is in the metafile's own pixels: its frame's units, which for a placeable WMF are those of
+// its bounding box.
+QRectF MetafileSourcePart(const TMetaPlayList& metafile, std::uint32_t unit, const QRectF& source) {
+  const QRectF& frame = metafile.frame;
+  const double perMm = metafile.unitsPerMmX > 0 ? metafile.unitsPerMmX : 96 / 25.4;
+  const double scale = unit <= static_cast<std::uint32_t>(EmfPlus::kUnitPixel)
+                           ? 1
+                           : EmfPlus::UnitPixels(static_cast<int>(unit), perMm * 25.4);
+  const QRectF src(source.x() * scale, source.y() * scale, source.width() * scale, source.height() * scale);
+  if (!(src.width() > 0) || !(src.height() > 0) || !FiniteValue(src.x()) || !FiniteValue(src.y()) ||
+      !FiniteValue(src.width()) || !FiniteValue(src.height()))
+    return QRectF(0, 0, 1, 1);  // no usable source: the whole frame
+  const QRectF part((frame.x() - src.x()) / src.width(), (frame.y() - src.y()) / src.height(),
+                    frame.width() / src.width(), frame.height() / src.height());
+  // A source far smaller than the frame would blow the frame up beyond any use.
+  if (!FiniteValue(part.x()) || !FiniteValue(part.y()) || !FiniteValue(part.width()) ||
+      !FiniteValue(part.height()) || part.width() > 1e6 || part.height() > 1e6)
+    return QRectF();
+  return part;
+}
+
 }  // namespace
 
 double EmfPlus::UnitPixels(int unit, double dpi) {
@@ -665,8 +687,10 @@ void TEmfPlusPlayer::ExecuteImage(const TEmfPlusRecord& record, const TMetaBytes
   QPainter& painter = *target_.painter;
   painter.setTransform(toDevice);
   if (image->metafile) {
-    // A metafile image fills the destination with its whole frame.
-    TMetafilePlayer(*image->metafile).Play(painter, QRectF(0, 0, 1, 1));
+    const QRectF part = MetafileSourcePart(*image->metafile, b.U32(4), ReadEmfPlusRect(b, 8, false));
+    if (part.isEmpty()) return;
+    painter.setClipRect(QRectF(0, 0, 1, 1), Qt::IntersectClip);
+    TMetafilePlayer(*image->metafile).Play(painter, part);
     ApplyClip();
     return;
   }
