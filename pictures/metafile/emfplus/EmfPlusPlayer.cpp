@@ -88,6 +88,13 @@ QRectF MetafileSourcePart(const TMetaPlayList& metafile, std::uint32_t unit, con
   if (!(src.width() > 0) || !(src.height() > 0) || !FiniteValue(src.x()) || !FiniteValue(src.y()) ||
       !FiniteValue(src.width()) || !FiniteValue(src.height()))
     return QRectF(0, 0, 1, 1);  // no usable source: the whole frame
+  // A source that differs from the frame by rounding only is the whole frame: cropping it would cut
+  // into lines along the frame's edges.
+  constexpr double kRounding = 1;
+  if (std::abs(src.left() - frame.left()) <= kRounding && std::abs(src.top() - frame.top()) <= kRounding &&
+      std::abs(src.right() - frame.right()) <= kRounding &&
+      std::abs(src.bottom() - frame.bottom()) <= kRounding)
+    return QRectF(0, 0, 1, 1);
   const QRectF part((frame.x() - src.x()) / src.width(), (frame.y() - src.y()) / src.height(),
                     frame.width() / src.width(), frame.height() / src.height());
   // A source far smaller than the frame would blow the frame up beyond any use.
@@ -689,7 +696,7 @@ void TEmfPlusPlayer::ExecuteImage(const TEmfPlusRecord& record, const TMetaBytes
   if (image->metafile) {
     const QRectF part = MetafileSourcePart(*image->metafile, b.U32(4), ReadEmfPlusRect(b, 8, false));
     if (part.isEmpty()) return;
-    painter.setClipRect(QRectF(0, 0, 1, 1), Qt::IntersectClip);
+    if (part != QRectF(0, 0, 1, 1)) painter.setClipRect(QRectF(0, 0, 1, 1), Qt::IntersectClip);
     TMetafilePlayer(*image->metafile).Play(painter, part);
     ApplyClip();
     return;
