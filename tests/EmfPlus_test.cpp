@@ -533,3 +533,25 @@ TEST(EmfPlus, MetafileImagesDrawOnlyTheirSourceRectangle) {
   EXPECT_TRUE(Near(left.pixelColor(75, 50), kRed));
   EXPECT_TRUE(Near(left.pixelColor(90, 50), kWhite));
 }
+
+TEST(EmfPlus, SourceCopyCompositingReplacesWhatIsThere) {
+  // Half-transparent blue over red: blended by default, in place of the red under SourceCopy, and
+  // blended again once a restore brings the default back.
+  const QImage image = Render(EmfPlusFile([&](TEmfWriter& emf, TEmfPlusWriter& plus) {
+    plus.Header(false);
+    plus.FillRects(kRed, {QRectF(0, 0, 100, 100)});
+    const QColor blue(0, 0, 255, 128);
+    plus.FillRects(blue, {QRectF(0, 0, 30, 100)});
+    plus.Save(1);
+    plus.Begin(0x4023, 1).End();
+    plus.FillRects(blue, {QRectF(35, 0, 30, 100)});
+    plus.Restore(1);
+    plus.FillRects(blue, {QRectF(70, 0, 30, 100)});
+    plus.Flush(emf);
+  }));
+  const QColor blended = image.pixelColor(15, 50), copied = image.pixelColor(50, 50),
+               restored = image.pixelColor(85, 50);
+  EXPECT_NEAR(blended.red(), 127, 20);
+  EXPECT_NEAR(copied.red(), 0, 20);
+  EXPECT_NEAR(restored.red(), 127, 20);
+}

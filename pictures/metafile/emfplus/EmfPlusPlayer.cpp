@@ -131,6 +131,7 @@ void TEmfPlusPlayer::Play(const TEmfPlusTarget& target, std::int32_t first, std:
   near_ = visible_.adjusted(-kNearMargin, -kNearMargin, kNearMargin, kNearMargin);
   painter.setRenderHint(QPainter::Antialiasing, state_.antialias);
   painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+  ApplyCompositing();
   ApplyClip();
   for (std::int32_t i = first; i < first + count; ++i) {
     try {
@@ -352,6 +353,12 @@ void TEmfPlusPlayer::ApplyClip() {
   }
 }
 
+void TEmfPlusPlayer::ApplyCompositing() {
+  // SourceCopy writes the source's colour and alpha in place of what is there.
+  target_.painter->setCompositionMode(state_.sourceCopy ? QPainter::CompositionMode_Source
+                                                        : QPainter::CompositionMode_SourceOver);
+}
+
 void TEmfPlusPlayer::SaveState(std::uint32_t id) {
   if (saved_.size() < kMaxSavedStates) saved_.emplace_back(id, state_);
 }
@@ -363,6 +370,7 @@ void TEmfPlusPlayer::RestoreState(std::uint32_t id) {
     state_ = saved_[i].second;
     saved_.resize(i);
     target_.painter->setRenderHint(QPainter::Antialiasing, state_.antialias);
+    ApplyCompositing();
     if (clipChanged) ApplyClip();
     return;
   }
@@ -393,6 +401,10 @@ void TEmfPlusPlayer::ExecuteState(const TEmfPlusRecord& record, const TMetaBytes
     case EmfPlus::kSetAntiAliasMode:
       state_.antialias = flags & 1;
       target_.painter->setRenderHint(QPainter::Antialiasing, state_.antialias);
+      break;
+    case EmfPlus::kSetCompositingMode:
+      state_.sourceCopy = (flags & 0xFF) == 1;
+      ApplyCompositing();
       break;
     case EmfPlus::kSave:
       SaveState(b.U32(0));
@@ -697,7 +709,10 @@ void TEmfPlusPlayer::ExecuteImage(const TEmfPlusRecord& record, const TMetaBytes
     const QRectF part = MetafileSourcePart(*image->metafile, b.U32(4), ReadEmfPlusRect(b, 8, false));
     if (part.isEmpty()) return;
     if (part != QRectF(0, 0, 1, 1)) painter.setClipRect(QRectF(0, 0, 1, 1), Qt::IntersectClip);
+    // The metafile's records blend with each other as they would on their own.
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     TMetafilePlayer(*image->metafile).Play(painter, part);
+    ApplyCompositing();
     ApplyClip();
     return;
   }
