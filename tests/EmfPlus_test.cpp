@@ -3,6 +3,7 @@
 #include <QBuffer>
 #include <QImage>
 #include <QPainter>
+#include <QRawFont>
 #include <functional>
 #include <memory>
 
@@ -462,4 +463,95 @@ TEST(EmfPlus, LargeStringsDrawnAsOutlinesKeepTheirAlignment) {
   EXPECT_NEAR(ink.center().x(), 50, 5);
   EXPECT_NEAR(ink.center().y(), 50, 8);
   EXPECT_NEAR(ink.height(), 57, 8);  // a capital of an 80-pixel em
+}
+
+TEST(EmfPlus, DriverStringsOfGlyphIndicesDrawTheFontsGlyphs) {
+  // The same three capitals as characters and as the glyph indices of the font that draws them.
+  QFont arial(QStringLiteral("Arial"));
+  arial.setPixelSize(20);
+  const QList<quint32> indexes = QRawFont::fromFont(arial).glyphIndexesForString(QStringLiteral("HHH"));
+  ASSERT_EQ(indexes.size(), 3);
+  ASSERT_NE(indexes[0], 0u);
+  const auto render = [&](bool characters, float em) {
+    return Render(EmfPlusFile([&](TEmfWriter& emf, TEmfPlusWriter& plus) {
+      plus.Header(false);
+      plus.Begin(0x4008, 0x0600 | 1).U32(0xDBC01002).F32(em).U32(2).U32(0).U32(0).U32(5);
+      for (const QChar c : QStringLiteral("Arial")) plus.U16(c.unicode());
+      plus.End();
+      plus.Begin(0x4036, 0x8000 | 1).U32(Argb(Qt::black)).U32(characters ? 1 : 0).U32(0).U32(3);
+      for (int i = 0; i < 3; ++i) plus.U16(characters ? 'H' : static_cast<std::uint16_t>(indexes[i]));
+      plus.Points({{2, 70}, {2 + em / 3, 70}, {2 + 2 * em / 3, 70}});
+      plus.End().Flush(emf);
+    }));
+  };
+  const auto inkBox = [](const QImage& image) {
+    QRect box;
+    for (int y = 0; y < image.height(); ++y)
+      for (int x = 0; x < image.width(); ++x)
+        if (image.pixelColor(x, y).lightness() < 128) box = box.united(QRect(x, y, 1, 1));
+    return box;
+  };
+  for (const float em : {16.0f, 66.0f}) {  // drawn as glyphs, and as outlines beyond the glyph cache
+    const QRect byCharacter = inkBox(render(true, em)), byGlyph = inkBox(render(false, em));
+    ASSERT_FALSE(byGlyph.isEmpty()) << em;
+    EXPECT_NEAR(byGlyph.left(), byCharacter.left(), 2) << em;
+    EXPECT_NEAR(byGlyph.right(), byCharacter.right(), 2) << em;
+    EXPECT_NEAR(byGlyph.top(), byCharacter.top(), 2) << em;
+    EXPECT_NEAR(byGlyph.bottom(), byCharacter.bottom(), 2) << em;
+  }
+}
+
+TEST(EmfPlus, MetafileImagesDrawOnlyTheirSourceRectangle) {
+  // A placeable WMF 100 units square: red on the left half, blue on the right. Its right half alone,
+  // in the metafile's own units, drawn into 20..80.
+  TMetaDrawing drawing;
+  drawing.box = {0, 0, 100, 100};
+  drawing.shapes.push_back(GdiRectangle({0, 0, 50, 100}, kRed));
+  drawing.shapes.push_back(GdiRectangle({50, 0, 100, 100}, kBlue));
+  const QByteArray wmf = WriteWmf(drawing, true);
+  const auto render = [&](std::uint32_t unit, const QRectF& source) {
+    return Render(EmfPlusFile([&](TEmfWriter& emf, TEmfPlusWriter& plus) {
+      plus.Header(false);
+      plus.Begin(0x4008, 0x0500 | 3)
+          .U32(0xDBC01002)
+          .U32(2)
+          .U32(2)
+          .U32(static_cast<std::uint32_t>(wmf.size()));
+      plus.Raw(wmf).End();
+      plus.Begin(0x401A, 3).U32(0).U32(unit).Rect(source).Rect(QRectF(20, 20, 60, 60)).End();
+      plus.Flush(emf);
+    }));
+  };
+  const QImage right = render(2, QRectF(50, 0, 50, 100));
+  EXPECT_TRUE(Near(right.pixelColor(25, 50), kBlue));
+  EXPECT_TRUE(Near(right.pixelColor(75, 50), kBlue));
+  EXPECT_TRUE(Near(right.pixelColor(10, 50), kWhite));  // nothing of the left half outside
+  EXPECT_TRUE(Near(right.pixelColor(90, 50), kWhite));
+  // In inches: the file's 96 units an inch make the left half 50/96 inch wide.
+  const QImage left = render(4, QRectF(0, 0, 50.0 / 96, 100.0 / 96));
+  EXPECT_TRUE(Near(left.pixelColor(25, 50), kRed));
+  EXPECT_TRUE(Near(left.pixelColor(75, 50), kRed));
+  EXPECT_TRUE(Near(left.pixelColor(90, 50), kWhite));
+}
+
+TEST(EmfPlus, SourceCopyCompositingReplacesWhatIsThere) {
+  // Half-transparent blue over red: blended by default, in place of the red under SourceCopy, and
+  // blended again once a restore brings the default back.
+  const QImage image = Render(EmfPlusFile([&](TEmfWriter& emf, TEmfPlusWriter& plus) {
+    plus.Header(false);
+    plus.FillRects(kRed, {QRectF(0, 0, 100, 100)});
+    const QColor blue(0, 0, 255, 128);
+    plus.FillRects(blue, {QRectF(0, 0, 30, 100)});
+    plus.Save(1);
+    plus.Begin(0x4023, 1).End();
+    plus.FillRects(blue, {QRectF(35, 0, 30, 100)});
+    plus.Restore(1);
+    plus.FillRects(blue, {QRectF(70, 0, 30, 100)});
+    plus.Flush(emf);
+  }));
+  const QColor blended = image.pixelColor(15, 50), copied = image.pixelColor(50, 50),
+               restored = image.pixelColor(85, 50);
+  EXPECT_NEAR(blended.red(), 127, 20);
+  EXPECT_NEAR(copied.red(), 0, 20);
+  EXPECT_NEAR(restored.red(), 127, 20);
 }

@@ -466,6 +466,54 @@ TEST(MetaBitmap, MonochromePatternsTakeTheTextAndBackgroundColours) {
   }
 }
 
+TEST(MetaBitmap, MonochromePatternsTakeTheColoursSetAfterTheirSelection) {
+  // A 0 bit is drawn in the text colour the state has when the brush fills, not when it was selected.
+  QImage halves(8, 8, QImage::Format_RGB32);
+  halves.fill(kWhite);
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 4; ++x) halves.setPixelColor(x, y, kBlack);
+  const QImage emf = Render(Emf([&](TEmfWriter& w) {
+    AddEmfPatternFill(w, DibOf(halves, 1), true, {16, 16, 64, 64}, kBlack, kWhite, kRed, kBlue);
+  }));
+  int red = 0, blue = 0, black = 0;
+  for (int y = 20; y < 76; ++y)
+    for (int x = 20; x < 76; ++x) {
+      red += Near(emf.pixelColor(x, y), kRed) ? 1 : 0;
+      blue += Near(emf.pixelColor(x, y), kBlue) ? 1 : 0;
+      black += Near(emf.pixelColor(x, y), kBlack) ? 1 : 0;
+    }
+  EXPECT_GT(red, 56 * 56 / 3);
+  EXPECT_GT(blue, 56 * 56 / 3);
+  EXPECT_EQ(black, 0);
+  // Selecting a stock brush ends it: later colour changes leave the stock brush as it is.
+  const QImage stock = Render(Emf([&](TEmfWriter& w) {
+    AddEmfPatternFill(w, DibOf(halves, 1), true, {16, 16, 64, 64}, kBlack, kWhite);
+    w.Append(U_EMRSETTEXTCOLOR_set(U_RGB(0, 255, 0)));
+    w.Append(selectobject_set(U_NULL_PEN, w.Handles()));
+    w.Append(U_EMRRECTANGLE_set(U_RECTL{70, 70, 95, 95}));
+  }));
+  EXPECT_COLOUR(stock, 82, 82, kWhite);
+}
+
+TEST(MetaBitmap, RegionsFillWithPatternBrushesTheyNameWithoutSelecting) {
+  QImage zeros(8, 8, QImage::Format_RGB32);
+  zeros.fill(kBlack);
+  TDibBytes mono = DibOf(zeros, 1);
+  const QImage image = Render(Emf([&](TEmfWriter& w) {
+    w.Append(U_EMRSETTEXTCOLOR_set(U_RGB(255, 0, 0)));
+    uint32_t brush = 0;
+    w.Append(createmonobrush_set(&brush, w.Handles(), U_DIB_RGB_COLORS,
+                                 reinterpret_cast<U_BITMAPINFO*>(mono.info.data()),
+                                 static_cast<uint32_t>(mono.bits.size()), mono.bits.data()));
+    U_RECTL rect{20, 20, 60, 60};
+    PU_RGNDATA region = rgndata_set(rgndataheader_set(1, rect), &rect);
+    w.Append(U_EMRFILLRGN_set(rect, brush, region));
+    free(region);
+  }));
+  EXPECT_COLOUR(image, 40, 40, kRed);
+  EXPECT_COLOUR(image, 70, 70, kWhite);
+}
+
 QByteArray EmfWithRedSquare() {
   return Emf([&](TEmfWriter& w) {
     TMetaShape square;

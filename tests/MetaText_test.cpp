@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QPainter>
+#include <QRawFont>
 
 #include "EmfWriter.h"
 #include "MetaSymbolFont.h"
@@ -173,12 +174,61 @@ TEST(MetaText, SymbolFontTextBecomesTheLettersItShows) {
   EXPECT_EQ(SymbolFontText(QString::fromUtf8("\u4e2d")), QString::fromUtf8("\u4e2d"));
 }
 
+// The indices of the glyphs that draw the letters in the face, as the font file numbers them.
+std::vector<std::uint16_t> GlyphsOf(const QString& face, const QString& letters) {
+  QFont font(face);
+  font.setPixelSize(20);
+  std::vector<std::uint16_t> glyphs;
+  for (const quint32 glyph : QRawFont::fromFont(font).glyphIndexesForString(letters))
+    glyphs.push_back(static_cast<std::uint16_t>(glyph));
+  return glyphs;
+}
+
+TEST(MetaText, GlyphIndicesDrawTheFontsGlyphs) {
+  TMetaText letters = RedText("HHHH", {20, 20});
+  letters.dx = {30, 30, 30, 30};
+  TMetaText glyphs = letters;
+  glyphs.text.clear();
+  glyphs.glyphs = GlyphsOf(QString::fromStdString(glyphs.face), QStringLiteral("HHHH"));
+  ASSERT_EQ(glyphs.glyphs.size(), 4u);
+  ASSERT_NE(glyphs.glyphs[0], 0);
+  const QRect byLetter = InkBox(Render(WriteEmf(TextDrawing(letters))), kRed);
+  const QRect byGlyph = InkBox(Render(WriteEmf(TextDrawing(glyphs))), kRed);
+  ASSERT_FALSE(byGlyph.isEmpty());
+  EXPECT_NEAR(byGlyph.left(), byLetter.left(), 2);
+  EXPECT_NEAR(byGlyph.width(), byLetter.width(), 2);
+  EXPECT_NEAR(byGlyph.top(), byLetter.top(), 2);
+  EXPECT_NEAR(byGlyph.height(), byLetter.height(), 2);
+  // Large glyphs are filled as outlines, in the same place as the letters.
+  letters.height = glyphs.height = -120;
+  letters.dx = glyphs.dx = {};
+  const QRect largeLetters = InkBox(Render(WriteEmf(TextDrawing(letters))), kRed);
+  const QRect largeGlyphs = InkBox(Render(WriteEmf(TextDrawing(glyphs))), kRed);
+  ASSERT_FALSE(largeGlyphs.isEmpty());
+  EXPECT_NEAR(largeGlyphs.left(), largeLetters.left(), 3);
+  EXPECT_NEAR(largeGlyphs.right(), largeLetters.right(), 3);
+  EXPECT_NEAR(largeGlyphs.bottom(), largeLetters.bottom(), 3);
+}
+
+TEST(MetaText, GlyphIndicesBeyondTheFontDrawNoGlyphOfIt) {
+  TMetaText glyphs = RedText("", {20, 20});
+  glyphs.glyphs = {65535, 65534, 65533};
+  glyphs.dx = {30, 30, 30};
+  const QRect ink = InkBox(Render(WriteEmf(TextDrawing(glyphs))), kRed);
+  // At most the font's missing-glyph boxes, one an advance.
+  EXPECT_LE(ink.width(), 3 * 30);
+}
+
 // Text records cut or garbled anywhere must neither crash nor read outside the file.
 TEST(MetaText, DamagedTextRecordsAreSafe) {
   TMetaText text = RedText("Damaged text", {20, 20});
   text.dx = {9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9};
   text.opaque = true;
-  for (const QByteArray& good : BothForms(TextDrawing(text))) {
+  TMetaText glyphs = text;
+  glyphs.glyphs = {36, 37, 38, 39, 40, 41, 42, 43, 44, 45, 46, 47};
+  std::vector<QByteArray> forms = BothForms(TextDrawing(text));
+  forms.push_back(WriteEmf(TextDrawing(glyphs)));
+  for (const QByteArray& good : forms) {
     for (int at = 0; at < good.size(); ++at) {
       for (const char value : {'\x00', '\x7f', '\xff'}) {
         QByteArray bad = good;

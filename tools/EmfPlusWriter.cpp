@@ -350,6 +350,9 @@ QByteArray EmfPlusSampleFile() {
   w.Begin(0x4036, 0x8000 | 13).U32(0xFF0000FF).U32(1).U32(1).U32(3);
   Utf16(w, "abc");
   w.Points({{10, 60}, {20, 60}, {30, 60}}).F32(1).F32(0).F32(0.2f).F32(1).F32(0).F32(0).End();
+  // Glyph indices of the font, placed from one origin by their advances.
+  w.Begin(0x4036, 0x8000 | 13).U32(0xFF008000).U32(4).U32(0).U32(3).U16(36).U16(37).U16(38);
+  w.Points({{10, 80}}).End();
   w.Begin(0x402B).End();
   w.GetDC().Flush(emf);
   TMetaShape shape;

@@ -117,14 +117,21 @@ void TEmfWriter::AddText(const TMetaText& text) {
   Append(U_EMRSETTEXTALIGN_set(static_cast<uint32_t>(text.align)));
   size_t chars = text.text.size();
   void* string = nullptr;
-  if (text.wide)
+  const bool glyphs = text.wide && !text.glyphs.empty();
+  if (glyphs) {
+    chars = text.glyphs.size();
+    string = malloc(2 * chars);
+    if (string) std::memcpy(string, text.glyphs.data(), 2 * chars);
+  } else if (text.wide) {
     string = U_Utf8ToUtf16le(text.text.c_str(), 0, &chars);
-  else
+  } else {
     string = strdup(text.text.c_str());
+  }
   std::vector<uint32_t> dx(chars, 0);
   for (size_t i = 0; i < chars && i < text.dx.size(); ++i) dx[i] = static_cast<uint32_t>(text.dx[i]);
-  char* emrText = emrtext_set(U_POINTL{text.at.x(), text.at.y()}, static_cast<U_NUM_STR>(chars),
-                              text.wide ? 2 : 1, string, U_ETO_NONE, U_RECTL{}, dx.data());
+  char* emrText =
+      emrtext_set(U_POINTL{text.at.x(), text.at.y()}, static_cast<U_NUM_STR>(chars), text.wide ? 2 : 1,
+                  string, glyphs ? U_ETO_GLYPH_INDEX : U_ETO_NONE, U_RECTL{}, dx.data());
   free(string);
   const U_RECTL bounds{0, 0, 0, 0};
   char* record =

@@ -130,7 +130,7 @@ void AddEmfTransparentBlt(TEmfWriter& writer, const TDibBytes& dib, const QRect&
 }
 
 void AddEmfPatternFill(TEmfWriter& writer, const TDibBytes& dib, bool monochrome, const QRect& box,
-                       QColor text, QColor background) {
+                       QColor text, QColor background, QColor fillText, QColor fillBackground) {
   writer.Append(U_EMRSETTEXTCOLOR_set(ColourRef(text)));
   writer.Append(U_EMRSETBKCOLOR_set(ColourRef(background)));
   uint32_t brush = 0;
@@ -140,6 +140,8 @@ void AddEmfPatternFill(TEmfWriter& writer, const TDibBytes& dib, bool monochrome
                            : createdibpatternbrushpt_set(&brush, writer.Handles(), U_DIB_RGB_COLORS,
                                                          MutableInfo(dib), size, Bits(dib)));
   writer.Append(selectobject_set(brush, writer.Handles()));
+  if (fillText.isValid()) writer.Append(U_EMRSETTEXTCOLOR_set(ColourRef(fillText)));
+  if (fillBackground.isValid()) writer.Append(U_EMRSETBKCOLOR_set(ColourRef(fillBackground)));
   writer.Append(selectobject_set(U_NULL_PEN, writer.Handles()));
   writer.Append(
       U_EMRRECTANGLE_set(U_RECTL{box.left(), box.top(), box.left() + box.width(), box.top() + box.height()}));

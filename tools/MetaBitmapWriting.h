@@ -38,9 +38,11 @@ void AddEmfAlphaBlend(TEmfWriter& writer, const TDibBytes& dib, const QRect& des
                       bool perPixel);
 void AddEmfTransparentBlt(TEmfWriter& writer, const TDibBytes& dib, const QRect& dest, QColor transparent);
 // Fills the box with a pattern brush of the DIB (EMR_CREATEMONOBRUSH when monochrome, else
-// EMR_CREATEDIBPATTERNBRUSHPT) after setting the text and background colours.
+// EMR_CREATEDIBPATTERNBRUSHPT) after setting the text and background colours; valid fillText and
+// fillBackground colours replace those between selecting the brush and filling.
 void AddEmfPatternFill(TEmfWriter& writer, const TDibBytes& dib, bool monochrome, const QRect& box,
-                       QColor text, QColor background);
+                       QColor text, QColor background, QColor fillText = QColor(),
+                       QColor fillBackground = QColor());
 
 // The mapping records that make the box the window, as WriteWmf starts its files.
 void AddWmfWindow(TWmfWriter& writer, const TMetaBox& box);

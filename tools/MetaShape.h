@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QPoint>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,8 @@ struct TMetaText {
   std::vector<int> dx;        // advances; empty: none written
   bool wide = true;           // EMF: EXTTEXTOUTW, else EXTTEXTOUTA
   bool plainTextOut = false;  // WMF: TEXTOUT instead of EXTTEXTOUT
+  // EMF: glyph indices of the font written with ETO_GLYPH_INDEX in place of the text, when not empty.
+  std::vector<std::uint16_t> glyphs;
 };
 
 // A picture for the writers: a logical box (the placeable box, the window, the EMF frame), the logical

@@ -16,6 +16,11 @@ struct TMetaDc {
   std::int64_t viewportOrgX = 0, viewportOrgY = 0, viewportExtX = 1, viewportExtY = 1;
   QPen pen{QColor(0, 0, 0), 0};
   QBrush brush{QColor(255, 255, 255)};
+  // The play list's pattern behind a selected monochrome pattern brush, -1 for any other brush: such a
+  // brush takes the text and background colours the state has when it draws, not when it was selected,
+  // and brush holds it in the colours named here until it draws with others.
+  std::int32_t monoPattern = -1;
+  std::uint32_t monoText = 0, monoBk = 0;
   Qt::FillRule fillRule = Qt::OddEvenFill;
   QPointF position;
   // Text state

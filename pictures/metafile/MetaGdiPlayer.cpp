@@ -8,6 +8,7 @@
 #include <cmath>
 #include <functional>
 
+#include "MetaBitmapPlayer.h"
 #include "MetaPen.h"
 #include "MetaRegion.h"
 #include "MetafilePlayer.h"
@@ -344,7 +345,10 @@ QBrush TMetafilePlayer::BrushByIndex(std::int32_t index) const {
   }
   if (index < 0 || static_cast<std::size_t>(index) >= objects_.size()) return QBrush(Qt::NoBrush);
   const TObject& object = objects_[static_cast<std::size_t>(index)];
-  return object.kind == TObject::EKind::Brush ? object.brush : QBrush(Qt::NoBrush);
+  if (object.kind != TObject::EKind::Brush) return QBrush(Qt::NoBrush);
+  return object.pattern >= 0 ? MetaPatternBrush(list_.patterns[static_cast<std::size_t>(object.pattern)],
+                                                dc_.textColour, dc_.bkColour)
+                             : object.brush;
 }
 
 void TMetafilePlayer::PlayRegion(const TMetaCommand& c) {
@@ -356,7 +360,7 @@ void TMetafilePlayer::PlayRegion(const TMetaCommand& c) {
     return;
   }
   QPen pen(Qt::NoPen);
-  QBrush brush = c.op == EMetaOp::PaintRegion    ? dc_.brush
+  QBrush brush = c.op == EMetaOp::PaintRegion    ? SelectedBrush()
                  : c.op == EMetaOp::InvertRegion ? QBrush(QColor(255, 255, 255))
                                                  : BrushByIndex(c.d);
   if (brush.style() == Qt::NoBrush) return;

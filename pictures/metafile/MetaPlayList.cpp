@@ -71,7 +71,9 @@ std::int32_t TMetaPlayList::AddFont(TMetaFont font) {
 }
 
 std::int32_t TMetaPlayList::AddText(TMetaTextRun run) {
-  const std::int64_t chars = std::max<std::int64_t>(run.text.size(), run.ansi.size());
+  const std::int64_t chars =
+      std::max({static_cast<std::int64_t>(run.text.size()), static_cast<std::int64_t>(run.ansi.size()),
+                static_cast<std::int64_t>(run.glyphs.size())});
   if (texts.size() >= kMaxMetaCommands / 4 || chars > kMaxMetaTotalTextChars - textChars)
     throw EInvalidGraphic("Metafile has too much text");
   textChars += chars;

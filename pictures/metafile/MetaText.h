@@ -23,6 +23,8 @@ struct TMetaTextRun {
   QPoint reference;
   QString text;     // the wide forms' text
   QByteArray ansi;  // the ANSI forms' text, decoded with the selected font's charset when drawn
+  // ETO_GLYPH_INDEX: glyphs of the selected font by their index in its font file, in place of text.
+  std::vector<std::uint16_t> glyphs;
   bool isAnsi = false;
   std::vector<std::int32_t> dx;  // advances in logical units, one a character; empty when absent
   std::uint32_t options = 0;     // ETO_*

@@ -1,14 +1,17 @@
 #include "MetaTextPlayer.h"
 
 #include "MetaCharset.h"
+#include "MetaGlyphs.h"
 #include "MetaSymbolFont.h"
 
 #include <uemf.h>
 
 #include <QFont>
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QPainter>
 #include <QPainterPath>
+#include <QRawFont>
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -117,7 +120,8 @@ QRectF PlayMetaText(QPainter* painter, const TMetaTextRun& run, const TMetaFont*
       painter->fillRect(rect, background);
     }
   }
-  if (text.isEmpty()) return box;
+  const bool byGlyph = !run.glyphs.empty();
+  if (text.isEmpty() && !byGlyph) return box;
 
   // The font's em in window pixels: a negative height gives it, a positive one gives the cell.
   QFont qfont = QtFont(f);
@@ -147,12 +151,26 @@ QRectF PlayMetaText(QPainter* painter, const TMetaTextRun& run, const TMetaFont*
   localToWindow *= QTransform::fromTranslate(ref.x(), ref.y());
   const double logicalToLocal = sx / (scale * stretch);
 
+  // Glyph indices refer to the font file itself: the one Qt draws this font with.
+  const QRawFont rawFont = byGlyph ? QRawFont::fromFont(qfont) : QRawFont();
+  if (byGlyph && !rawFont.isValid()) return box;
+  const QList<quint32> glyphs = byGlyph ? MetaFontGlyphs(rawFont, run.glyphs) : QList<quint32>();
   TLaidOutText laid{text, {}, 0};
   // Justification widens the spaces of text without advances of its own.
   const double breakExtra =
       advances.empty() && dc.breakCount > 0 ? static_cast<double>(dc.breakExtra) / dc.breakCount : 0;
   const bool spaced = !advances.empty() || dc.charExtra != 0 || breakExtra != 0;
-  if (spaced) {
+  if (byGlyph) {
+    const QList<QPointF> own = rawFont.advancesForGlyphIndexes(glyphs);
+    for (qsizetype i = 0; i < glyphs.size(); ++i) {
+      const std::size_t k = static_cast<std::size_t>(i);
+      const double advance = k < advances.size()
+                                 ? advances[k] * logicalToLocal
+                                 : (i < own.size() ? own[i].x() : 0) + dc.charExtra * logicalToLocal;
+      laid.advances.push_back(advance);
+      laid.width += advance;
+    }
+  } else if (spaced) {
     laid.advances.reserve(static_cast<std::size_t>(text.size()));
     for (qsizetype i = 0; i < text.size(); ++i) {
       const std::size_t k = static_cast<std::size_t>(i);
@@ -217,7 +235,24 @@ QRectF PlayMetaText(QPainter* painter, const TMetaTextRun& run, const TMetaFont*
     else
       painter->drawText(at, part);
   };
-  if (!spaced) {
+  if (byGlyph) {
+    QList<QPointF> positions;
+    positions.reserve(glyphs.size());
+    for (qsizetype i = 0; i < glyphs.size(); ++i) {
+      positions.push_back(QPointF(x, baseline));
+      x += laid.advances[static_cast<std::size_t>(i)];
+    }
+    if (asOutlines) {
+      for (qsizetype i = 0; i < glyphs.size(); ++i)
+        outlines.addPath(rawFont.pathForGlyph(glyphs[i]).translated(positions[i]));
+    } else {
+      QGlyphRun glyphRun;
+      glyphRun.setRawFont(rawFont);
+      glyphRun.setGlyphIndexes(glyphs);
+      glyphRun.setPositions(positions);
+      painter->drawGlyphRun(QPointF(0, 0), glyphRun);
+    }
+  } else if (!spaced) {
     draw(QPointF(x, baseline), text);
   } else {
     for (qsizetype i = 0; i < text.size(); ++i) {

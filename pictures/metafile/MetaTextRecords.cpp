@@ -83,11 +83,17 @@ void ReadEmfExtTextOut(const TMetaBytes& rec, bool wide, TMetaPlayList& list) {
   if (!rec.Has(at, 4)) return;
   const std::int64_t offDx = rec.U32(at);
   const std::int64_t bytesPerChar = wide ? 2 : 1;
-  // Glyph indices name glyphs of the font file, which a substitute font does not share.
+  // Glyph indices, which GDI records in the wide form, name glyphs of the font file rather than
+  // characters; an ANSI record with them is left undrawn, its width per glyph being unknown.
   const bool glyphs = (run.options & U_ETO_GLYPH_INDEX) != 0;
-  const std::int64_t chars =
-      glyphs || !rec.Has(offString, 0) ? 0 : FittingChars(claimed, rec.Size() - offString, bytesPerChar);
-  if (wide) {
+  const std::int64_t chars = (glyphs && !wide) || !rec.Has(offString, 0)
+                                 ? 0
+                                 : FittingChars(claimed, rec.Size() - offString, bytesPerChar);
+  if (glyphs) {
+    run.glyphs.resize(static_cast<std::size_t>(chars));
+    for (std::int64_t i = 0; i < chars; ++i)
+      run.glyphs[static_cast<std::size_t>(i)] = rec.U16(offString + 2 * i);
+  } else if (wide) {
     run.text.resize(static_cast<qsizetype>(chars));
     for (std::int64_t i = 0; i < chars; ++i)
       run.text[static_cast<qsizetype>(i)] = QChar(rec.U16(offString + 2 * i));

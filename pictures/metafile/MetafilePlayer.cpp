@@ -837,17 +837,38 @@ void TMetafilePlayer::Select(const TObject& object) {
     dc_.pen = object.pen;
     dc_.penInsideFrame = object.insideFrame;
   }
-  if (object.kind == TObject::EKind::Brush)
+  if (object.kind == TObject::EKind::Brush) {
+    const bool mono =
+        object.pattern >= 0 && list_.patterns[static_cast<std::size_t>(object.pattern)].monochrome;
+    dc_.monoPattern = mono ? object.pattern : -1;
+    dc_.monoText = dc_.textColour;
+    dc_.monoBk = dc_.bkColour;
     dc_.brush = object.pattern >= 0
                     ? MetaPatternBrush(list_.patterns[static_cast<std::size_t>(object.pattern)],
                                        dc_.textColour, dc_.bkColour)
                     : object.brush;
+  }
   if (object.font >= 0) dc_.font = object.font;
   // Selecting a region object clips to it.
   if (object.kind == TObject::EKind::Region) ClipToRegion(object);
 }
 
+const QBrush& TMetafilePlayer::SelectedBrush() {
+  // Recoloured only when it draws: a file may change colours many times between fills.
+  if (dc_.monoPattern >= 0 && (dc_.monoText != dc_.textColour || dc_.monoBk != dc_.bkColour)) {
+    dc_.brush = MetaPatternBrush(list_.patterns[static_cast<std::size_t>(dc_.monoPattern)], dc_.textColour,
+                                 dc_.bkColour);
+    dc_.monoText = dc_.textColour;
+    dc_.monoBk = dc_.bkColour;
+  }
+  return dc_.brush;
+}
+
 void TMetafilePlayer::SelectStock(int stock) {
+  const bool brush = (stock >= static_cast<int>(U_WHITE_BRUSH & ~U_STOCK_OBJECT) &&
+                      stock <= static_cast<int>(U_NULL_BRUSH & ~U_STOCK_OBJECT)) ||
+                     stock == kStockDcBrush;
+  if (brush) dc_.monoPattern = -1;
   switch (stock) {
     case U_WHITE_BRUSH & ~U_STOCK_OBJECT:
     case kStockDcBrush:
@@ -972,7 +993,7 @@ void TMetafilePlayer::DrawPolygon(const QPoint* points, int count) {
   outline.closeSubpath();
   outline.setFillRule(dc_.fillRule);
   FillHatchBackground(outline);
-  PaintMixed(StrokePen(), PatternInPictureSpace(FillBrush(dc_.brush), painter_->transform()),
+  PaintMixed(StrokePen(), PatternInPictureSpace(FillBrush(SelectedBrush()), painter_->transform()),
              [&] { painter_->drawPolygon(points, count, dc_.fillRule); });
 }
 
@@ -1014,7 +1035,7 @@ void TMetafilePlayer::DrawPath(const QPainterPath& path, bool filled, const QRec
   if (filled) FillHatchBackground(path);
   PaintMixed(
       StrokePen(),
-      filled ? PatternInPictureSpace(FillBrush(dc_.brush), painter_->transform()) : QBrush(Qt::NoBrush),
+      filled ? PatternInPictureSpace(FillBrush(SelectedBrush()), painter_->transform()) : QBrush(Qt::NoBrush),
       [&] { painter_->drawPath(path); }, logicalBox);
 }
 
@@ -1028,7 +1049,7 @@ void TMetafilePlayer::DrawClipped(const QPainterPath& path, bool filled) {
   // Curves are flattened in clip space, to the precision of a device pixel.
   const QList<QPolygonF> outline = path.toSubpathPolygons(logicalToClip_);
   QPen pen = StrokePen();
-  QBrush brush = dc_.brush;
+  QBrush brush = SelectedBrush();
   if (!BeginMix(pen, brush)) return;
   if (filled && brush.style() != Qt::NoBrush) {
     painter_->setTransform(ClipToWindow());
@@ -1116,5 +1137,5 @@ void TMetafilePlayer::PlayBlit(std::int32_t index) {
     if (!bounds.isEmpty()) Measure(bounds);
     return;
   }
-  DrawMetaBlit(*painter_, blit, PatternInPictureSpace(dc_.brush, painter_->transform()));
+  DrawMetaBlit(*painter_, blit, PatternInPictureSpace(SelectedBrush(), painter_->transform()));
 }

@@ -38,6 +38,8 @@ class TMetafilePlayer {
   void Execute(const TMetaCommand& c);
   void UpdateTransform();
   void Select(const TObject& object);
+  // The selected brush, a monochrome pattern in the present text and background colours.
+  const QBrush& SelectedBrush();
   void SelectStock(int stock);
   void Restore(int level);
   // Draws (or measures) a logical-space shape with the current pen and, when filled, brush.

@@ -138,7 +138,8 @@ TMetaDrawing Drawing(bool winding) {
   return drawing;
 }
 
-// Text in the forms the readers take apart: ANSI and wide, with and without advances, turned, opaque.
+// Text in the forms the readers take apart: ANSI and wide, with and without advances, turned, opaque,
+// and by glyph index.
 TMetaDrawing TextDrawing() {
   TMetaDrawing drawing;
   drawing.box = {0, 0, 400, 300};
@@ -160,7 +161,13 @@ TMetaDrawing TextDrawing() {
   turned.escapement = 900;
   turned.height = 30;
   turned.face = "Times New Roman";
-  drawing.texts = {plain, spaced, turned};
+  // The EMF form writes glyph indices, the WMF form the letters.
+  TMetaText glyphs;
+  glyphs.text = "Glyphs";
+  glyphs.glyphs = {42, 75, 92, 83, 75, 86};
+  glyphs.dx = {20, 20, 20, 20, 20, 20};
+  glyphs.at = {10, 200};
+  drawing.texts = {plain, spaced, turned, glyphs};
   return drawing;
 }
 

@@ -75,6 +75,35 @@ QPainterPath PolygonPath(const std::vector<QPointF>& points, bool closed) {
   return path;
 }
 
+// Where the whole frame of a metafile image goes so that its source rectangle fills the unit square.
+// The source is in the metafile's own pixels: its frame's units, which for a placeable WMF are those of
+// its bounding box.
+QRectF MetafileSourcePart(const TMetaPlayList& metafile, std::uint32_t unit, const QRectF& source) {
+  const QRectF& frame = metafile.frame;
+  const double perMm = metafile.unitsPerMmX > 0 ? metafile.unitsPerMmX : 96 / 25.4;
+  const double scale = unit <= static_cast<std::uint32_t>(EmfPlus::kUnitPixel)
+                           ? 1
+                           : EmfPlus::UnitPixels(static_cast<int>(unit), perMm * 25.4);
+  const QRectF src(source.x() * scale, source.y() * scale, source.width() * scale, source.height() * scale);
+  if (!(src.width() > 0) || !(src.height() > 0) || !FiniteValue(src.x()) || !FiniteValue(src.y()) ||
+      !FiniteValue(src.width()) || !FiniteValue(src.height()))
+    return QRectF(0, 0, 1, 1);  // no usable source: the whole frame
+  // A source that differs from the frame by rounding only is the whole frame: cropping it would cut
+  // into lines along the frame's edges.
+  constexpr double kRounding = 1;
+  if (std::abs(src.left() - frame.left()) <= kRounding && std::abs(src.top() - frame.top()) <= kRounding &&
+      std::abs(src.right() - frame.right()) <= kRounding &&
+      std::abs(src.bottom() - frame.bottom()) <= kRounding)
+    return QRectF(0, 0, 1, 1);
+  const QRectF part((frame.x() - src.x()) / src.width(), (frame.y() - src.y()) / src.height(),
+                    frame.width() / src.width(), frame.height() / src.height());
+  // A source far smaller than the frame would blow the frame up beyond any use.
+  if (!FiniteValue(part.x()) || !FiniteValue(part.y()) || !FiniteValue(part.width()) ||
+      !FiniteValue(part.height()) || part.width() > 1e6 || part.height() > 1e6)
+    return QRectF();
+  return part;
+}
+
 }  // namespace
 
 double EmfPlus::UnitPixels(int unit, double dpi) {
@@ -102,6 +131,7 @@ void TEmfPlusPlayer::Play(const TEmfPlusTarget& target, std::int32_t first, std:
   near_ = visible_.adjusted(-kNearMargin, -kNearMargin, kNearMargin, kNearMargin);
   painter.setRenderHint(QPainter::Antialiasing, state_.antialias);
   painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+  ApplyCompositing();
   ApplyClip();
   for (std::int32_t i = first; i < first + count; ++i) {
     try {
@@ -323,6 +353,12 @@ void TEmfPlusPlayer::ApplyClip() {
   }
 }
 
+void TEmfPlusPlayer::ApplyCompositing() {
+  // SourceCopy writes the source's colour and alpha in place of what is there.
+  target_.painter->setCompositionMode(state_.sourceCopy ? QPainter::CompositionMode_Source
+                                                        : QPainter::CompositionMode_SourceOver);
+}
+
 void TEmfPlusPlayer::SaveState(std::uint32_t id) {
   if (saved_.size() < kMaxSavedStates) saved_.emplace_back(id, state_);
 }
@@ -334,6 +370,7 @@ void TEmfPlusPlayer::RestoreState(std::uint32_t id) {
     state_ = saved_[i].second;
     saved_.resize(i);
     target_.painter->setRenderHint(QPainter::Antialiasing, state_.antialias);
+    ApplyCompositing();
     if (clipChanged) ApplyClip();
     return;
   }
@@ -364,6 +401,10 @@ void TEmfPlusPlayer::ExecuteState(const TEmfPlusRecord& record, const TMetaBytes
     case EmfPlus::kSetAntiAliasMode:
       state_.antialias = flags & 1;
       target_.painter->setRenderHint(QPainter::Antialiasing, state_.antialias);
+      break;
+    case EmfPlus::kSetCompositingMode:
+      state_.sourceCopy = (flags & 0xFF) == 1;
+      ApplyCompositing();
       break;
     case EmfPlus::kSave:
       SaveState(b.U32(0));
@@ -610,13 +651,20 @@ void TEmfPlusPlayer::ExecuteText(const TEmfPlusRecord& record, const TMetaBytes&
     DrawEmfPlusString(painter, toDevice, text, ReadEmfPlusRect(b, 12, false), *font, format, em, brush);
     return;
   }
-  // Driver strings: characters (or glyph indices, which cannot be mapped back and are not drawn)
-  // with their positions and an optional transform.
+  // Driver strings: characters, or glyph indices of the font, with their positions and an optional
+  // transform.
   const std::uint32_t options = b.U32(4);
   const std::int64_t count = b.U32(12);
-  if (!(options & 1) || count > kMaxTextChars || !b.Has(16, 2 * count)) return;
-  QString text(static_cast<qsizetype>(count), Qt::Uninitialized);
-  for (std::int64_t i = 0; i < count; ++i) text[static_cast<qsizetype>(i)] = QChar(b.U16(16 + 2 * i));
+  if (count > kMaxTextChars || !b.Has(16, 2 * count)) return;
+  const bool characters = options & 1;
+  QString text(static_cast<qsizetype>(characters ? count : 0), Qt::Uninitialized);
+  std::vector<std::uint16_t> glyphs(static_cast<std::size_t>(characters ? 0 : count));
+  for (std::int64_t i = 0; i < count; ++i) {
+    if (characters)
+      text[static_cast<qsizetype>(i)] = QChar(b.U16(16 + 2 * i));
+    else
+      glyphs[static_cast<std::size_t>(i)] = b.U16(16 + 2 * i);
+  }
   std::vector<QPointF> origins;
   std::int64_t end = 0;
   const bool realized = options & 4;
@@ -628,7 +676,10 @@ void TEmfPlusPlayer::ExecuteText(const TEmfPlusRecord& record, const TMetaBytes&
                         F32(b, end + 20));
     if (!matrix.isInvertible() || !FiniteValue(MaxScale(matrix))) matrix = QTransform();
   }
-  DrawEmfPlusGlyphs(painter, matrix * toDevice, text, origins, *font, em, brush);
+  if (characters)
+    DrawEmfPlusGlyphs(painter, matrix * toDevice, text, origins, *font, em, brush);
+  else
+    DrawEmfPlusGlyphIndices(painter, matrix * toDevice, glyphs, origins, *font, em, brush);
 }
 
 void TEmfPlusPlayer::ExecuteImage(const TEmfPlusRecord& record, const TMetaBytes& b) {
@@ -655,8 +706,13 @@ void TEmfPlusPlayer::ExecuteImage(const TEmfPlusRecord& record, const TMetaBytes
   QPainter& painter = *target_.painter;
   painter.setTransform(toDevice);
   if (image->metafile) {
-    // A metafile image fills the destination with its whole frame.
-    TMetafilePlayer(*image->metafile).Play(painter, QRectF(0, 0, 1, 1));
+    const QRectF part = MetafileSourcePart(*image->metafile, b.U32(4), ReadEmfPlusRect(b, 8, false));
+    if (part.isEmpty()) return;
+    if (part != QRectF(0, 0, 1, 1)) painter.setClipRect(QRectF(0, 0, 1, 1), Qt::IntersectClip);
+    // The metafile's records blend with each other as they would on their own.
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    TMetafilePlayer(*image->metafile).Play(painter, part);
+    ApplyCompositing();
     ApplyClip();
     return;
   }

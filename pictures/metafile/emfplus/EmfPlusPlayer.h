@@ -68,6 +68,7 @@ class TEmfPlusPlayer {
   void Transform(const QTransform& matrix, bool append);
   void SetClip(const QPainterPath& worldShape, int mode, bool infinite = false);
   void ApplyClip();
+  void ApplyCompositing();
   void SaveState(std::uint32_t id);
   void RestoreState(std::uint32_t id);
 

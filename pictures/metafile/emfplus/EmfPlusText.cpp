@@ -1,9 +1,13 @@
 #include "EmfPlusText.h"
 
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QPainter>
 #include <QPainterPath>
+#include <QRawFont>
 #include <cmath>
+
+#include "MetaGlyphs.h"
 
 namespace {
 
@@ -114,4 +118,41 @@ void DrawEmfPlusGlyphs(QPainter& painter, const QTransform& worldToDevice, const
     }
   }
   if (asOutlines) painter.fillPath(outlines, brush);
+}
+
+void DrawEmfPlusGlyphIndices(QPainter& painter, const QTransform& worldToDevice,
+                             const std::vector<std::uint16_t>& glyphs, const std::vector<QPointF>& origins,
+                             const TEmfPlusObject& font, double emSize, const QBrush& brush) {
+  if (!Usable(emSize) || glyphs.empty() || origins.empty()) return;
+  const QRawFont rawFont = QRawFont::fromFont(EmfPlusQFont(font));
+  if (!rawFont.isValid()) return;
+  const QList<quint32> indexes = MetaFontGlyphs(rawFont, glyphs);
+  const double scale = emSize / kLayoutPixels;
+  QList<QPointF> positions;
+  positions.reserve(indexes.size());
+  if (origins.size() < glyphs.size()) {
+    const QList<QPointF> advances = rawFont.advancesForGlyphIndexes(indexes);
+    QPointF at = origins.front() / scale;
+    for (qsizetype i = 0; i < indexes.size(); ++i) {
+      positions.push_back(at);
+      if (i < advances.size()) at += advances[i];
+    }
+  } else {
+    for (qsizetype i = 0; i < indexes.size(); ++i)
+      positions.push_back(origins[static_cast<std::size_t>(i)] / scale);
+  }
+  painter.setTransform(QTransform::fromScale(scale, scale) * worldToDevice);
+  if (AsOutlines(painter.transform())) {
+    QPainterPath outlines;
+    for (qsizetype i = 0; i < indexes.size(); ++i)
+      outlines.addPath(rawFont.pathForGlyph(indexes[i]).translated(positions[i]));
+    painter.fillPath(outlines, brush);
+    return;
+  }
+  painter.setPen(QPen(brush, 0));
+  QGlyphRun run;
+  run.setRawFont(rawFont);
+  run.setGlyphIndexes(indexes);
+  run.setPositions(positions);
+  painter.drawGlyphRun(QPointF(0, 0), run);
 }

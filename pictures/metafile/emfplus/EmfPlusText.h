@@ -6,6 +6,7 @@
 #include <QRectF>
 #include <QString>
 #include <QTransform>
+#include <cstdint>
 #include <vector>
 
 #include "EmfPlusObjects.h"
@@ -27,3 +28,9 @@ void DrawEmfPlusString(QPainter& painter, const QTransform& worldToDevice, const
 void DrawEmfPlusGlyphs(QPainter& painter, const QTransform& worldToDevice, const QString& text,
                        const std::vector<QPointF>& origins, const TEmfPlusObject& font, double emSize,
                        const QBrush& brush);
+
+// Draws glyphs by their index in the font file Qt draws the font with, each on its own baseline
+// origin (world coordinates); with one position only, they follow each other by their advances.
+void DrawEmfPlusGlyphIndices(QPainter& painter, const QTransform& worldToDevice,
+                             const std::vector<std::uint16_t>& glyphs, const std::vector<QPointF>& origins,
+                             const TEmfPlusObject& font, double emSize, const QBrush& brush);
