@@ -534,6 +534,33 @@ TEST(EmfPlus, MetafileImagesDrawOnlyTheirSourceRectangle) {
   EXPECT_TRUE(Near(left.pixelColor(90, 50), kWhite));
 }
 
+TEST(EmfPlus, OnePixelLinesOfAMetafileImageAreOnePixelOfTheOuterPicture) {
+  // A WMF ten pixels square at its natural size with a one-pixel red line down its middle, drawn ten
+  // times larger over the whole outer picture: its line is a pixel of the outer picture wide.
+  TMetaDrawing drawing;
+  drawing.box = {0, 0, 10, 10};
+  TMetaShape line;
+  line.kind = TMetaShape::EKind::Polyline;
+  line.points = {QPoint(5, 0), QPoint(5, 10)};
+  line.nullPen = false;
+  line.penColour = kRed;
+  line.penWidth = 0;
+  drawing.shapes.push_back(line);
+  const QByteArray wmf = WriteWmf(drawing, true);
+  const QImage image = Render(EmfPlusFile([&](TEmfWriter& emf, TEmfPlusWriter& plus) {
+    plus.Header(false);
+    plus.Begin(0x4008, 0x0500 | 3).U32(0xDBC01002).U32(2).U32(2).U32(static_cast<std::uint32_t>(wmf.size()));
+    plus.Raw(wmf).End();
+    plus.Begin(0x401A, 3).U32(0).U32(2).Rect(QRectF(0, 0, 10, 10)).Rect(QRectF(0, 0, 100, 100)).End();
+    plus.Flush(emf);
+  }));
+  int inked = 0;
+  for (int x = 0; x < image.width(); ++x)
+    inked += image.pixelColor(x, 50).red() > 200 && image.pixelColor(x, 50).green() < 200;
+  EXPECT_GE(inked, 1);
+  EXPECT_LE(inked, 3);
+}
+
 TEST(EmfPlus, SourceCopyCompositingReplacesWhatIsThere) {
   // Half-transparent blue over red: blended by default, in place of the red under SourceCopy, and
   // blended again once a restore brings the default back.

@@ -53,6 +53,10 @@ double Degrees(std::int32_t fixed) {
 }  // namespace
 
 double TMetafilePlayer::PixelSize() const {
+  if (referencePixel_ > 0) {
+    const double scale = std::sqrt(std::abs(toTarget_.determinant()));
+    if (scale > 0 && std::isfinite(scale)) return referencePixel_ / scale;
+  }
   if (list_.width <= 0 || !(list_.frame.width() > 0)) return 1;
   return list_.frame.width() / list_.width;
 }
@@ -190,8 +194,9 @@ bool TMetafilePlayer::Hairline(const QPen& pen) const {
 
 QPointF TMetafilePlayer::HalfPixelOnTarget() const {
   const double pixelX = PixelSize();
-  const double pixelY =
-      list_.height > 0 && list_.frame.height() > 0 ? list_.frame.height() / list_.height : pixelX;
+  const double pixelY = referencePixel_ == 0 && list_.height > 0 && list_.frame.height() > 0
+                            ? list_.frame.height() / list_.height
+                            : pixelX;
   return toTarget_.map(QPointF(pixelX / 2, pixelY / 2)) - toTarget_.map(QPointF(0, 0));
 }
 

@@ -199,7 +199,7 @@ QRectF Box(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t
 
 }  // namespace
 
-void TMetafilePlayer::Play(QPainter& painter, const QRectF& target) {
+void TMetafilePlayer::Play(QPainter& painter, const QRectF& target, double referencePixel) {
   const QRectF& frame = list_.frame;
   if (frame.width() <= 0 || frame.height() <= 0 || target.isEmpty()) return;
   // The painter's own transform (a widget offset, say) still applies after the target mapping.
@@ -207,6 +207,7 @@ void TMetafilePlayer::Play(QPainter& painter, const QRectF& target) {
               QTransform::fromScale(target.width() / frame.width(), target.height() / frame.height()) *
               QTransform::fromTranslate(target.left(), target.top()) * painter.transform();
   devicePixelRatio_ = painter.device() != nullptr ? painter.device()->devicePixelRatio() : 1;
+  referencePixel_ = std::isfinite(referencePixel) && referencePixel > 0 ? referencePixel : 0;
   QRectF visible = painter.window();
   if (painter.hasClipping())
     visible = visible.intersected(painter.transform().mapRect(painter.clipBoundingRect()));
@@ -521,7 +522,10 @@ void TMetafilePlayer::PlayEmfPlus(const TMetaCommand& c) {
   if (!emfPlus_) emfPlus_ = std::make_shared<TEmfPlusPlayer>(*list_.emfPlus);
   // The EMF+ records bring their own transforms and clipping; the GDI ones are back afterwards.
   painter_->save();
-  emfPlus_->Play({painter_, toTarget_, outerClipped_, outerClip_, outerTransform_, list_.frame}, c.a, c.b);
+  const double pixelOnDevice = PixelSize() * std::sqrt(std::abs(toTarget_.determinant()));
+  emfPlus_->Play(
+      {painter_, toTarget_, outerClipped_, outerClip_, outerTransform_, list_.frame, pixelOnDevice}, c.a,
+      c.b);
   painter_->restore();
 }
 

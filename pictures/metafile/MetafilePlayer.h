@@ -18,8 +18,10 @@ class TMetafilePlayer {
  public:
   explicit TMetafilePlayer(const TMetaPlayList& list) : list_(list) {}
 
-  // Draws the list's frame scaled into target, shapes antialiased.
-  void Play(QPainter& painter, const QRectF& target);
+  // Draws the list's frame scaled into target, shapes antialiased. A picture drawn inside another
+  // one gets the pixel of the outer picture's natural size as it lands on the painter's device
+  // (referencePixel, in device units): its one-pixel lines follow the outer picture's.
+  void Play(QPainter& painter, const QRectF& target, double referencePixel = 0);
   // The picture-space bounds of the shapes the list draws; empty when it draws none.
   QRectF DrawnBounds();
 
@@ -125,6 +127,7 @@ class TMetafilePlayer {
 
   const TMetaPlayList& list_;
   QPainter* painter_ = nullptr;
+  double referencePixel_ = 0;  // device units; 0 for the picture's own natural pixel
   QTransform toTarget_;
   QTransform logicalToPicture_;
   // Clip space: the painter's window coordinates at the device's pixel density. The visible area is

@@ -711,7 +711,7 @@ void TEmfPlusPlayer::ExecuteImage(const TEmfPlusRecord& record, const TMetaBytes
     if (part != QRectF(0, 0, 1, 1)) painter.setClipRect(QRectF(0, 0, 1, 1), Qt::IntersectClip);
     // The metafile's records blend with each other as they would on their own.
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    TMetafilePlayer(*image->metafile).Play(painter, part);
+    TMetafilePlayer(*image->metafile).Play(painter, part, target_.pixelOnDevice);
     ApplyCompositing();
     ApplyClip();
     return;

@@ -23,6 +23,8 @@ struct TEmfPlusTarget {
   QPainterPath outerClip;
   QTransform outerTransform;
   QRectF frame;  // the picture's frame in picture space
+  // A pixel of the picture at its natural size on the painter's device, for the metafiles it draws.
+  double pixelOnDevice = 0;
 };
 
 // Plays EMF+ records with QPainter, antialiased. Its graphics state (transforms, clip, saved states,
