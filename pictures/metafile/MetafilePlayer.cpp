@@ -7,10 +7,12 @@
 #include <QPainterPath>
 #include <QPainterPathStroker>
 #include <cmath>
+#include <utility>
 
 #include "MetaBitmapPlayer.h"
 #include "MetaClip.h"
 #include "MetaPen.h"
+#include "MetaRectUnion.h"
 #include "MetaTextPlayer.h"
 #include "emfplus/EmfPlusPlayer.h"
 
@@ -30,6 +32,10 @@ constexpr std::int64_t kMaxClipWork = 200000;
 // a picture together stop at this many rectangles handled.
 constexpr int kMaxClipRects = 20000;
 constexpr std::int64_t kMaxClipRectWork = 20'000'000;
+// Excluded rectangles waiting to be cut at once: more are cut in several goes. Their union may grow to
+// this many rectangles before they are cut one at a time instead.
+constexpr qsizetype kMaxPendingClipCuts = 4096;
+constexpr std::int64_t kMaxClipCutUnionRects = 4 * kMaxClipRects;
 // Rectangle clip coordinates stay within this, in clip units, so that region arithmetic cannot overflow.
 constexpr double kMaxClipRectCoordinate = 1 << 28;
 // ModifyWorldTransform's mode that replaces the transform, later than libuemf's list.
@@ -580,6 +586,7 @@ void TMetafilePlayer::ChangeClip(const TMetaCommand& c) {
         dc_.clipped = dc_.clipAsRects = false;
         dc_.clip = QPainterPath();
         dc_.clipRects = QRegion();
+        dc_.clipCuts.clear();
         break;
       }
       if (!ValidPoints(c.b, 2 * static_cast<std::int64_t>(c.c))) return;
@@ -596,6 +603,7 @@ void TMetafilePlayer::ChangeClip(const TMetaCommand& c) {
       if (!dc_.clipped) return;
       const QPointF moved = logicalToPicture_.map(QPointF(c.a, c.b)) - logicalToPicture_.map(QPointF(0, 0));
       const QPointF units = moved * kClipRectUnits;
+      CutPendingClipRects();
       const QRect bounds = dc_.clipRects.boundingRect();
       if (dc_.clipAsRects &&
           std::abs(units.x()) + std::max(std::abs(bounds.left()), std::abs(bounds.right())) <
@@ -629,12 +637,24 @@ void TMetafilePlayer::ChangeClip(const TMetaCommand& c) {
 
 void TMetafilePlayer::ClipAsPath() {
   if (!dc_.clipAsRects) return;
+  CutPendingClipRects();
   dc_.clip = RectsPath(dc_.clipRects);
   dc_.clipRects = QRegion();
   dc_.clipAsRects = false;
 }
 
 bool TMetafilePlayer::CombineClipRects(const QRegion& rects, int mode) {
+  if (mode == U_RGN_DIFF && dc_.clipped && dc_.clipAsRects) {
+    clipRectWork_ += rects.rectCount();
+    if (clipRectWork_ > kMaxClipRectWork) return false;
+    for (const QRect& r : rects) dc_.clipCuts.append(r);
+    if (dc_.clipCuts.size() >= kMaxPendingClipCuts) CutPendingClipRects();
+    return true;
+  }
+  if (mode == U_RGN_COPY)
+    dc_.clipCuts.clear();
+  else
+    CutPendingClipRects();
   QRegion current = dc_.clipRects;
   if (!dc_.clipped) {
     if (mode == U_RGN_OR) return false;
@@ -666,6 +686,31 @@ bool TMetafilePlayer::CombineClipRects(const QRegion& rects, int mode) {
   dc_.clip = QPainterPath();
   dc_.clipAsRects = dc_.clipped = true;
   return true;
+}
+
+void TMetafilePlayer::CutPendingClipRects() {
+  if (dc_.clipCuts.isEmpty()) return;
+  const QList<QRect> cuts = std::exchange(dc_.clipCuts, {});
+  QRegion united;
+  std::int64_t work = 0;
+  const bool unitedInBounds = UniteRects(cuts, kMaxClipCutUnionRects, united, work);
+  clipRectWork_ += work;
+  if (unitedInBounds) {
+    clipRectWork_ += united.rectCount() + dc_.clipRects.rectCount();
+    if (clipRectWork_ > kMaxClipRectWork) return;
+    QRegion cut = dc_.clipRects.subtracted(united);
+    if (cut.rectCount() <= kMaxClipRects) {
+      dc_.clipRects = std::move(cut);
+      return;
+    }
+  }
+  // One at a time, as each record asked: a cut that would leave too many rectangles is left out.
+  for (const QRect& r : cuts) {
+    clipRectWork_ += 1 + dc_.clipRects.rectCount();
+    if (clipRectWork_ > kMaxClipRectWork) return;
+    QRegion cut = dc_.clipRects.subtracted(r);
+    if (cut.rectCount() <= kMaxClipRects) dc_.clipRects = std::move(cut);
+  }
 }
 
 bool TMetafilePlayer::CombineClip(const QPainterPath& shape, int mode) {
@@ -713,6 +758,7 @@ bool TMetafilePlayer::CombineClip(const QPainterPath& shape, int mode) {
 
 void TMetafilePlayer::ApplyClip() {
   clipPending_ = false;
+  CutPendingClipRects();
   if (!painter_) return;
   painter_->setTransform(outerTransform_);
   if (outerClipped_)

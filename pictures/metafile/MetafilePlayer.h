@@ -61,6 +61,8 @@ class TMetafilePlayer {
   QRectF UnclippedArea() const;
   QRegion VisibleRects(const QRegion& rects) const;
   bool CombineClipRects(const QRegion& rects, int mode);
+  // Cuts the rectangles waiting in the state's clipCuts out of its clip rectangles.
+  void CutPendingClipRects();
   // Turns a rectangle clip into the path form, for the changes that rectangles cannot express.
   void ClipAsPath();
   // True when the shape with these logical bounds may go to Qt as it is: near the visible area and
