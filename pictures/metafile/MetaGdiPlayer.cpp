@@ -66,7 +66,15 @@ QRectF TMetafilePlayer::FramedBox(const QRectF& box) const {
 }
 
 QPen TMetafilePlayer::StrokePen() const {
-  return MetaPenForDrawing(dc_.pen, logicalToPicture_, PixelSize());
+  // Drawings draw many shapes with each pen they select: the pen to draw with is made once for a pen
+  // and mapping.
+  if (!strokePenMade_ || !(strokePenOf_ == dc_.pen) || strokePenMapping_ != logicalToPicture_) {
+    strokePen_ = MetaPenForDrawing(dc_.pen, logicalToPicture_, PixelSize());
+    strokePenOf_ = dc_.pen;
+    strokePenMapping_ = logicalToPicture_;
+    strokePenMade_ = true;
+  }
+  return strokePen_;
 }
 
 QBrush TMetafilePlayer::FillBrush(const QBrush& brush) const {
@@ -164,14 +172,17 @@ void TMetafilePlayer::PaintMixed(QPen pen, QBrush brush, const std::function<voi
   painter_->setPen(pen);
   painter_->setBrush(brush);
   paint();
-  painter_->setRenderHint(QPainter::SmoothPixmapTransform, smooth);
+  // Setting a hint, even to what it is, makes the paint engine look at its state again.
+  if (painter_->testRenderHint(QPainter::SmoothPixmapTransform) != smooth)
+    painter_->setRenderHint(QPainter::SmoothPixmapTransform, smooth);
   EndMix();
 }
 
 void TMetafilePlayer::EndMix() {
   if (!painter_) return;
   painter_->setCompositionMode(QPainter::CompositionMode_SourceOver);
-  painter_->setRenderHint(QPainter::Antialiasing, true);
+  if (!painter_->testRenderHint(QPainter::Antialiasing))
+    painter_->setRenderHint(QPainter::Antialiasing, true);
 }
 
 void TMetafilePlayer::FillHatchBackground(const QPainterPath& logicalPath) {

@@ -13,6 +13,7 @@
 #include "MetaClip.h"
 #include "MetaPen.h"
 #include "MetaRectUnion.h"
+#include "MetaStrokeCache.h"
 #include "MetaTextPlayer.h"
 #include "emfplus/EmfPlusPlayer.h"
 
@@ -97,6 +98,14 @@ QPainterPath PointsPath(const QPoint* points, int count) {
 bool Within(const QRectF& inner, const QRectF& outer) {
   return inner.left() >= outer.left() && inner.right() <= outer.right() && inner.top() >= outer.top() &&
          inner.bottom() <= outer.bottom();
+}
+
+// True when a point follows itself: a path drops the repeat, where Qt's stroker of the points as they
+// are sees a segment of no length, so the two need not end in the same outline.
+bool RepeatsAPoint(const QPoint* points, int count) {
+  for (int i = 1; i < count; ++i)
+    if (points[i] == points[i - 1]) return true;
+  return false;
 }
 
 QRectF PointBounds(const QPoint* points, int count) {
@@ -258,13 +267,15 @@ void TMetafilePlayer::Run() {
   clipPending_ = false;
   emfPlus_.reset();
   UpdateTransform();
-  for (const TMetaCommand& c : list_.commands) Execute(c);
+  for (commandIndex_ = 0; commandIndex_ < list_.commands.size(); ++commandIndex_)
+    Execute(list_.commands[commandIndex_]);
 }
 
 void TMetafilePlayer::UpdateTransform() {
   logicalToPicture_ = MetaDcTransform(dc_, list_.unitsPerMmX, list_.unitsPerMmY);
   logicalToClip_ =
       logicalToPicture_ * toTarget_ * QTransform::fromScale(devicePixelRatio_, devicePixelRatio_);
+  clipScale_ = MaxScale(logicalToClip_);
   if (painter_) painter_->setTransform(logicalToPicture_ * toTarget_);
 }
 
@@ -1019,7 +1030,7 @@ void TMetafilePlayer::DrawPolygon(const QPoint* points, int count) {
   outline.setFillRule(dc_.fillRule);
   FillHatchBackground(outline);
   PaintMixed(StrokePen(), PatternInPictureSpace(FillBrush(dc_.brush), painter_->transform()),
-             [&] { painter_->drawPolygon(points, count, dc_.fillRule); });
+             [&] { PaintPolygon(points, count); });
 }
 
 void TMetafilePlayer::DrawPolyline(const QPoint* points, int count) {
@@ -1037,7 +1048,7 @@ void TMetafilePlayer::DrawPolyline(const QPoint* points, int count) {
     DrawClipped(PointsPath(points, count), false);
     return;
   }
-  PaintMixed(StrokePen(), QBrush(Qt::NoBrush), [&] { painter_->drawPolyline(points, count); });
+  PaintMixed(StrokePen(), QBrush(Qt::NoBrush), [&] { PaintPolyline(points, count); });
 }
 
 void TMetafilePlayer::DrawPath(const QPainterPath& path, bool filled) {
@@ -1061,13 +1072,65 @@ void TMetafilePlayer::DrawPath(const QPainterPath& path, bool filled) {
   PaintMixed(
       StrokePen(),
       filled ? PatternInPictureSpace(FillBrush(dc_.brush), painter_->transform()) : QBrush(Qt::NoBrush),
-      [&] { painter_->drawPath(path); });
+      [&] { PaintPath(path); });
+}
+
+const QPainterPath* TMetafilePlayer::CachedOutline(const QPainterPath& path) {
+  const QPen& pen = painter_->pen();
+  if (strokes_ == nullptr || pen.brush().style() == Qt::NoBrush ||
+      !TMetaStrokeCache::StrokedAsOutline(pen, painter_->deviceTransform(),
+                                          painter_->testRenderHint(QPainter::Antialiasing)))
+    return nullptr;
+  return strokes_->Outline(commandIndex_, path, pen);
+}
+
+void TMetafilePlayer::PaintPath(const QPainterPath& path) {
+  const QPainterPath* outline = CachedOutline(path);
+  if (outline == nullptr) {
+    painter_->drawPath(path);
+    return;
+  }
+  // What drawPath does: the fill with the brush, then the pen's outline filled with the pen's brush.
+  if (painter_->brush().style() != Qt::NoBrush) painter_->fillPath(path, painter_->brush());
+  painter_->fillPath(*outline, painter_->pen().brush());
+}
+
+void TMetafilePlayer::PaintPolygon(const QPoint* points, int count) {
+  // Qt closes the points with one more segment, of no length when the last point is the first.
+  const QPainterPath* outline = nullptr;
+  if (!RepeatsAPoint(points, count) && points[0] != points[count - 1]) {
+    QPainterPath figure = PointsPath(points, count);
+    figure.closeSubpath();
+    outline = CachedOutline(figure);
+  }
+  if (outline == nullptr) {
+    painter_->drawPolygon(points, count, dc_.fillRule);
+    return;
+  }
+  const QPen pen = painter_->pen();
+  if (painter_->brush().style() != Qt::NoBrush) {
+    painter_->setPen(Qt::NoPen);
+    painter_->drawPolygon(points, count, dc_.fillRule);
+    painter_->setPen(pen);
+  }
+  painter_->fillPath(*outline, pen.brush());
+}
+
+void TMetafilePlayer::PaintPolyline(const QPoint* points, int count) {
+  // A closed line: Qt's stroker of the points as they are joins its ends otherwise than a path's does.
+  const QPainterPath* outline = RepeatsAPoint(points, count) || points[0] == points[count - 1]
+                                    ? nullptr
+                                    : CachedOutline(PointsPath(points, count));
+  if (outline == nullptr)
+    painter_->drawPolyline(points, count);
+  else
+    painter_->fillPath(*outline, painter_->pen().brush());
 }
 
 bool TMetafilePlayer::DirectlyDrawable(const QRectF& logicalBounds) const {
   if (!Within(logicalToClip_.mapRect(logicalBounds), nearArea_)) return false;
   const QPen pen = StrokePen();
-  return pen.style() == Qt::NoPen || pen.widthF() / 2 * MaxScale(logicalToClip_) <= kMaxDirectPenRadius;
+  return pen.style() == Qt::NoPen || pen.widthF() / 2 * clipScale_ <= kMaxDirectPenRadius;
 }
 
 void TMetafilePlayer::DrawClipped(const QPainterPath& path, bool filled) {

@@ -12,11 +12,14 @@
 
 class QPainter;
 class TEmfPlusPlayer;
+class TMetaStrokeCache;
 
 // Plays a parsed metafile: onto a painter, or only to measure what it draws.
 class TMetafilePlayer {
  public:
-  explicit TMetafilePlayer(const TMetaPlayList& list) : list_(list) {}
+  // strokes, when given, keeps the outlines of stroked shapes from one drawing of the list to the next.
+  explicit TMetafilePlayer(const TMetaPlayList& list, TMetaStrokeCache* strokes = nullptr)
+      : list_(list), strokes_(strokes) {}
 
   // Draws the list's frame scaled into target, shapes antialiased.
   void Play(QPainter& painter, const QRectF& target);
@@ -44,6 +47,13 @@ class TMetafilePlayer {
   void DrawPolygon(const QPoint* points, int count);
   void DrawPolyline(const QPoint* points, int count);
   void DrawPath(const QPainterPath& path, bool filled);
+  // Paints the logical-space shape with the painter's pen and brush as drawPath and drawPolygon do,
+  // taking the pen's outline from the stroke cache where Qt would make it with its general stroker.
+  void PaintPath(const QPainterPath& path);
+  void PaintPolygon(const QPoint* points, int count);
+  void PaintPolyline(const QPoint* points, int count);
+  // The cached outline of the shape for the painter's pen, or null when the painter strokes it itself.
+  const QPainterPath* CachedOutline(const QPainterPath& path);
   // Draws a figure that starts at the current position, or continues the open figure of a path.
   void DrawConnected(const QPainterPath& segment);
   void SetWorldTransform(const TMetaCommand& c);
@@ -110,6 +120,12 @@ class TMetafilePlayer {
   QRectF FramedBox(const QRectF& box) const;
 
   const TMetaPlayList& list_;
+  TMetaStrokeCache* strokes_ = nullptr;
+  // StrokePen's last result, for the pen and mapping it was made for.
+  mutable bool strokePenMade_ = false;
+  mutable QPen strokePen_, strokePenOf_;
+  mutable QTransform strokePenMapping_;
+  std::size_t commandIndex_ = 0;  // the command being played: the stroke cache's slot
   QPainter* painter_ = nullptr;
   QTransform toTarget_;
   QTransform logicalToPicture_;
@@ -117,8 +133,9 @@ class TMetafilePlayer {
   // known there, and flattening curves there is exact to a device pixel.
   qreal devicePixelRatio_ = 1;
   QTransform logicalToClip_;
-  QRectF clipArea_;  // the visible area in clip space, with a small margin
-  QRectF nearArea_;  // where geometry may lie and still go to Qt unclipped
+  double clipScale_ = 1;  // how far logicalToClip_ stretches a length at most
+  QRectF clipArea_;       // the visible area in clip space, with a small margin
+  QRectF nearArea_;       // where geometry may lie and still go to Qt unclipped
   QRectF bounds_;
   bool measured_ = false;
   TMetaDc dc_;
