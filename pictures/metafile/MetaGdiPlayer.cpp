@@ -68,10 +68,10 @@ QRectF TMetafilePlayer::FramedBox(const QRectF& box) const {
 QPen TMetafilePlayer::StrokePen() const {
   // Drawings draw many shapes with each pen they select: the pen to draw with is made once for a pen
   // and mapping.
-  if (!strokePenMade_ || !(strokePenOf_ == dc_.pen) || strokePenMapping_ != logicalToPicture_) {
+  if (!strokePenMade_ || !(strokePenOf_ == dc_.pen) || strokePenMapping_ != mappingChanges_) {
     strokePen_ = MetaPenForDrawing(dc_.pen, logicalToPicture_, PixelSize());
     strokePenOf_ = dc_.pen;
-    strokePenMapping_ = logicalToPicture_;
+    strokePenMapping_ = mappingChanges_;
     strokePenMade_ = true;
   }
   return strokePen_;

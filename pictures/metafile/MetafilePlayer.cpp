@@ -273,6 +273,7 @@ void TMetafilePlayer::Run() {
 
 void TMetafilePlayer::UpdateTransform() {
   logicalToPicture_ = MetaDcTransform(dc_, list_.unitsPerMmX, list_.unitsPerMmY);
+  ++mappingChanges_;
   logicalToClip_ =
       logicalToPicture_ * toTarget_ * QTransform::fromScale(devicePixelRatio_, devicePixelRatio_);
   clipScale_ = MaxScale(logicalToClip_);
@@ -387,10 +388,11 @@ void TMetafilePlayer::Execute(const TMetaCommand& c) {
       figureOpen_ = false;
       break;
     case EMetaOp::LineTo: {
-      QPainterPath path(dc_.position);
+      linePath_.clear();
+      linePath_.moveTo(dc_.position);
       dc_.position = QPointF(c.a, c.b);
-      path.lineTo(dc_.position);
-      DrawConnected(path);
+      linePath_.lineTo(dc_.position);
+      DrawConnected(linePath_);
       break;
     }
     case EMetaOp::Polygon:

@@ -124,7 +124,10 @@ class TMetafilePlayer {
   // StrokePen's last result, for the pen and mapping it was made for.
   mutable bool strokePenMade_ = false;
   mutable QPen strokePen_, strokePenOf_;
-  mutable QTransform strokePenMapping_;
+  mutable std::uint64_t strokePenMapping_ = 0;
+  std::uint64_t mappingChanges_ = 0;  // counts the changes of logicalToPicture_
+  // The path of a LineTo record, reused: drawings of thousands of lines spent much time making paths.
+  QPainterPath linePath_;
   std::size_t commandIndex_ = 0;  // the command being played: the stroke cache's slot
   QPainter* painter_ = nullptr;
   QTransform toTarget_;
