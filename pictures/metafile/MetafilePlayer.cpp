@@ -142,6 +142,22 @@ ArcAngles ArcAnglesThrough(const QRectF& box, QPointF start, QPointF end, bool c
   return result;
 }
 
+// Appends the picture-space box, in clip units, to rects (nothing for a box without area); false when it
+// lies beyond the range of rectangle clips.
+bool AppendClipUnitsBox(double left, double top, double right, double bottom, QList<QRect>& rects) {
+  const double limit = kMaxClipRectCoordinate / kClipRectUnits;
+  if (!(std::max(std::abs(left), std::abs(right)) < limit) ||
+      !(std::max(std::abs(top), std::abs(bottom)) < limit))
+    return false;
+  const QPoint topLeft(static_cast<int>(std::lround(left * kClipRectUnits)),
+                       static_cast<int>(std::lround(top * kClipRectUnits)));
+  const QPoint bottomRight(static_cast<int>(std::lround(right * kClipRectUnits)),
+                           static_cast<int>(std::lround(bottom * kClipRectUnits)));
+  if (bottomRight.x() > topLeft.x() && bottomRight.y() > topLeft.y())
+    rects.append(QRect(topLeft, bottomRight - QPoint(1, 1)));
+  return true;
+}
+
 // The path as a region of clip units when it is made of axis-aligned rectangles only (what clip
 // rectangle and region records make); false for any other path.
 bool RectanglesOf(const QPainterPath& path, QRegion& region) {
@@ -163,16 +179,7 @@ bool RectanglesOf(const QPainterPath& path, QRegion& region) {
     const QPainterPath::Element& start = path.elementAt(first);
     const QPainterPath::Element& end = path.elementAt(first + 4);
     if (start.x != end.x || start.y != end.y) return false;
-    const double limit = kMaxClipRectCoordinate / kClipRectUnits;
-    if (!(std::max(std::abs(left), std::abs(right)) < limit) ||
-        !(std::max(std::abs(top), std::abs(bottom)) < limit))
-      return false;
-    const QPoint topLeft(static_cast<int>(std::lround(left * kClipRectUnits)),
-                         static_cast<int>(std::lround(top * kClipRectUnits)));
-    const QPoint bottomRight(static_cast<int>(std::lround(right * kClipRectUnits)),
-                             static_cast<int>(std::lround(bottom * kClipRectUnits)));
-    if (bottomRight.x() > topLeft.x() && bottomRight.y() > topLeft.y())
-      rects.append(QRect(topLeft, bottomRight - QPoint(1, 1)));
+    if (!AppendClipUnitsBox(left, top, right, bottom, rects)) return false;
   }
   region = QRegion();
   for (const QRect& r : rects) region += r;
@@ -579,11 +586,22 @@ void TMetafilePlayer::ChangeClip(const TMetaCommand& c) {
   switch (c.op) {
     case EMetaOp::IntersectClipRect:
     case EMetaOp::ExcludeClipRect: {
+      const int mode = c.op == EMetaOp::IntersectClipRect ? U_RGN_AND : U_RGN_DIFF;
+      const QRectF box = Box(c.a, c.b, c.c, c.d);
+      if (logicalToPicture_.type() <= QTransform::TxScale && box.width() > 0 && box.height() > 0 &&
+          (!dc_.clipped || dc_.clipAsRects)) {
+        // Unrotated, the box stays a box: its rectangle in clip units straight away, without a path.
+        const QPointF a = logicalToPicture_.map(box.topLeft()), b = logicalToPicture_.map(box.bottomRight());
+        QList<QRect> units;
+        if (AppendClipUnitsBox(std::min(a.x(), b.x()), std::min(a.y(), b.y()), std::max(a.x(), b.x()),
+                               std::max(a.y(), b.y()), units)) {
+          if (!CombineClipRects(units.isEmpty() ? QRegion() : QRegion(units.front()), mode)) return;
+          break;
+        }
+      }
       QPainterPath rect;
-      rect.addRect(Box(c.a, c.b, c.c, c.d));
-      if (!CombineClip(logicalToPicture_.map(rect),
-                       c.op == EMetaOp::IntersectClipRect ? U_RGN_AND : U_RGN_DIFF))
-        return;
+      rect.addRect(box);
+      if (!CombineClip(logicalToPicture_.map(rect), mode)) return;
       break;
     }
     case EMetaOp::SelectClipPath: {
