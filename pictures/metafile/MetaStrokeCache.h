@@ -29,6 +29,11 @@ class TMetaStrokeCache {
   // one.
   const QPainterPath* Outline(std::size_t slot, const QPainterPath& path, const QPen& pen);
 
+  // The shape whose outline the slot keeps; null when it keeps none. Valid until the slot's next Outline.
+  const QPainterPath* Shape(std::size_t slot) const {
+    return slot < entries_.size() && !entries_[slot].path.isEmpty() ? &entries_[slot].path : nullptr;
+  }
+
   std::int64_t Elements() const { return elements_; }
 
  private:

@@ -395,11 +395,9 @@ void TMetafilePlayer::Execute(const TMetaCommand& c) {
       figureOpen_ = false;
       break;
     case EMetaOp::LineTo: {
-      linePath_.clear();
-      linePath_.moveTo(dc_.position);
+      const QPointF from = dc_.position;
       dc_.position = QPointF(c.a, c.b);
-      linePath_.lineTo(dc_.position);
-      DrawConnected(linePath_);
+      DrawConnected(LinePath(from, dc_.position));
       break;
     }
     case EMetaOp::Polygon:
@@ -1093,6 +1091,21 @@ void TMetafilePlayer::DrawPath(const QPainterPath& path, bool filled) {
       StrokePen(),
       filled ? PatternInPictureSpace(FillBrush(dc_.brush), painter_->transform()) : QBrush(Qt::NoBrush),
       [&] { PaintPath(path); });
+}
+
+const QPainterPath& TMetafilePlayer::LinePath(QPointF from, QPointF to) {
+  // The line kept with its stroke's outline when it is this one, else the one path reused for lines:
+  // drawings of thousands of lines spent much of their time making paths.
+  const QPainterPath* kept = strokes_ != nullptr ? strokes_->Shape(commandIndex_) : nullptr;
+  // Exactly these points: QPointF's own comparison allows for rounding.
+  const auto at = [](const QPainterPath::Element& e, QPointF p) { return e.x == p.x() && e.y == p.y(); };
+  if (kept != nullptr && kept->elementCount() == 2 && kept->elementAt(0).isMoveTo() &&
+      kept->elementAt(1).isLineTo() && at(kept->elementAt(0), from) && at(kept->elementAt(1), to))
+    return *kept;
+  linePath_.clear();
+  linePath_.moveTo(from);
+  linePath_.lineTo(to);
+  return linePath_;
 }
 
 const QPainterPath* TMetafilePlayer::CachedOutline(const QPainterPath& path) {

@@ -52,6 +52,8 @@ class TMetafilePlayer {
   void PaintPath(const QPainterPath& path);
   void PaintPolygon(const QPoint* points, int count);
   void PaintPolyline(const QPoint* points, int count);
+  // The path of a line from one point to another, valid until the next line or stroke.
+  const QPainterPath& LinePath(QPointF from, QPointF to);
   // The cached outline of the shape for the painter's pen, or null when the painter strokes it itself.
   const QPainterPath* CachedOutline(const QPainterPath& path);
   // Draws a figure that starts at the current position, or continues the open figure of a path.
@@ -126,9 +128,8 @@ class TMetafilePlayer {
   mutable QPen strokePen_, strokePenOf_;
   mutable std::uint64_t strokePenMapping_ = 0;
   std::uint64_t mappingChanges_ = 0;  // counts the changes of logicalToPicture_
-  // The path of a LineTo record, reused: drawings of thousands of lines spent much time making paths.
-  QPainterPath linePath_;
-  std::size_t commandIndex_ = 0;  // the command being played: the stroke cache's slot
+  QPainterPath linePath_;             // see LinePath
+  std::size_t commandIndex_ = 0;      // the command being played: the stroke cache's slot
   QPainter* painter_ = nullptr;
   QTransform toTarget_;
   QTransform logicalToPicture_;
