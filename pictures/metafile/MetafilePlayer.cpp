@@ -1108,13 +1108,15 @@ const QPainterPath& TMetafilePlayer::LinePath(QPointF from, QPointF to) {
   return linePath_;
 }
 
-const QPainterPath* TMetafilePlayer::CachedOutline(const QPainterPath& path) {
+bool TMetafilePlayer::OutlineWanted() const {
   const QPen& pen = painter_->pen();
-  if (strokes_ == nullptr || pen.brush().style() == Qt::NoBrush ||
-      !TMetaStrokeCache::StrokedAsOutline(pen, painter_->deviceTransform(),
-                                          painter_->testRenderHint(QPainter::Antialiasing)))
-    return nullptr;
-  return strokes_->Outline(commandIndex_, path, pen);
+  return strokes_ != nullptr && pen.brush().style() != Qt::NoBrush &&
+         TMetaStrokeCache::StrokedAsOutline(pen, painter_->deviceTransform(),
+                                            painter_->testRenderHint(QPainter::Antialiasing));
+}
+
+const QPainterPath* TMetafilePlayer::CachedOutline(const QPainterPath& path) {
+  return OutlineWanted() ? strokes_->Outline(commandIndex_, path, painter_->pen()) : nullptr;
 }
 
 void TMetafilePlayer::PaintPath(const QPainterPath& path) {
@@ -1128,14 +1130,27 @@ void TMetafilePlayer::PaintPath(const QPainterPath& path) {
   painter_->fillPath(*outline, painter_->pen().brush());
 }
 
-void TMetafilePlayer::PaintPolygon(const QPoint* points, int count) {
-  // Qt closes the points with one more segment, of no length when the last point is the first.
-  const QPainterPath* outline = nullptr;
-  if (!RepeatsAPoint(points, count) && points[0] != points[count - 1]) {
-    QPainterPath figure = PointsPath(points, count);
-    figure.closeSubpath();
-    outline = CachedOutline(figure);
+const QPainterPath* TMetafilePlayer::PointsOutline(const QPoint* points, int count, bool closed) {
+  // A closed line: Qt's stroker of the points as they are joins its ends otherwise than a path's does;
+  // a polygon's last point on its first gives Qt's closing segment no length.
+  if (RepeatsAPoint(points, count) || points[0] == points[count - 1] || !OutlineWanted()) return nullptr;
+  // The shape the cache keeps, when it is these points: long polylines took long to make into paths.
+  const QPainterPath* kept = strokes_->Shape(commandIndex_);
+  const int elements = count + (closed ? 1 : 0);
+  bool same = kept != nullptr && kept->elementCount() == elements;
+  for (int i = 0; same && i < elements; ++i) {
+    const QPainterPath::Element& e = kept->elementAt(i);
+    const QPoint p = points[i < count ? i : 0];
+    same = (i == 0 ? e.isMoveTo() : e.isLineTo()) && e.x == p.x() && e.y == p.y();
   }
+  if (same) return strokes_->Outline(commandIndex_, *kept, painter_->pen());
+  QPainterPath figure = PointsPath(points, count);
+  if (closed) figure.closeSubpath();
+  return strokes_->Outline(commandIndex_, figure, painter_->pen());
+}
+
+void TMetafilePlayer::PaintPolygon(const QPoint* points, int count) {
+  const QPainterPath* outline = PointsOutline(points, count, true);
   if (outline == nullptr) {
     painter_->drawPolygon(points, count, dc_.fillRule);
     return;
@@ -1150,10 +1165,7 @@ void TMetafilePlayer::PaintPolygon(const QPoint* points, int count) {
 }
 
 void TMetafilePlayer::PaintPolyline(const QPoint* points, int count) {
-  // A closed line: Qt's stroker of the points as they are joins its ends otherwise than a path's does.
-  const QPainterPath* outline = RepeatsAPoint(points, count) || points[0] == points[count - 1]
-                                    ? nullptr
-                                    : CachedOutline(PointsPath(points, count));
+  const QPainterPath* outline = PointsOutline(points, count, false);
   if (outline == nullptr)
     painter_->drawPolyline(points, count);
   else

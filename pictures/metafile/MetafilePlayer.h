@@ -54,8 +54,13 @@ class TMetafilePlayer {
   void PaintPolyline(const QPoint* points, int count);
   // The path of a line from one point to another, valid until the next line or stroke.
   const QPainterPath& LinePath(QPointF from, QPointF to);
+  // True when the painter's pen is one whose outline the stroke cache may stand in for.
+  bool OutlineWanted() const;
   // The cached outline of the shape for the painter's pen, or null when the painter strokes it itself.
   const QPainterPath* CachedOutline(const QPainterPath& path);
+  // The same for the line through the points, closed for a polygon; null also for the point lists that
+  // Qt strokes otherwise than their path.
+  const QPainterPath* PointsOutline(const QPoint* points, int count, bool closed);
   // Draws a figure that starts at the current position, or continues the open figure of a path.
   void DrawConnected(const QPainterPath& segment);
   void SetWorldTransform(const TMetaCommand& c);
