@@ -3,15 +3,15 @@
 #include <QPainterPathStroker>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace {
 
-// Outline elements kept per picture, about 24 bytes each; a picture with more strokes keeps the first.
-constexpr std::int64_t kMaxCachedElements = 1 << 18;
+// Path elements kept per picture, about 24 bytes each (12 MB at most); a picture with more strokes keeps
+// the first ones.
+constexpr std::int64_t kMaxCachedElements = 1 << 19;
 // Shapes of more elements are stroked afresh each time: a huge shape gains little from the cache.
 constexpr int kMaxCachedShapeElements = 4096;
-// Slots beyond this are not kept: the slot is a record's index.
-constexpr std::size_t kMaxSlots = std::size_t{1} << 20;
 // Qt takes a transform as scaling both axes alike when their scales differ by no more than about one
 // part in 10^12; the outline stands in only where they differ clearly more.
 constexpr double kClearlyUneven = 1e-9;
@@ -55,17 +55,22 @@ bool TMetaStrokeCache::TEntry::Matches(const QPainterPath& shape, const QPen& pe
   return true;
 }
 
+const QPainterPath* TMetaStrokeCache::Shape(std::size_t slot) const {
+  const auto kept = entries_.find(slot);
+  return kept != entries_.end() ? &kept->second.path : nullptr;
+}
+
 const QPainterPath* TMetaStrokeCache::Outline(std::size_t slot, const QPainterPath& path, const QPen& pen) {
-  if (slot < entries_.size() && entries_[slot].Matches(path, pen)) return &entries_[slot].outline;
-  if (slot >= kMaxSlots || path.elementCount() > kMaxCachedShapeElements || HasCurves(path) ||
-      elements_ >= kMaxCachedElements)
+  const auto kept = entries_.find(slot);
+  if (kept != entries_.end() && kept->second.Matches(path, pen)) return &kept->second.outline;
+  if (path.elementCount() > kMaxCachedShapeElements || HasCurves(path) || elements_ >= kMaxCachedElements)
     return nullptr;
-  if (slot >= entries_.size()) entries_.resize(slot + 1);
-  TEntry& entry = entries_[slot];
-  elements_ -= entry.outline.elementCount();
   QPainterPathStroker stroker(pen);
-  entry = TEntry{
+  TEntry made{
       path, pen.widthF(), pen.capStyle(), pen.joinStyle(), pen.miterLimit(), stroker.createStroke(path)};
-  elements_ += entry.outline.elementCount();
+  TEntry& entry = entries_[slot];
+  elements_ -= entry.path.elementCount() + entry.outline.elementCount();
+  entry = std::move(made);
+  elements_ += entry.path.elementCount() + entry.outline.elementCount();
   return &entry.outline;
 }

@@ -5,7 +5,7 @@
 #include <QTransform>
 #include <cstddef>
 #include <cstdint>
-#include <vector>
+#include <unordered_map>
 
 // Outlines of stroked shapes, kept from one drawing of a picture to the next.
 //
@@ -30,10 +30,9 @@ class TMetaStrokeCache {
   const QPainterPath* Outline(std::size_t slot, const QPainterPath& path, const QPen& pen);
 
   // The shape whose outline the slot keeps; null when it keeps none. Valid until the slot's next Outline.
-  const QPainterPath* Shape(std::size_t slot) const {
-    return slot < entries_.size() && !entries_[slot].path.isEmpty() ? &entries_[slot].path : nullptr;
-  }
+  const QPainterPath* Shape(std::size_t slot) const;
 
+  // Path elements kept, of shapes and outlines.
   std::int64_t Elements() const { return elements_; }
 
  private:
@@ -47,6 +46,6 @@ class TMetaStrokeCache {
     bool Matches(const QPainterPath& shape, const QPen& pen) const;
   };
 
-  std::vector<TEntry> entries_;  // by slot
-  std::int64_t elements_ = 0;    // outline elements kept, against the budget
+  std::unordered_map<std::size_t, TEntry> entries_;  // by slot; few records of a picture stroke
+  std::int64_t elements_ = 0;                        // against the budget
 };
