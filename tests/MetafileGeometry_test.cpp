@@ -312,3 +312,64 @@ TEST(MetafileGeometry, WidePensStayCentredOnTheirLine) {
   EXPECT_TRUE(IsWhite(image, 38, 50));
   EXPECT_TRUE(IsWhite(image, 61, 50));
 }
+
+namespace {
+
+char* RegionRecord(uint32_t mode, const U_RECTL& rect) {
+  U_RGNDATA* region = rgndata_set(rgndataheader_set(1, rect), const_cast<U_RECTL*>(&rect));
+  char* record = U_EMREXTSELECTCLIPRGN_set(mode, region);
+  std::free(region);
+  return record;
+}
+
+// Two exclusions in a row, the second of which waits to be cut with any that follow it.
+void AddTwoHoles(TRedEmf& emf) {
+  emf->Append(U_EMRSELECTOBJECT_set(U_NULL_PEN));
+  emf->Append(U_EMREXCLUDECLIPRECT_set(U_RECTL{10, 10, 30, 30}));
+  emf->Append(U_EMREXCLUDECLIPRECT_set(U_RECTL{50, 10, 70, 30}));
+}
+
+}  // namespace
+
+TEST(MetafileGeometry, ExcludedRectanglesAreCutBeforeTheClipMovesOrIsReplaced) {
+  {
+    TRedEmf emf;
+    emf->Append(U_EMRSELECTOBJECT_set(U_NULL_PEN));
+    emf->Append(U_EMRINTERSECTCLIPRECT_set(U_RECTL{0, 0, 60, 100}));
+    emf->Append(U_EMREXCLUDECLIPRECT_set(U_RECTL{10, 10, 30, 30}));
+    emf->Append(U_EMROFFSETCLIPRGN_set(U_POINTL{40, 0}));
+    emf->Append(U_EMRRECTANGLE_set(kAll));
+    const QImage image = Render(emf->Finish());
+    EXPECT_TRUE(IsWhite(image, 60, 20));  // the hole moved with the region
+    EXPECT_TRUE(IsRed(image, 45, 20));
+    EXPECT_TRUE(IsRed(image, 80, 50));
+    EXPECT_TRUE(IsWhite(image, 20, 50));  // left of the moved region
+  }
+  {
+    TRedEmf emf;
+    AddTwoHoles(emf);
+    emf->Append(RegionRecord(U_RGN_OR, U_RECTL{0, 0, 100, 40}));  // the union fills both holes again
+    emf->Append(U_EMRRECTANGLE_set(kAll));
+    const QImage image = Render(emf->Finish());
+    EXPECT_TRUE(IsRed(image, 20, 20));
+    EXPECT_TRUE(IsRed(image, 60, 20));
+  }
+  {
+    TRedEmf emf;
+    AddTwoHoles(emf);
+    emf->Append(RegionRecord(U_RGN_COPY, U_RECTL{0, 0, 100, 100}));  // a new region without holes
+    emf->Append(U_EMRRECTANGLE_set(kAll));
+    const QImage image = Render(emf->Finish());
+    EXPECT_TRUE(IsRed(image, 20, 20));
+    EXPECT_TRUE(IsRed(image, 60, 20));
+  }
+  {
+    TRedEmf emf;
+    AddTwoHoles(emf);
+    emf->Append(U_EMRRECTANGLE_set(kAll));
+    const QImage image = Render(emf->Finish());
+    EXPECT_TRUE(IsWhite(image, 20, 20));
+    EXPECT_TRUE(IsWhite(image, 60, 20));
+    EXPECT_TRUE(IsRed(image, 40, 20));
+  }
+}

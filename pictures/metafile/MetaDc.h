@@ -42,6 +42,8 @@ struct TMetaDc {
   bool clipped = false, metaClipped = false, clipAsRects = false;
   QPainterPath clip, metaClip;
   QRegion clipRects;
+  // Rectangles (clip units) still to be cut out of clipRects: a run of excluded rectangles is cut at once.
+  QList<QRect> clipCuts;
 };
 
 // Rectangle clips are kept in this fraction of a picture unit.

@@ -71,7 +71,15 @@ QRectF TMetafilePlayer::FramedBox(const QRectF& box) const {
 }
 
 QPen TMetafilePlayer::StrokePen() const {
-  return MetaPenForDrawing(dc_.pen, logicalToPicture_, PixelSize());
+  // Drawings draw many shapes with each pen they select: the pen to draw with is made once for a pen
+  // and mapping.
+  if (!strokePenMade_ || !(strokePenOf_ == dc_.pen) || strokePenMapping_ != mappingChanges_) {
+    strokePen_ = MetaPenForDrawing(dc_.pen, logicalToPicture_, PixelSize());
+    strokePenOf_ = dc_.pen;
+    strokePenMapping_ = mappingChanges_;
+    strokePenMade_ = true;
+  }
+  return strokePen_;
 }
 
 QBrush TMetafilePlayer::FillBrush(const QBrush& brush) const {
@@ -182,7 +190,9 @@ void TMetafilePlayer::PaintMixed(QPen pen, QBrush brush, const std::function<voi
     pass(pen, QBrush(Qt::NoBrush));
     painter_->setTransform(shapeTransform);
   }
-  painter_->setRenderHint(QPainter::SmoothPixmapTransform, smooth);
+  // Setting a hint, even to what it is, makes the paint engine look at its state again.
+  if (painter_->testRenderHint(QPainter::SmoothPixmapTransform) != smooth)
+    painter_->setRenderHint(QPainter::SmoothPixmapTransform, smooth);
   EndMix();
 }
 
@@ -217,7 +227,8 @@ QTransform TMetafilePlayer::StrokePlacement(const QRectF* logicalBox) const {
 void TMetafilePlayer::EndMix() {
   if (!painter_) return;
   painter_->setCompositionMode(QPainter::CompositionMode_SourceOver);
-  painter_->setRenderHint(QPainter::Antialiasing, true);
+  if (!painter_->testRenderHint(QPainter::Antialiasing))
+    painter_->setRenderHint(QPainter::Antialiasing, true);
 }
 
 void TMetafilePlayer::FillHatchBackground(const QPainterPath& logicalPath) {

@@ -34,10 +34,11 @@ void TMetafile::LoadFromBytes(const QByteArray& bytes) {
     list.frame = QRectF(drawn.topLeft(), QSizeF(static_cast<double>(width), static_cast<double>(height)));
   }
   list_ = std::move(list);
+  strokes_ = TMetaStrokeCache();
   Changed();
 }
 
 void TMetafile::Draw(QPainter& painter, const QRect& target) {
   if (list_.width <= 0 || list_.height <= 0) return;
-  TMetafilePlayer(list_).Play(painter, QRectF(target));
+  TMetafilePlayer(list_, &strokes_).Play(painter, QRectF(target));
 }

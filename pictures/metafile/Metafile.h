@@ -5,6 +5,7 @@
 
 #include "Graphic.h"
 #include "MetaPlayList.h"
+#include "MetaStrokeCache.h"
 
 // A Windows metafile picture, WMF (placeable or plain) or EMF, parsed when loaded and played with
 // QPainter on each draw.
@@ -25,4 +26,6 @@ class TMetafile : public TGraphic {
 
  private:
   TMetaPlayList list_;
+  // Outlines of the picture's strokes, made at its first drawing and filled again at every repaint.
+  TMetaStrokeCache strokes_;
 };

@@ -7,10 +7,13 @@
 #include <QPainterPath>
 #include <QPainterPathStroker>
 #include <cmath>
+#include <utility>
 
 #include "MetaBitmapPlayer.h"
 #include "MetaClip.h"
 #include "MetaPen.h"
+#include "MetaRectUnion.h"
+#include "MetaStrokeCache.h"
 #include "MetaTextPlayer.h"
 #include "emfplus/EmfPlusPlayer.h"
 
@@ -30,6 +33,10 @@ constexpr std::int64_t kMaxClipWork = 200000;
 // a picture together stop at this many rectangles handled.
 constexpr int kMaxClipRects = 20000;
 constexpr std::int64_t kMaxClipRectWork = 20'000'000;
+// Excluded rectangles waiting to be cut at once: more are cut in several goes. Their union may grow to
+// this many rectangles before they are cut one at a time instead.
+constexpr qsizetype kMaxPendingClipCuts = 4096;
+constexpr std::int64_t kMaxClipCutUnionRects = 4 * kMaxClipRects;
 // Rectangle clip coordinates stay within this, in clip units, so that region arithmetic cannot overflow.
 constexpr double kMaxClipRectCoordinate = 1 << 28;
 // ModifyWorldTransform's mode that replaces the transform, later than libuemf's list.
@@ -93,6 +100,14 @@ bool Within(const QRectF& inner, const QRectF& outer) {
          inner.bottom() <= outer.bottom();
 }
 
+// True when a point follows itself: a path drops the repeat, where Qt's stroker of the points as they
+// are sees a segment of no length, so the two need not end in the same outline.
+bool RepeatsAPoint(const QPoint* points, int count) {
+  for (int i = 1; i < count; ++i)
+    if (points[i] == points[i - 1]) return true;
+  return false;
+}
+
 QRectF PointBounds(const QPoint* points, int count) {
   int left = points[0].x(), right = left, top = points[0].y(), bottom = top;
   for (int i = 1; i < count; ++i) {
@@ -127,6 +142,22 @@ ArcAngles ArcAnglesThrough(const QRectF& box, QPointF start, QPointF end, bool c
   return result;
 }
 
+// Appends the picture-space box, in clip units, to rects (nothing for a box without area); false when it
+// lies beyond the range of rectangle clips.
+bool AppendClipUnitsBox(double left, double top, double right, double bottom, QList<QRect>& rects) {
+  const double limit = kMaxClipRectCoordinate / kClipRectUnits;
+  if (!(std::max(std::abs(left), std::abs(right)) < limit) ||
+      !(std::max(std::abs(top), std::abs(bottom)) < limit))
+    return false;
+  const QPoint topLeft(static_cast<int>(std::lround(left * kClipRectUnits)),
+                       static_cast<int>(std::lround(top * kClipRectUnits)));
+  const QPoint bottomRight(static_cast<int>(std::lround(right * kClipRectUnits)),
+                           static_cast<int>(std::lround(bottom * kClipRectUnits)));
+  if (bottomRight.x() > topLeft.x() && bottomRight.y() > topLeft.y())
+    rects.append(QRect(topLeft, bottomRight - QPoint(1, 1)));
+  return true;
+}
+
 // The path as a region of clip units when it is made of axis-aligned rectangles only (what clip
 // rectangle and region records make); false for any other path.
 bool RectanglesOf(const QPainterPath& path, QRegion& region) {
@@ -148,16 +179,7 @@ bool RectanglesOf(const QPainterPath& path, QRegion& region) {
     const QPainterPath::Element& start = path.elementAt(first);
     const QPainterPath::Element& end = path.elementAt(first + 4);
     if (start.x != end.x || start.y != end.y) return false;
-    const double limit = kMaxClipRectCoordinate / kClipRectUnits;
-    if (!(std::max(std::abs(left), std::abs(right)) < limit) ||
-        !(std::max(std::abs(top), std::abs(bottom)) < limit))
-      return false;
-    const QPoint topLeft(static_cast<int>(std::lround(left * kClipRectUnits)),
-                         static_cast<int>(std::lround(top * kClipRectUnits)));
-    const QPoint bottomRight(static_cast<int>(std::lround(right * kClipRectUnits)),
-                             static_cast<int>(std::lround(bottom * kClipRectUnits)));
-    if (bottomRight.x() > topLeft.x() && bottomRight.y() > topLeft.y())
-      rects.append(QRect(topLeft, bottomRight - QPoint(1, 1)));
+    if (!AppendClipUnitsBox(left, top, right, bottom, rects)) return false;
   }
   region = QRegion();
   for (const QRect& r : rects) region += r;
@@ -253,13 +275,16 @@ void TMetafilePlayer::Run() {
   clipPending_ = false;
   emfPlus_.reset();
   UpdateTransform();
-  for (const TMetaCommand& c : list_.commands) Execute(c);
+  for (commandIndex_ = 0; commandIndex_ < list_.commands.size(); ++commandIndex_)
+    Execute(list_.commands[commandIndex_]);
 }
 
 void TMetafilePlayer::UpdateTransform() {
   logicalToPicture_ = MetaDcTransform(dc_, list_.unitsPerMmX, list_.unitsPerMmY);
+  ++mappingChanges_;
   logicalToClip_ =
       logicalToPicture_ * toTarget_ * QTransform::fromScale(devicePixelRatio_, devicePixelRatio_);
+  clipScale_ = MaxScale(logicalToClip_);
   if (painter_) painter_->setTransform(logicalToPicture_ * toTarget_);
 }
 
@@ -371,10 +396,9 @@ void TMetafilePlayer::Execute(const TMetaCommand& c) {
       figureOpen_ = false;
       break;
     case EMetaOp::LineTo: {
-      QPainterPath path(dc_.position);
+      const QPointF from = dc_.position;
       dc_.position = QPointF(c.a, c.b);
-      path.lineTo(dc_.position);
-      DrawConnected(path);
+      DrawConnected(LinePath(from, dc_.position));
       break;
     }
     case EMetaOp::Polygon:
@@ -564,11 +588,22 @@ void TMetafilePlayer::ChangeClip(const TMetaCommand& c) {
   switch (c.op) {
     case EMetaOp::IntersectClipRect:
     case EMetaOp::ExcludeClipRect: {
+      const int mode = c.op == EMetaOp::IntersectClipRect ? U_RGN_AND : U_RGN_DIFF;
+      const QRectF box = Box(c.a, c.b, c.c, c.d);
+      if (logicalToPicture_.type() <= QTransform::TxScale && box.width() > 0 && box.height() > 0 &&
+          (!dc_.clipped || dc_.clipAsRects)) {
+        // Unrotated, the box stays a box: its rectangle in clip units straight away, without a path.
+        const QPointF a = logicalToPicture_.map(box.topLeft()), b = logicalToPicture_.map(box.bottomRight());
+        QList<QRect> units;
+        if (AppendClipUnitsBox(std::min(a.x(), b.x()), std::min(a.y(), b.y()), std::max(a.x(), b.x()),
+                               std::max(a.y(), b.y()), units)) {
+          if (!CombineClipRects(units.isEmpty() ? QRegion() : QRegion(units.front()), mode)) return;
+          break;
+        }
+      }
       QPainterPath rect;
-      rect.addRect(Box(c.a, c.b, c.c, c.d));
-      if (!CombineClip(logicalToPicture_.map(rect),
-                       c.op == EMetaOp::IntersectClipRect ? U_RGN_AND : U_RGN_DIFF))
-        return;
+      rect.addRect(box);
+      if (!CombineClip(logicalToPicture_.map(rect), mode)) return;
       break;
     }
     case EMetaOp::SelectClipPath: {
@@ -584,6 +619,7 @@ void TMetafilePlayer::ChangeClip(const TMetaCommand& c) {
         dc_.clipped = dc_.clipAsRects = false;
         dc_.clip = QPainterPath();
         dc_.clipRects = QRegion();
+        dc_.clipCuts.clear();
         break;
       }
       if (!ValidPoints(c.b, 2 * static_cast<std::int64_t>(c.c))) return;
@@ -600,6 +636,7 @@ void TMetafilePlayer::ChangeClip(const TMetaCommand& c) {
       if (!dc_.clipped) return;
       const QPointF moved = logicalToPicture_.map(QPointF(c.a, c.b)) - logicalToPicture_.map(QPointF(0, 0));
       const QPointF units = moved * kClipRectUnits;
+      CutPendingClipRects();
       const QRect bounds = dc_.clipRects.boundingRect();
       if (dc_.clipAsRects &&
           std::abs(units.x()) + std::max(std::abs(bounds.left()), std::abs(bounds.right())) <
@@ -633,12 +670,24 @@ void TMetafilePlayer::ChangeClip(const TMetaCommand& c) {
 
 void TMetafilePlayer::ClipAsPath() {
   if (!dc_.clipAsRects) return;
+  CutPendingClipRects();
   dc_.clip = RectsPath(dc_.clipRects);
   dc_.clipRects = QRegion();
   dc_.clipAsRects = false;
 }
 
 bool TMetafilePlayer::CombineClipRects(const QRegion& rects, int mode) {
+  if (mode == U_RGN_DIFF && dc_.clipped && dc_.clipAsRects) {
+    clipRectWork_ += rects.rectCount();
+    if (clipRectWork_ > kMaxClipRectWork) return false;
+    for (const QRect& r : rects) dc_.clipCuts.append(r);
+    if (dc_.clipCuts.size() >= kMaxPendingClipCuts) CutPendingClipRects();
+    return true;
+  }
+  if (mode == U_RGN_COPY)
+    dc_.clipCuts.clear();
+  else
+    CutPendingClipRects();
   QRegion current = dc_.clipRects;
   if (!dc_.clipped) {
     if (mode == U_RGN_OR) return false;
@@ -670,6 +719,31 @@ bool TMetafilePlayer::CombineClipRects(const QRegion& rects, int mode) {
   dc_.clip = QPainterPath();
   dc_.clipAsRects = dc_.clipped = true;
   return true;
+}
+
+void TMetafilePlayer::CutPendingClipRects() {
+  if (dc_.clipCuts.isEmpty()) return;
+  const QList<QRect> cuts = std::exchange(dc_.clipCuts, {});
+  QRegion united;
+  std::int64_t work = 0;
+  const bool unitedInBounds = UniteRects(cuts, kMaxClipCutUnionRects, united, work);
+  clipRectWork_ += work;
+  if (unitedInBounds) {
+    clipRectWork_ += united.rectCount() + dc_.clipRects.rectCount();
+    if (clipRectWork_ > kMaxClipRectWork) return;
+    QRegion cut = dc_.clipRects.subtracted(united);
+    if (cut.rectCount() <= kMaxClipRects) {
+      dc_.clipRects = std::move(cut);
+      return;
+    }
+  }
+  // One at a time, as each record asked: a cut that would leave too many rectangles is left out.
+  for (const QRect& r : cuts) {
+    clipRectWork_ += 1 + dc_.clipRects.rectCount();
+    if (clipRectWork_ > kMaxClipRectWork) return;
+    QRegion cut = dc_.clipRects.subtracted(r);
+    if (cut.rectCount() <= kMaxClipRects) dc_.clipRects = std::move(cut);
+  }
 }
 
 bool TMetafilePlayer::CombineClip(const QPainterPath& shape, int mode) {
@@ -717,6 +791,7 @@ bool TMetafilePlayer::CombineClip(const QPainterPath& shape, int mode) {
 
 void TMetafilePlayer::ApplyClip() {
   clipPending_ = false;
+  CutPendingClipRects();
   if (!painter_) return;
   painter_->setTransform(outerTransform_);
   if (outerClipped_)
@@ -998,7 +1073,7 @@ void TMetafilePlayer::DrawPolygon(const QPoint* points, int count) {
   outline.setFillRule(dc_.fillRule);
   FillHatchBackground(outline);
   PaintMixed(StrokePen(), PatternInPictureSpace(FillBrush(SelectedBrush()), painter_->transform()),
-             [&] { painter_->drawPolygon(points, count, dc_.fillRule); });
+             [&] { PaintPolygon(points, count); });
 }
 
 void TMetafilePlayer::DrawPolyline(const QPoint* points, int count) {
@@ -1016,7 +1091,7 @@ void TMetafilePlayer::DrawPolyline(const QPoint* points, int count) {
     DrawClipped(PointsPath(points, count), false);
     return;
   }
-  PaintMixed(StrokePen(), QBrush(Qt::NoBrush), [&] { painter_->drawPolyline(points, count); });
+  PaintMixed(StrokePen(), QBrush(Qt::NoBrush), [&] { PaintPolyline(points, count); });
 }
 
 void TMetafilePlayer::DrawPath(const QPainterPath& path, bool filled, const QRectF* logicalBox) {
@@ -1040,13 +1115,92 @@ void TMetafilePlayer::DrawPath(const QPainterPath& path, bool filled, const QRec
   PaintMixed(
       StrokePen(),
       filled ? PatternInPictureSpace(FillBrush(SelectedBrush()), painter_->transform()) : QBrush(Qt::NoBrush),
-      [&] { painter_->drawPath(path); }, logicalBox);
+      [&] { PaintPath(path); }, logicalBox);
+}
+
+const QPainterPath& TMetafilePlayer::LinePath(QPointF from, QPointF to) {
+  // The line kept with its stroke's outline when it is this one, else the one path reused for lines:
+  // drawings of thousands of lines spent much of their time making paths.
+  const QPainterPath* kept = strokes_ != nullptr ? strokes_->Shape(commandIndex_) : nullptr;
+  // Exactly these points: QPointF's own comparison allows for rounding.
+  const auto at = [](const QPainterPath::Element& e, QPointF p) { return e.x == p.x() && e.y == p.y(); };
+  if (kept != nullptr && kept->elementCount() == 2 && kept->elementAt(0).isMoveTo() &&
+      kept->elementAt(1).isLineTo() && at(kept->elementAt(0), from) && at(kept->elementAt(1), to))
+    return *kept;
+  linePath_.clear();
+  linePath_.moveTo(from);
+  linePath_.lineTo(to);
+  return linePath_;
+}
+
+bool TMetafilePlayer::OutlineWanted() const {
+  const QPen& pen = painter_->pen();
+  return strokes_ != nullptr && pen.brush().style() != Qt::NoBrush &&
+         TMetaStrokeCache::StrokedAsOutline(pen, painter_->deviceTransform(),
+                                            painter_->testRenderHint(QPainter::Antialiasing));
+}
+
+const QPainterPath* TMetafilePlayer::CachedOutline(const QPainterPath& path) {
+  return OutlineWanted() ? strokes_->Outline(commandIndex_, path, painter_->pen()) : nullptr;
+}
+
+void TMetafilePlayer::PaintPath(const QPainterPath& path) {
+  const QPainterPath* outline = CachedOutline(path);
+  if (outline == nullptr) {
+    painter_->drawPath(path);
+    return;
+  }
+  // What drawPath does: the fill with the brush, then the pen's outline filled with the pen's brush.
+  if (painter_->brush().style() != Qt::NoBrush) painter_->fillPath(path, painter_->brush());
+  painter_->fillPath(*outline, painter_->pen().brush());
+}
+
+const QPainterPath* TMetafilePlayer::PointsOutline(const QPoint* points, int count, bool closed) {
+  // A closed line: Qt's stroker of the points as they are joins its ends otherwise than a path's does;
+  // a polygon's last point on its first gives Qt's closing segment no length.
+  if (RepeatsAPoint(points, count) || points[0] == points[count - 1] || !OutlineWanted()) return nullptr;
+  // The shape the cache keeps, when it is these points: long polylines took long to make into paths.
+  const QPainterPath* kept = strokes_->Shape(commandIndex_);
+  const int elements = count + (closed ? 1 : 0);
+  bool same = kept != nullptr && kept->elementCount() == elements;
+  for (int i = 0; same && i < elements; ++i) {
+    const QPainterPath::Element& e = kept->elementAt(i);
+    const QPoint p = points[i < count ? i : 0];
+    same = (i == 0 ? e.isMoveTo() : e.isLineTo()) && e.x == p.x() && e.y == p.y();
+  }
+  if (same) return strokes_->Outline(commandIndex_, *kept, painter_->pen());
+  QPainterPath figure = PointsPath(points, count);
+  if (closed) figure.closeSubpath();
+  return strokes_->Outline(commandIndex_, figure, painter_->pen());
+}
+
+void TMetafilePlayer::PaintPolygon(const QPoint* points, int count) {
+  const QPainterPath* outline = PointsOutline(points, count, true);
+  if (outline == nullptr) {
+    painter_->drawPolygon(points, count, dc_.fillRule);
+    return;
+  }
+  const QPen pen = painter_->pen();
+  if (painter_->brush().style() != Qt::NoBrush) {
+    painter_->setPen(Qt::NoPen);
+    painter_->drawPolygon(points, count, dc_.fillRule);
+    painter_->setPen(pen);
+  }
+  painter_->fillPath(*outline, pen.brush());
+}
+
+void TMetafilePlayer::PaintPolyline(const QPoint* points, int count) {
+  const QPainterPath* outline = PointsOutline(points, count, false);
+  if (outline == nullptr)
+    painter_->drawPolyline(points, count);
+  else
+    painter_->fillPath(*outline, painter_->pen().brush());
 }
 
 bool TMetafilePlayer::DirectlyDrawable(const QRectF& logicalBounds) const {
   if (!Within(logicalToClip_.mapRect(logicalBounds), nearArea_)) return false;
   const QPen pen = StrokePen();
-  return pen.style() == Qt::NoPen || pen.widthF() / 2 * MaxScale(logicalToClip_) <= kMaxDirectPenRadius;
+  return pen.style() == Qt::NoPen || pen.widthF() / 2 * clipScale_ <= kMaxDirectPenRadius;
 }
 
 void TMetafilePlayer::DrawClipped(const QPainterPath& path, bool filled) {

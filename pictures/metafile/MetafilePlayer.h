@@ -12,11 +12,14 @@
 
 class QPainter;
 class TEmfPlusPlayer;
+class TMetaStrokeCache;
 
 // Plays a parsed metafile: onto a painter, or only to measure what it draws.
 class TMetafilePlayer {
  public:
-  explicit TMetafilePlayer(const TMetaPlayList& list) : list_(list) {}
+  // strokes, when given, keeps the outlines of stroked shapes from one drawing of the list to the next.
+  explicit TMetafilePlayer(const TMetaPlayList& list, TMetaStrokeCache* strokes = nullptr)
+      : list_(list), strokes_(strokes) {}
 
   // Draws the list's frame scaled into target, shapes antialiased. A picture drawn inside another
   // one gets the pixel of the outer picture's natural size as it lands on the painter's device
@@ -48,6 +51,20 @@ class TMetafilePlayer {
   void DrawPolygon(const QPoint* points, int count);
   void DrawPolyline(const QPoint* points, int count);
   void DrawPath(const QPainterPath& path, bool filled, const QRectF* logicalBox = nullptr);
+  // Paints the logical-space shape with the painter's pen and brush as drawPath and drawPolygon do,
+  // taking the pen's outline from the stroke cache where Qt would make it with its general stroker.
+  void PaintPath(const QPainterPath& path);
+  void PaintPolygon(const QPoint* points, int count);
+  void PaintPolyline(const QPoint* points, int count);
+  // The path of a line from one point to another, valid until the next line or stroke.
+  const QPainterPath& LinePath(QPointF from, QPointF to);
+  // True when the painter's pen is one whose outline the stroke cache may stand in for.
+  bool OutlineWanted() const;
+  // The cached outline of the shape for the painter's pen, or null when the painter strokes it itself.
+  const QPainterPath* CachedOutline(const QPainterPath& path);
+  // The same for the line through the points, closed for a polygon; null also for the point lists that
+  // Qt strokes otherwise than their path.
+  const QPainterPath* PointsOutline(const QPoint* points, int count, bool closed);
   // Draws a figure that starts at the current position, or continues the open figure of a path.
   void DrawConnected(const QPainterPath& segment);
   void SetWorldTransform(const TMetaCommand& c);
@@ -65,6 +82,8 @@ class TMetafilePlayer {
   QRectF UnclippedArea() const;
   QRegion VisibleRects(const QRegion& rects) const;
   bool CombineClipRects(const QRegion& rects, int mode);
+  // Cuts the rectangles waiting in the state's clipCuts out of its clip rectangles.
+  void CutPendingClipRects();
   // Turns a rectangle clip into the path form, for the changes that rectangles cannot express.
   void ClipAsPath();
   // True when the shape with these logical bounds may go to Qt as it is: near the visible area and
@@ -126,6 +145,14 @@ class TMetafilePlayer {
   QRectF FramedBox(const QRectF& box) const;
 
   const TMetaPlayList& list_;
+  TMetaStrokeCache* strokes_ = nullptr;
+  // StrokePen's last result, for the pen and mapping it was made for.
+  mutable bool strokePenMade_ = false;
+  mutable QPen strokePen_, strokePenOf_;
+  mutable std::uint64_t strokePenMapping_ = 0;
+  std::uint64_t mappingChanges_ = 0;  // counts the changes of logicalToPicture_
+  QPainterPath linePath_;             // see LinePath
+  std::size_t commandIndex_ = 0;      // the command being played: the stroke cache's slot
   QPainter* painter_ = nullptr;
   double referencePixel_ = 0;  // device units; 0 for the picture's own natural pixel
   QTransform toTarget_;
@@ -134,8 +161,9 @@ class TMetafilePlayer {
   // known there, and flattening curves there is exact to a device pixel.
   qreal devicePixelRatio_ = 1;
   QTransform logicalToClip_;
-  QRectF clipArea_;  // the visible area in clip space, with a small margin
-  QRectF nearArea_;  // where geometry may lie and still go to Qt unclipped
+  double clipScale_ = 1;  // how far logicalToClip_ stretches a length at most
+  QRectF clipArea_;       // the visible area in clip space, with a small margin
+  QRectF nearArea_;       // where geometry may lie and still go to Qt unclipped
   QRectF bounds_;
   bool measured_ = false;
   TMetaDc dc_;
