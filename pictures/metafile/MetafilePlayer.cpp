@@ -1255,14 +1255,21 @@ void TMetafilePlayer::StrokeClipped(const QList<QPolygonF>& outline, const QPen&
     painter_->fillRect(clipArea_, pen.brush());
     return;
   }
-  const QPainterPath reachable = ReachablePart(logical, area.adjusted(-radius, -radius, radius, radius));
-  if (radius * MaxScale(logicalToClip_) <= kMaxDirectPenRadius) {
+  const double clipRadius = radius * MaxScale(logicalToClip_);
+  if (clipRadius <= kMaxDirectPenRadius) {
+    // Cut in clip space, where the visible area is small: under a squashed mapping the logical
+    // bounds of that area can be millions of pixels long, and so would the lines Qt strokes.
+    const std::vector<QPolygonF> inClip(outline.begin(), outline.end());
+    const double reach = clipRadius + 1;
+    const QPainterPath reachable =
+        clipToLogical.map(ReachablePart(inClip, clipArea_.adjusted(-reach, -reach, reach, reach)));
     painter_->setTransform(logicalToPicture_ * toTarget_);
     painter_->setPen(pen);
     painter_->setBrush(Qt::NoBrush);
     painter_->drawPath(reachable);
     return;
   }
+  const QPainterPath reachable = ReachablePart(logical, area.adjusted(-radius, -radius, radius, radius));
   // Still a huge pen: its outline, flattened and cut down, is filled instead.
   const QPainterPath stroke = QPainterPathStroker(pen).createStroke(reachable);
   painter_->setTransform(ClipToWindow());
