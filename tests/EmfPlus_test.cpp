@@ -56,6 +56,23 @@ TMetaShape GdiRectangle(TMetaBox box, const QColor& colour) {
   return shape;
 }
 
+// A WMF image object in slot 3, drawn (DrawImage) from its source, in the unit, onto the rectangle.
+void DrawWmfImage(TEmfPlusWriter& plus, const QByteArray& wmf, std::uint32_t unit, const QRectF& source,
+                  const QRectF& onto) {
+  plus.Begin(0x4008, 0x0500 | 3).U32(0xDBC01002).U32(2).U32(2).U32(static_cast<std::uint32_t>(wmf.size()));
+  plus.Raw(wmf).End();
+  plus.Begin(0x401A, 3).U32(0).U32(unit).Rect(source).Rect(onto).End();
+}
+
+// The bounds of the dark pixels.
+QRect DarkInkBox(const QImage& image) {
+  QRect box;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x)
+      if (image.pixelColor(x, y).lightness() < 128) box = box.united(QRect(x, y, 1, 1));
+  return box;
+}
+
 }  // namespace
 
 TEST(EmfPlus, OnlyFileDrawsItsFillRects) {
@@ -313,9 +330,7 @@ TEST(EmfPlus, MetafileImagesAreDrawnIntoTheirDestination) {
   wmf.chop(16);
   const QImage image = Render(EmfPlusFile([&](TEmfWriter& emf, TEmfPlusWriter& plus) {
     plus.Header(false);
-    plus.Begin(0x4008, 0x0500 | 3).U32(0xDBC01002).U32(2).U32(2).U32(static_cast<std::uint32_t>(wmf.size()));
-    plus.Raw(wmf).End();
-    plus.Begin(0x401A, 3).U32(0).U32(2).Rect(QRectF(0, 0, 100, 100)).Rect(QRectF(40, 40, 60, 60)).End();
+    DrawWmfImage(plus, wmf, 2, QRectF(0, 0, 100, 100), QRectF(40, 40, 60, 60));
     plus.Flush(emf);
   }));
   EXPECT_TRUE(Near(image.pixelColor(55, 55), kRed));
@@ -411,13 +426,6 @@ TEST(EmfPlus, BitmapImagesOfPixelsAndPng) {
 }
 
 TEST(EmfPlus, StringsDrawInTheirLayoutRectangleWithTheFormatsAlignment) {
-  const auto inkBox = [](const QImage& image) {
-    QRect box;
-    for (int y = 0; y < image.height(); ++y)
-      for (int x = 0; x < image.width(); ++x)
-        if (image.pixelColor(x, y).lightness() < 128) box = box.united(QRect(x, y, 1, 1));
-    return box;
-  };
   const auto render = [](int alignment) {
     return Render(EmfPlusFile([&](TEmfWriter& emf, TEmfPlusWriter& plus) {
       plus.Header(false);
@@ -431,7 +439,7 @@ TEST(EmfPlus, StringsDrawInTheirLayoutRectangleWithTheFormatsAlignment) {
       plus.End().Flush(emf);
     }));
   };
-  const QRect left = inkBox(render(0)), centre = inkBox(render(1)), right = inkBox(render(2));
+  const QRect left = DarkInkBox(render(0)), centre = DarkInkBox(render(1)), right = DarkInkBox(render(2));
   ASSERT_FALSE(left.isEmpty());
   EXPECT_LT(left.left(), 10);
   EXPECT_NEAR(centre.center().x(), 50, 4);
@@ -484,15 +492,8 @@ TEST(EmfPlus, DriverStringsOfGlyphIndicesDrawTheFontsGlyphs) {
       plus.End().Flush(emf);
     }));
   };
-  const auto inkBox = [](const QImage& image) {
-    QRect box;
-    for (int y = 0; y < image.height(); ++y)
-      for (int x = 0; x < image.width(); ++x)
-        if (image.pixelColor(x, y).lightness() < 128) box = box.united(QRect(x, y, 1, 1));
-    return box;
-  };
   for (const float em : {16.0f, 66.0f}) {  // drawn as glyphs, and as outlines beyond the glyph cache
-    const QRect byCharacter = inkBox(render(true, em)), byGlyph = inkBox(render(false, em));
+    const QRect byCharacter = DarkInkBox(render(true, em)), byGlyph = DarkInkBox(render(false, em));
     ASSERT_FALSE(byGlyph.isEmpty()) << em;
     EXPECT_NEAR(byGlyph.left(), byCharacter.left(), 2) << em;
     EXPECT_NEAR(byGlyph.right(), byCharacter.right(), 2) << em;
@@ -512,13 +513,7 @@ TEST(EmfPlus, MetafileImagesDrawOnlyTheirSourceRectangle) {
   const auto render = [&](std::uint32_t unit, const QRectF& source) {
     return Render(EmfPlusFile([&](TEmfWriter& emf, TEmfPlusWriter& plus) {
       plus.Header(false);
-      plus.Begin(0x4008, 0x0500 | 3)
-          .U32(0xDBC01002)
-          .U32(2)
-          .U32(2)
-          .U32(static_cast<std::uint32_t>(wmf.size()));
-      plus.Raw(wmf).End();
-      plus.Begin(0x401A, 3).U32(0).U32(unit).Rect(source).Rect(QRectF(20, 20, 60, 60)).End();
+      DrawWmfImage(plus, wmf, unit, source, QRectF(20, 20, 60, 60));
       plus.Flush(emf);
     }));
   };
@@ -549,9 +544,7 @@ TEST(EmfPlus, OnePixelLinesOfAMetafileImageAreOnePixelOfTheOuterPicture) {
   const QByteArray wmf = WriteWmf(drawing, true);
   const QImage image = Render(EmfPlusFile([&](TEmfWriter& emf, TEmfPlusWriter& plus) {
     plus.Header(false);
-    plus.Begin(0x4008, 0x0500 | 3).U32(0xDBC01002).U32(2).U32(2).U32(static_cast<std::uint32_t>(wmf.size()));
-    plus.Raw(wmf).End();
-    plus.Begin(0x401A, 3).U32(0).U32(2).Rect(QRectF(0, 0, 10, 10)).Rect(QRectF(0, 0, 100, 100)).End();
+    DrawWmfImage(plus, wmf, 2, QRectF(0, 0, 10, 10), QRectF(0, 0, 100, 100));
     plus.Flush(emf);
   }));
   int inked = 0;

@@ -16,14 +16,19 @@ QPolygonF Parallelogram(const TMetaBlit& blit) {
   return QPolygonF({blit.topLeft, blit.topRight, bottomRight, blit.bottomLeft});
 }
 
-// Fills the destination in logical units, as GDI fills a PatBlt's rectangle. Inverting operations
-// first make the picture's transparent ground under it white, the paper it stands for.
+// Fills the destination in logical units, as GDI fills a PatBlt's rectangle.
 void FillDestination(QPainter& painter, const TMetaBlit& blit, const QBrush& brush,
                      QPainter::CompositionMode mode) {
   painter.setCompositionMode(mode);
   painter.setPen(Qt::NoPen);
   painter.setBrush(brush);
   painter.drawPolygon(Parallelogram(blit));
+}
+
+// Inverting and bitwise operations act on paper: the picture's transparent ground under the
+// destination is made white first.
+void PaperUnder(QPainter& painter, const TMetaBlit& blit) {
+  FillDestination(painter, blit, QBrush(Qt::white), QPainter::CompositionMode_DestinationOver);
 }
 
 QPainter::CompositionMode CompositionOf(EMetaBlitMode mode) {
@@ -64,12 +69,11 @@ QImage AndedWithBrush(const QImage& source, const QBrush& brush) {
   return image;
 }
 
-// Bitwise operations with the target need the raster engine's pixels; the picture's transparent
-// ground stands for white paper, so it is made white under the destination first.
+// Bitwise operations with the target need the raster engine's pixels, on paper.
 bool BeginBitwise(QPainter& painter, const TMetaBlit& blit) {
   if (painter.paintEngine() == nullptr || !painter.paintEngine()->hasFeature(QPaintEngine::RasterOpModes))
     return false;
-  FillDestination(painter, blit, QBrush(Qt::white), QPainter::CompositionMode_DestinationOver);
+  PaperUnder(painter, blit);
   painter.setRenderHint(QPainter::Antialiasing, false);
   return true;
 }
@@ -105,7 +109,7 @@ void DrawMetaBlit(QPainter& painter, const TMetaBlit& blit, const QBrush& brush)
     case EMetaBlitMode::InvertBrush:
       // Whole pixels, so that a second inversion of the same rectangle takes the first back exactly.
       painter.setRenderHint(QPainter::Antialiasing, false);
-      FillDestination(painter, blit, QBrush(Qt::white), QPainter::CompositionMode_DestinationOver);
+      PaperUnder(painter, blit);
       FillDestination(painter, blit, brush, QPainter::CompositionMode_Difference);
       break;
     case EMetaBlitMode::FillColour:
@@ -114,7 +118,7 @@ void DrawMetaBlit(QPainter& painter, const TMetaBlit& blit, const QBrush& brush)
       break;
     case EMetaBlitMode::InvertTarget:
       painter.setRenderHint(QPainter::Antialiasing, false);
-      FillDestination(painter, blit, QBrush(Qt::white), QPainter::CompositionMode_DestinationOver);
+      PaperUnder(painter, blit);
       FillDestination(painter, blit, QBrush(Qt::white), QPainter::CompositionMode_Difference);
       break;
     case EMetaBlitMode::MultiplyBrush:

@@ -202,7 +202,7 @@ bool TMetafilePlayer::Hairline(const QPen& pen) const {
   return pen.widthF() * scale < 1.5 * PixelSize();
 }
 
-QPointF TMetafilePlayer::HalfPixelOnTarget() const {
+QPointF TMetafilePlayer::HalfPixel() const {
   const double pixelX = PixelSize();
   const double pixelY = referencePixel_ == 0 && list_.height > 0 && list_.frame.height() > 0
                             ? list_.frame.height() / list_.height
@@ -211,7 +211,7 @@ QPointF TMetafilePlayer::HalfPixelOnTarget() const {
 }
 
 QTransform TMetafilePlayer::StrokePlacement(const QRectF* logicalBox) const {
-  const QPointF half = HalfPixelOnTarget();
+  const QPointF& half = halfPixel_;
   if (logicalBox == nullptr || !dc_.world.isIdentity()) return QTransform::fromTranslate(half.x(), half.y());
   const QRectF onTarget = (logicalToPicture_ * toTarget_).mapRect(*logicalBox);
   if (onTarget.width() <= 0 || onTarget.height() <= 0) return QTransform::fromTranslate(half.x(), half.y());

@@ -230,6 +230,7 @@ void TMetafilePlayer::Play(QPainter& painter, const QRectF& target, double refer
               QTransform::fromTranslate(target.left(), target.top()) * painter.transform();
   devicePixelRatio_ = painter.device() != nullptr ? painter.device()->devicePixelRatio() : 1;
   referencePixel_ = std::isfinite(referencePixel) && referencePixel > 0 ? referencePixel : 0;
+  halfPixel_ = HalfPixel();
   QRectF visible = painter.window();
   if (painter.hasClipping())
     visible = visible.intersected(painter.transform().mapRect(painter.clipBoundingRect()));
@@ -1216,7 +1217,7 @@ void TMetafilePlayer::DrawClipped(const QPainterPath& path, bool filled) {
     painter_->drawPath(CutDownFill(outline, clipArea_, path.fillRule()));
   }
   if (pen.style() != Qt::NoPen && Hairline(pen)) {
-    const QPointF half = HalfPixelOnTarget() * devicePixelRatio_;
+    const QPointF half = halfPixel_ * devicePixelRatio_;
     QList<QPolygonF> placed = outline;
     for (QPolygonF& line : placed) line.translate(half);
     StrokeClipped(placed, pen);

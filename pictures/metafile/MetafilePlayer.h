@@ -124,8 +124,8 @@ class TMetafilePlayer {
   QTransform StrokePlacement(const QRectF* logicalBox) const;
   // True for a pen that draws lines of about one pixel of the picture at its natural size.
   bool Hairline(const QPen& pen) const;
-  // Half a pixel of the picture at its natural size, on the target.
-  QPointF HalfPixelOnTarget() const;
+  // Half a pixel of the picture at its natural size, on the target; kept in halfPixel_ while playing.
+  QPointF HalfPixel() const;
   // Fills the area a hatched brush leaves open with the background colour, when that is opaque.
   void FillHatchBackground(const QPainterPath& logicalPath);
   void PlayRegion(const TMetaCommand& c);
@@ -155,6 +155,7 @@ class TMetafilePlayer {
   std::size_t commandIndex_ = 0;      // the command being played: the stroke cache's slot
   QPainter* painter_ = nullptr;
   double referencePixel_ = 0;  // device units; 0 for the picture's own natural pixel
+  QPointF halfPixel_;          // HalfPixel() for the current target
   QTransform toTarget_;
   QTransform logicalToPicture_;
   // Clip space: the painter's window coordinates at the device's pixel density. The visible area is
