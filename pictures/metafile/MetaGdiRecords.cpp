@@ -118,7 +118,8 @@ void ReadSmallTextOut(const TMetaBytes& rec, TMetaPlayList& list) {
   std::int64_t at = 36;
   if (!(run.options & U_ETO_NO_RECT)) {
     if (!rec.Has(at, 16)) return;
-    run.rect = QRect(QPoint(rec.I32(at), rec.I32(at + 4)), QPoint(rec.I32(at + 8), rec.I32(at + 12)));
+    // Corners as floating point: QRect's width and height overflow for corners far apart.
+    run.rect = QRectF(QPointF(rec.I32(at), rec.I32(at + 4)), QPointF(rec.I32(at + 8), rec.I32(at + 12)));
     run.hasRect = (run.options & (U_ETO_OPAQUE | U_ETO_CLIPPED)) != 0;
     at += 16;
   }
