@@ -297,6 +297,23 @@ TEST(MetafileGeometry, OnePixelOutlinesCoverThePixelsGdiLights) {
   EXPECT_TRUE(IsWhite(image, 50, 93));
 }
 
+// A drawing recorded on a 48 dpi device: its one-pixel lines are a pixel of that device wide, two
+// screen pixels, as the recording device lit them.
+TEST(MetafileGeometry, OnePixelLinesAreAPixelOfACoarseRecordingDevice) {
+  TEmfWriter writer({0, 0, 20, 20}, 48);
+  uint32_t pen = 0;
+  writer.Append(createpen_set(&pen, writer.Handles(), U_LOGPEN{U_PS_SOLID, U_POINT{0, 0}, TRedEmf::Red()}));
+  writer.Append(selectobject_set(pen, writer.Handles()));
+  writer.Append(U_EMRMOVETOEX_set(U_POINTL{10, 2}));
+  writer.Append(U_EMRLINETO_set(U_POINTL{10, 18}));
+  const QImage image = Render(writer.Finish());
+  // Device pixel [10, 11) of 20: 50 to 54 here.
+  EXPECT_TRUE(IsRed(image, 50, 50));
+  EXPECT_TRUE(IsRed(image, 54, 50));
+  EXPECT_TRUE(IsWhite(image, 48, 50));
+  EXPECT_TRUE(IsWhite(image, 56, 50));
+}
+
 // Wider pens stay centred on their geometry, as other viewers draw them.
 TEST(MetafileGeometry, WidePensStayCentredOnTheirLine) {
   TEmfWriter writer({0, 0, 20, 20}, 96);

@@ -136,6 +136,7 @@ void TEmfParser::ReadHeader(const TMetaBytes& header) {
   list_.width = static_cast<int>(width);
   list_.height = static_cast<int>(height);
   list_.mapMode = U_MM_TEXT;
+  list_.devicePixel = 1;
   list_.objectSlots = header.U16(56);
 }
 

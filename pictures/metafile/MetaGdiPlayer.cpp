@@ -58,7 +58,8 @@ double TMetafilePlayer::PixelSize() const {
     if (scale > 0 && std::isfinite(scale)) return referencePixel_ / scale;
   }
   if (list_.width <= 0 || !(list_.frame.width() > 0)) return 1;
-  return list_.frame.width() / list_.width;
+  // GDI's thinnest line is a pixel of the recording device, never less than a screen pixel.
+  return std::max(list_.frame.width() / list_.width, list_.devicePixel);
 }
 
 QRectF TMetafilePlayer::FramedBox(const QRectF& box) const {

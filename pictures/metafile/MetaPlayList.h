@@ -171,6 +171,9 @@ class TMetaPlayList {
   QRectF frame;
   // Size in pixels at 96 dpi; 0 until known.
   int width = 0, height = 0;
+  // One pixel of the device the picture was recorded on, in picture units; 0 when the format does not
+  // say (WMF).
+  double devicePixel = 0;
 };
 
 // Shrinks a picture size at 96 dpi, keeping its aspect, so that it has at most kMaxMetafilePixels pixels:
