@@ -575,3 +575,50 @@ TEST(EmfPlus, SourceCopyCompositingReplacesWhatIsThere) {
   EXPECT_NEAR(copied.red(), 0, 20);
   EXPECT_NEAR(restored.red(), 127, 20);
 }
+
+// Pens whose two ends differ, and a compound pen of two parallel lines with a gap between them.
+TEST(EmfPlus, PenEndsDifferAndCompoundPensDrawParallelLines) {
+  const QImage image = Render(EmfPlusFile([](TEmfWriter& emf, TEmfPlusWriter& plus) {
+    plus.Header(false);
+    // Slot 1: 10 units wide, flat start, round end.
+    plus.Begin(0x4008, 0x0200 | 1).U32(0xDBC01002).U32(0).U32(0x6).U32(0).F32(10).U32(0).U32(2);
+    plus.U32(0xDBC01002).U32(0).U32(Argb(kRed)).End();
+    // Slot 2: 12 units wide, its outer quarters drawn.
+    plus.Begin(0x4008, 0x0200 | 2).U32(0xDBC01002).U32(0).U32(0x400).U32(0).F32(12);
+    plus.U32(4).F32(0).F32(0.25f).F32(0.75f).F32(1);
+    plus.U32(0xDBC01002).U32(0).U32(Argb(kBlue)).End();
+    plus.Begin(0x400D, 1).U32(2).Points({{20, 20}, {70, 20}}).End();
+    plus.Begin(0x4019, 1).U32(4).Points({{20, 45}, {35, 45}, {55, 45}, {70, 45}}).End();
+    plus.Begin(0x400D, 2).U32(2).Points({{20, 75}, {80, 75}}).End().Flush(emf);
+  }));
+  for (const int y : {20, 45}) {
+    EXPECT_TRUE(Near(image.pixelColor(18, y), kWhite)) << y;  // flat start
+    EXPECT_TRUE(Near(image.pixelColor(73, y), kRed)) << y;    // round end, 5 units beyond
+    EXPECT_TRUE(Near(image.pixelColor(74, y + 4), kWhite)) << y;
+  }
+  // The compound line: bands 6 to 3 units left of the line and 3 to 6 right, nothing between.
+  EXPECT_TRUE(Near(image.pixelColor(50, 70), kBlue));
+  EXPECT_TRUE(Near(image.pixelColor(50, 79), kBlue));
+  EXPECT_TRUE(Near(image.pixelColor(50, 75), kWhite));
+  EXPECT_TRUE(Near(image.pixelColor(50, 67), kWhite));
+  EXPECT_TRUE(Near(image.pixelColor(50, 83), kWhite));
+}
+
+TEST(EmfPlusGeometry, OffsetPolylinesKeepTheirDistanceAndMitreTheirCorners) {
+  const QPolygonF open = OffsetPolyline(QPolygonF({{0, 0}, {10, 0}, {10, 10}}), 2);
+  ASSERT_EQ(open.size(), 3);
+  EXPECT_EQ(open[0], QPointF(0, 2));  // right of a line running along +x is +y
+  EXPECT_NEAR(open[1].x(), 8, 1e-9);
+  EXPECT_NEAR(open[1].y(), 2, 1e-9);
+  EXPECT_EQ(open[2], QPointF(8, 10));
+  const QPolygonF square = OffsetPolyline(QPolygonF({{0, 0}, {10, 0}, {10, 10}, {0, 10}, {0, 0}}), -1);
+  ASSERT_EQ(square.size(), 5);
+  EXPECT_EQ(square.first(), square.last());
+  EXPECT_NEAR(square[0].x(), -1, 1e-9);
+  EXPECT_NEAR(square[0].y(), -1, 1e-9);
+  EXPECT_NEAR(square[2].x(), 11, 1e-9);
+  EXPECT_NEAR(square[2].y(), 11, 1e-9);
+  // A line that turns straight back stays a bounded distance from its point.
+  const QPolygonF back = OffsetPolyline(QPolygonF({{0, 0}, {10, 0}, {0, 0.001}}), 1);
+  EXPECT_LT(std::hypot(back[1].x() - 10, back[1].y()), 4.01);
+}

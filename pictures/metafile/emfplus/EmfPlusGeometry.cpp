@@ -1,5 +1,6 @@
 #include "EmfPlusGeometry.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 
@@ -11,11 +12,11 @@ EEmfPlusPointForm EmfPlusPointForm(std::uint16_t flags) {
   return EEmfPlusPointForm::Float;
 }
 
-namespace {
-
-float F32(const TMetaBytes& bytes, std::int64_t at) {
+float EmfPlusFloat(const TMetaBytes& bytes, std::int64_t at) {
   return std::bit_cast<float>(bytes.U32(at));
 }
+
+namespace {
 
 // One relative coordinate: a byte with bit 7 clear holds a 7-bit signed value; otherwise it and the
 // next byte hold a 15-bit signed value, high byte first.
@@ -67,8 +68,9 @@ bool ReadEmfPlusPoints(const TMetaBytes& bytes, std::int64_t at, std::int64_t co
   points.reserve(static_cast<std::size_t>(count));
   for (std::int64_t i = 0; i < count; ++i) {
     const std::int64_t p = at + step * i;
-    QPointF point = form == EEmfPlusPointForm::Int16 ? QPointF(bytes.I16(p), bytes.I16(p + 2))
-                                                     : QPointF(F32(bytes, p), F32(bytes, p + 4));
+    QPointF point = form == EEmfPlusPointForm::Int16
+                        ? QPointF(bytes.I16(p), bytes.I16(p + 2))
+                        : QPointF(EmfPlusFloat(bytes, p), EmfPlusFloat(bytes, p + 4));
     if (!Finite(point)) point = QPointF();
     points.push_back(point);
   }
@@ -78,7 +80,8 @@ bool ReadEmfPlusPoints(const TMetaBytes& bytes, std::int64_t at, std::int64_t co
 
 QRectF ReadEmfPlusRect(const TMetaBytes& bytes, std::int64_t at, bool compressed) {
   if (compressed) return QRectF(bytes.I16(at), bytes.I16(at + 2), bytes.I16(at + 4), bytes.I16(at + 6));
-  const QRectF rect(F32(bytes, at), F32(bytes, at + 4), F32(bytes, at + 8), F32(bytes, at + 12));
+  const QRectF rect(EmfPlusFloat(bytes, at), EmfPlusFloat(bytes, at + 4), EmfPlusFloat(bytes, at + 8),
+                    EmfPlusFloat(bytes, at + 12));
   if (!std::isfinite(rect.x()) || !std::isfinite(rect.y()) || !std::isfinite(rect.width()) ||
       !std::isfinite(rect.height()))
     return QRectF();
@@ -178,4 +181,40 @@ QPainterPath EmfPlusArc(const QRectF& box, double startAngle, double sweepAngle,
   path.arcTo(box, -start, -sweep);
   if (pie) path.closeSubpath();
   return path;
+}
+
+QPolygonF OffsetPolyline(const QPolygonF& line, double distance) {
+  QPolygonF points;
+  for (const QPointF& p : line)
+    if (points.isEmpty() || p != points.last()) points.append(p);
+  const bool closed = points.size() > 2 && points.first() == points.last();
+  if (closed) points.removeLast();
+  const qsizetype n = points.size();
+  if (n < 2 || distance == 0) return closed ? points << points.first() : points;
+  // Unit normal of the segment from point i to the next, pointing right.
+  const auto normal = [&](qsizetype i) {
+    const QPointF d = points[(i + 1) % n] - points[i];
+    const double length = std::hypot(d.x(), d.y());
+    return QPointF(-d.y() / length, d.x() / length);
+  };
+  QPolygonF out;
+  out.reserve(n + 1);
+  for (qsizetype i = 0; i < n; ++i) {
+    if (!closed && (i == 0 || i == n - 1)) {
+      out.append(points[i] + normal(i == 0 ? 0 : n - 2) * distance);
+      continue;
+    }
+    const QPointF a = normal((i + n - 1) % n), b = normal(i);
+    QPointF mitre = a + b;
+    const double length = std::hypot(mitre.x(), mitre.y());
+    if (length < 1e-9) {
+      out.append(points[i] + a * distance);
+      continue;
+    }
+    mitre /= length;
+    const double cosine = mitre.x() * b.x() + mitre.y() * b.y();
+    out.append(points[i] + mitre * (distance / std::max(cosine, 0.25)));
+  }
+  if (closed) out.append(out.first());
+  return out;
 }

@@ -11,6 +11,9 @@ class TMetaBytes;
 
 // Reading the coordinates of EMF+ records and building their curves; free of any painter.
 
+// The 32-bit float at at.
+float EmfPlusFloat(const TMetaBytes& bytes, std::int64_t at);
+
 // Points are float pairs, 16-bit integer pairs (compressed) or relative offsets of one or two bytes
 // per coordinate (relative), each from the point before.
 enum class EEmfPlusPointForm { Float, Int16, Relative };
@@ -42,3 +45,8 @@ QPainterPath CardinalSplinePart(const std::vector<QPointF>& points, double tensi
 // An elliptic arc of the box from startAngle over sweepAngle, both in degrees clockwise from the x axis
 // as on the screen; the angles are of the ellipse's points, not of its parameter.
 QPainterPath EmfPlusArc(const QRectF& box, double startAngle, double sweepAngle, bool pie);
+
+// The polyline moved sideways by distance: to the right of its direction on the screen (y down) for a
+// positive distance. Corners are mitred, but reach at most four times the distance from their point.
+// A closed polyline (last point equal to the first) stays closed.
+QPolygonF OffsetPolyline(const QPolygonF& line, double distance);

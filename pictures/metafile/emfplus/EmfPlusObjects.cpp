@@ -23,10 +23,6 @@ constexpr int kMaxRegionElements = 4000;
 constexpr int kMaxRegionDepth = 64;
 constexpr double kMaxCoordinate = 1e7;
 
-float F32(const TMetaBytes& b, std::int64_t at) {
-  return std::bit_cast<float>(b.U32(at));
-}
-
 double Finite(float value, double fallback = 0) {
   return std::isfinite(value) && std::abs(value) < kMaxCoordinate ? static_cast<double>(value) : fallback;
 }
@@ -38,7 +34,7 @@ QColor Argb(std::uint32_t value) {
 bool ReadMatrix(const TMetaBytes& b, std::int64_t& at, QTransform& matrix) {
   double m[6];
   for (int i = 0; i < 6; ++i) {
-    const float v = F32(b, at + 4 * i);
+    const float v = EmfPlusFloat(b, at + 4 * i);
     if (!std::isfinite(v) || std::abs(v) > kMaxCoordinate) return false;
     m[i] = v;
   }
@@ -192,10 +188,10 @@ bool ReadStops(const TMetaBytes& b, std::int64_t& at, bool preset, const QColor&
   if (count < 1 || count > kMaxGradientStops || !b.Has(at + 4, 8 * count)) return false;
   stops.clear();
   for (std::int64_t i = 0; i < count; ++i) {
-    double position = std::clamp(Finite(F32(b, at + 4 + 4 * i)), 0.0, 1.0);
+    double position = std::clamp(Finite(EmfPlusFloat(b, at + 4 + 4 * i)), 0.0, 1.0);
     if (!stops.isEmpty() && position < stops.last().first) position = stops.last().first;
     const std::int64_t valueAt = at + 4 + 4 * count + 4 * i;
-    const QColor colour = preset ? Argb(b.U32(valueAt)) : Mix(from, to, Finite(F32(b, valueAt)));
+    const QColor colour = preset ? Argb(b.U32(valueAt)) : Mix(from, to, Finite(EmfPlusFloat(b, valueAt)));
     stops.append({position, colour});
   }
   at += 4 + 8 * count;
@@ -266,7 +262,7 @@ void ReadPathGradient(const TMetaBytes& b, std::int64_t at, TEmfPlusObject& brus
   const std::uint32_t flags = b.U32(at);
   const std::int32_t wrap = b.I32(at + 4);
   const QColor centreColour = Argb(b.U32(at + 8));
-  const QPointF centre(Finite(F32(b, at + 12)), Finite(F32(b, at + 16)));
+  const QPointF centre(Finite(EmfPlusFloat(b, at + 12)), Finite(EmfPlusFloat(b, at + 16)));
   const std::int64_t surrounding = b.U32(at + 20);
   if (surrounding < 1 || surrounding > kMaxGradientStops || !b.Has(at + 24, 4 * surrounding)) return;
   const QColor edgeColour = Argb(b.U32(at + 24));
@@ -320,150 +316,6 @@ void ReadPathGradient(const TMetaBytes& b, std::int64_t at, TEmfPlusObject& brus
   brush.kind = EmfPlus::kObjectBrush;
 }
 
-constexpr std::uint32_t kPenTransform = 0x01;
-constexpr std::uint32_t kPenStartCap = 0x02;
-constexpr std::uint32_t kPenEndCap = 0x04;
-constexpr std::uint32_t kPenJoin = 0x08;
-constexpr std::uint32_t kPenMiterLimit = 0x10;
-constexpr std::uint32_t kPenLineStyle = 0x20;
-constexpr std::uint32_t kPenDashedCap = 0x40;
-constexpr std::uint32_t kPenDashOffset = 0x80;
-constexpr std::uint32_t kPenDashes = 0x100;
-constexpr std::uint32_t kPenAlignment = 0x200;
-constexpr std::uint32_t kPenCompound = 0x400;
-constexpr std::uint32_t kPenCustomStartCap = 0x800;
-constexpr std::uint32_t kPenCustomEndCap = 0x1000;
-
-QPainterPath ArrowShape(double width, double length) {
-  QPainterPath shape;
-  if (!(width > 0) || !(length > 0)) return shape;
-  shape.moveTo(0, 0);
-  shape.lineTo(width / 2, -length);
-  shape.lineTo(-width / 2, -length);
-  shape.closeSubpath();
-  return shape;
-}
-
-// A custom line cap: an adjustable arrow, or a path to fill or stroke.
-void ReadCustomCap(const TMetaBytes& b, TEmfPlusArrow& arrow) {
-  constexpr double kMaxCap = 100;
-  const std::uint32_t type = b.U32(4);
-  if (type == 1) {
-    arrow.shape =
-        ArrowShape(std::clamp(Finite(F32(b, 8)), 0.0, kMaxCap), std::clamp(Finite(F32(b, 12)), 0.0, kMaxCap));
-    arrow.filled = b.U32(20) != 0;
-    return;
-  }
-  if (type != 0) return;
-  const std::uint32_t flags = b.U32(8);
-  if (!(flags & 3)) return;
-  const std::int64_t length = b.U32(56);
-  if (!b.Has(60, length)) return;
-  std::int64_t at = 0;
-  QPainterPath shape;
-  if (!ParseEmfPlusPath(b.Sub(60, length), at, shape)) return;
-  const QRectF bounds = shape.boundingRect();
-  if (bounds.width() > kMaxCap || bounds.height() > kMaxCap || std::abs(bounds.x()) > kMaxCap ||
-      std::abs(bounds.y()) > kMaxCap)
-    return;
-  arrow.shape = shape;
-  arrow.filled = flags & 1;
-}
-
-Qt::PenCapStyle Cap(std::int32_t cap) {
-  switch (cap) {
-    case 1:  // square
-    case 0x11:
-      return Qt::SquareCap;
-    case 2:  // round
-    case 0x12:
-      return Qt::RoundCap;
-    default:
-      return Qt::FlatCap;
-  }
-}
-
-bool ParsePen(const TMetaBytes& b, std::int64_t at, TEmfPlusObject& pen, TEmfPlusImageBudget& budget) {
-  const std::uint32_t flags = b.U32(at + 8);
-  pen.unit = b.I32(at + 12);
-  pen.width = std::max(0.0, Finite(F32(b, at + 16)));
-  at += 20;
-  QPen qpen;
-  qpen.setCapStyle(Qt::FlatCap);
-  qpen.setJoinStyle(Qt::MiterJoin);
-  if (flags & kPenTransform) at += 24;
-  // The arrow anchor is a standard cap of an arrowhead twice the pen's width.
-  constexpr std::int32_t kArrowAnchor = 0x14;
-  if (flags & kPenStartCap) {
-    qpen.setCapStyle(Cap(b.I32(at)));
-    if (b.I32(at) == kArrowAnchor) pen.startArrow = {ArrowShape(2, 2), true};
-    at += 4;
-  }
-  if (flags & kPenEndCap) {
-    if (b.I32(at) == kArrowAnchor) pen.endArrow = {ArrowShape(2, 2), true};
-    at += 4;
-  }
-  if (flags & kPenJoin) {
-    const std::int32_t join = b.I32(at);
-    qpen.setJoinStyle(join == 1 ? Qt::BevelJoin : join == 2 ? Qt::RoundJoin : Qt::MiterJoin);
-    at += 4;
-  }
-  if (flags & kPenMiterLimit) qpen.setMiterLimit(std::clamp(Finite(F32(b, at), 10), 1.0, 100.0)), at += 4;
-  std::int32_t style = 0;
-  if (flags & kPenLineStyle) style = b.I32(at), at += 4;
-  if (flags & kPenDashedCap) at += 4;
-  if (flags & kPenDashOffset) at += 4;
-  QList<qreal> dashes;
-  if (flags & kPenDashes) {
-    const std::int64_t count = b.U32(at);
-    if (count > 256 || !b.Has(at + 4, 4 * count)) return false;
-    for (std::int64_t i = 0; i < count; ++i)
-      dashes.append(std::clamp(Finite(F32(b, at + 4 + 4 * i), 1), 0.01, 1000.0));
-    at += 4 + 4 * count;
-  }
-  if (flags & kPenAlignment) at += 4;
-  if (flags & kPenCompound) {
-    const std::int64_t count = b.U32(at);
-    if (count > 256) return false;
-    at += 4 + 4 * count;
-  }
-  for (const std::uint32_t custom : {kPenCustomStartCap, kPenCustomEndCap}) {
-    if (!(flags & custom)) continue;
-    const std::int64_t size = b.U32(at);
-    if (!b.Has(at + 4, size)) return false;
-    TEmfPlusArrow& arrow = custom == kPenCustomStartCap ? pen.startArrow : pen.endArrow;
-    ReadCustomCap(b.Sub(at + 4, size), arrow);
-    at += 4 + size;
-  }
-  switch (style) {
-    case 1:
-      qpen.setDashPattern({3, 1});
-      break;
-    case 2:
-      qpen.setDashPattern({1, 1});
-      break;
-    case 3:
-      qpen.setDashPattern({3, 1, 1, 1});
-      break;
-    case 4:
-      qpen.setDashPattern({3, 1, 1, 1, 1, 1});
-      break;
-    case 5:
-      if (dashes.size() >= 2 && dashes.size() % 2 == 0) qpen.setDashPattern(dashes);
-      break;
-    default:
-      break;
-  }
-  TEmfPlusObject brush;
-  if (!ParseEmfPlusBrush(b, at, brush, budget)) return false;
-
-  qpen.setBrush(brush.brush);
-  pen.pen = qpen;
-  pen.brush = brush.brush;
-  pen.kind = EmfPlus::kObjectPen;
-  return true;
-}
-
 QString ReadUtf16(const TMetaBytes& b, std::int64_t at, std::int64_t chars) {
   if (chars < 0 || !b.Has(at, 2 * chars)) return {};
   QString text(static_cast<qsizetype>(chars), Qt::Uninitialized);
@@ -472,7 +324,7 @@ QString ReadUtf16(const TMetaBytes& b, std::int64_t at, std::int64_t chars) {
 }
 
 void ParseFont(const TMetaBytes& b, std::int64_t at, TEmfPlusObject& font) {
-  font.emSize = Finite(F32(b, at + 4));
+  font.emSize = Finite(EmfPlusFloat(b, at + 4));
   font.unit = b.I32(at + 8);
   font.fontStyle = b.I32(at + 12);
   const std::int64_t length = b.U32(at + 20);
@@ -556,7 +408,7 @@ TEmfPlusObject ParseEmfPlusObject(int type, const QByteArray& data, TEmfPlusImag
         if (!ParseEmfPlusBrush(b, at, object, budget)) object = TEmfPlusObject();
         break;
       case EmfPlus::kObjectPen:
-        if (!ParsePen(b, 0, object, budget)) object = TEmfPlusObject();
+        if (!ParseEmfPlusPen(b, 0, object, budget)) object = TEmfPlusObject();
         break;
       case EmfPlus::kObjectPath:
         if (ParseEmfPlusPath(b, at, object.path)) object.kind = type;

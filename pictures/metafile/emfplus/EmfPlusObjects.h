@@ -8,12 +8,14 @@
 #include <QString>
 #include <cstdint>
 #include <memory>
+#include <utility>
+#include <vector>
 
 class TMetaBytes;
 class TMetaPlayList;
 
-// A shape a pen draws at a line's end (an arrowhead, say), in pen widths with the line's end at the
-// origin and the line running on along +y; empty for none.
+// A shape a pen draws at a line's end (an arrowhead, or a cap QPen has no style for), in pen widths
+// with the line's end at the origin and +y pointing on beyond it; empty for none.
 struct TEmfPlusArrow {
   QPainterPath shape;
   bool filled = true;
@@ -31,6 +33,9 @@ struct TEmfPlusObject {
   int unit = 0;
   double width = 0;
   TEmfPlusArrow startArrow, endArrow;
+  // A compound pen's parallel lines: pairs of fractions of the width, from its left edge (as the line
+  // runs) to its right; empty for a single line.
+  std::vector<std::pair<double, double>> compound;
   // Paths and regions; infinite regions cover everything.
   QPainterPath path;
   bool infinite = false;
@@ -61,3 +66,6 @@ TEmfPlusObject ParseEmfPlusObject(int type, const QByteArray& data, TEmfPlusImag
 bool ParseEmfPlusPath(const TMetaBytes& bytes, std::int64_t& at, QPainterPath& path);
 bool ParseEmfPlusBrush(const TMetaBytes& bytes, std::int64_t& at, TEmfPlusObject& brush,
                        TEmfPlusImageBudget& budget);
+// A pen object from at: returns false when its bytes are malformed.
+bool ParseEmfPlusPen(const TMetaBytes& bytes, std::int64_t at, TEmfPlusObject& pen,
+                     TEmfPlusImageBudget& budget);

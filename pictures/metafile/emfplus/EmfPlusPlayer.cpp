@@ -26,10 +26,6 @@ constexpr double kNearMargin = 1024;
 constexpr double kMaxValue = 1e9;
 constexpr int kMaxTextChars = 1 << 16;
 
-float F32(const TMetaBytes& b, std::int64_t at) {
-  return std::bit_cast<float>(b.U32(at));
-}
-
 bool FiniteValue(double v) {
   return std::isfinite(v) && std::abs(v) < kMaxValue;
 }
@@ -245,15 +241,35 @@ void TEmfPlusPlayer::Stroke(const QPainterPath& path, const QPen& pen, const TEm
   painter.setBrush(Qt::NoBrush);
   const bool arrows =
       penObject && (!penObject->startArrow.shape.isEmpty() || !penObject->endArrow.shape.isEmpty());
-  if (Within(bounds, near_)) {
+  const bool compound = penObject && !penObject->compound.empty();
+  if (Within(bounds, near_) && !compound) {
     painter.drawPath(toDevice.map(path));
-    if (arrows) DrawArrows(path.toSubpathPolygons(toDevice), devicePen, *penObject);
-    return;
+  } else {
+    // Far-reaching lines are cut down to the area they can show in.
+    const QRectF reach = near_.adjusted(-radius, -radius, radius, radius);
+    for (const QPolygonF& line : path.toSubpathPolygons(toDevice))
+      for (const QPolygonF& piece : ClipPolylineToRect(line, reach))
+        compound ? DrawCompound(piece, devicePen, *penObject) : painter.drawPolyline(piece);
   }
-  // Far-reaching lines are cut down to the area they can show in.
-  const QRectF reach = near_.adjusted(-radius, -radius, radius, radius);
-  for (const QPolygonF& line : path.toSubpathPolygons(toDevice))
-    for (const QPolygonF& piece : ClipPolylineToRect(line, reach)) painter.drawPolyline(piece);
+  if (arrows) DrawArrows(path.toSubpathPolygons(toDevice), devicePen, *penObject);
+}
+
+void TEmfPlusPlayer::DrawCompound(const QPolygonF& line, const QPen& pen, const TEmfPlusObject& penObject) {
+  QPainter& painter = *target_.painter;
+  const double width = pen.widthF();
+  const bool closed = line.size() > 2 && line.isClosed();
+  for (const auto& [from, to] : penObject.compound) {
+    const QPolygonF offset = OffsetPolyline(line, ((from + to) / 2 - 0.5) * width);
+    if (offset.size() < 2) continue;
+    QPainterPath part;
+    part.addPolygon(offset);
+    if (closed) part.closeSubpath();
+    QPen partPen = pen;
+    partPen.setWidthF(std::max((to - from) * width, 0.25));
+    painter.setPen(partPen);
+    painter.drawPath(part);
+  }
+  painter.setPen(pen);
 }
 
 void TEmfPlusPlayer::DrawArrows(const QList<QPolygonF>& lines, const QPen& pen,
@@ -263,6 +279,7 @@ void TEmfPlusPlayer::DrawArrows(const QList<QPolygonF>& lines, const QPen& pen,
   const auto draw = [&](const TEmfPlusArrow& arrow, const QPolygonF& line, bool atEnd) {
     if (arrow.shape.isEmpty() || line.size() < 2 || line.isClosed()) return;
     const QPointF tip = atEnd ? line.last() : line.first();
+    if (!near_.contains(tip)) return;
     // The direction comes from the nearest point that differs from the tip.
     for (qsizetype i = 1; i < line.size(); ++i) {
       const QPointF along = tip - (atEnd ? line[line.size() - 1 - i] : line[i]);
@@ -432,7 +449,8 @@ void TEmfPlusPlayer::ExecuteState(const TEmfPlusRecord& record, const TMetaBytes
       state_.world = QTransform();
       break;
     case EmfPlus::kSetWorldTransform: {
-      const QTransform matrix(F32(b, 0), F32(b, 4), F32(b, 8), F32(b, 12), F32(b, 16), F32(b, 20));
+      const QTransform matrix(EmfPlusFloat(b, 0), EmfPlusFloat(b, 4), EmfPlusFloat(b, 8), EmfPlusFloat(b, 12),
+                              EmfPlusFloat(b, 16), EmfPlusFloat(b, 20));
       const QTransform previous = state_.world;
       state_.world = QTransform();
       Transform(matrix, false);
@@ -443,21 +461,23 @@ void TEmfPlusPlayer::ExecuteState(const TEmfPlusRecord& record, const TMetaBytes
       state_.world = QTransform();
       break;
     case EmfPlus::kMultiplyWorldTransform:
-      Transform(QTransform(F32(b, 0), F32(b, 4), F32(b, 8), F32(b, 12), F32(b, 16), F32(b, 20)), append);
+      Transform(QTransform(EmfPlusFloat(b, 0), EmfPlusFloat(b, 4), EmfPlusFloat(b, 8), EmfPlusFloat(b, 12),
+                           EmfPlusFloat(b, 16), EmfPlusFloat(b, 20)),
+                append);
       break;
     case EmfPlus::kTranslateWorldTransform:
-      Transform(QTransform::fromTranslate(F32(b, 0), F32(b, 4)), append);
+      Transform(QTransform::fromTranslate(EmfPlusFloat(b, 0), EmfPlusFloat(b, 4)), append);
       break;
     case EmfPlus::kScaleWorldTransform:
-      Transform(QTransform::fromScale(F32(b, 0), F32(b, 4)), append);
+      Transform(QTransform::fromScale(EmfPlusFloat(b, 0), EmfPlusFloat(b, 4)), append);
       break;
     case EmfPlus::kRotateWorldTransform: {
-      const double angle = F32(b, 0);
+      const double angle = EmfPlusFloat(b, 0);
       if (FiniteValue(angle)) Transform(QTransform().rotate(angle), append);
       break;
     }
     case EmfPlus::kSetPageTransform: {
-      const double scale = F32(b, 0);
+      const double scale = EmfPlusFloat(b, 0);
       if (!FiniteValue(scale) || scale <= 1e-6) break;
       state_.pageUnit = flags & 0xFF;
       state_.pageScale = scale;
@@ -480,7 +500,7 @@ void TEmfPlusPlayer::ExecuteState(const TEmfPlusRecord& record, const TMetaBytes
       break;
     }
     case EmfPlus::kOffsetClip: {
-      const QPointF offset(F32(b, 0), F32(b, 4));
+      const QPointF offset(EmfPlusFloat(b, 0), EmfPlusFloat(b, 4));
       if (!state_.clipped || !FiniteValue(offset.x()) || !FiniteValue(offset.y())) break;
       const QTransform map = WorldToPicture();
       state_.clip.translate(map.map(offset) - map.map(QPointF(0, 0)));
@@ -524,6 +544,7 @@ void TEmfPlusPlayer::ExecuteShapes(const TEmfPlusRecord& record, const TMetaByte
   const int id = flags & 0xFF;
   QBrush brush;
   QPen pen;
+  const TEmfPlusObject* penObject = nullptr;
   switch (record.type) {
     case EmfPlus::kFillRects:
     case EmfPlus::kDrawRects: {
@@ -532,10 +553,10 @@ void TEmfPlusPlayer::ExecuteShapes(const TEmfPlusRecord& record, const TMetaByte
       const std::int64_t count = b.U32(at - 4);
       const std::int64_t size = EmfPlusRectSize(compressed);
       if (count > (b.Size() - at) / size) return;
-      if (fill ? !FillBrush(flags, b.U32(0), brush) : !Pen(id, pen)) return;
+      if (fill ? !FillBrush(flags, b.U32(0), brush) : !Pen(id, pen, &penObject)) return;
       QPainterPath path;
       for (std::int64_t i = 0; i < count; ++i) path.addRect(ReadEmfPlusRect(b, at + size * i, compressed));
-      fill ? Fill(path, brush) : Stroke(path, pen);
+      fill ? Fill(path, brush) : Stroke(path, pen, penObject);
       return;
     }
     case EmfPlus::kFillPolygon:
@@ -546,8 +567,8 @@ void TEmfPlusPlayer::ExecuteShapes(const TEmfPlusRecord& record, const TMetaByte
       if (!ReadEmfPlusPoints(b, at, b.U32(at - 4), EmfPlusPointForm(flags), points)) return;
       if (fill) {
         if (FillBrush(flags, b.U32(0), brush)) Fill(PolygonPath(points, true), brush);
-      } else if (const TEmfPlusObject* object = nullptr; Pen(id, pen, &object)) {
-        Stroke(PolygonPath(points, flags & EmfPlus::kFlagClosed), pen, object);
+      } else if (Pen(id, pen, &penObject)) {
+        Stroke(PolygonPath(points, flags & EmfPlus::kFlagClosed), pen, penObject);
       }
       return;
     }
@@ -555,18 +576,20 @@ void TEmfPlusPlayer::ExecuteShapes(const TEmfPlusRecord& record, const TMetaByte
       if (FillBrush(flags, b.U32(0), brush)) Fill(EllipsePath(ReadEmfPlusRect(b, 4, compressed)), brush);
       return;
     case EmfPlus::kDrawEllipse:
-      if (Pen(id, pen)) Stroke(EllipsePath(ReadEmfPlusRect(b, 0, compressed)), pen);
+      if (Pen(id, pen, &penObject)) Stroke(EllipsePath(ReadEmfPlusRect(b, 0, compressed)), pen, penObject);
       return;
     case EmfPlus::kFillPie:
       if (FillBrush(flags, b.U32(0), brush))
-        Fill(EmfPlusArc(ReadEmfPlusRect(b, 12, compressed).normalized(), F32(b, 4), F32(b, 8), true), brush);
+        Fill(EmfPlusArc(ReadEmfPlusRect(b, 12, compressed).normalized(), EmfPlusFloat(b, 4),
+                        EmfPlusFloat(b, 8), true),
+             brush);
       return;
     case EmfPlus::kDrawPie:
     case EmfPlus::kDrawArc:
-      if (Pen(id, pen))
-        Stroke(EmfPlusArc(ReadEmfPlusRect(b, 8, compressed).normalized(), F32(b, 0), F32(b, 4),
-                          record.type == EmfPlus::kDrawPie),
-               pen);
+      if (Pen(id, pen, &penObject))
+        Stroke(EmfPlusArc(ReadEmfPlusRect(b, 8, compressed).normalized(), EmfPlusFloat(b, 0),
+                          EmfPlusFloat(b, 4), record.type == EmfPlus::kDrawPie),
+               pen, penObject);
       return;
     case EmfPlus::kFillRegion: {
       const TEmfPlusObject* region = Object(id, EmfPlus::kObjectRegion);
@@ -581,8 +604,7 @@ void TEmfPlusPlayer::ExecuteShapes(const TEmfPlusRecord& record, const TMetaByte
     }
     case EmfPlus::kDrawPath: {
       const TEmfPlusObject* path = Object(id, EmfPlus::kObjectPath);
-      const TEmfPlusObject* object = nullptr;
-      if (path && Pen(static_cast<int>(b.U32(0)), pen, &object)) Stroke(path->path, pen, object);
+      if (path && Pen(static_cast<int>(b.U32(0)), pen, &penObject)) Stroke(path->path, pen, penObject);
       return;
     }
     default:
@@ -595,37 +617,39 @@ void TEmfPlusPlayer::ExecuteCurves(const TEmfPlusRecord& record, const TMetaByte
   const EEmfPlusPointForm form = EmfPlusPointForm(flags);
   std::vector<QPointF> points;
   QPen pen;
+  const TEmfPlusObject* penObject = nullptr;
   switch (record.type) {
     case EmfPlus::kFillClosedCurve: {
       QBrush brush;
       if (!ReadEmfPlusPoints(b, 12, b.U32(8), form, points) || !FillBrush(flags, b.U32(0), brush)) return;
-      QPainterPath path = CardinalSpline(points, F32(b, 4), true);
+      QPainterPath path = CardinalSpline(points, EmfPlusFloat(b, 4), true);
       path.setFillRule(flags & EmfPlus::kFlagWinding ? Qt::WindingFill : Qt::OddEvenFill);
       Fill(path, brush);
       return;
     }
     case EmfPlus::kDrawClosedCurve:
-      if (ReadEmfPlusPoints(b, 8, b.U32(4), form, points) && Pen(flags & 0xFF, pen))
-        Stroke(CardinalSpline(points, F32(b, 0), true), pen);
+      if (ReadEmfPlusPoints(b, 8, b.U32(4), form, points) && Pen(flags & 0xFF, pen, &penObject))
+        Stroke(CardinalSpline(points, EmfPlusFloat(b, 0), true), pen, penObject);
       return;
     case EmfPlus::kDrawCurve: {
       const std::int64_t offset = b.U32(4), segments = b.U32(8);
-      const TEmfPlusObject* object = nullptr;
-      if (!ReadEmfPlusPoints(b, 16, b.U32(12), form, points) || !Pen(flags & 0xFF, pen, &object)) return;
+      if (!ReadEmfPlusPoints(b, 16, b.U32(12), form, points) || !Pen(flags & 0xFF, pen, &penObject)) return;
       if (offset >= static_cast<std::int64_t>(points.size()) ||
           segments > static_cast<std::int64_t>(points.size()))
         return;
-      Stroke(CardinalSplinePart(points, F32(b, 0), static_cast<int>(offset), static_cast<int>(segments)),
-             pen);
+      Stroke(CardinalSplinePart(points, EmfPlusFloat(b, 0), static_cast<int>(offset),
+                                static_cast<int>(segments)),
+             pen, penObject);
       return;
     }
     case EmfPlus::kDrawBeziers: {
-      if (!ReadEmfPlusPoints(b, 4, b.U32(0), form, points) || points.size() < 4 || !Pen(flags & 0xFF, pen))
+      if (!ReadEmfPlusPoints(b, 4, b.U32(0), form, points) || points.size() < 4 ||
+          !Pen(flags & 0xFF, pen, &penObject))
         return;
       QPainterPath path(points[0]);
       for (std::size_t i = 1; i + 2 < points.size(); i += 3)
         path.cubicTo(points[i], points[i + 1], points[i + 2]);
-      Stroke(path, pen);
+      Stroke(path, pen, penObject);
       return;
     }
     default:
@@ -672,8 +696,8 @@ void TEmfPlusPlayer::ExecuteText(const TEmfPlusRecord& record, const TMetaBytes&
     return;
   QTransform matrix;
   if (b.U32(8) != 0 && b.Has(end, 24)) {
-    matrix = QTransform(F32(b, end), F32(b, end + 4), F32(b, end + 8), F32(b, end + 12), F32(b, end + 16),
-                        F32(b, end + 20));
+    matrix = QTransform(EmfPlusFloat(b, end), EmfPlusFloat(b, end + 4), EmfPlusFloat(b, end + 8),
+                        EmfPlusFloat(b, end + 12), EmfPlusFloat(b, end + 16), EmfPlusFloat(b, end + 20));
     if (!matrix.isInvertible() || !FiniteValue(MaxScale(matrix))) matrix = QTransform();
   }
   if (characters)

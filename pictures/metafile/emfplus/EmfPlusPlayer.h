@@ -62,10 +62,14 @@ class TEmfPlusPlayer {
   const TEmfPlusObject* Object(int id, int kind) const;
   // The brush of a fill record: an ARGB colour when the S flag is set, else a brush object.
   bool FillBrush(std::uint16_t flags, std::uint32_t value, QBrush& brush) const;
-  // The pen of a drawing record, its width in the painter's device pixels; arrows receives its arrowheads.
-  bool Pen(int id, QPen& pen, const TEmfPlusObject** object = nullptr) const;
+  // The pen of a drawing record, its width in the painter's device pixels; object receives the pen
+  // object for its end shapes and compound lines.
+  bool Pen(int id, QPen& pen, const TEmfPlusObject** object) const;
   void Fill(const QPainterPath& path, const QBrush& brush);
-  void Stroke(const QPainterPath& path, const QPen& pen, const TEmfPlusObject* penObject = nullptr);
+  void Stroke(const QPainterPath& path, const QPen& pen, const TEmfPlusObject* penObject);
+  // A compound pen's parallel lines along a device-space line.
+  void DrawCompound(const QPolygonF& line, const QPen& pen, const TEmfPlusObject& penObject);
+  // The pen's end shapes at the open ends of device-space lines.
   void DrawArrows(const QList<QPolygonF>& lines, const QPen& pen, const TEmfPlusObject& penObject);
   void Transform(const QTransform& matrix, bool append);
   void SetClip(const QPainterPath& worldShape, int mode, bool infinite = false);
