@@ -6,6 +6,7 @@
 
 #include "EmfWriter.h"
 #include "MetaSymbolFont.h"
+#include "MetaTextOutlines.h"
 #include "MetaTextPlayer.h"
 #include "Metafile.h"
 #include "WmfWriter.h"
@@ -249,8 +250,7 @@ TEST(MetaText, DamagedTextRecordsAreSafe) {
 
 }  // namespace
 
-TEST(MetaText, LargeTextDrawnAsOutlinesKeepsItsPlaceAndSize) {
-  // Beyond the glyph cache's size the characters are filled outlines; they must land where glyphs would.
+TEST(MetaText, LargeTextKeepsItsPlaceAndSize) {
   TMetaText large = RedText("HH", {20, 30});
   large.height = -100;
   TMetaText spaced = large;
@@ -265,4 +265,46 @@ TEST(MetaText, LargeTextDrawnAsOutlinesKeepsItsPlaceAndSize) {
       EXPECT_GT(ink.top(), 30);
       EXPECT_NEAR(ink.width(), text.dx.empty() ? 130 : 160, 15);
     }
+}
+
+// Text drawn at half the picture's size moves by half a pixel when its reference moves by one unit:
+// no line of text is stood on a whole pixel.
+TEST(MetaText, SmallTextLandsBetweenPixelsAsTheMappingPlacesIt) {
+  const auto inkRow = [](int referenceY) {
+    TMetaText text = RedText("Hxh", {20, referenceY});
+    text.height = -16;
+    TMetafile metafile;
+    metafile.LoadFromBytes(WriteEmf(TextDrawing(text)));
+    QImage image(100, 100, QImage::Format_RGB32);
+    image.fill(kWhite);
+    QPainter painter(&image);
+    metafile.Draw(painter, QRect(0, 0, 100, 100));
+    double ink = 0, sum = 0;
+    for (int y = 0; y < image.height(); ++y)
+      for (int x = 0; x < image.width(); ++x) {
+        const double darkness = 255 - image.pixelColor(x, y).green();
+        ink += darkness;
+        sum += darkness * y;
+      }
+    return ink > 0 ? sum / ink : -1.0;
+  };
+  const double at31 = inkRow(31), at32 = inkRow(32), at33 = inkRow(33);
+  ASSERT_GT(at31, 0);
+  EXPECT_NEAR(at32 - at31, 0.5, 0.1);
+  EXPECT_NEAR(at33 - at32, 0.5, 0.1);
+}
+
+TEST(MetaText, KeptOutlinesAreTheFontsOwnAndFollowItsSize) {
+  TMetaTextOutlines kept;
+  QFont font(QStringLiteral("Liberation Sans"));
+  font.setPixelSize(20);
+  const QPainterPath& first = kept.Outline(font, QStringLiteral("Ab"));
+  EXPECT_EQ(&first, &kept.Outline(font, QStringLiteral("Ab")));
+  QPainterPath own;
+  own.addText(QPointF(0, 0), font, QStringLiteral("Ab"));
+  EXPECT_EQ(first.boundingRect(), own.boundingRect());
+  font.setPixelSize(40);
+  const QRectF larger = kept.Outline(font, QStringLiteral("Ab")).boundingRect();
+  EXPECT_NEAR(larger.height(), 2 * first.boundingRect().height(), 1);
+  EXPECT_NE(kept.Outline(font, QStringLiteral("Ac")).boundingRect(), larger);
 }

@@ -3,12 +3,12 @@
 #include "MetaCharset.h"
 #include "MetaGlyphs.h"
 #include "MetaSymbolFont.h"
+#include "MetaTextOutlines.h"
 
 #include <uemf.h>
 
 #include <QFont>
 #include <QFontMetricsF>
-#include <QGlyphRun>
 #include <QPainter>
 #include <QPainterPath>
 #include <QRawFont>
@@ -28,10 +28,6 @@ constexpr double kMaxWindowEm = 100000;
 constexpr double kMaxWindowCoordinate = 1e7;
 // Size of the font a file uses before it selects one, in logical units.
 constexpr int kDefaultFontHeight = -12;
-// Qt keeps glyphs drawn up to about this many device pixels in a cache of images made under the
-// painter's transform. Larger glyphs, or glyphs stretched along one axis, are drawn as outlines: a
-// stretched glyph would otherwise cost an image as large as its stretch in that cache.
-constexpr double kMaxCachedGlyphPixels = 64;
 
 // Windows-1252 where it differs from Latin-1 (0x80-0x9F); 0 marks the bytes it leaves undefined.
 constexpr std::array<char16_t, 32> kCp1252High = {
@@ -93,7 +89,7 @@ QString DecodeMetaAnsi(const QByteArray& bytes, std::uint8_t charset, std::vecto
 }
 
 QRectF PlayMetaText(QPainter* painter, const TMetaTextRun& run, const TMetaFont* font, TMetaDc& dc,
-                    const QTransform& logicalToWindow) {
+                    const QTransform& logicalToWindow, TMetaTextOutlines* textOutlines) {
   TMetaFont defaultFont;
   defaultFont.height = kDefaultFontHeight;
   const TMetaFont& f = font ? *font : defaultFont;
@@ -223,34 +219,17 @@ QRectF PlayMetaText(QPainter* painter, const TMetaTextRun& run, const TMetaFont*
   }
   painter->setTransform(localToWindow);
   if (dc.bkOpaque && !(run.options & U_ETO_OPAQUE)) painter->fillRect(cell, background);
-  painter->setFont(qfont);
-  painter->setPen(ColourRef(dc.textColour));
-  const double across = pixels * std::hypot(localToWindow.m11(), localToWindow.m12());
-  const double down = pixels * std::hypot(localToWindow.m21(), localToWindow.m22());
-  const bool asOutlines = across > kMaxCachedGlyphPixels || down > kMaxCachedGlyphPixels;
+  // Glyphs are filled from their outlines, at exactly the place and size the mapping gives them.
+  TMetaTextOutlines ownOutlines;
+  TMetaTextOutlines& kept = textOutlines ? *textOutlines : ownOutlines;
   QPainterPath outlines;
   const auto draw = [&](QPointF at, const QString& part) {
-    if (asOutlines)
-      outlines.addText(at, qfont, part);
-    else
-      painter->drawText(at, part);
+    outlines.addPath(kept.Outline(qfont, part).translated(at));
   };
   if (byGlyph) {
-    QList<QPointF> positions;
-    positions.reserve(glyphs.size());
     for (qsizetype i = 0; i < glyphs.size(); ++i) {
-      positions.push_back(QPointF(x, baseline));
+      outlines.addPath(rawFont.pathForGlyph(glyphs[i]).translated(x, baseline));
       x += laid.advances[static_cast<std::size_t>(i)];
-    }
-    if (asOutlines) {
-      for (qsizetype i = 0; i < glyphs.size(); ++i)
-        outlines.addPath(rawFont.pathForGlyph(glyphs[i]).translated(positions[i]));
-    } else {
-      QGlyphRun glyphRun;
-      glyphRun.setRawFont(rawFont);
-      glyphRun.setGlyphIndexes(glyphs);
-      glyphRun.setPositions(positions);
-      painter->drawGlyphRun(QPointF(0, 0), glyphRun);
     }
   } else if (!spaced) {
     draw(QPointF(x, baseline), text);
@@ -262,7 +241,7 @@ QRectF PlayMetaText(QPainter* painter, const TMetaTextRun& run, const TMetaFont*
       if (length == 2) x += laid.advances[static_cast<std::size_t>(++i)];
     }
   }
-  if (asOutlines) painter->fillPath(outlines, ColourRef(dc.textColour));
+  painter->fillPath(outlines, ColourRef(dc.textColour));
   painter->restore();
   return box;
 }

@@ -10,6 +10,7 @@
 #include "MetaText.h"
 
 class QPainter;
+class TMetaTextOutlines;
 
 // Decodes ANSI text of a font's charset: Windows-1252 for the western sets, the charset's code page
 // for the others Qt knows, Latin-1 for the rest. Advances one a byte, when given, become one a character.
@@ -20,5 +21,6 @@ QString DecodeMetaAnsi(const QByteArray& bytes, std::uint8_t charset,
 // alignment, logical coordinates mapping onto the painter's window by logicalToWindow. Without a
 // painter nothing is drawn. Returns the window-space box of the text cell and opaque rectangle
 // (empty when there is none) and, under TA_UPDATECP, moves the state's position past the text.
+// textOutlines, when given, keeps the glyph outlines from one drawing of the picture to the next.
 QRectF PlayMetaText(QPainter* painter, const TMetaTextRun& run, const TMetaFont* font, TMetaDc& dc,
-                    const QTransform& logicalToWindow);
+                    const QTransform& logicalToWindow, TMetaTextOutlines* textOutlines = nullptr);

@@ -35,10 +35,11 @@ void TMetafile::LoadFromBytes(const QByteArray& bytes) {
   }
   list_ = std::move(list);
   strokes_ = TMetaStrokeCache();
+  texts_ = TMetaTextOutlines();
   Changed();
 }
 
 void TMetafile::Draw(QPainter& painter, const QRect& target) {
   if (list_.width <= 0 || list_.height <= 0) return;
-  TMetafilePlayer(list_, &strokes_).Play(painter, QRectF(target));
+  TMetafilePlayer(list_, &strokes_, &texts_).Play(painter, QRectF(target));
 }

@@ -6,6 +6,7 @@
 #include "Graphic.h"
 #include "MetaPlayList.h"
 #include "MetaStrokeCache.h"
+#include "MetaTextOutlines.h"
 
 // A Windows metafile picture, WMF (placeable or plain) or EMF, parsed when loaded and played with
 // QPainter on each draw.
@@ -28,4 +29,6 @@ class TMetafile : public TGraphic {
   TMetaPlayList list_;
   // Outlines of the picture's strokes, made at its first drawing and filled again at every repaint.
   TMetaStrokeCache strokes_;
+  // Outlines of its text, likewise.
+  TMetaTextOutlines texts_;
 };

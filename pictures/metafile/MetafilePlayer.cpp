@@ -1045,7 +1045,7 @@ void TMetafilePlayer::PlayText(std::int32_t index) {
     return;
   }
   PlayMetaText(painter_, list_.texts[static_cast<std::size_t>(index)], font, dc_,
-               logicalToPicture_ * toTarget_);
+               logicalToPicture_ * toTarget_, texts_);
   painter_->setTransform(logicalToPicture_ * toTarget_);
 }
 

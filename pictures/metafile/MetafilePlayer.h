@@ -13,13 +13,16 @@
 class QPainter;
 class TEmfPlusPlayer;
 class TMetaStrokeCache;
+class TMetaTextOutlines;
 
 // Plays a parsed metafile: onto a painter, or only to measure what it draws.
 class TMetafilePlayer {
  public:
-  // strokes, when given, keeps the outlines of stroked shapes from one drawing of the list to the next.
-  explicit TMetafilePlayer(const TMetaPlayList& list, TMetaStrokeCache* strokes = nullptr)
-      : list_(list), strokes_(strokes) {}
+  // strokes and texts, when given, keep the outlines of stroked shapes and of text from one drawing of
+  // the list to the next.
+  explicit TMetafilePlayer(const TMetaPlayList& list, TMetaStrokeCache* strokes = nullptr,
+                           TMetaTextOutlines* texts = nullptr)
+      : list_(list), strokes_(strokes), texts_(texts) {}
 
   // Draws the list's frame scaled into target, shapes antialiased. A picture drawn inside another
   // one gets the pixel of the outer picture's natural size as it lands on the painter's device
@@ -146,6 +149,7 @@ class TMetafilePlayer {
 
   const TMetaPlayList& list_;
   TMetaStrokeCache* strokes_ = nullptr;
+  TMetaTextOutlines* texts_ = nullptr;
   // StrokePen's last result, for the pen and mapping it was made for.
   mutable bool strokePenMade_ = false;
   mutable QPen strokePen_, strokePenOf_;
