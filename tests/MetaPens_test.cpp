@@ -589,3 +589,36 @@ TEST(MetaText, JustificationWidensTheSpaces) {
     EXPECT_NEAR(justified - plain, 60, 3) << wmf;
   }
 }
+
+// A run of LineTo records: one line through their points for a thin pen, leaving the position at its
+// end; a pen with flat ends and mitred joins still draws each line alone, leaving the corners notched.
+TEST(MetaPens, RunsOfLinesDrawAsGdiDrawsThem) {
+  const auto square = [](const std::function<char*(uint32_t*, EMFHANDLES*)>& makePen) {
+    TEmfWriter writer(kBox, 96);
+    uint32_t pen = 0, blue = 0;
+    writer.Append(makePen(&pen, writer.Handles()));
+    writer.Append(selectobject_set(pen, writer.Handles()));
+    writer.Append(U_EMRMOVETOEX_set(U_POINTL{20, 20}));
+    for (const U_POINTL p : {U_POINTL{80, 20}, U_POINTL{80, 80}, U_POINTL{20, 80}})
+      writer.Append(U_EMRLINETO_set(p));
+    writer.Append(createpen_set(&blue, writer.Handles(), U_LOGPEN{U_PS_SOLID, U_POINT{1, 0}, Ref(kBlue)}));
+    writer.Append(selectobject_set(blue, writer.Handles()));
+    writer.Append(U_EMRLINETO_set(U_POINTL{20, 20}));
+    return Render(writer.Finish());
+  };
+  const QImage thin = square([](uint32_t* handle, EMFHANDLES* handles) {
+    return createpen_set(handle, handles, U_LOGPEN{U_PS_SOLID, U_POINT{1, 0}, Ref(kRed)});
+  });
+  for (const auto& [x, y] : std::vector<std::pair<int, int>>{{50, 20}, {80, 50}, {50, 80}})
+    EXPECT_TRUE(Near(thin.pixelColor(x, y), kRed)) << x << "," << y;
+  EXPECT_TRUE(Near(thin.pixelColor(20, 50), kBlue));
+  EXPECT_TRUE(Near(thin.pixelColor(50, 50), kWhite));
+
+  const QImage mitred = square([](uint32_t* handle, EMFHANDLES* handles) {
+    return ExtPen(handle, handles, U_PS_GEOMETRIC | U_PS_SOLID | U_PS_ENDCAP_FLAT | U_PS_JOIN_MITER, 10);
+  });
+  EXPECT_TRUE(Inked(mitred, 50, 17));
+  EXPECT_TRUE(Inked(mitred, 83, 50));
+  // Outside the corner at (80, 20): the first line ends flat at x = 80, the second starts flat at y = 20.
+  EXPECT_FALSE(Inked(mitred, 83, 17));
+}

@@ -39,6 +39,8 @@ constexpr qsizetype kMaxPendingClipCuts = 4096;
 constexpr std::int64_t kMaxClipCutUnionRects = 4 * kMaxClipRects;
 // Rectangle clip coordinates stay within this, in clip units, so that region arithmetic cannot overflow.
 constexpr double kMaxClipRectCoordinate = 1 << 28;
+// Runs of LineTo records drawn as one line are at most this long, so a run stays a modest path.
+constexpr std::size_t kMaxLineRun = 4096;
 // ModifyWorldTransform's mode that replaces the transform, later than libuemf's list.
 constexpr int kMwtSet = 4;
 
@@ -398,6 +400,13 @@ void TMetafilePlayer::Execute(const TMetaCommand& c) {
       break;
     case EMetaOp::LineTo: {
       const QPointF from = dc_.position;
+      const std::size_t run = LineToRun();
+      if (run > 1) {
+        DrawConnected(LineRunPath(from, run));
+        commandIndex_ += run - 1;
+        dc_.position = QPointF(list_.commands[commandIndex_].a, list_.commands[commandIndex_].b);
+        break;
+      }
       dc_.position = QPointF(c.a, c.b);
       DrawConnected(LinePath(from, dc_.position));
       break;
@@ -1131,6 +1140,39 @@ const QPainterPath& TMetafilePlayer::LinePath(QPointF from, QPointF to) {
   linePath_.clear();
   linePath_.moveTo(from);
   linePath_.lineTo(to);
+  return linePath_;
+}
+
+std::size_t TMetafilePlayer::LineToRun() const {
+  // GDI lights the same pixels for a run of LineTo records as for one polyline through their points
+  // with a solid pen whose ends and joins are alike: a pixel wide, or round. Maps are drawn with
+  // thousands of such runs, and stroking each line alone took most of their drawing time.
+  const QPen& pen = dc_.pen;
+  if (dc_.rop2 != U_R2_COPYPEN || pen.style() != Qt::SolidLine) return 1;
+  if (!Hairline(pen) && (pen.capStyle() != Qt::RoundCap || pen.joinStyle() != Qt::RoundJoin)) return 1;
+  std::size_t end = commandIndex_ + 1;
+  while (end < list_.commands.size() && list_.commands[end].op == EMetaOp::LineTo &&
+         end - commandIndex_ < kMaxLineRun)
+    ++end;
+  return end - commandIndex_;
+}
+
+const QPainterPath& TMetafilePlayer::LineRunPath(QPointF from, std::size_t run) {
+  const auto point = [&](std::size_t i) {
+    return i == 0 ? from
+                  : QPointF(list_.commands[commandIndex_ + i - 1].a, list_.commands[commandIndex_ + i - 1].b);
+  };
+  // The run kept with its stroke's outline when it is this one, as for single lines.
+  const QPainterPath* kept = strokes_ != nullptr ? strokes_->Shape(commandIndex_) : nullptr;
+  bool same = kept != nullptr && kept->elementCount() == static_cast<int>(run + 1);
+  for (std::size_t i = 0; same && i <= run; ++i) {
+    const QPainterPath::Element& e = kept->elementAt(static_cast<int>(i));
+    same = (i == 0 ? e.isMoveTo() : e.isLineTo()) && e.x == point(i).x() && e.y == point(i).y();
+  }
+  if (same) return *kept;
+  linePath_.clear();
+  linePath_.moveTo(from);
+  for (std::size_t i = 1; i <= run; ++i) linePath_.lineTo(point(i));
   return linePath_;
 }
 

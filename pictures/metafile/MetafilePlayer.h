@@ -61,6 +61,10 @@ class TMetafilePlayer {
   void PaintPolyline(const QPoint* points, int count);
   // The path of a line from one point to another, valid until the next line or stroke.
   const QPainterPath& LinePath(QPointF from, QPointF to);
+  // How many LineTo records from the current one draw as one line with the pen in force (1 when
+  // they must be drawn one by one), and the path through their points from the current position.
+  std::size_t LineToRun() const;
+  const QPainterPath& LineRunPath(QPointF from, std::size_t run);
   // True when the painter's pen is one whose outline the stroke cache may stand in for.
   bool OutlineWanted() const;
   // The cached outline of the shape for the painter's pen, or null when the painter strokes it itself.
