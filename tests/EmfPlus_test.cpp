@@ -622,3 +622,32 @@ TEST(EmfPlusGeometry, OffsetPolylinesKeepTheirDistanceAndMitreTheirCorners) {
   const QPolygonF back = OffsetPolyline(QPolygonF({{0, 0}, {10, 0}, {0, 0.001}}), 1);
   EXPECT_LT(std::hypot(back[1].x() - 10, back[1].y()), 4.01);
 }
+
+// A path gradient over a rectangle changes colour in rectangles from its edge to its centre point,
+// keeps the centre colour over its focus, and paints nothing beyond its boundary when clamped.
+TEST(EmfPlus, PathGradientsFollowTheirBoundary) {
+  const auto render = [](float focus) {
+    return Render(EmfPlusFile([focus](TEmfWriter& emf, TEmfPlusWriter& plus) {
+      plus.Header(false);
+      plus.Begin(0x4008, 0x0100 | 1).U32(0xDBC01002).U32(3);
+      plus.U32(focus > 0 ? 0x40 : 0).U32(4).U32(Argb(kRed)).F32(50).F32(50).U32(1).U32(Argb(kBlue));
+      plus.U32(4).Points({{20, 20}, {80, 20}, {80, 80}, {20, 80}});
+      if (focus > 0) plus.U32(2).F32(focus).F32(focus);
+      plus.End();
+      plus.FillRectsWithBrush(1, {QRectF(10, 10, 80, 80)}).Flush(emf);
+    }));
+  };
+  const QImage plain = render(0);
+  EXPECT_TRUE(Near(plain.pixelColor(50, 50), kRed, 40));
+  EXPECT_TRUE(Near(plain.pixelColor(21, 50), kBlue, 40));
+  // A corner is as far along as the middle of an edge at the same distance from the boundary.
+  EXPECT_TRUE(Near(plain.pixelColor(27, 27), plain.pixelColor(50, 27), 12));
+  EXPECT_TRUE(Near(plain.pixelColor(27, 27), plain.pixelColor(27, 50), 12));
+  EXPECT_FALSE(Near(plain.pixelColor(27, 27), plain.pixelColor(40, 40), 40));
+  EXPECT_TRUE(Near(plain.pixelColor(15, 50), kWhite, 8));
+  EXPECT_TRUE(Near(plain.pixelColor(85, 85), kWhite, 8));
+
+  const QImage focused = render(0.5f);
+  EXPECT_TRUE(Near(focused.pixelColor(37, 50), kRed, 12));
+  EXPECT_FALSE(Near(plain.pixelColor(37, 50), kRed, 40));
+}

@@ -1,13 +1,13 @@
 #include "EmfPlusObjects.h"
 
 #include <QLinearGradient>
-#include <QRadialGradient>
 #include <QTransform>
 #include <bit>
 #include <cmath>
 
 #include "EmfPlusGeometry.h"
 #include "EmfPlusImages.h"
+#include "EmfPlusPathGradient.h"
 #include "EmfPlusTypes.h"
 #include "Graphic.h"
 #include "MetaBytes.h"
@@ -258,7 +258,8 @@ void ReadLinearGradient(const TMetaBytes& b, std::int64_t at, TEmfPlusObject& br
   brush.kind = EmfPlus::kObjectBrush;
 }
 
-void ReadPathGradient(const TMetaBytes& b, std::int64_t at, TEmfPlusObject& brush) {
+void ReadPathGradient(const TMetaBytes& b, std::int64_t at, TEmfPlusObject& brush,
+                      TEmfPlusImageBudget& budget) {
   const std::uint32_t flags = b.U32(at);
   const std::int32_t wrap = b.I32(at + 4);
   const QColor centreColour = Argb(b.U32(at + 8));
@@ -267,30 +268,23 @@ void ReadPathGradient(const TMetaBytes& b, std::int64_t at, TEmfPlusObject& brus
   if (surrounding < 1 || surrounding > kMaxGradientStops || !b.Has(at + 24, 4 * surrounding)) return;
   const QColor edgeColour = Argb(b.U32(at + 24));
   at += 24 + 4 * surrounding;
-  QRectF bounds;
+  QPainterPath boundary;
   if (flags & kBrushPath) {
     const std::int64_t size = b.U32(at);
     if (!b.Has(at + 4, size)) return;
     std::int64_t inner = 0;
-    QPainterPath boundary;
     if (!ParseEmfPlusPath(b.Sub(at + 4, size), inner, boundary)) return;
-    bounds = boundary.boundingRect();
     at += 4 + size;
   } else {
     std::vector<QPointF> points;
     std::int64_t end = 0;
     if (!ReadEmfPlusPoints(b, at + 4, b.U32(at), EEmfPlusPointForm::Float, points, &end, kMaxPathPoints))
       return;
-    if (points.empty()) return;
-    double left = points[0].x(), right = left, top = points[0].y(), bottom = top;
-    for (const QPointF& p : points) {
-      left = std::min(left, p.x()), right = std::max(right, p.x());
-      top = std::min(top, p.y()), bottom = std::max(bottom, p.y());
-    }
-    bounds = QRectF(QPointF(left, top), QPointF(right, bottom));
+    if (points.size() < 3) return;
+    boundary.addPolygon(QPolygonF(points.begin(), points.end()));
+    boundary.closeSubpath();
     at = end;
   }
-  if (bounds.width() <= 0 || bounds.height() <= 0) return;
   QTransform matrix;
   if ((flags & kBrushTransform) && !ReadMatrix(b, at, matrix)) return;
   QGradientStops stops{{0.0, edgeColour}, {1.0, centreColour}};
@@ -298,21 +292,17 @@ void ReadPathGradient(const TMetaBytes& b, std::int64_t at, TEmfPlusObject& brus
     // Positions count from the boundary (0) to the centre (1).
     if (!ReadStops(b, at, flags & kBrushPresetColours, edgeColour, centreColour, stops)) return;
   }
-  (void)kBrushFocusScales;
-  // The boundary's ellipse around the centre: a radial gradient on a unit circle, stretched onto it.
-  QGradientStops radial;
-  for (auto it = stops.crbegin(); it != stops.crend(); ++it) radial.append({1.0 - it->first, it->second});
-  if (radial.first().first > 0) radial.prepend({0.0, radial.first().second});
-  if (radial.last().first < 1) radial.append({1.0, radial.last().second});
-  const double rx = std::max(centre.x() - bounds.left(), bounds.right() - centre.x());
-  const double ry = std::max(centre.y() - bounds.top(), bounds.bottom() - centre.y());
-  if (rx <= 0 || ry <= 0) return;
-  QRadialGradient gradient(QPointF(0, 0), 1.0);
-  gradient.setStops(radial);
-  gradient.setSpread(wrap == 4 ? QGradient::PadSpread : QGradient::PadSpread);
-  brush.brush = QBrush(gradient);
-  brush.brush.setTransform(QTransform::fromScale(rx, ry) * QTransform::fromTranslate(centre.x(), centre.y()) *
-                           matrix);
+  QPointF focus(0, 0);
+  if (flags & kBrushFocusScales) {
+    if (b.U32(at) != 2) return;
+    focus = QPointF(Finite(EmfPlusFloat(b, at + 4)), Finite(EmfPlusFloat(b, at + 8)));
+  }
+  const QBrush painted = EmfPlusPathGradientBrush(boundary, centre, stops, focus, matrix, budget.pixelsLeft,
+                                                  budget.gradientWorkLeft);
+  if (painted.style() == Qt::NoBrush) return;
+  brush.brush = painted;
+  // Clamped (wrap mode 4) it paints nothing beyond the boundary; other modes repeat it.
+  if (wrap == 4) brush.brushArea = matrix.map(boundary);
   brush.kind = EmfPlus::kObjectBrush;
 }
 
@@ -386,7 +376,7 @@ bool ParseEmfPlusBrush(const TMetaBytes& b, std::int64_t& at, TEmfPlusObject& br
       return true;
     }
     case 3:
-      ReadPathGradient(b, data, brush);
+      ReadPathGradient(b, data, brush, budget);
       at = b.Size();
       return brush.kind != 0;
     case 4:

@@ -28,6 +28,9 @@ struct TEmfPlusObject {
   // Brushes, and the brush of a pen: in world coordinates. A hatch's pattern is in device pixels.
   QBrush brush;
   bool hatch = false;
+  // Where the brush paints, in world coordinates; empty for everywhere. A path gradient that does not
+  // repeat paints only inside its boundary.
+  QPainterPath brushArea;
   // Pens: width in `unit`s (0 for the thinnest line), caps, joins and dashes.
   QPen pen;
   int unit = 0;
@@ -51,11 +54,13 @@ struct TEmfPlusObject {
   int alignment = 0, lineAlignment = 0;  // 0 near, 1 centre, 2 far
 };
 
-// What one file's objects may cost together: decoded image pixels (32 MB as ARGB) and path elements
-// combined into regions.
+// What one file's objects may cost together: decoded image pixels (32 MB as ARGB), path elements
+// combined into regions and painted into gradients.
 struct TEmfPlusImageBudget {
   std::int64_t pixelsLeft = std::int64_t{8} << 20;
   std::int64_t regionWorkLeft = 200000;
+  // Path elements painted into path gradients' images, counted once for each ring.
+  std::int64_t gradientWorkLeft = 4'000'000;
 };
 
 // Parses an object of the type (EmfPlus::kObject*) from its data. Anything malformed gives kind 0.

@@ -192,8 +192,20 @@ bool TEmfPlusPlayer::Pen(int id, QPen& pen, const TEmfPlusObject** penObject) co
   return true;
 }
 
-void TEmfPlusPlayer::Fill(const QPainterPath& path, const QBrush& brush) {
+const QPainterPath* TEmfPlusPlayer::BrushArea(std::uint16_t flags, std::uint32_t value) const {
+  if (flags & EmfPlus::kFlagColourBrush) return nullptr;
+  const TEmfPlusObject* object = Object(static_cast<int>(value), EmfPlus::kObjectBrush);
+  return object && !object->brushArea.isEmpty() ? &object->brushArea : nullptr;
+}
+
+void TEmfPlusPlayer::Fill(const QPainterPath& path, const QBrush& brush, const QPainterPath* area) {
   if (path.isEmpty() || brush.style() == Qt::NoBrush) return;
+  // Combining large shapes costs more than a picture may take; they are filled whole.
+  constexpr int kMaxAreaElements = 4000;
+  if (area && path.elementCount() <= kMaxAreaElements) {
+    Fill(path.intersected(*area), brush, nullptr);
+    return;
+  }
   QPainter& painter = *target_.painter;
   const QTransform toDevice = WorldToPicture() * target_.pictureToDevice;
   const QRectF bounds = toDevice.mapRect(path.controlPointRect());
@@ -556,7 +568,7 @@ void TEmfPlusPlayer::ExecuteShapes(const TEmfPlusRecord& record, const TMetaByte
       if (fill ? !FillBrush(flags, b.U32(0), brush) : !Pen(id, pen, &penObject)) return;
       QPainterPath path;
       for (std::int64_t i = 0; i < count; ++i) path.addRect(ReadEmfPlusRect(b, at + size * i, compressed));
-      fill ? Fill(path, brush) : Stroke(path, pen, penObject);
+      fill ? Fill(path, brush, BrushArea(flags, b.U32(0))) : Stroke(path, pen, penObject);
       return;
     }
     case EmfPlus::kFillPolygon:
@@ -566,14 +578,16 @@ void TEmfPlusPlayer::ExecuteShapes(const TEmfPlusRecord& record, const TMetaByte
       std::vector<QPointF> points;
       if (!ReadEmfPlusPoints(b, at, b.U32(at - 4), EmfPlusPointForm(flags), points)) return;
       if (fill) {
-        if (FillBrush(flags, b.U32(0), brush)) Fill(PolygonPath(points, true), brush);
+        if (FillBrush(flags, b.U32(0), brush))
+          Fill(PolygonPath(points, true), brush, BrushArea(flags, b.U32(0)));
       } else if (Pen(id, pen, &penObject)) {
         Stroke(PolygonPath(points, flags & EmfPlus::kFlagClosed), pen, penObject);
       }
       return;
     }
     case EmfPlus::kFillEllipse:
-      if (FillBrush(flags, b.U32(0), brush)) Fill(EllipsePath(ReadEmfPlusRect(b, 4, compressed)), brush);
+      if (FillBrush(flags, b.U32(0), brush))
+        Fill(EllipsePath(ReadEmfPlusRect(b, 4, compressed)), brush, BrushArea(flags, b.U32(0)));
       return;
     case EmfPlus::kDrawEllipse:
       if (Pen(id, pen, &penObject)) Stroke(EllipsePath(ReadEmfPlusRect(b, 0, compressed)), pen, penObject);
@@ -582,7 +596,7 @@ void TEmfPlusPlayer::ExecuteShapes(const TEmfPlusRecord& record, const TMetaByte
       if (FillBrush(flags, b.U32(0), brush))
         Fill(EmfPlusArc(ReadEmfPlusRect(b, 12, compressed).normalized(), EmfPlusFloat(b, 4),
                         EmfPlusFloat(b, 8), true),
-             brush);
+             brush, BrushArea(flags, b.U32(0)));
       return;
     case EmfPlus::kDrawPie:
     case EmfPlus::kDrawArc:
@@ -594,12 +608,13 @@ void TEmfPlusPlayer::ExecuteShapes(const TEmfPlusRecord& record, const TMetaByte
     case EmfPlus::kFillRegion: {
       const TEmfPlusObject* region = Object(id, EmfPlus::kObjectRegion);
       if (!region || !FillBrush(flags, b.U32(0), brush)) return;
-      Fill(region->infinite ? WorldToPicture().inverted().map(RectPath(target_.frame)) : region->path, brush);
+      Fill(region->infinite ? WorldToPicture().inverted().map(RectPath(target_.frame)) : region->path, brush,
+           BrushArea(flags, b.U32(0)));
       return;
     }
     case EmfPlus::kFillPath: {
       const TEmfPlusObject* path = Object(id, EmfPlus::kObjectPath);
-      if (path && FillBrush(flags, b.U32(0), brush)) Fill(path->path, brush);
+      if (path && FillBrush(flags, b.U32(0), brush)) Fill(path->path, brush, BrushArea(flags, b.U32(0)));
       return;
     }
     case EmfPlus::kDrawPath: {
@@ -624,7 +639,7 @@ void TEmfPlusPlayer::ExecuteCurves(const TEmfPlusRecord& record, const TMetaByte
       if (!ReadEmfPlusPoints(b, 12, b.U32(8), form, points) || !FillBrush(flags, b.U32(0), brush)) return;
       QPainterPath path = CardinalSpline(points, EmfPlusFloat(b, 4), true);
       path.setFillRule(flags & EmfPlus::kFlagWinding ? Qt::WindingFill : Qt::OddEvenFill);
-      Fill(path, brush);
+      Fill(path, brush, BrushArea(flags, b.U32(0)));
       return;
     }
     case EmfPlus::kDrawClosedCurve:

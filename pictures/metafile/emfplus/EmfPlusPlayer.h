@@ -65,7 +65,9 @@ class TEmfPlusPlayer {
   // The pen of a drawing record, its width in the painter's device pixels; object receives the pen
   // object for its end shapes and compound lines.
   bool Pen(int id, QPen& pen, const TEmfPlusObject** object) const;
-  void Fill(const QPainterPath& path, const QBrush& brush);
+  // The world-space area a fill record's brush paints in; null for everywhere.
+  const QPainterPath* BrushArea(std::uint16_t flags, std::uint32_t value) const;
+  void Fill(const QPainterPath& path, const QBrush& brush, const QPainterPath* area = nullptr);
   void Stroke(const QPainterPath& path, const QPen& pen, const TEmfPlusObject* penObject);
   // A compound pen's parallel lines along a device-space line.
   void DrawCompound(const QPolygonF& line, const QPen& pen, const TEmfPlusObject& penObject);
