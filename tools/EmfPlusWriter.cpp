@@ -353,6 +353,13 @@ QByteArray EmfPlusSampleFile() {
   // Glyph indices of the font, placed from one origin by their advances.
   w.Begin(0x4036, 0x8000 | 13).U32(0xFF008000).U32(4).U32(0).U32(3).U16(36).U16(37).U16(38);
   w.Points({{10, 80}}).End();
+  // A compound pen with a flat start and a triangle end, and a clamped path gradient with a focus.
+  w.Begin(0x4008, ObjectFlags(2, 17)).U32(kVersion).U32(0).U32(0x02 | 0x04 | 0x400).U32(0).F32(6);
+  w.U32(0).U32(3).U32(4).F32(0).F32(0.3f).F32(0.7f).F32(1).U32(kVersion).U32(0).U32(0xFF006060).End();
+  w.Begin(0x4008, ObjectFlags(1, 18)).U32(kVersion).U32(3).U32(0x40).U32(4).U32(0xFFFFFFFF).F32(40).F32(120);
+  w.U32(1).U32(0xFF800080).U32(3).Points({{20, 100}, {60, 140}, {10, 145}}).U32(2).F32(0.4f).F32(0.2f).End();
+  w.Begin(0x400D, 17).U32(3).Points({{60, 90}, {90, 95}, {70, 110}}).End();
+  w.Begin(0x400E).U32(18).Rect(QRectF(10, 95, 55, 55)).End();
   w.Begin(0x402B).End();
   w.GetDC().Flush(emf);
   TMetaShape shape;
