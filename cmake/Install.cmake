@@ -84,5 +84,5 @@ set(CPACK_STRIP_FILES ON)
 # fonts that stand in for the window's own and for the fonts pictures name (symbols, Chinese and
 # Japanese) are separate packages.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
-    "qt6-wayland, fonts-liberation, fonts-dejavu-core, fonts-opensymbol, fonts-wqy-microhei")
+    "qt6-wayland, fonts-liberation, fonts-dejavu-core, fonts-opensymbol, fonts-urw-base35, fonts-wqy-microhei")
 include(CPack)

@@ -28,6 +28,6 @@ void InstallFontSubstitutes() {
   Substitute("MS Serif", {"Liberation Serif", "DejaVu Serif"});
   Substitute("Courier New", {"Liberation Mono", "DejaVu Sans Mono"});
   Substitute("Courier", {"Liberation Mono", "DejaVu Sans Mono"});
-  Substitute("Symbol", {"OpenSymbol", "DejaVu Sans"});
+  Substitute("Symbol", {"Standard Symbols PS", "OpenSymbol", "DejaVu Sans"});
   Substitute("Wingdings", {"OpenSymbol", "DejaVu Sans"});
 }

@@ -175,6 +175,16 @@ TEST(MetaText, SymbolFontTextBecomesTheLettersItShows) {
   EXPECT_EQ(SymbolFontText(QString::fromUtf8("\u4e2d")), QString::fromUtf8("\u4e2d"));
 }
 
+// A font in Symbol's own encoding draws the codes as they are; a Unicode font gets the letters.
+TEST(MetaText, SymbolTextKeepsItsCodesForAFontInSymbolsEncoding) {
+  const QFont unicode(QStringLiteral("DejaVu Sans"));
+  EXPECT_EQ(SymbolFontTextFor(unicode, QStringLiteral("D")), QString::fromUtf8("\u0394"));
+  const QFont symbols(QStringLiteral("Standard Symbols PS"));
+  if (!QRawFont::fromFont(symbols).familyName().startsWith(QLatin1String("Standard Symbols PS")))
+    GTEST_SKIP() << "URW's Standard Symbols PS is not installed";
+  EXPECT_EQ(SymbolFontTextFor(symbols, QString::fromUtf8("D\uf061")), QStringLiteral("Da"));
+}
+
 // The indices of the glyphs that draw the letters in the face, as the font file numbers them.
 std::vector<std::uint16_t> GlyphsOf(const QString& face, const QString& letters) {
   QFont font(face);

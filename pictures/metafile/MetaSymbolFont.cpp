@@ -1,5 +1,7 @@
 #include "MetaSymbolFont.h"
 
+#include <QFont>
+#include <QRawFont>
 #include <array>
 
 namespace {
@@ -48,5 +50,16 @@ QString SymbolFontText(QString text) {
     else if (u < 0x100)
       c = QChar(u);
   }
+  return text;
+}
+
+QString SymbolFontTextFor(const QFont& font, QString text) {
+  // In Symbol's encoding 'D' is a glyph (Delta) and U+0394 is none; a Unicode font has both.
+  const QRawFont raw = QRawFont::fromFont(font);
+  if (!raw.isValid() || !raw.supportsCharacter(QLatin1Char('D')) || raw.supportsCharacter(QChar(0x0394)))
+    return SymbolFontText(std::move(text));
+  for (QChar& c : text)
+    if (c.unicode() >= 0xF020 && c.unicode() <= 0xF0FF)
+      c = QChar(static_cast<char16_t>(c.unicode() - 0xF000));
   return text;
 }

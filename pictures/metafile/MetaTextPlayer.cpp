@@ -96,7 +96,7 @@ QRectF PlayMetaText(QPainter* painter, const TMetaTextRun& run, const TMetaFont*
   // Multi-byte code pages turn the advances of the bytes into advances of the characters.
   std::vector<std::int32_t> advances = run.dx;
   QString text = run.isAnsi ? DecodeMetaAnsi(run.ansi, f.charset, &advances) : run.text;
-  if (IsSymbolFontFace(f.face)) text = SymbolFontText(std::move(text));
+  if (IsSymbolFontFace(f.face)) text = SymbolFontTextFor(QtFont(f), std::move(text));
   const bool updateCp = (dc.textAlign & U_TA_UPDATECP) != 0;
   const QPointF logicalRef = updateCp ? dc.position : QPointF(run.reference);
   const QPointF ref = logicalToWindow.map(logicalRef);
