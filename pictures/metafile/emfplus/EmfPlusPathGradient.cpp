@@ -8,8 +8,8 @@
 namespace {
 
 // The image's longer side, and how many rings the colours change in: steps too fine to see on a tile.
-constexpr int kImageSide = 256;
-constexpr int kRings = 96;
+constexpr int kImageSide = 128;
+constexpr int kRings = 64;
 
 QColor Mix(const QColor& a, const QColor& b, double t) {
   const auto mix = [t](int x, int y) { return static_cast<int>(std::lround(x + (y - x) * t)); };
