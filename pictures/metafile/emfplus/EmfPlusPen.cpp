@@ -31,7 +31,10 @@ constexpr std::int32_t kCapSquareAnchor = 0x11, kCapRoundAnchor = 0x12, kCapDiam
                        kCapArrowAnchor = 0x14;
 
 constexpr std::int64_t kMaxDashes = 256;
-constexpr std::int64_t kMaxCompoundParts = 256;
+// A longer compound array makes the pen unreadable. Real compound pens have two or three parts; a pen
+// of more than kMaxCompoundParts, each part stroked alone, draws as one line.
+constexpr std::int64_t kMaxCompoundEntries = 256;
+constexpr std::int64_t kMaxCompoundParts = 8;
 
 double Finite(float value, double fallback = 0) {
   return std::isfinite(value) && std::abs(value) < 1e7 ? static_cast<double>(value) : fallback;
@@ -130,7 +133,8 @@ void SetEnds(std::int32_t startCap, std::int32_t endCap, QPen& qpen, TEmfPlusObj
 // The compound array: an even count of fractions rising from 0 to 1. One part covering the whole
 // width is an ordinary line.
 bool ReadCompound(const TMetaBytes& b, std::int64_t at, std::int64_t count, TEmfPlusObject& pen) {
-  if (count > kMaxCompoundParts * 2 || !b.Has(at, 4 * count)) return false;
+  if (count > kMaxCompoundEntries || !b.Has(at, 4 * count)) return false;
+  if (count > kMaxCompoundParts * 2) return true;
   std::vector<double> edges;
   for (std::int64_t i = 0; i < count; ++i) {
     const double edge = std::clamp(Finite(EmfPlusFloat(b, at + 4 * i)), 0.0, 1.0);

@@ -24,6 +24,8 @@ constexpr std::int64_t kMaxClipWork = 200000;
 // down first, as Qt's cost grows with the whole extent of a shape.
 constexpr double kNearMargin = 1024;
 constexpr double kMaxValue = 1e9;
+constexpr int kMaxCompoundElements = 100000;
+constexpr qsizetype kMaxLineEnds = 10000;
 constexpr int kMaxTextChars = 1 << 16;
 
 bool FiniteValue(double v) {
@@ -253,7 +255,9 @@ void TEmfPlusPlayer::Stroke(const QPainterPath& path, const QPen& pen, const TEm
   painter.setBrush(Qt::NoBrush);
   const bool arrows =
       penObject && (!penObject->startArrow.shape.isEmpty() || !penObject->endArrow.shape.isEmpty());
-  const bool compound = penObject && !penObject->compound.empty();
+  // A compound pen strokes each part alone: long paths draw as one line.
+  const bool compound =
+      penObject && !penObject->compound.empty() && path.elementCount() <= kMaxCompoundElements;
   if (Within(bounds, near_) && !compound) {
     painter.drawPath(toDevice.map(path));
   } else {
@@ -288,6 +292,8 @@ void TEmfPlusPlayer::DrawArrows(const QList<QPolygonF>& lines, const QPen& pen,
                                 const TEmfPlusObject& penObject) {
   QPainter& painter = *target_.painter;
   const double width = pen.widthF() > 0 ? pen.widthF() : 1;
+  // Ends beyond this many lines are left plain: each is a shape of its own to fill.
+  if (lines.size() > kMaxLineEnds) return;
   const auto draw = [&](const TEmfPlusArrow& arrow, const QPolygonF& line, bool atEnd) {
     if (arrow.shape.isEmpty() || line.size() < 2 || line.isClosed()) return;
     const QPointF tip = atEnd ? line.last() : line.first();
