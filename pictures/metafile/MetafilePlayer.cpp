@@ -399,16 +399,10 @@ void TMetafilePlayer::Execute(const TMetaCommand& c) {
       figureOpen_ = false;
       break;
     case EMetaOp::LineTo: {
-      const QPointF from = dc_.position;
       const std::size_t run = LineToRun();
-      if (run > 1) {
-        DrawConnected(LineRunPath(from, run));
-        commandIndex_ += run - 1;
-        dc_.position = QPointF(list_.commands[commandIndex_].a, list_.commands[commandIndex_].b);
-        break;
-      }
-      dc_.position = QPointF(c.a, c.b);
-      DrawConnected(LinePath(from, dc_.position));
+      DrawConnected(LineRunPath(dc_.position, run));
+      commandIndex_ += run - 1;
+      dc_.position = QPointF(list_.commands[commandIndex_].a, list_.commands[commandIndex_].b);
       break;
     }
     case EMetaOp::Polygon:
@@ -1128,21 +1122,6 @@ void TMetafilePlayer::DrawPath(const QPainterPath& path, bool filled, const QRec
       [&] { PaintPath(path); }, logicalBox);
 }
 
-const QPainterPath& TMetafilePlayer::LinePath(QPointF from, QPointF to) {
-  // The line kept with its stroke's outline when it is this one, else the one path reused for lines:
-  // drawings of thousands of lines spent much of their time making paths.
-  const QPainterPath* kept = strokes_ != nullptr ? strokes_->Shape(commandIndex_) : nullptr;
-  // Exactly these points: QPointF's own comparison allows for rounding.
-  const auto at = [](const QPainterPath::Element& e, QPointF p) { return e.x == p.x() && e.y == p.y(); };
-  if (kept != nullptr && kept->elementCount() == 2 && kept->elementAt(0).isMoveTo() &&
-      kept->elementAt(1).isLineTo() && at(kept->elementAt(0), from) && at(kept->elementAt(1), to))
-    return *kept;
-  linePath_.clear();
-  linePath_.moveTo(from);
-  linePath_.lineTo(to);
-  return linePath_;
-}
-
 std::size_t TMetafilePlayer::LineToRun() const {
   // GDI lights the same pixels for a run of LineTo records as for one polyline through their points
   // with a solid pen whose ends and joins are alike: a pixel wide, or round. Maps are drawn with
@@ -1162,7 +1141,9 @@ const QPainterPath& TMetafilePlayer::LineRunPath(QPointF from, std::size_t run) 
     return i == 0 ? from
                   : QPointF(list_.commands[commandIndex_ + i - 1].a, list_.commands[commandIndex_ + i - 1].b);
   };
-  // The run kept with its stroke's outline when it is this one, as for single lines.
+  // The run kept with its stroke's outline when it is this one, else the one path reused for lines:
+  // drawings of thousands of lines spent much of their time making paths. Points are compared
+  // exactly: QPointF's own comparison allows for rounding.
   const QPainterPath* kept = strokes_ != nullptr ? strokes_->Shape(commandIndex_) : nullptr;
   bool same = kept != nullptr && kept->elementCount() == static_cast<int>(run + 1);
   for (std::size_t i = 0; same && i <= run; ++i) {

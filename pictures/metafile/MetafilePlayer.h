@@ -59,10 +59,9 @@ class TMetafilePlayer {
   void PaintPath(const QPainterPath& path);
   void PaintPolygon(const QPoint* points, int count);
   void PaintPolyline(const QPoint* points, int count);
-  // The path of a line from one point to another, valid until the next line or stroke.
-  const QPainterPath& LinePath(QPointF from, QPointF to);
   // How many LineTo records from the current one draw as one line with the pen in force (1 when
-  // they must be drawn one by one), and the path through their points from the current position.
+  // they must be drawn one by one), and the path from a point through theirs, valid until the next
+  // line or stroke.
   std::size_t LineToRun() const;
   const QPainterPath& LineRunPath(QPointF from, std::size_t run);
   // True when the painter's pen is one whose outline the stroke cache may stand in for.
@@ -159,7 +158,7 @@ class TMetafilePlayer {
   mutable QPen strokePen_, strokePenOf_;
   mutable std::uint64_t strokePenMapping_ = 0;
   std::uint64_t mappingChanges_ = 0;  // counts the changes of logicalToPicture_
-  QPainterPath linePath_;             // see LinePath
+  QPainterPath linePath_;             // see LineRunPath
   std::size_t commandIndex_ = 0;      // the command being played: the stroke cache's slot
   QPainter* painter_ = nullptr;
   double referencePixel_ = 0;  // device units; 0 for the picture's own natural pixel

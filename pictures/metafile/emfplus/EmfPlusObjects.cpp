@@ -173,13 +173,6 @@ QGradient::Spread Spread(std::int32_t wrap) {
   return QGradient::PadSpread;
 }
 
-QColor Mix(const QColor& from, const QColor& to, double t) {
-  t = std::clamp(t, 0.0, 1.0);
-  const auto mix = [t](int a, int b) { return static_cast<int>(std::lround(a + (b - a) * t)); };
-  return QColor(mix(from.red(), to.red()), mix(from.green(), to.green()), mix(from.blue(), to.blue()),
-                mix(from.alpha(), to.alpha()));
-}
-
 // Preset colours (positions then ARGB colours) or blend factors (positions then factors between the
 // two colours) become the gradient's stops.
 bool ReadStops(const TMetaBytes& b, std::int64_t& at, bool preset, const QColor& from, const QColor& to,
@@ -191,7 +184,8 @@ bool ReadStops(const TMetaBytes& b, std::int64_t& at, bool preset, const QColor&
     double position = std::clamp(Finite(EmfPlusFloat(b, at + 4 + 4 * i)), 0.0, 1.0);
     if (!stops.isEmpty() && position < stops.last().first) position = stops.last().first;
     const std::int64_t valueAt = at + 4 + 4 * count + 4 * i;
-    const QColor colour = preset ? Argb(b.U32(valueAt)) : Mix(from, to, Finite(EmfPlusFloat(b, valueAt)));
+    const QColor colour =
+        preset ? Argb(b.U32(valueAt)) : EmfPlusMix(from, to, Finite(EmfPlusFloat(b, valueAt)));
     stops.append({position, colour});
   }
   at += 4 + 8 * count;
@@ -225,7 +219,7 @@ QImage HatchPattern(std::uint32_t style, const QColor& fore, const QColor& back)
   static constexpr double kPercents[] = {0.05, 0.10, 0.20, 0.25, 0.30, 0.40,
                                          0.50, 0.60, 0.70, 0.75, 0.80, 0.90};
   const double share = style >= 6 && style < 18 ? kPercents[style - 6] : 0.5;
-  pattern.fill(Mix(back, fore, share));
+  pattern.fill(EmfPlusMix(back, fore, share));
   return pattern;
 }
 

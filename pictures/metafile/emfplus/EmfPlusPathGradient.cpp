@@ -11,25 +11,26 @@ namespace {
 constexpr int kImageSide = 128;
 constexpr int kRings = 64;
 
-QColor Mix(const QColor& a, const QColor& b, double t) {
-  const auto mix = [t](int x, int y) { return static_cast<int>(std::lround(x + (y - x) * t)); };
-  return QColor(mix(a.red(), b.red()), mix(a.green(), b.green()), mix(a.blue(), b.blue()),
-                mix(a.alpha(), b.alpha()));
-}
-
 // The colour at position p between the stops, which are sorted by position.
 QColor ColourAt(const QGradientStops& stops, double p) {
   if (p <= stops.first().first) return stops.first().second;
   for (qsizetype i = 1; i < stops.size(); ++i) {
     if (p > stops[i].first) continue;
     const double span = stops[i].first - stops[i - 1].first;
-    return span > 0 ? Mix(stops[i - 1].second, stops[i].second, (p - stops[i - 1].first) / span)
+    return span > 0 ? EmfPlusMix(stops[i - 1].second, stops[i].second, (p - stops[i - 1].first) / span)
                     : stops[i].second;
   }
   return stops.last().second;
 }
 
 }  // namespace
+
+QColor EmfPlusMix(const QColor& from, const QColor& to, double t) {
+  t = std::clamp(t, 0.0, 1.0);
+  const auto mix = [t](int a, int b) { return static_cast<int>(std::lround(a + (b - a) * t)); };
+  return QColor(mix(from.red(), to.red()), mix(from.green(), to.green()), mix(from.blue(), to.blue()),
+                mix(from.alpha(), to.alpha()));
+}
 
 QBrush EmfPlusPathGradientBrush(const QPainterPath& boundary, QPointF centre, const QGradientStops& stops,
                                 QPointF focusScales, const QTransform& transform, std::int64_t& pixelBudget,

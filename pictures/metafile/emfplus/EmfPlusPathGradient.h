@@ -1,10 +1,14 @@
 #pragma once
 
 #include <QBrush>
+#include <QColor>
 #include <QGradient>
 #include <QPainterPath>
 #include <QPointF>
 #include <QTransform>
+
+// The colour a fraction t (0 to 1) of the way from one colour to another, alpha included.
+QColor EmfPlusMix(const QColor& from, const QColor& to, double t);
 
 // The brush of an EMF+ path gradient: colours that run from the boundary path (stop 0) to the centre
 // point (stop 1), along the boundary shrunk toward the centre, so that a rectangle's colours change in
