@@ -10,7 +10,7 @@
 
 void UseCache(TForm1& form, bool on) {
   for (int n = 1; n <= kTileCount; ++n)
-    form.Image[static_cast<std::size_t>(n)]->SetPictureCache(on ? &form.PictureCache() : nullptr);
+    form.Image[static_cast<std::size_t>(n)]->SetJpegCache(on ? &form.JpegCache() : nullptr);
 }
 
 void StartGame(TForm1& form) {

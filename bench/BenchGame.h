@@ -2,7 +2,7 @@
 
 class TForm1;
 
-// Points every tile at the window's picture cache, or at none: the literal path that decodes at
+// Points every tile at the window's JPEG cache, or at none: the literal path that decodes at
 // every load, at full size.
 void UseCache(TForm1& form, bool on);
 

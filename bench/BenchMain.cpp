@@ -21,7 +21,7 @@
 #include "DecodeAhead.h"
 #include "Forms.h"
 #include "LcdDisplay.h"
-#include "PictureCache.h"
+#include "jpeg/JpegCache.h"
 
 namespace {
 // Keeps the medians of the repeated benchmarks, in milliseconds, for the table.
@@ -200,7 +200,7 @@ void RegisterBenchmarks(TForm1& form) {
                                  double maxWait = 0;
                                  for (auto _ : state) {
                                    state.PauseTiming();
-                                   form.PictureCache().Clear();
+                                   form.JpegCache().Clear();
                                    state.ResumeTiming();
                                    QElapsedTimer clock;
                                    clock.start();

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <stdexcept>
 
-#include "JpegDecoder.h"
+#include "jpeg/JpegDecoder.h"
 
 namespace {
 constexpr int kDistinctPhotos = 8;

@@ -4,8 +4,8 @@
 
 #include "DrawArea.h"
 #include "Graphic.h"
-#include "JpegDecoder.h"
-#include "PictureCache.h"
+#include "jpeg/JpegDecoder.h"
+#include "jpeg/JpegCache.h"
 
 namespace {
 
@@ -15,7 +15,7 @@ void DecodeForTile(benchmark::State& state, const QString& path) {
   QSize decoded;
   for (auto _ : state) {
     // A fresh cache each time, so that every iteration decodes as the worker ahead of a deal does.
-    TPictureCache cache;
+    TJpegCache cache;
     const auto picture = cache.Acquire(path, TJpegDecodeOptions{}, kTileArea);
     if (!picture) {
       state.SkipWithError("the photo does not decode");

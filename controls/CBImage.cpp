@@ -8,8 +8,8 @@
 #include <QPaintEvent>
 #include <QPainter>
 
-#include "JpegImage.h"
-#include "PictureCache.h"
+#include "jpeg/JpegImage.h"
+#include "jpeg/JpegCache.h"
 #include "PictureName.h"
 #include "TileDrawArea.h"
 
@@ -84,13 +84,13 @@ void TCBImage::LoadImage(const QString& fileName) {
 // Anything the cache cannot serve (no cache, no JPEG, a failure) takes the plain load, which then
 // reports it. Progressive display repaints from inside the plain load, so it keeps that path too.
 bool TCBImage::LoadCachedJpeg(const QString& fileName) {
-  if (!pictureCache_ || jpegProgressiveDisplay_) return false;
+  if (!jpegCache_ || jpegProgressiveDisplay_) return false;
   TJpegDecodeOptions options;
   options.pixelFormat = jpegPixelFormat_;
   options.scale = jpegScale_;
   options.grayscale = jpegGrayscale_;
   options.performance = jpegPerformance_;
-  std::unique_ptr<TJPEGImage> jpeg = pictureCache_->LoadJpeg(fileName, options, TileDrawArea(*this));
+  std::unique_ptr<TJPEGImage> jpeg = jpegCache_->LoadJpeg(fileName, options, TileDrawArea(*this));
   if (!jpeg) return false;
   picture_->SetGraphic(std::move(jpeg));
   return true;

@@ -6,13 +6,13 @@
 #include <cstdint>
 #include <memory>
 
-#include "JpegOptions.h"
+#include "jpeg/JpegOptions.h"
 #include "Picture.h"
 #include "TColor.h"
 #include "TileGeometry.h"
 
 class QPainter;
-class TPictureCache;
+class TJpegCache;
 
 // A windowless picture tile: one picture from a file, optionally shrunk to fit, centred, framed,
 // captioned, with margins painted in a check colour while Checked.
@@ -70,8 +70,8 @@ class TCBImage : public QWidget {
   // JPEG pictures then come decoded from this cache (at the smallest DCT scale that covers the drawn
   // rectangle when the tile shrinks them); what the player sees is the same. Not owned; null, the
   // initial value, decodes at every load.
-  void SetPictureCache(TPictureCache* cache) { pictureCache_ = cache; }
-  TPictureCache* PictureCache() const { return pictureCache_; }
+  void SetJpegCache(TJpegCache* cache) { jpegCache_ = cache; }
+  TJpegCache* JpegCache() const { return jpegCache_; }
 
   bool StretchRatio() const { return stretchRatio_; }
   void SetStretchRatio(bool value);
@@ -178,5 +178,5 @@ class TCBImage : public QWidget {
   bool showingSurface_ = false;
   bool repaintScheduled_ = false;
   bool leftPressed_ = false;
-  TPictureCache* pictureCache_ = nullptr;
+  TJpegCache* jpegCache_ = nullptr;
 };

@@ -5,7 +5,7 @@
 #include "FuzzGuiApp.h"
 #include "FuzzInput.h"
 #include "Graphic.h"
-#include "JpegDecoder.h"
+#include "jpeg/JpegDecoder.h"
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
   MakeFuzzGuiApplication(argc, argv);

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "FuzzGuiApp.h"
-#include "Metafile.h"
+#include "metafile/Metafile.h"
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
   MakeFuzzGuiApplication(argc, argv);

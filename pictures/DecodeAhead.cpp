@@ -5,9 +5,9 @@
 #include <unistd.h>
 #endif
 
-#include "PictureCache.h"
+#include "jpeg/JpegCache.h"
 
-TDecodeAhead::TDecodeAhead(TPictureCache& cache, int workers) : cache_(cache) {
+TDecodeAhead::TDecodeAhead(TJpegCache& cache, int workers) : cache_(cache) {
   for (int i = 0; i < workers; ++i) workers_.emplace_back([this] { Work(); });
 }
 

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "DrawArea.h"
-#include "JpegDecoder.h"
+#include "jpeg/JpegDecoder.h"
 
-class TPictureCache;
+class TJpegCache;
 
 // One picture to have decoded before the player turns it.
 struct TDecodeRequest {
@@ -19,12 +19,12 @@ struct TDecodeRequest {
   TDrawArea area;
 };
 
-// Worker threads that fill the picture cache ahead of the clicks. They only turn bytes into QImages
+// Worker threads that fill the JPEG cache ahead of the clicks. They only turn bytes into QImages
 // inside the cache; game state and widgets stay with the GUI thread. A click that comes first finds
 // its picture in flight and waits for that one alone, or decodes it itself if no worker has begun.
 class TDecodeAhead {
  public:
-  explicit TDecodeAhead(TPictureCache& cache, int workers = 2);
+  explicit TDecodeAhead(TJpegCache& cache, int workers = 2);
   ~TDecodeAhead();
   TDecodeAhead(const TDecodeAhead&) = delete;
   TDecodeAhead& operator=(const TDecodeAhead&) = delete;
@@ -38,7 +38,7 @@ class TDecodeAhead {
  private:
   void Work();
 
-  TPictureCache& cache_;
+  TJpegCache& cache_;
   std::mutex mutex_;
   std::condition_variable wake_;
   std::condition_variable idle_;

@@ -3,8 +3,8 @@
 #include <QSize>
 #include <QtGlobal>
 
-#include "JpegDecoder.h"
-#include "JpegOptions.h"
+#include "jpeg/JpegDecoder.h"
+#include "jpeg/JpegOptions.h"
 
 // Where a tile fits its picture: the free area inside frame and caption, at the screen's density.
 // Only a tile that shrinks its picture into that area (StretchRatio on, JPEGScale full size) may be

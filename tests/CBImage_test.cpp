@@ -18,8 +18,8 @@
 
 #include "BmpHeader.h"
 #include "CBImage.h"
-#include "JpegImage.h"
-#include "RasterGraphic.h"
+#include "jpeg/JpegImage.h"
+#include "bitmap/RasterGraphic.h"
 
 namespace {
 constexpr QRgb kParentRgb = 0x2840C8;

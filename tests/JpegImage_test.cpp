@@ -15,9 +15,9 @@
 #include <string>
 
 #include "Graphic.h"
-#include "JpegDecoder.h"
-#include "JpegImage.h"
-#include "JpegOrientation.h"
+#include "jpeg/JpegDecoder.h"
+#include "jpeg/JpegImage.h"
+#include "jpeg/JpegOrientation.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include "EmfWriter.h"
 #include "Graphic.h"
 #include "MetaBitmapWriting.h"
-#include "MetaRasterOp.h"
-#include "Metafile.h"
+#include "metafile/read/MetaRasterOp.h"
+#include "metafile/Metafile.h"
 #include "WmfWriter.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "MetaClip.h"
+#include "metafile/draw/MetaClip.h"
 
 #include <gtest/gtest.h>
 

@@ -9,8 +9,8 @@
 
 #include "EmfWriter.h"
 #include "Graphic.h"
-#include "MetaPen.h"
-#include "Metafile.h"
+#include "metafile/play/MetaPen.h"
+#include "metafile/Metafile.h"
 #include "WmfWriter.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <QRect>
 #include <QRegion>
 
-#include "MetaRectUnion.h"
+#include "metafile/draw/MetaRectUnion.h"
 
 // The pairwise union that lets a run of excluded clip rectangles be cut at once.
 

@@ -5,10 +5,10 @@
 #include <QRawFont>
 
 #include "EmfWriter.h"
-#include "MetaSymbolFont.h"
-#include "MetaTextOutlines.h"
-#include "MetaTextPlayer.h"
-#include "Metafile.h"
+#include "metafile/play/MetaSymbolFont.h"
+#include "metafile/draw/MetaTextOutlines.h"
+#include "metafile/play/MetaTextPlayer.h"
+#include "metafile/Metafile.h"
 #include "WmfWriter.h"
 
 namespace {

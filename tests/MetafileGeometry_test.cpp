@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "EmfWriter.h"
-#include "Metafile.h"
+#include "metafile/Metafile.h"
 
 // World transforms, curves and paths of enhanced metafiles, checked by the pixels they draw.
 

@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "EmfWriter.h"
-#include "Metafile.h"
+#include "metafile/Metafile.h"
 #include "WmfWriter.h"
 
 namespace {

@@ -10,9 +10,9 @@
 
 #include "BmpHeader.h"
 
-#include "JpegImage.h"
+#include "jpeg/JpegImage.h"
 #include "Picture.h"
-#include "RasterGraphic.h"
+#include "bitmap/RasterGraphic.h"
 
 namespace {
 QByteArray Encode(const QImage& image, const char* format) {

@@ -8,7 +8,7 @@
 #include <QWidget>
 
 #include "CBImage.h"
-#include "JpegDecoder.h"
+#include "jpeg/JpegDecoder.h"
 #include "Picture.h"
 
 // Inputs that once crashed, hung or exhausted a fuzz target, kept in tests/regressions/<kind>/ with

@@ -9,7 +9,7 @@
 #include "Banner.h"
 #include "FileBytes.h"
 #include "IconWriter.h"
-#include "JpegDecoder.h"
+#include "jpeg/JpegDecoder.h"
 #include "MetaDrawingBuilder.h"
 #include "Skyline.h"
 #include "StopSign.h"

@@ -11,7 +11,7 @@
 #include "EmfWriter.h"
 #include "FileBytes.h"
 #include "IconWriter.h"
-#include "JpegDecoder.h"
+#include "jpeg/JpegDecoder.h"
 #include "MetaDrawingBuilder.h"
 #include "SampleFaces.h"
 #include "VectorMotifs.h"

@@ -5,8 +5,8 @@
 #include <exception>
 
 #include "Graphic.h"
-#include "JpegImage.h"
-#include "Metafile.h"
+#include "jpeg/JpegImage.h"
+#include "metafile/Metafile.h"
 
 TImage::TImage(QWidget* parent) : QWidget(parent) {}
 

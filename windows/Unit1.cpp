@@ -112,7 +112,7 @@ void TForm1::CreateBoard(QWidget* client) {
     tile->SetShowEmptyLabel(false);
     tile->SetCheckColor(clRed);
     tile->SetEmptyLabel(QStringLiteral("Empty"));
-    tile->SetPictureCache(&pictureCache_);
+    tile->SetJpegCache(&jpegCache_);
     connect(tile, &TCBImage::clicked, this, [this, n] { RunGuarded([this, n] { ImageClick(n); }); });
     Image[static_cast<std::size_t>(n)] = tile;
   }
@@ -203,7 +203,7 @@ void TForm1::CreateMenu() {
 void TForm1::LoadImage(int tile, const std::string& fileName) {
   TCBImage& image = *Image[static_cast<std::size_t>(tile)];
   // A deal draws new pictures before covering the board, so the first load after it sees them.
-  if (image.PictureCache() && State().fotos != fotosAhead_) DecodeLevelAhead(image);
+  if (image.JpegCache() && State().fotos != fotosAhead_) DecodeLevelAhead(image);
   std::string& shown = shownPicture_[static_cast<std::size_t>(tile)];
   shown.clear();
   image.LoadImage(QString::fromLocal8Bit(fileName.c_str()));

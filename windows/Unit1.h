@@ -7,7 +7,7 @@
 
 #include "DecodeAhead.h"
 #include "Juego.h"
-#include "PictureCache.h"
+#include "jpeg/JpegCache.h"
 #include "SystemClock.h"
 #include "Tiles.h"
 
@@ -42,7 +42,7 @@ class TForm1 : public QMainWindow, private ITiles {
 
   TJuego& Juego() { return *juego_; }
   // The tiles' decoded pictures and the workers that decode a level's pictures right after dealing.
-  TPictureCache& PictureCache() { return pictureCache_; }
+  TJpegCache& JpegCache() { return jpegCache_; }
   TDecodeAhead& DecodeAhead() { return decodeAhead_; }
   GameState& State() { return juego_->State(); }
 
@@ -97,8 +97,8 @@ class TForm1 : public QMainWindow, private ITiles {
 
   QString programFolder_;
   // Before the tiles, which only point at it, and before the workers, which fill it.
-  TPictureCache pictureCache_;
-  TDecodeAhead decodeAhead_{pictureCache_};
+  TJpegCache jpegCache_;
+  TDecodeAhead decodeAhead_{jpegCache_};
   std::array<std::string, 11> fotosAhead_{};
   // The file whose picture each tile shows; empty while it shows none.
   std::array<std::string, 21> shownPicture_{};

@@ -1,4 +1,4 @@
-#include "DibReader.h"
+#include "bitmap/DibReader.h"
 
 #include <QBuffer>
 #include <QImageReader>
@@ -11,8 +11,8 @@
 #include <limits>
 #include <vector>
 
-#include "Huffman1D.h"
-#include "JpegDecoder.h"
+#include "bitmap/Huffman1D.h"
+#include "jpeg/JpegDecoder.h"
 
 namespace {
 enum Compression : quint32 {

@@ -1,9 +1,9 @@
-#include "Huffman1D.h"
+#include "bitmap/Huffman1D.h"
 
 #include <algorithm>
 #include <array>
 
-#include "Huffman1DCodes.h"
+#include "bitmap/Huffman1DCodes.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "IconReader.h"
+#include "bitmap/IconReader.h"
 
 #include <QBuffer>
 #include <QImageReader>

@@ -2,7 +2,7 @@
 
 #include <QByteArrayView>
 
-#include "DibReader.h"
+#include "bitmap/DibReader.h"
 
 // An icon file (ICO) holds several pictures of one motif; the one shown is the largest, and among
 // equal sizes the one with the most colours. Entries are bitmaps with an AND mask, or PNG files.

@@ -1,11 +1,11 @@
-#include "Metafile.h"
+#include "metafile/Metafile.h"
 
 #include <QPainter>
 #include <cmath>
 
-#include "EmfReader.h"
-#include "MetafilePlayer.h"
-#include "WmfReader.h"
+#include "metafile/read/EmfReader.h"
+#include "metafile/play/MetafilePlayer.h"
+#include "metafile/read/WmfReader.h"
 
 void TMetafile::LoadFromFile(const QString& path) {
   LoadFromBytes(ReadPictureFile(path));

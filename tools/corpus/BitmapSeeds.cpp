@@ -10,7 +10,7 @@
 #include "CorpusBytes.h"
 #include "FileBytes.h"
 #include "Huffman1DWriter.h"
-#include "JpegDecoder.h"
+#include "jpeg/JpegDecoder.h"
 
 namespace {
 

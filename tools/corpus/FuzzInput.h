@@ -3,7 +3,7 @@
 #include <array>
 #include <cstdint>
 
-#include "JpegDecoder.h"
+#include "jpeg/JpegDecoder.h"
 
 // How a fuzz input's first byte is read, shared by the fuzz targets and their seed generator.
 

@@ -6,8 +6,8 @@
 
 #include "CorpusBytes.h"
 #include "InkJpegWriter.h"
-#include "JpegDecoder.h"
-#include "JpegOrientation.h"
+#include "jpeg/JpegDecoder.h"
+#include "jpeg/JpegOrientation.h"
 
 namespace {
 

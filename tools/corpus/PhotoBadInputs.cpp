@@ -4,7 +4,7 @@
 #include <string>
 
 #include "CorpusBytes.h"
-#include "JpegOrientation.h"
+#include "jpeg/JpegOrientation.h"
 #include "JpegSeeds.h"
 
 namespace {

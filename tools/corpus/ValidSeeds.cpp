@@ -12,7 +12,7 @@
 #include "EmfWriter.h"
 #include "GdiSeeds.h"
 #include "IconWriter.h"
-#include "JpegDecoder.h"
+#include "jpeg/JpegDecoder.h"
 #include "JpegSeeds.h"
 #include "MetaBitmapWriting.h"
 #include "WmfWriter.h"

@@ -1,10 +1,10 @@
-#include "EmfPlusGeometry.h"
+#include "metafile/emfplus/EmfPlusGeometry.h"
 
 #include <algorithm>
 #include <bit>
 #include <cmath>
 
-#include "MetaBytes.h"
+#include "metafile/model/MetaBytes.h"
 
 EEmfPlusPointForm EmfPlusPointForm(std::uint16_t flags) {
   if (flags & 0x0800) return EEmfPlusPointForm::Relative;

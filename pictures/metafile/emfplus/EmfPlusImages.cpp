@@ -1,16 +1,16 @@
-#include "EmfPlusImages.h"
+#include "metafile/emfplus/EmfPlusImages.h"
 
 #include <QBuffer>
 #include <QImageReader>
 #include <cmath>
 #include <cstring>
 
-#include "EmfReader.h"
+#include "metafile/read/EmfReader.h"
 #include "Graphic.h"
-#include "JpegDecoder.h"
-#include "MetaBytes.h"
-#include "MetafilePlayer.h"
-#include "WmfReader.h"
+#include "jpeg/JpegDecoder.h"
+#include "metafile/model/MetaBytes.h"
+#include "metafile/play/MetafilePlayer.h"
+#include "metafile/read/WmfReader.h"
 #include "bitmap/DibReader.h"
 
 namespace {

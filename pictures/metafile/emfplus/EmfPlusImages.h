@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "EmfPlusObjects.h"
+#include "metafile/emfplus/EmfPlusObjects.h"
 
 class TMetaBytes;
 class TMetaPlayList;

@@ -1,16 +1,16 @@
-#include "EmfPlusObjects.h"
+#include "metafile/emfplus/EmfPlusObjects.h"
 
 #include <QLinearGradient>
 #include <QTransform>
 #include <bit>
 #include <cmath>
 
-#include "EmfPlusGeometry.h"
-#include "EmfPlusImages.h"
-#include "EmfPlusPathGradient.h"
-#include "EmfPlusTypes.h"
+#include "metafile/emfplus/EmfPlusGeometry.h"
+#include "metafile/emfplus/EmfPlusImages.h"
+#include "metafile/emfplus/EmfPlusPathGradient.h"
+#include "metafile/emfplus/EmfPlusTypes.h"
 #include "Graphic.h"
-#include "MetaBytes.h"
+#include "metafile/model/MetaBytes.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "EmfPlusPathGradient.h"
+#include "metafile/emfplus/EmfPlusPathGradient.h"
 
 #include <QImage>
 #include <QPainter>

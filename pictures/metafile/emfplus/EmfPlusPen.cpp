@@ -2,10 +2,10 @@
 #include <algorithm>
 #include <cmath>
 
-#include "EmfPlusGeometry.h"
-#include "EmfPlusObjects.h"
-#include "EmfPlusTypes.h"
-#include "MetaBytes.h"
+#include "metafile/emfplus/EmfPlusGeometry.h"
+#include "metafile/emfplus/EmfPlusObjects.h"
+#include "metafile/emfplus/EmfPlusTypes.h"
+#include "metafile/model/MetaBytes.h"
 
 // EMF+ pen objects: width, ends, joins, dashes, compound lines and custom caps.
 

@@ -1,16 +1,16 @@
-#include "EmfPlusPlayer.h"
+#include "metafile/emfplus/EmfPlusPlayer.h"
 
 #include <QPainter>
 #include <bit>
 #include <cmath>
 
-#include "EmfPlusGeometry.h"
-#include "EmfPlusText.h"
-#include "EmfPlusTypes.h"
+#include "metafile/emfplus/EmfPlusGeometry.h"
+#include "metafile/emfplus/EmfPlusText.h"
+#include "metafile/emfplus/EmfPlusTypes.h"
 #include "Graphic.h"
-#include "MetaBytes.h"
-#include "MetaClip.h"
-#include "MetafilePlayer.h"
+#include "metafile/model/MetaBytes.h"
+#include "metafile/draw/MetaClip.h"
+#include "metafile/play/MetafilePlayer.h"
 
 namespace {
 

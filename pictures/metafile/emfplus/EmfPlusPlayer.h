@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "EmfPlusRecords.h"
+#include "metafile/emfplus/EmfPlusRecords.h"
 
 class QPainter;
 class TMetaBytes;

@@ -1,12 +1,12 @@
-#include "EmfPlusRecords.h"
+#include "metafile/emfplus/EmfPlusRecords.h"
 
 #include <bit>
 #include <cmath>
 
-#include "EmfPlusTypes.h"
+#include "metafile/emfplus/EmfPlusTypes.h"
 #include "Graphic.h"
-#include "MetaBytes.h"
-#include "MetaPlayList.h"
+#include "metafile/model/MetaBytes.h"
+#include "metafile/model/MetaPlayList.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "EmfPlusObjects.h"
+#include "metafile/emfplus/EmfPlusObjects.h"
 
 class TMetaBytes;
 class TMetaPlayList;

@@ -1,4 +1,4 @@
-#include "EmfPlusText.h"
+#include "metafile/emfplus/EmfPlusText.h"
 
 #include <QFontMetricsF>
 #include <QGlyphRun>
@@ -7,7 +7,7 @@
 #include <QRawFont>
 #include <cmath>
 
-#include "MetaGlyphs.h"
+#include "metafile/draw/MetaGlyphs.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "EmfPlusObjects.h"
+#include "metafile/emfplus/EmfPlusObjects.h"
 
 class QPainter;
 

@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QByteArray>
+
+#include "metafile/model/MetaPlayList.h"
+
+// True when the bytes begin with an EMF header record carrying the " EMF" signature.
+bool IsEmf(const QByteArray& bytes);
+// Parses and checks a whole EMF; throws EInvalidGraphic for anything malformed.
+TMetaPlayList ReadEmf(const QByteArray& bytes);

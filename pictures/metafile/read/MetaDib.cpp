@@ -1,0 +1,190 @@
+#include "metafile/read/MetaDib.h"
+
+#include <QtEndian>
+#include <algorithm>
+#include <array>
+
+#include "bitmap/DibReader.h"
+
+namespace {
+
+constexpr std::int64_t kCoreHeader = 12;
+constexpr std::int64_t kInfoHeader = 40;
+constexpr std::uint32_t kDibPalColors = 1;
+constexpr std::uint32_t kDibPalIndices = 2;
+constexpr std::uint32_t kBitfields = 3, kAlphaBitfields = 6;
+
+struct TDibLayout {
+  std::int64_t headerSize = 0;
+  int bitsPerPixel = 0;
+  std::int64_t masksSize = 0;
+  std::int64_t colours = 0;  // colour table entries
+  bool core = false;
+};
+
+bool Has(QByteArrayView view, std::int64_t at, std::int64_t count) {
+  return at >= 0 && count >= 0 && at <= view.size() && count <= view.size() - at;
+}
+
+std::uint32_t U32(QByteArrayView view, std::int64_t at) {
+  return qFromLittleEndian<quint32>(view.data() + at);
+}
+
+std::uint16_t U16(QByteArrayView view, std::int64_t at) {
+  return qFromLittleEndian<quint16>(view.data() + at);
+}
+
+bool ReadLayout(QByteArrayView info, TDibLayout& layout) {
+  if (!Has(info, 0, 4)) return false;
+  layout.headerSize = U32(info, 0);
+  if (layout.headerSize < kCoreHeader || !Has(info, 0, layout.headerSize)) return false;
+  layout.core = layout.headerSize == kCoreHeader;
+  if (layout.core) {
+    layout.bitsPerPixel = U16(info, 10);
+  } else {
+    if (layout.headerSize < 16) return false;
+    layout.bitsPerPixel = U16(info, 14);
+    const std::uint32_t compression = layout.headerSize >= 20 ? U32(info, 16) : 0;
+    if (layout.headerSize == kInfoHeader && (compression == kBitfields || compression == kAlphaBitfields))
+      layout.masksSize = compression == kBitfields ? 12 : 16;
+  }
+  const std::uint32_t used = !layout.core && layout.headerSize >= 36 ? U32(info, 32) : 0;
+  if (layout.bitsPerPixel >= 1 && layout.bitsPerPixel <= 8)
+    layout.colours = used == 0 || used > (1u << layout.bitsPerPixel) ? (1 << layout.bitsPerPixel) : used;
+  else if (layout.bitsPerPixel > 8)
+    layout.colours = used <= 256 ? used : 0;
+  return true;
+}
+
+void PutRgbQuad(QByteArray& out, QRgb colour) {
+  out.append(static_cast<char>(qBlue(colour)));
+  out.append(static_cast<char>(qGreen(colour)));
+  out.append(static_cast<char>(qRed(colour)));
+  out.append('\0');
+}
+
+// The BITMAPINFO with its colour table replaced: palette indices resolved, or black and white.
+QByteArray RewrittenInfo(QByteArrayView info, const TDibLayout& layout, const TMetaDibRequest& request,
+                         const TMetaPalettes& palettes) {
+  const std::int64_t tableAt = layout.headerSize + layout.masksSize;
+  QByteArray out(info.data(), static_cast<qsizetype>(tableAt));
+  if (request.monochrome && layout.bitsPerPixel == 1) {
+    if (!layout.core && layout.headerSize >= 36) qToLittleEndian<quint32>(2, out.data() + 32);
+    if (layout.core) {
+      out.append(QByteArray("\0\0\0\xFF\xFF\xFF", 6));
+    } else {
+      PutRgbQuad(out, qRgb(0, 0, 0));
+      PutRgbQuad(out, qRgb(255, 255, 255));
+    }
+    return out;
+  }
+  // Palette indices: two bytes each, or none when the pixels are indices themselves.
+  for (std::int64_t i = 0; i < layout.colours; ++i) {
+    const std::int64_t at = tableAt + 2 * i;
+    const std::uint16_t index = request.usage == kDibPalIndices ? static_cast<std::uint16_t>(i)
+                                : Has(info, at, 2)              ? U16(info, at)
+                                                                : 0;
+    PutRgbQuad(out, palettes.Entry(index));
+  }
+  return out;
+}
+
+std::int64_t DeclaredPixels(QByteArrayView info) {
+  TDibLayout layout;
+  if (!ReadLayout(info, layout)) return 0;
+  const std::int64_t width = layout.core ? U16(info, 4) : static_cast<std::int32_t>(U32(info, 4));
+  return width * DibHeight(info);
+}
+
+}  // namespace
+
+QImage DecodeMetaDib(const TMetaDibRequest& request, TMetaPlayList& list) {
+  TDibLayout layout;
+  if (!ReadLayout(request.info, layout)) return QImage();
+  const std::int64_t budget = std::min(
+      kMaxMetaBitmapPixels, kMaxMetaPicturePixels - std::min(list.bitmapPixels, kMaxMetaPicturePixels));
+  // Checked here as well as by the reader: a refused size must not be copied either.
+  const std::int64_t declared = DeclaredPixels(request.info);
+  if (budget <= 0 || declared <= 0 || declared > budget) return QImage();
+  const bool rewrite = (request.monochrome && layout.bitsPerPixel == 1) ||
+                       ((request.usage == kDibPalColors || request.usage == kDibPalIndices) &&
+                        layout.bitsPerPixel <= 8 && layout.colours > 0);
+  QByteArray block =
+      rewrite ? RewrittenInfo(request.info, layout, request, list.palettes) : request.info.toByteArray();
+  if (request.rows > 0 && request.rows < DibHeight(request.info)) {
+    const bool bottomUp = DibIsBottomUp(request.info);
+    if (layout.core)
+      qToLittleEndian<quint16>(static_cast<quint16>(request.rows), block.data() + 6);
+    else
+      qToLittleEndian<qint32>(static_cast<qint32>(bottomUp ? request.rows : -request.rows), block.data() + 8);
+  }
+  const qsizetype bitsOffset = block.size();
+  block.append(request.bits.data(), request.bits.size());
+  TDibDecodeOptions options;
+  options.maxPixels = budget;
+  options.alphaInFourthByte = request.alpha;
+  TDibResult result = DecodeDib(block, bitsOffset, options);
+  if (result.image.isNull()) return QImage();
+  const std::int64_t pixels = static_cast<std::int64_t>(result.image.width()) * result.image.height();
+  if (pixels > budget) return QImage();
+  list.bitmapPixels += pixels;
+  return result.image;
+}
+
+std::int64_t PackedDibInfoSize(QByteArrayView packed, std::uint32_t usage) {
+  TDibLayout layout;
+  if (!ReadLayout(packed, layout)) return -1;
+  const bool indexed = layout.bitsPerPixel <= 8;
+  const std::int64_t entry = indexed && usage == kDibPalIndices  ? 0
+                             : indexed && usage == kDibPalColors ? 2
+                             : layout.core                       ? 3
+                                                                 : 4;
+  const std::int64_t size = layout.headerSize + layout.masksSize + entry * layout.colours;
+  return std::min<std::int64_t>(size, packed.size());
+}
+
+bool DibIsBottomUp(QByteArrayView info) {
+  TDibLayout layout;
+  if (!ReadLayout(info, layout)) return true;
+  return layout.core || static_cast<std::int32_t>(U32(info, 8)) > 0;
+}
+
+std::int64_t DibHeight(QByteArrayView info) {
+  TDibLayout layout;
+  if (!ReadLayout(info, layout)) return 0;
+  if (layout.core) return U16(info, 6);
+  const std::int64_t height = static_cast<std::int32_t>(U32(info, 8));
+  return height < 0 ? -height : height;
+}
+
+int DibBitsPerPixel(QByteArrayView info) {
+  TDibLayout layout;
+  return ReadLayout(info, layout) ? layout.bitsPerPixel : 0;
+}
+
+QByteArray DibFromBitmap16(int width, int height, int widthBytes, int planes, int bitsPerPixel,
+                           QByteArrayView bits) {
+  if (planes != 1 || (bitsPerPixel != 1 && bitsPerPixel != 24 && bitsPerPixel != 32)) return {};
+  if (width <= 0 || height <= 0 || static_cast<std::int64_t>(width) * height > kMaxMetaBitmapPixels)
+    return {};
+  const std::int64_t rowBytes = (static_cast<std::int64_t>(width) * bitsPerPixel + 7) / 8;
+  if (widthBytes < rowBytes || !Has(bits, 0, static_cast<std::int64_t>(widthBytes) * height)) return {};
+  const std::int64_t stride = (static_cast<std::int64_t>(width) * bitsPerPixel + 31) / 32 * 4;
+  QByteArray dib(static_cast<qsizetype>(kInfoHeader), '\0');
+  auto* header = reinterpret_cast<uchar*>(dib.data());
+  qToLittleEndian<quint32>(kInfoHeader, header);
+  qToLittleEndian<qint32>(width, header + 4);
+  qToLittleEndian<qint32>(-height, header + 8);  // device bitmaps store their rows top-down
+  qToLittleEndian<quint16>(1, header + 12);
+  qToLittleEndian<quint16>(static_cast<quint16>(bitsPerPixel), header + 14);
+  if (bitsPerPixel == 1) {
+    PutRgbQuad(dib, qRgb(0, 0, 0));
+    PutRgbQuad(dib, qRgb(255, 255, 255));
+  }
+  dib.reserve(dib.size() + static_cast<qsizetype>(stride * height));
+  for (int row = 0; row < height; ++row) {
+    dib.append(bits.data() + static_cast<std::int64_t>(row) * widthBytes, static_cast<qsizetype>(rowBytes));
+    dib.append(QByteArray(static_cast<qsizetype>(stride - rowBytes), '\0'));
+  }
+  return dib;
+}
