@@ -4,8 +4,8 @@
 
 #include "DrawArea.h"
 #include "Graphic.h"
-#include "jpeg/JpegDecoder.h"
 #include "jpeg/JpegCache.h"
+#include "jpeg/JpegDecoder.h"
 
 namespace {
 

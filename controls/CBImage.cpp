@@ -8,10 +8,10 @@
 #include <QPaintEvent>
 #include <QPainter>
 
-#include "jpeg/JpegImage.h"
-#include "jpeg/JpegCache.h"
 #include "PictureName.h"
 #include "TileDrawArea.h"
+#include "jpeg/JpegCache.h"
+#include "jpeg/JpegImage.h"
 
 namespace {
 constexpr int kInitialSize = 105;

@@ -6,10 +6,10 @@
 #include <cstdint>
 #include <memory>
 
-#include "jpeg/JpegOptions.h"
 #include "Picture.h"
 #include "TColor.h"
 #include "TileGeometry.h"
+#include "jpeg/JpegOptions.h"
 
 class QPainter;
 class TJpegCache;

@@ -2,9 +2,9 @@
 
 #include <QFileInfo>
 
+#include "bitmap/RasterGraphic.h"
 #include "jpeg/JpegImage.h"
 #include "metafile/Metafile.h"
-#include "bitmap/RasterGraphic.h"
 
 namespace {
 enum class PictureKind { Bitmap, Icon, Metafile, JPEG };

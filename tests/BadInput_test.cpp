@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "CBImage.h"
-#include "jpeg/JpegDecoder.h"
 #include "bitmap/RasterGraphic.h"
+#include "jpeg/JpegDecoder.h"
 
 // Replays the generated bad-input corpus (tools/corpus) through real tiles, as the game loads faces.
 namespace {

@@ -18,8 +18,8 @@
 
 #include "BmpHeader.h"
 #include "CBImage.h"
-#include "jpeg/JpegImage.h"
 #include "bitmap/RasterGraphic.h"
+#include "jpeg/JpegImage.h"
 
 namespace {
 constexpr QRgb kParentRgb = 0x2840C8;

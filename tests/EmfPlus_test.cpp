@@ -10,11 +10,11 @@
 #include "EmfPlusWriter.h"
 #include "EmfWriter.h"
 #include "Graphic.h"
-#include "metafile/model/MetaBytes.h"
-#include "metafile/Metafile.h"
 #include "WmfWriter.h"
+#include "metafile/Metafile.h"
 #include "metafile/emfplus/EmfPlusGeometry.h"
 #include "metafile/emfplus/EmfPlusObjects.h"
+#include "metafile/model/MetaBytes.h"
 
 namespace {
 

@@ -11,9 +11,9 @@
 #include "EmfWriter.h"
 #include "Graphic.h"
 #include "MetaBitmapWriting.h"
-#include "metafile/read/MetaRasterOp.h"
-#include "metafile/Metafile.h"
 #include "WmfWriter.h"
+#include "metafile/Metafile.h"
+#include "metafile/read/MetaRasterOp.h"
 
 namespace {
 

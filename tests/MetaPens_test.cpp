@@ -9,9 +9,9 @@
 
 #include "EmfWriter.h"
 #include "Graphic.h"
-#include "metafile/play/MetaPen.h"
-#include "metafile/Metafile.h"
 #include "WmfWriter.h"
+#include "metafile/Metafile.h"
+#include "metafile/play/MetaPen.h"
 
 namespace {
 

@@ -5,11 +5,11 @@
 #include <QPainterPath>
 #include <vector>
 
-#include "metafile/read/EmfReader.h"
 #include "EmfWriter.h"
-#include "metafile/draw/MetaStrokeCache.h"
 #include "metafile/Metafile.h"
+#include "metafile/draw/MetaStrokeCache.h"
 #include "metafile/play/MetafilePlayer.h"
+#include "metafile/read/EmfReader.h"
 
 // Stroke outlines kept from one drawing of a picture to the next must draw what Qt's own stroke draws.
 

@@ -5,11 +5,11 @@
 #include <QRawFont>
 
 #include "EmfWriter.h"
-#include "metafile/play/MetaSymbolFont.h"
-#include "metafile/draw/MetaTextOutlines.h"
-#include "metafile/play/MetaTextPlayer.h"
-#include "metafile/Metafile.h"
 #include "WmfWriter.h"
+#include "metafile/Metafile.h"
+#include "metafile/draw/MetaTextOutlines.h"
+#include "metafile/play/MetaSymbolFont.h"
+#include "metafile/play/MetaTextPlayer.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <memory>
 
 #include "EmfWriter.h"
-#include "metafile/Metafile.h"
 #include "WmfWriter.h"
+#include "metafile/Metafile.h"
 
 namespace {
 

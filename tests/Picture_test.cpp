@@ -10,9 +10,9 @@
 
 #include "BmpHeader.h"
 
-#include "jpeg/JpegImage.h"
 #include "Picture.h"
 #include "bitmap/RasterGraphic.h"
+#include "jpeg/JpegImage.h"
 
 namespace {
 QByteArray Encode(const QImage& image, const char* format) {

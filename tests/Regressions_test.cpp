@@ -8,8 +8,8 @@
 #include <QWidget>
 
 #include "CBImage.h"
-#include "jpeg/JpegDecoder.h"
 #include "Picture.h"
+#include "jpeg/JpegDecoder.h"
 
 // Inputs that once crashed, hung or exhausted a fuzz target, kept in tests/regressions/<kind>/ with
 // the extension folder naming the kind they were loaded as. Each must now load or be refused cleanly.

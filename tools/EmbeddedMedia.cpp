@@ -9,11 +9,11 @@
 #include "Banner.h"
 #include "FileBytes.h"
 #include "IconWriter.h"
-#include "jpeg/JpegDecoder.h"
 #include "MetaDrawingBuilder.h"
 #include "Skyline.h"
 #include "StopSign.h"
 #include "WmfWriter.h"
+#include "jpeg/JpegDecoder.h"
 
 void WriteEmbeddedMedia(const QString& folder, bool withPreview) {
   QDir dir(folder);

@@ -11,11 +11,11 @@
 #include "EmfWriter.h"
 #include "FileBytes.h"
 #include "IconWriter.h"
-#include "jpeg/JpegDecoder.h"
 #include "MetaDrawingBuilder.h"
 #include "SampleFaces.h"
 #include "VectorMotifs.h"
 #include "WmfWriter.h"
+#include "jpeg/JpegDecoder.h"
 
 namespace {
 

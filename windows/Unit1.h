@@ -7,9 +7,9 @@
 
 #include "DecodeAhead.h"
 #include "Juego.h"
-#include "jpeg/JpegCache.h"
 #include "SystemClock.h"
 #include "Tiles.h"
+#include "jpeg/JpegCache.h"
 
 class QAction;
 class QActionGroup;

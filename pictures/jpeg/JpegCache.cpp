@@ -9,12 +9,12 @@
 #include <algorithm>
 #include <optional>
 
-#include "jpeg/JpegImage.h"
 #include "Picture.h"
+#include "jpeg/JpegImage.h"
 
 namespace {
 std::optional<TJpegKey> KeyOf(const QString& fileName, const TJpegDecodeOptions& options,
-                                 const TDrawArea& area) {
+                              const TDrawArea& area) {
   TJpegKey key;
   key.path = QFileInfo(fileName).absoluteFilePath();
   struct stat info {};
@@ -58,8 +58,8 @@ std::shared_ptr<const TCachedJpeg> Decode(const TJpegKey& key) {
 }  // namespace
 
 std::shared_ptr<const TCachedJpeg> TJpegCache::Acquire(const QString& fileName,
-                                                             const TJpegDecodeOptions& options,
-                                                             const TDrawArea& area) {
+                                                       const TJpegDecodeOptions& options,
+                                                       const TDrawArea& area) {
   const std::optional<TJpegKey> key = KeyOf(fileName, options, area);
   if (!key) return nullptr;
   std::unique_lock lock(mutex_);
@@ -86,9 +86,8 @@ std::shared_ptr<const TCachedJpeg> TJpegCache::Acquire(const QString& fileName,
   return picture;
 }
 
-std::unique_ptr<TJPEGImage> TJpegCache::LoadJpeg(const QString& fileName,
-                                                    const TJpegDecodeOptions& options,
-                                                    const TDrawArea& area) {
+std::unique_ptr<TJPEGImage> TJpegCache::LoadJpeg(const QString& fileName, const TJpegDecodeOptions& options,
+                                                 const TDrawArea& area) {
   const QString extension = TPicture::ExtensionOf(fileName);
   if (extension != QLatin1String("jpg") && extension != QLatin1String("jpeg")) return nullptr;
   const std::shared_ptr<const TCachedJpeg> picture = Acquire(fileName, options, area);

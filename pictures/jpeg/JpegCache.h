@@ -53,7 +53,7 @@ class TJpegCache {
   // waited for. Null when the file cannot be read or decoded: the caller then loads it the plain way,
   // which raises the failure where the player sees it. Never throws.
   std::shared_ptr<const TCachedJpeg> Acquire(const QString& fileName, const TJpegDecodeOptions& options,
-                                                const TDrawArea& area);
+                                             const TDrawArea& area);
 
   // A JPEG picture ready to draw, with the options handed over and the cached pixels attached; null
   // for a name that is no JPEG picture and whenever Acquire gives null.

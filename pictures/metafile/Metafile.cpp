@@ -3,8 +3,8 @@
 #include <QPainter>
 #include <cmath>
 
-#include "metafile/read/EmfReader.h"
 #include "metafile/play/MetafilePlayer.h"
+#include "metafile/read/EmfReader.h"
 #include "metafile/read/WmfReader.h"
 
 void TMetafile::LoadFromFile(const QString& path) {

@@ -4,9 +4,9 @@
 #include <QString>
 
 #include "Graphic.h"
-#include "metafile/model/MetaPlayList.h"
 #include "metafile/draw/MetaStrokeCache.h"
 #include "metafile/draw/MetaTextOutlines.h"
+#include "metafile/model/MetaPlayList.h"
 
 // A Windows metafile picture, WMF (placeable or plain) or EMF, parsed when loaded and played with
 // QPainter on each draw.

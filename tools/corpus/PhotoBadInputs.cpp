@@ -4,8 +4,8 @@
 #include <string>
 
 #include "CorpusBytes.h"
-#include "jpeg/JpegOrientation.h"
 #include "JpegSeeds.h"
+#include "jpeg/JpegOrientation.h"
 
 namespace {
 

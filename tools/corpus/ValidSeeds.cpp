@@ -12,10 +12,10 @@
 #include "EmfWriter.h"
 #include "GdiSeeds.h"
 #include "IconWriter.h"
-#include "jpeg/JpegDecoder.h"
 #include "JpegSeeds.h"
 #include "MetaBitmapWriting.h"
 #include "WmfWriter.h"
+#include "jpeg/JpegDecoder.h"
 
 namespace {
 

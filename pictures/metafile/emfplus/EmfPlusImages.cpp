@@ -5,13 +5,13 @@
 #include <cmath>
 #include <cstring>
 
-#include "metafile/read/EmfReader.h"
 #include "Graphic.h"
+#include "bitmap/DibReader.h"
 #include "jpeg/JpegDecoder.h"
 #include "metafile/model/MetaBytes.h"
 #include "metafile/play/MetafilePlayer.h"
+#include "metafile/read/EmfReader.h"
 #include "metafile/read/WmfReader.h"
-#include "bitmap/DibReader.h"
 
 namespace {
 

@@ -5,11 +5,11 @@
 #include <bit>
 #include <cmath>
 
+#include "Graphic.h"
 #include "metafile/emfplus/EmfPlusGeometry.h"
 #include "metafile/emfplus/EmfPlusImages.h"
 #include "metafile/emfplus/EmfPlusPathGradient.h"
 #include "metafile/emfplus/EmfPlusTypes.h"
-#include "Graphic.h"
 #include "metafile/model/MetaBytes.h"
 
 namespace {

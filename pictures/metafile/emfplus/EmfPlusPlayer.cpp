@@ -4,12 +4,12 @@
 #include <bit>
 #include <cmath>
 
+#include "Graphic.h"
+#include "metafile/draw/MetaClip.h"
 #include "metafile/emfplus/EmfPlusGeometry.h"
 #include "metafile/emfplus/EmfPlusText.h"
 #include "metafile/emfplus/EmfPlusTypes.h"
-#include "Graphic.h"
 #include "metafile/model/MetaBytes.h"
-#include "metafile/draw/MetaClip.h"
 #include "metafile/play/MetafilePlayer.h"
 
 namespace {

@@ -3,8 +3,8 @@
 #include <bit>
 #include <cmath>
 
-#include "metafile/emfplus/EmfPlusTypes.h"
 #include "Graphic.h"
+#include "metafile/emfplus/EmfPlusTypes.h"
 #include "metafile/model/MetaBytes.h"
 #include "metafile/model/MetaPlayList.h"
 

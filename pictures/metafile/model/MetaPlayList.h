@@ -10,8 +10,8 @@
 
 #include "metafile/model/MetaBitmap.h"
 #include "metafile/model/MetaGradient.h"
-#include "metafile/read/MetaPalette.h"
 #include "metafile/model/MetaText.h"
+#include "metafile/read/MetaPalette.h"
 
 // The drawing operations that WMF and EMF records turn into; both readers produce the same list.
 enum class EMetaOp : std::uint8_t {

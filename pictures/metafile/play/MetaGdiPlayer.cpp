@@ -10,8 +10,8 @@
 
 #include "metafile/play/MetaBitmapPlayer.h"
 #include "metafile/play/MetaPen.h"
-#include "metafile/read/MetaRegion.h"
 #include "metafile/play/MetafilePlayer.h"
+#include "metafile/read/MetaRegion.h"
 
 namespace {
 

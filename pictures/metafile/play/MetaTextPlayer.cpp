@@ -1,9 +1,9 @@
 #include "metafile/play/MetaTextPlayer.h"
 
-#include "metafile/play/MetaCharset.h"
 #include "metafile/draw/MetaGlyphs.h"
-#include "metafile/play/MetaSymbolFont.h"
 #include "metafile/draw/MetaTextOutlines.h"
+#include "metafile/play/MetaCharset.h"
+#include "metafile/play/MetaSymbolFont.h"
 
 #include <uemf.h>
 

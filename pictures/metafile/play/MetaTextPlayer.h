@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "metafile/play/MetaDc.h"
 #include "metafile/model/MetaText.h"
+#include "metafile/play/MetaDc.h"
 
 class QPainter;
 class TMetaTextOutlines;

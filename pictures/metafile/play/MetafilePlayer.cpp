@@ -9,13 +9,13 @@
 #include <cmath>
 #include <utility>
 
-#include "metafile/play/MetaBitmapPlayer.h"
 #include "metafile/draw/MetaClip.h"
-#include "metafile/play/MetaPen.h"
 #include "metafile/draw/MetaRectUnion.h"
 #include "metafile/draw/MetaStrokeCache.h"
-#include "metafile/play/MetaTextPlayer.h"
 #include "metafile/emfplus/EmfPlusPlayer.h"
+#include "metafile/play/MetaBitmapPlayer.h"
+#include "metafile/play/MetaPen.h"
+#include "metafile/play/MetaTextPlayer.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <memory>
 #include <vector>
 
-#include "metafile/play/MetaDc.h"
 #include "metafile/model/MetaPlayList.h"
+#include "metafile/play/MetaDc.h"
 
 class QPainter;
 class TEmfPlusPlayer;

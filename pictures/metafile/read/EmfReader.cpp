@@ -7,11 +7,11 @@
 #include <cmath>
 
 #include "Graphic.h"
-#include "metafile/read/MetaBitmapRecords.h"
+#include "metafile/emfplus/EmfPlusRecords.h"
 #include "metafile/model/MetaBytes.h"
+#include "metafile/read/MetaBitmapRecords.h"
 #include "metafile/read/MetaGdiRecords.h"
 #include "metafile/read/MetaTextRecords.h"
-#include "metafile/emfplus/EmfPlusRecords.h"
 
 namespace {
 

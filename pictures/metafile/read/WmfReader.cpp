@@ -5,10 +5,10 @@
 #include <cstdlib>
 #include <set>
 
-#include "metafile/read/EmfReader.h"
 #include "Graphic.h"
-#include "metafile/read/MetaBitmapRecords.h"
 #include "metafile/model/MetaBytes.h"
+#include "metafile/read/EmfReader.h"
+#include "metafile/read/MetaBitmapRecords.h"
 #include "metafile/read/MetaEmbeddedEmf.h"
 #include "metafile/read/MetaGdiRecords.h"
 #include "metafile/read/MetaTextRecords.h"
