@@ -1,3 +1,4 @@
+// The picture tile: loading (through the JPEG cache when it can), the paint operation and its at-once paints.
 #include "CBImage.h"
 
 #include <QContextMenuEvent>
@@ -9,7 +10,6 @@
 #include <QPainter>
 
 #include "PictureName.h"
-#include "TileDrawArea.h"
 #include "jpeg/JpegCache.h"
 #include "jpeg/JpegImage.h"
 
@@ -90,7 +90,7 @@ bool TCBImage::LoadCachedJpeg(const QString& fileName) {
   options.scale = jpegScale_;
   options.grayscale = jpegGrayscale_;
   options.performance = jpegPerformance_;
-  std::unique_ptr<TJPEGImage> jpeg = jpegCache_->LoadJpeg(fileName, options, TileDrawArea(*this));
+  std::unique_ptr<TJPEGImage> jpeg = jpegCache_->LoadJpeg(fileName, options, DrawArea());
   if (!jpeg) return false;
   picture_->SetGraphic(std::move(jpeg));
   return true;
@@ -249,13 +249,9 @@ void TCBImage::Paint(QPainter& painter, bool keepGoingOnDrawError) {
   painter.setFont(QGuiApplication::font());
   const int W = width(), H = height();
   pictureRect_ = {0, 0, W, H};
-  TRect free = pictureRect_;
-  if (showFrame3D_) {
-    DrawFrame3D(painter);
-    free = InsetRect(W, H, bevelWidth_);
-  }
+  if (showFrame3D_) DrawFrame3D(painter);
   const QFontMetrics metrics = painter.fontMetrics();
-  if (!caption_.isEmpty()) free.Bottom = ClampToInt(static_cast<long long>(free.Bottom) - metrics.height());
+  const TRect free = FreeArea(metrics.height());
 
   TGraphic* graphic = picture_->Graphic();
   if (!graphic || graphic->Width() == 0) {
@@ -291,6 +287,23 @@ void TCBImage::Paint(QPainter& painter, bool keepGoingOnDrawError) {
     }
   }
   PaintMargins(painter);
+}
+
+TRect TCBImage::FreeArea(int captionLineHeight) const {
+  return TileFreeArea(width(), height(), showFrame3D_, bevelWidth_,
+                      caption_.isEmpty() ? 0 : captionLineHeight);
+}
+
+TDrawArea TCBImage::DrawArea() const {
+  TDrawArea area;
+  area.reduce = stretchRatio_ && jpegScale_ == TJPEGScale::jsFullSize;
+  if (!area.reduce) return area;
+  // The same font the paint operation measures the caption with.
+  const TRect free = FreeArea(QFontMetrics(QGuiApplication::font()).height());
+  area.width = ClampToInt(static_cast<long long>(free.Right) - free.Left);
+  area.height = ClampToInt(static_cast<long long>(free.Bottom) - free.Top);
+  area.ratio = devicePixelRatioF();
+  return area;
 }
 
 void TCBImage::PaintMargins(QPainter& painter) {

@@ -1,3 +1,4 @@
+// TCBImage: the board's picture tile, with its drawing surface, frame, caption and check-coloured margins.
 #pragma once
 
 #include <QImage>
@@ -6,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "DrawArea.h"
 #include "Picture.h"
 #include "TColor.h"
 #include "TileGeometry.h"
@@ -112,6 +114,8 @@ class TCBImage : public QWidget {
   int BevelWidth() const { return bevelWidth_; }
   void SetBevelWidth(int value);
   TRect PictureRect() const { return pictureRect_; }
+  // Where the paint operation fits the picture; JPEGs from the cache are decoded for it.
+  TDrawArea DrawArea() const;
 
   // The margin colour while not Checked; the parent's background while ParentColor is on.
   TColor Color() const;
@@ -140,6 +144,8 @@ class TCBImage : public QWidget {
   void PaintNow();
   void PaintMarginsNow();
   void Paint(QPainter& painter, bool keepGoingOnDrawError);
+  // The free area inside frame and caption, the caption measured as one line of captionLineHeight.
+  TRect FreeArea(int captionLineHeight) const;
   void PaintMargins(QPainter& painter);
   void DrawFrame3D(QPainter& painter);
   void DrawTextOpaque(QPainter& painter, int x, int y, const QString& text, TColor background);

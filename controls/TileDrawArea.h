@@ -1,8 +1,9 @@
+// The area a tile fits its picture into, for code that plans decoding for a tile from outside it.
 #pragma once
 
+#include "CBImage.h"
 #include "DrawArea.h"
 
-class TCBImage;
-
-// The area the tile fits its picture into, as its paint operation computes it.
-TDrawArea TileDrawArea(const TCBImage& tile);
+inline TDrawArea TileDrawArea(const TCBImage& tile) {
+  return tile.DrawArea();
+}

@@ -1,3 +1,4 @@
+// The tile's geometry without a painter: free area, frame runs, margin strips, centring and the caption cut.
 #include "TileGeometry.h"
 
 #include <QFontMetrics>
@@ -9,6 +10,12 @@ constexpr int kMaxCaptionChars = 255;
 TRect InsetRect(int width, int height, int b) {
   return {b, b, ClampToInt(static_cast<long long>(width) - b),
           ClampToInt(static_cast<long long>(height) - b)};
+}
+
+TRect TileFreeArea(int width, int height, bool frame, int bevel, int captionHeight) {
+  TRect free = frame ? InsetRect(width, height, bevel) : TRect{0, 0, width, height};
+  free.Bottom = ClampToInt(static_cast<long long>(free.Bottom) - captionHeight);
+  return free;
 }
 
 TRect OffsetRect(const TRect& rect, int d) {

@@ -1,3 +1,4 @@
+// The tile's geometry without a painter: free area, frame runs, margin strips, centring and the caption cut.
 #pragma once
 
 #include <QString>
@@ -11,6 +12,10 @@ class QFontMetrics;
 
 // (b, b, W - b, H - b): the area inside a frame of b lines.
 TRect InsetRect(int width, int height, int b);
+
+// Where a width x height tile may place its picture: inside its 3-D frame of bevel lines when it
+// shows one, and above its caption, a line captionHeight high (0 without a caption).
+TRect TileFreeArea(int width, int height, bool frame, int bevel, int captionHeight);
 
 // Adds d to all four coordinates.
 TRect OffsetRect(const TRect& rect, int d);

@@ -259,6 +259,29 @@ TEST_F(CBImageTest, CaptionSitsBevelWidthAboveTheBottomAndShrinksTheFreeArea) {
   for (int x = 0; x < 95; ++x) ASSERT_EQ(At(image, x, 94), kYellowRgb) << x;
 }
 
+TEST_F(CBImageTest, TheDrawAreaIsTheFreeAreaThePaintFitsThePictureInto) {
+  tile->SetStretchRatio(true);
+  tile->SetShowFrame3D(true);
+  tile->SetBevelWidth(2);
+  tile->SetCaption(QStringLiteral("Hola"));
+  tile->LoadImage(Save(QStringLiteral("wide.bmp"), Solid(640, 480, kGreen), "bmp"));
+  const int textHeight = QFontMetrics(QApplication::font()).height();
+  const TDrawArea area = tile->DrawArea();
+  EXPECT_TRUE(area.reduce);
+  EXPECT_EQ(area.width, 95 - 2 * 2);
+  EXPECT_EQ(area.height, 95 - 2 * 2 - textHeight);
+  EXPECT_EQ(area.ratio, tile->devicePixelRatioF());
+  const TRect fitted = FitPictureRect(area.width, area.height, 640, 480);
+  EXPECT_EQ(tile->PictureRect().Width(), fitted.Width());
+  EXPECT_EQ(tile->PictureRect().Height(), fitted.Height());
+  // Only a picture shrunk at full DCT scale may be decoded smaller for the area.
+  tile->SetJPEGScale(TJPEGScale::jsHalf);
+  EXPECT_EQ(tile->DrawArea(), TDrawArea{});
+  tile->SetJPEGScale(TJPEGScale::jsFullSize);
+  tile->SetStretchRatio(false);
+  EXPECT_EQ(tile->DrawArea(), TDrawArea{});
+}
+
 TEST_F(CBImageTest, CaptionChangesPaintAtOnceOnlyBetweenNonEmptyTexts) {
   tile->SetCaption(QStringLiteral("Uno"));
   ShowBoard();

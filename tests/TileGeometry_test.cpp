@@ -60,6 +60,23 @@ TEST(InsetRect, AbsurdBevelsSaturateInsteadOfOverflowing) {
   EXPECT_EQ(OffsetRect({0, 0, 10, INT_MAX}, 5), (TRect{5, 5, 15, INT_MAX}));
 }
 
+TEST(TileFreeArea, LiesInsideTheFrameAndAboveTheCaption) {
+  EXPECT_EQ(TileFreeArea(95, 95, false, 3, 0), (TRect{0, 0, 95, 95}));
+  EXPECT_EQ(TileFreeArea(95, 95, true, 3, 0), (TRect{3, 3, 92, 92}));
+  // The caption line is taken off the bottom, inside the frame when there is one.
+  EXPECT_EQ(TileFreeArea(95, 95, false, 3, 16), (TRect{0, 0, 95, 79}));
+  EXPECT_EQ(TileFreeArea(95, 95, true, 3, 16), (TRect{3, 3, 92, 76}));
+  // Without a frame its bevel does not count.
+  EXPECT_EQ(TileFreeArea(95, 95, false, 40, 16), (TRect{0, 0, 95, 79}));
+}
+
+TEST(TileFreeArea, SaturatesInsteadOfOverflowing) {
+  EXPECT_EQ(TileFreeArea(95, 95, true, INT_MIN, 16), (TRect{INT_MIN, INT_MIN, INT_MAX, INT_MAX - 16}));
+  EXPECT_EQ(TileFreeArea(95, INT_MIN + 5, false, 0, 16), (TRect{0, 0, 95, INT_MIN}));
+  // A tile shorter than its caption has a free area of negative height, as the fit expects.
+  EXPECT_EQ(TileFreeArea(20, 10, true, 1, 16), (TRect{1, 1, 19, -7}));
+}
+
 TEST(MarginStrips, CoverTheInnerAreaOutsideThePictureExactlyOnce) {
   const TRect inner{2, 2, 30, 25};
   const TRect picture{7, 5, 20, 18};
