@@ -5,6 +5,7 @@
 #include "DrawArea.h"
 #include "Graphic.h"
 #include "jpeg/JpegCache.h"
+#include "jpeg/JpegDctScale.h"
 #include "jpeg/JpegDecoder.h"
 
 namespace {

@@ -11,6 +11,7 @@
 
 #include "CBImage.h"
 #include "DecodeAhead.h"
+#include "jpeg/JpegDctScale.h"
 #include "jpeg/JpegImage.h"
 #include "jpeg/JpegOrientation.h"
 

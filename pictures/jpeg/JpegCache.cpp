@@ -1,3 +1,4 @@
+// The JPEG cache: keys from the file's status, one decoding per key across threads, least recently used out.
 #include "jpeg/JpegCache.h"
 
 #include <fcntl.h>
@@ -10,6 +11,7 @@
 #include <optional>
 
 #include "Picture.h"
+#include "jpeg/JpegDctScale.h"
 #include "jpeg/JpegImage.h"
 
 namespace {

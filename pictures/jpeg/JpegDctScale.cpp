@@ -1,4 +1,5 @@
-#include "DrawArea.h"
+// Choosing a reduced DCT scale and the drawn pixel size from a JPEG's header and a tile's draw area.
+#include "jpeg/JpegDctScale.h"
 
 #include <algorithm>
 #include <cmath>
