@@ -1,3 +1,4 @@
+// The extension-to-kind choice and the decoding of each kind behind TPicture and LoadGraphicFromFile.
 #include "Picture.h"
 
 #include <QFileInfo>
@@ -53,9 +54,13 @@ QString TPicture::ExtensionOf(const QString& path) {
   return dot < 0 ? QString() : name.mid(dot + 1).toLower();
 }
 
+std::unique_ptr<TGraphic> LoadGraphicFromFile(const QString& path) {
+  const PictureKind kind = KindOf(TPicture::ExtensionOf(path));
+  return Decode(kind, ReadPictureFile(path));
+}
+
 void TPicture::LoadFromFile(const QString& path) {
-  const PictureKind kind = KindOf(ExtensionOf(path));
-  Assign(Decode(kind, ReadPictureFile(path)));
+  Assign(LoadGraphicFromFile(path));
 }
 
 void TPicture::LoadFromBytes(const QByteArray& bytes, const QString& extension) {

@@ -1,3 +1,4 @@
+// TPicture, the one place that picks a picture's kind by its file's extension (also for one-off loads).
 #pragma once
 
 #include <QByteArray>
@@ -6,6 +7,10 @@
 #include <memory>
 
 #include "Graphic.h"
+
+// Reads a picture file into a picture of the kind its extension names, as TPicture::LoadFromFile does
+// (and throws as it does), for a holder of one fixed picture that needs no change notices.
+std::unique_ptr<TGraphic> LoadGraphicFromFile(const QString& path);
 
 // Holds one picture of the kind its file's extension names and tells one listener of each change.
 class TPicture {

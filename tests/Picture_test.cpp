@@ -55,6 +55,25 @@ TEST(Picture, KindIsCheckedBeforeTheFileIsOpened) {
   EXPECT_THROW(picture.LoadFromFile(QStringLiteral("/nonexistent/photo.bmp")), EFOpenError);
 }
 
+TEST(Picture, AOneOffLoadPicksTheKindByTheExtensionAsTheHolderDoes) {
+  QTemporaryDir dir;
+  const QByteArray jpeg = Encode(Gradient(64, 48), "jpg");
+  const QString asJpeg = dir.filePath(QStringLiteral("photo.Jpeg"));
+  const QString asBitmap = dir.filePath(QStringLiteral("photo.bmp"));
+  for (const QString& path : {asJpeg, asBitmap}) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(jpeg);
+  }
+  const std::unique_ptr<TGraphic> graphic = LoadGraphicFromFile(asJpeg);
+  ASSERT_NE(dynamic_cast<TJPEGImage*>(graphic.get()), nullptr);
+  EXPECT_EQ(QSize(graphic->Width(), graphic->Height()), QSize(64, 48));
+  // The name decides, not the content: JPEG bytes are no bitmap.
+  EXPECT_THROW(LoadGraphicFromFile(asBitmap), EInvalidGraphic);
+  EXPECT_THROW(LoadGraphicFromFile(dir.filePath(QStringLiteral("photo.gif"))), EInvalidGraphic);
+  EXPECT_THROW(LoadGraphicFromFile(dir.filePath(QStringLiteral("missing.wmf"))), EFOpenError);
+}
+
 TEST(Picture, LoadsEachRasterKindAndNotifiesOnce) {
   QTemporaryDir dir;
   const QString path = dir.filePath(QStringLiteral("photo.JPG"));

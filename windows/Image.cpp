@@ -5,8 +5,7 @@
 #include <exception>
 
 #include "Graphic.h"
-#include "jpeg/JpegImage.h"
-#include "metafile/Metafile.h"
+#include "Picture.h"
 
 TImage::TImage(QWidget* parent) : QWidget(parent) {}
 
@@ -15,16 +14,7 @@ TImage::~TImage() = default;
 bool TImage::LoadPicture(const QString& path) {
   graphic_.reset();
   try {
-    std::unique_ptr<TGraphic> graphic;
-    if (path.endsWith(QStringLiteral(".jpg"), Qt::CaseInsensitive)) {
-      auto jpeg = std::make_unique<TJPEGImage>();
-      jpeg->LoadFromFile(path);
-      graphic = std::move(jpeg);
-    } else {
-      auto metafile = std::make_unique<TMetafile>();
-      metafile->LoadFromFile(path);
-      graphic = std::move(metafile);
-    }
+    std::unique_ptr<TGraphic> graphic = LoadGraphicFromFile(path);
     graphic->Prepare();
     graphic_ = std::move(graphic);
   } catch (const std::exception& e) {

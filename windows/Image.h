@@ -14,8 +14,8 @@ class TImage : public QWidget {
   explicit TImage(QWidget* parent = nullptr);
   ~TImage() override;
 
-  // Loads a picture (a resource path or a file); returns false and shows
-  // nothing when it fails.
+  // Loads a picture (a resource path or a file) of the kind its extension
+  // names; returns false and shows nothing when it fails.
   bool LoadPicture(const QString& path);
   void SetCenter(bool center);
   QSize PictureSize() const;
