@@ -1,3 +1,4 @@
+// The seven-segment display: its properties, the glyph images they call for, and the frame it paints.
 #include "LcdDisplay.h"
 
 #include <QPainter>

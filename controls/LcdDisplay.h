@@ -1,3 +1,4 @@
+// TLcdDisplay: the seven-segment score display, drawn from glyph images made when its look changes.
 #pragma once
 
 #include <QImage>

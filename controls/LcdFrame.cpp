@@ -1,3 +1,4 @@
+// Composing one frame of the seven-segment display from its glyph images.
 #include "LcdFrame.h"
 
 #include <QPainter>

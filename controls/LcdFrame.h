@@ -1,3 +1,4 @@
+// One frame of the seven-segment display: which glyph each position shows, where it goes, the composed image.
 #pragma once
 
 #include <QImage>

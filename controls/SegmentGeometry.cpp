@@ -1,3 +1,4 @@
+// The polygons of a digit's seven segments and the digit image drawn from them.
 #include "SegmentGeometry.h"
 
 #include <QPainter>

@@ -1,3 +1,4 @@
+// The seven segments of a digit: which each glyph lights, their polygons and the digit image.
 #pragma once
 
 #include <QImage>

@@ -1,3 +1,4 @@
+// Translating a TColor to QColor, system colours from the application palette.
 #include "TColor.h"
 
 #include <QGuiApplication>

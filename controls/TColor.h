@@ -1,3 +1,4 @@
+// TColor, a colour as 0x00BBGGRR or a system colour's name, and its translation to QColor.
 #pragma once
 
 #include <QColor>

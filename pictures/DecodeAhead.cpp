@@ -1,3 +1,4 @@
+// The decode-ahead workers: a request queue that each deal replaces, drained into the JPEG cache.
 #include "DecodeAhead.h"
 
 #ifdef __linux__

@@ -1,3 +1,4 @@
+// TDecodeAhead: worker threads that decode a level's JPEG pictures into the cache before they are turned.
 #pragma once
 
 #include <QString>

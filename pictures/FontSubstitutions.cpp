@@ -1,3 +1,4 @@
+// The Windows font names the windows and metafiles ask for, each with the installed fonts that stand in.
 #include "FontSubstitutions.h"
 
 #include <QFont>

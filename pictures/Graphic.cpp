@@ -1,3 +1,4 @@
+// Reading a picture file whole, refusing one above the size limit.
 #include "Graphic.h"
 
 #include <QFile>

@@ -1,3 +1,4 @@
+// TGraphic, the interface of every picture kind, the picture errors and the bounded file read they share.
 #pragma once
 
 #include <QByteArray>

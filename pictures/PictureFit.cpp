@@ -1,3 +1,4 @@
+// Fitting a picture into a free area in x87 extended precision, and the clamping of wide sums to int.
 #include "PictureFit.h"
 
 #include <cmath>

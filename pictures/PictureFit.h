@@ -1,3 +1,4 @@
+// TRect, clamping to int, and fitting a picture into a free area keeping its proportions.
 #pragma once
 
 #include <iosfwd>

@@ -1,3 +1,4 @@
+// The tests a file name passes before a picture is loaded from it: no wildcard, a readable non-folder file.
 #include "PictureName.h"
 
 #include <QFileInfo>

@@ -1,3 +1,4 @@
+// Reading DIB headers, masks, colour tables and pixels: plain rows, RLE, Huffman 1D, embedded JPEG/PNG.
 #include "bitmap/DibReader.h"
 
 #include <QBuffer>

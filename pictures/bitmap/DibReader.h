@@ -1,3 +1,4 @@
+// The one reader of device-independent bitmaps, for BMP files, icons and the DIBs inside metafile records.
 #pragma once
 
 #include <QByteArrayView>

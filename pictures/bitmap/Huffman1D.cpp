@@ -1,3 +1,4 @@
+// The CCITT one-dimensional modified Huffman decoder: a code lookup table, runs and ends of line.
 #include "bitmap/Huffman1D.h"
 
 #include <algorithm>

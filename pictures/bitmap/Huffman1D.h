@@ -1,3 +1,4 @@
+// The CCITT one-dimensional modified Huffman decoder of 1-bit OS/2 2.x bitmaps.
 #pragma once
 
 #include <QByteArrayView>

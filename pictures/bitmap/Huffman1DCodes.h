@@ -1,3 +1,4 @@
+// The white and black run-length code tables of one-dimensional modified Huffman coding.
 #pragma once
 
 #include <array>

@@ -1,3 +1,4 @@
+// Reading an ICO file: its directory, the choice of the largest and most colourful image, DIB or PNG entries.
 #include "bitmap/IconReader.h"
 
 #include <QBuffer>

@@ -1,3 +1,4 @@
+// Reading an ICO file: picking the image to show from its directory and decoding it.
 #pragma once
 
 #include <QByteArrayView>

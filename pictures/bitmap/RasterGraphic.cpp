@@ -1,3 +1,4 @@
+// TRasterGraphic: decoding a BMP or ICO file at load and drawing its pixels scaled into the target.
 #include "bitmap/RasterGraphic.h"
 
 #include <QPainter>

@@ -1,3 +1,4 @@
+// TRasterGraphic: the picture the holder keeps for a .bmp or .ico file, decoded when it loads.
 #pragma once
 
 #include <QByteArray>

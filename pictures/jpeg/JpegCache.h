@@ -1,3 +1,4 @@
+// TJpegCache: decoded JPEG pictures shared by the tiles and the decode-ahead workers, within a memory budget.
 #pragma once
 
 #include <QByteArray>

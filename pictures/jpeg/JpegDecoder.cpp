@@ -1,3 +1,4 @@
+// libjpeg behind guarded calls: errors as exceptions, header checks, decoding with its options, encoding.
 #include "jpeg/JpegDecoder.h"
 
 #include <csetjmp>

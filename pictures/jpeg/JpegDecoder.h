@@ -1,3 +1,4 @@
+// libjpeg behind guarded calls: a JPEG's header, its decoded pixels, and encoding (for the tools and tests).
 #pragma once
 
 #include <QByteArray>

@@ -1,3 +1,4 @@
+// TJPEGImage: decoding on first use, pixels handed in by the cache, and drawing them into a target.
 #include "jpeg/JpegImage.h"
 
 #include <QPainter>

@@ -1,3 +1,4 @@
+// TJPEGImage: the JPEG picture the holder keeps, its pixels decoded on first use with the tile's options.
 #pragma once
 
 #include <QByteArray>

@@ -1,3 +1,4 @@
+// EXIF orientation: walking the TIFF block of an APP1 segment, writing one, and turning pixels upright.
 #include "jpeg/JpegOrientation.h"
 
 #include <QTransform>

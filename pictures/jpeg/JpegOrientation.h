@@ -1,3 +1,4 @@
+// EXIF orientation: reading it from an APP1 segment, writing one, and turning pixels upright.
 #pragma once
 
 #include <QByteArray>
