@@ -14,6 +14,8 @@ set_target_properties(uemf::uemf PROPERTIES
 
 if(ZUM_BUILD_TESTS)
   find_package(GTest REQUIRED)
+  # The include check and its own tests are Python scripts.
+  find_package(Python3 REQUIRED COMPONENTS Interpreter)
 endif()
 if(ZUM_BUILD_BENCH)
   find_package(benchmark REQUIRED)
