@@ -186,6 +186,19 @@ class IncludeCheck(unittest.TestCase):
         self.assertEqual(len(lines), 1, lines)
         self.assertIn("no longer found", lines[0])
 
+    def test_keys_spell_every_fault_as_the_allow_list_does(self):
+        changes = {"pictures/metafile/emfplus/Objects.cpp": includes("metafile/play/Player.h"),
+                   "controls/TileGeometry.cpp": includes("TileGeometry.h", "Tile.h")}
+        with tempfile.TemporaryDirectory() as root:
+            write_tree(root, {**CLEAN, **changes})
+            result = subprocess.run([sys.executable, SCRIPT, root, "--keys"], capture_output=True, text=True,
+                                    check=False)
+        self.assertEqual(result.returncode, 0)
+        self.assertEqual(result.stdout.splitlines(),
+                         ['circle controls/Tile.h "TileGeometry.h"',
+                          'circle controls/TileGeometry.cpp "Tile.h"',
+                          'folder pictures/metafile/emfplus/Objects.cpp "metafile/play/Player.h"'])
+
     def test_faults_outside_metafile_cannot_be_allowed(self):
         changes = {"controls/TileGeometry.cpp": includes("TileGeometry.h", "Tile.h")}
         allow = ['circle controls/Tile.h "TileGeometry.h"', 'circle controls/TileGeometry.cpp "Tile.h"']
