@@ -1,3 +1,5 @@
+// The metafile player's state machine: mapping, objects, shapes, paths, clipping and the painting of
+// finished shapes.
 #include "metafile/play/MetafilePlayer.h"
 
 #include <uemf.h>

@@ -1,3 +1,5 @@
+// The EMF reader: the header and the records of mapping, objects, shapes, paths, transforms and
+// clipping; the other record families go to their own readers.
 #include "metafile/read/EmfReader.h"
 
 #include <uemf.h>

@@ -1,3 +1,4 @@
+// Records of pens, raster modes, pixels, gradients, regions and the rarer shapes, for both readers.
 #include "metafile/read/MetaGdiRecords.h"
 
 #include <uemf.h>

@@ -1,3 +1,5 @@
+// The WMF reader: placeable and plain headers, the object table and the records of mapping, objects
+// and shapes; the other record families go to their own readers.
 #include "metafile/read/WmfReader.h"
 
 #include <uwmf.h>
