@@ -9,6 +9,7 @@
 
 #include "EmfWriter.h"
 #include "metafile/Metafile.h"
+#include "metafile/model/MetaPlayList.h"
 
 // World transforms, curves and paths of enhanced metafiles, checked by the pixels they draw.
 

@@ -48,7 +48,7 @@ void TEmfPlusReader::ReadComment(const TMetaBytes& record) {
     pos += size;
   }
   const auto count = static_cast<std::int32_t>(data_->records.size()) - first;
-  if (count > 0) list_.Add({EMetaOp::EmfPlus, first, count});
+  if (count > 0) list_.Add({EMetaOp::EmfPlus, TMetaRecords{first, count}});
 }
 
 void TEmfPlusReader::ReadRecord(std::uint16_t type, std::uint16_t flags, const TMetaBytes& data) {
@@ -129,5 +129,5 @@ void TEmfPlusReader::Finish() {
     if (range < fallback_.size() && i >= fallback_[range].first) continue;
     commands[kept++] = commands[i];
   }
-  commands.resize(kept);
+  commands.erase(commands.begin() + static_cast<std::ptrdiff_t>(kept), commands.end());
 }

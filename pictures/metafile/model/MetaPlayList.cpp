@@ -1,46 +1,10 @@
+// The play list's stores, bounded so that a hostile file cannot exhaust memory, and picture size checks.
 #include "metafile/model/MetaPlayList.h"
 
 #include <algorithm>
 #include <cmath>
 
 #include "Graphic.h"
-
-bool MetaOpDraws(EMetaOp op) {
-  switch (op) {
-    case EMetaOp::LineTo:
-    case EMetaOp::Polygon:
-    case EMetaOp::Polyline:
-    case EMetaOp::PolyPolygon:
-    case EMetaOp::PolyPolyline:
-    case EMetaOp::Rectangle:
-    case EMetaOp::Ellipse:
-    case EMetaOp::RoundRect:
-    case EMetaOp::TextOut:
-    case EMetaOp::PolyBezier:
-    case EMetaOp::PolyBezierTo:
-    case EMetaOp::PolylineTo:
-    case EMetaOp::FillPath:
-    case EMetaOp::StrokePath:
-    case EMetaOp::StrokeAndFillPath:
-    case EMetaOp::Arc:
-    case EMetaOp::ArcTo:
-    case EMetaOp::Chord:
-    case EMetaOp::Pie:
-    case EMetaOp::Blit:
-    case EMetaOp::EmfPlus:
-    case EMetaOp::SetPixel:
-    case EMetaOp::GradientFill:
-    case EMetaOp::AngleArc:
-    case EMetaOp::PolyDraw:
-    case EMetaOp::FillRegion:
-    case EMetaOp::FrameRegion:
-    case EMetaOp::PaintRegion:
-    case EMetaOp::InvertRegion:
-      return true;
-    default:
-      return false;
-  }
-}
 
 void TMetaPlayList::Add(const TMetaCommand& command) {
   if (commands.size() >= kMaxMetaCommands) throw EInvalidGraphic("Metafile has too many records");

@@ -1,3 +1,5 @@
+// The play list: the commands a metafile's records become, the stores they refer to and the picture's
+// starting state and size.
 #pragma once
 
 #include <QPoint>
@@ -9,107 +11,12 @@
 #include <vector>
 
 #include "metafile/model/MetaBitmap.h"
+#include "metafile/model/MetaCommand.h"
 #include "metafile/model/MetaGradient.h"
 #include "metafile/model/MetaText.h"
 #include "metafile/read/MetaPalette.h"
 
-// The drawing operations that WMF and EMF records turn into; both readers produce the same list.
-enum class EMetaOp : std::uint8_t {
-  SetMapMode,         // a: map mode (MM_*)
-  SetWindowOrg,       // a, b: x, y
-  SetWindowExt,       // a, b: never 0
-  SetViewportOrg,     // a, b
-  SetViewportExt,     // a, b: never 0
-  OffsetWindowOrg,    // a, b: dx, dy
-  OffsetViewportOrg,  // a, b
-  ScaleWindowExt,     // a/b for x, c/d for y; no 0 among them
-  ScaleViewportExt,   // as ScaleWindowExt
-  SaveDC,
-  RestoreDC,        // a: negative relative level, positive absolute state number
-  SetPolyFillMode,  // a: ALTERNATE or WINDING
-  CreatePen,        // a: slot, b: style, c: width, d: colour 0x00BBGGRR
-  CreateBrush,      // a: slot, b: style, c: colour, d: hatch
-  CreateOther,      // a: slot taken by an object that draws nothing (font, palette, region)
-  SelectObject,     // a: slot
-  SelectStock,      // a: stock object number (EMF only)
-  DeleteObject,     // a: slot
-  MoveTo,           // a, b
-  LineTo,           // a, b
-  Polygon,          // a: first point, b: point count
-  Polyline,         // a: first point, b: point count
-  PolyPolygon,      // a: first point, b: first polygon count, c: polygon count
-  PolyPolyline,     // as PolyPolygon
-  Rectangle,        // a, b, c, d: left, top, right, bottom
-  Ellipse,          // as Rectangle
-  RoundRect,        // as Rectangle, e, f: corner ellipse width and height
-  // Text
-  CreateFont,        // a: slot, b: index into fonts
-  SetTextColor,      // a: colour 0x00BBGGRR
-  SetBkColor,        // a: colour 0x00BBGGRR
-  SetBkMode,         // a: TRANSPARENT or OPAQUE
-  SetTextAlign,      // a: TA_* flags
-  SetTextCharExtra,  // a: extra logical units after each character
-  TextOut,           // a: index into texts
-  // World transforms, curves and paths (EMF).
-  SetWorldTransform,     // a: index into transforms
-  ModifyWorldTransform,  // a: index into transforms, b: MWT_* mode
-  PolyBezier,            // a: first point, b: point count (a start point and three per curve)
-  PolyBezierTo,          // a: first point, b: point count (three per curve), from the current position
-  PolylineTo,            // a: first point, b: point count, from the current position
-  BeginPath,
-  EndPath,
-  CloseFigure,
-  AbortPath,
-  FillPath,
-  StrokePath,
-  StrokeAndFillPath,
-  // Clipping. Regions are in picture space, paths and rectangles logical.
-  IntersectClipRect,  // a, b, c, d: left, top, right, bottom
-  ExcludeClipRect,    // as IntersectClipRect
-  SelectClipPath,     // a: RGN_* mode; takes the finished path
-  SelectClipRegion,   // a: RGN_* mode, b: first point, c: rectangle count (two points each); none resets
-  OffsetClipRegion,   // a, b: logical offset
-  SetMetaRegion,
-  // Elliptic arcs: a, b, c, d: bounding box, e: first of two points, the arc's start and end rays.
-  Arc,
-  ArcTo,  // as Arc, joined to the current position, which moves to the arc's end
-  Chord,
-  Pie,
-  SetArcDirection,  // a: AD_COUNTERCLOCKWISE or AD_CLOCKWISE
-  // Bitmaps
-  Blit,                // a: index into blits
-  CreatePatternBrush,  // a: slot, b: index into patterns
-  EmfPlus,             // a: first EMF+ record, b: record count
-  // Pens, raster modes, pixels, gradients and regions.
-  CreateExtPen,  // a: slot, b: PS_* style with type, end cap and join, c: width, d: colour,
-                 // e: first length in penDashes, f: their count
-  SetRop2,       // a: R2_* mix mode
-  SetPixel,      // a, b: x, y, c: colour 0x00BBGGRR
-  GradientFill,  // a: index into gradients
-  AngleArc,      // a, b: centre, c: radius, d, e: start and sweep angles in 1/65536 degree
-  PolyDraw,      // a: first point, b: point count, c: first type in polyDrawTypes
-  FlattenPath,
-  WidenPath,
-  // Regions are rectangles in regionRects, logical units. A region op names a WMF region object by its
-  // slot (a >= 0) or carries its rectangles (a = -1, b: first, c: count).
-  CreateRegion,          // a: slot, b: first rectangle, c: count
-  FillRegion,            // a, b, c: region, d: brush slot, or stock object with the EMF stock bit
-  FrameRegion,           // as FillRegion, e, f: frame width and height
-  PaintRegion,           // a, b, c: region, with the selected brush
-  InvertRegion,          // a, b, c: region
-  SelectClipObject,      // a: slot of a region object to clip to (RGN_COPY); none resets
-  SetTextJustification,  // a: extra logical units spread over b break characters
-};
-
 struct TEmfPlusData;  // emfplus/EmfPlusRecords.h
-
-struct TMetaCommand {
-  EMetaOp op;
-  std::int32_t a = 0, b = 0, c = 0, d = 0, e = 0, f = 0;
-};
-
-// True for the operations that put ink on the picture; the others only change the state they draw with.
-bool MetaOpDraws(EMetaOp op);
 
 // Refusing larger lists keeps a hostile file from exhausting memory while it is being parsed.
 inline constexpr std::size_t kMaxMetaCommands = std::size_t{1} << 22;
@@ -156,9 +63,7 @@ class TMetaPlayList {
   // name palette entries with them.
   TMetaPalettes palettes;
   // A colour reference of a record as 0x00BBGGRR, palette entries resolved.
-  std::int32_t Colour(std::uint32_t colourRef) const {
-    return static_cast<std::int32_t>(palettes.Resolve(colourRef));
-  }
+  std::uint32_t Colour(std::uint32_t colourRef) const { return palettes.Resolve(colourRef); }
 
   // The GDI+ records that EMF comments carry; null when there are none.
   std::shared_ptr<TEmfPlusData> emfPlus;

@@ -50,6 +50,10 @@ double Degrees(std::int32_t fixed) {
   return static_cast<double>(fixed) / 65536.0;
 }
 
+// A clip region record of no region: back to the default clipping.
+constexpr TMetaCommand kNoClipRegion(EMetaOp::SelectClipRegion,
+                                     TMetaClipRects{.mode = U_RGN_COPY, .first = 0, .count = -1});
+
 }  // namespace
 
 double TMetafilePlayer::PixelSize() const {
@@ -238,38 +242,49 @@ void TMetafilePlayer::FillHatchBackground(const QPainterPath& logicalPath) {
 }
 
 void TMetafilePlayer::ExecuteGdi(const TMetaCommand& c) {
-  switch (c.op) {
-    case EMetaOp::CreateExtPen:
-    case EMetaOp::CreateRegion: {
-      if (c.a < 0 || static_cast<std::size_t>(c.a) >= objects_.size()) break;
-      TObject& object = objects_[static_cast<std::size_t>(c.a)];
+  switch (c.Op()) {
+    case EMetaOp::CreateExtPen: {
+      const auto& pen = c.Args<TMetaExtPenArgs>();
+      if (pen.slot < 0 || static_cast<std::size_t>(pen.slot) >= objects_.size()) break;
+      TObject& object = objects_[static_cast<std::size_t>(pen.slot)];
       object = TObject();
-      if (c.op == EMetaOp::CreateExtPen) {
-        std::vector<std::uint32_t> dashes;
-        if (c.f > 0 && c.e >= 0 &&
-            static_cast<std::uint64_t>(c.e) + static_cast<std::uint64_t>(c.f) <= list_.penDashes.size())
-          dashes.assign(list_.penDashes.begin() + c.e, list_.penDashes.begin() + c.e + c.f);
-        object.kind = TObject::EKind::Pen;
-        object.pen =
-            MetaExtPen(static_cast<std::uint32_t>(c.b), c.c, static_cast<std::uint32_t>(c.d), dashes);
-        object.insideFrame = (c.b & U_PS_STYLE_MASK) == U_PS_INSIDEFRAME;
-      } else {
-        object.kind = TObject::EKind::Region;
-        object.regionFirst = c.b;
-        object.regionCount = c.c;
-      }
+      std::vector<std::uint32_t> dashes;
+      if (pen.dashCount > 0 && pen.firstDash >= 0 &&
+          static_cast<std::uint64_t>(pen.firstDash) + static_cast<std::uint64_t>(pen.dashCount) <=
+              list_.penDashes.size())
+        dashes.assign(list_.penDashes.begin() + pen.firstDash,
+                      list_.penDashes.begin() + pen.firstDash + pen.dashCount);
+      object.kind = TObject::EKind::Pen;
+      object.pen = MetaExtPen(pen.style, pen.width, pen.colour, dashes);
+      object.insideFrame = (pen.style & U_PS_STYLE_MASK) == U_PS_INSIDEFRAME;
       break;
     }
-    case EMetaOp::SetTextJustification:
+    case EMetaOp::CreateRegion: {
+      const auto& region = c.Args<TMetaRegionArgs>();
+      if (region.slot < 0 || static_cast<std::size_t>(region.slot) >= objects_.size()) break;
+      TObject& object = objects_[static_cast<std::size_t>(region.slot)];
+      object = TObject();
+      object.kind = TObject::EKind::Region;
+      object.regionFirst = region.first;
+      object.regionCount = region.count;
+      break;
+    }
+    case EMetaOp::SetTextJustification: {
       // A count of 0 or less clears the justification, as does no extra space.
-      dc_.breakExtra = c.b > 0 ? std::clamp(c.a, -kMaxMetaFontUnits, kMaxMetaFontUnits) : 0;
-      dc_.breakCount = c.b > 0 ? c.b : 0;
+      const auto& justification = c.Args<TMetaJustification>();
+      const bool breaks = justification.breaks > 0;
+      dc_.breakExtra = breaks ? std::clamp(justification.extra, -kMaxMetaFontUnits, kMaxMetaFontUnits) : 0;
+      dc_.breakCount = breaks ? justification.breaks : 0;
       break;
-    case EMetaOp::SetRop2:
-      if (c.a >= U_R2_BLACK && c.a <= U_R2_WHITE) dc_.rop2 = c.a;
+    }
+    case EMetaOp::SetRop2: {
+      const std::int32_t mode = c.Args<TMetaMode>().mode;
+      if (mode >= U_R2_BLACK && mode <= U_R2_WHITE) dc_.rop2 = mode;
       break;
+    }
     case EMetaOp::SetPixel: {
-      const QPointF at = logicalToPicture_.map(QPointF(c.a, c.b));
+      const auto& pixelArgs = c.Args<TMetaPixel>();
+      const QPointF at = logicalToPicture_.map(QPointF(pixelArgs.at.x, pixelArgs.at.y));
       const double pixel = PixelSize();
       const QRectF dot(at, QSizeF(pixel, pixel));
       if (!painter_) {
@@ -278,23 +293,22 @@ void TMetafilePlayer::ExecuteGdi(const TMetaCommand& c) {
         break;
       }
       painter_->setTransform(toTarget_);
-      PaintMixed(QPen(Qt::NoPen), QBrush(ColourRef(static_cast<std::uint32_t>(c.c))),
-                 [&] { painter_->drawRect(dot); });
+      PaintMixed(QPen(Qt::NoPen), QBrush(ColourRef(pixelArgs.colour)), [&] { painter_->drawRect(dot); });
       painter_->setTransform(logicalToPicture_ * toTarget_);
       break;
     }
     case EMetaOp::GradientFill:
-      PlayGradient(c);
+      PlayGradient(c.Args<TMetaIndex>().index);
       break;
     case EMetaOp::AngleArc:
-      PlayAngleArc(c);
+      PlayAngleArc(c.Args<TMetaAngleArcArgs>());
       break;
     case EMetaOp::PolyDraw:
-      PlayPolyDraw(c);
+      PlayPolyDraw(c.Args<TMetaPolyDrawArgs>());
       break;
     case EMetaOp::FlattenPath:
     case EMetaOp::WidenPath:
-      ReshapePath(c.op);
+      ReshapePath(c.Op());
       break;
     case EMetaOp::FillRegion:
     case EMetaOp::FrameRegion:
@@ -302,15 +316,17 @@ void TMetafilePlayer::ExecuteGdi(const TMetaCommand& c) {
     case EMetaOp::InvertRegion:
       PlayRegion(c);
       break;
-    case EMetaOp::SelectClipObject:
-      if (c.a >= 0 && static_cast<std::size_t>(c.a) < objects_.size() &&
-          objects_[static_cast<std::size_t>(c.a)].kind == TObject::EKind::Region) {
-        ClipToRegion(objects_[static_cast<std::size_t>(c.a)]);
+    case EMetaOp::SelectClipObject: {
+      const std::int32_t slot = c.Args<TMetaSlot>().slot;
+      if (slot >= 0 && static_cast<std::size_t>(slot) < objects_.size() &&
+          objects_[static_cast<std::size_t>(slot)].kind == TObject::EKind::Region) {
+        ClipToRegion(objects_[static_cast<std::size_t>(slot)]);
       } else {
         // No region: back to the default clipping.
-        ChangeClip({EMetaOp::SelectClipRegion, U_RGN_COPY, 0, -1});
+        ChangeClip(kNoClipRegion);
       }
       break;
+    }
     default:
       break;
   }
@@ -322,7 +338,7 @@ void TMetafilePlayer::ClipToRegion(const TObject& region) {
           list_.regionRects.size())
     return;
   if (region.regionCount == 0) {
-    ChangeClip({EMetaOp::SelectClipRegion, U_RGN_COPY, 0, -1});
+    ChangeClip(kNoClipRegion);
     return;
   }
   const QPainterPath shape =
@@ -330,14 +346,14 @@ void TMetafilePlayer::ClipToRegion(const TObject& region) {
   if (CombineClip(shape, U_RGN_COPY)) ApplyClip();
 }
 
-bool TMetafilePlayer::RegionRects(const TMetaCommand& c, std::int32_t& first, std::int32_t& count) const {
-  if (c.a >= 0) {
-    if (static_cast<std::size_t>(c.a) >= objects_.size()) return false;
-    const TObject& object = objects_[static_cast<std::size_t>(c.a)];
+bool TMetafilePlayer::RegionRects(const TMetaRegion& region, std::int32_t& first, std::int32_t& count) const {
+  if (region.object >= 0) {
+    if (static_cast<std::size_t>(region.object) >= objects_.size()) return false;
+    const TObject& object = objects_[static_cast<std::size_t>(region.object)];
     if (object.kind != TObject::EKind::Region) return false;
     first = object.regionFirst, count = object.regionCount;
   } else {
-    first = c.b, count = c.c;
+    first = region.first, count = region.count;
   }
   return first >= 0 && count > 0 &&
          static_cast<std::uint64_t>(first) + static_cast<std::uint64_t>(count) <= list_.regionRects.size();
@@ -369,22 +385,33 @@ QBrush TMetafilePlayer::BrushByIndex(std::int32_t index) const {
 }
 
 void TMetafilePlayer::PlayRegion(const TMetaCommand& c) {
+  // The region, and for fills and frames the brush and frame size.
+  TMetaFrameRegionArgs args;
+  if (c.Op() == EMetaOp::FrameRegion) {
+    args = c.Args<TMetaFrameRegionArgs>();
+  } else if (c.Op() == EMetaOp::FillRegion) {
+    const auto& fill = c.Args<TMetaFillRegionArgs>();
+    args.region = fill.region, args.brush = fill.brush;
+  } else {
+    args.region = c.Args<TMetaRegion>();
+  }
   std::int32_t first = 0, count = 0;
-  if (!RegionRects(c, first, count)) return;
+  if (!RegionRects(args.region, first, count)) return;
   const QPainterPath region = RegionPath(list_.regionRects.data() + first, count);
   if (!painter_) {
     Measure(region.boundingRect());
     return;
   }
   QPen pen(Qt::NoPen);
-  QBrush brush = c.op == EMetaOp::PaintRegion    ? SelectedBrush()
-                 : c.op == EMetaOp::InvertRegion ? QBrush(QColor(255, 255, 255))
-                                                 : BrushByIndex(c.d);
+  QBrush brush = c.Op() == EMetaOp::PaintRegion    ? SelectedBrush()
+                 : c.Op() == EMetaOp::InvertRegion ? QBrush(QColor(255, 255, 255))
+                                                   : BrushByIndex(args.brush);
   if (brush.style() == Qt::NoBrush) return;
   QPainterPath shape = region;
-  if (c.op == EMetaOp::FrameRegion) {
+  if (c.Op() == EMetaOp::FrameRegion) {
     // The frame is the region less the region shrunk by the frame's width and height on every side.
-    const double w = std::abs(static_cast<double>(c.e)), h = std::abs(static_cast<double>(c.f));
+    const double w = std::abs(static_cast<double>(args.width)),
+                 h = std::abs(static_cast<double>(args.height));
     QPainterPath inner;
     for (std::int32_t i = 0; i < count; ++i) {
       const QRect& r = list_.regionRects[static_cast<std::size_t>(first + i)];
@@ -395,15 +422,15 @@ void TMetafilePlayer::PlayRegion(const TMetaCommand& c) {
     if (count <= 64) shape = region.subtracted(inner);
   }
   const int savedRop = dc_.rop2;
-  if (c.op == EMetaOp::InvertRegion) dc_.rop2 = U_R2_NOT;
+  if (c.Op() == EMetaOp::InvertRegion) dc_.rop2 = U_R2_NOT;
   brush = PatternInPictureSpace(FillBrush(brush), painter_->transform());
   PaintMixed(pen, brush, [&] { painter_->drawPath(shape); });
   dc_.rop2 = savedRop;
 }
 
-void TMetafilePlayer::PlayGradient(const TMetaCommand& c) {
-  if (c.a < 0 || static_cast<std::size_t>(c.a) >= list_.gradients.size()) return;
-  const TMetaGradient& gradient = list_.gradients[static_cast<std::size_t>(c.a)];
+void TMetafilePlayer::PlayGradient(std::int32_t index) {
+  if (index < 0 || static_cast<std::size_t>(index) >= list_.gradients.size()) return;
+  const TMetaGradient& gradient = list_.gradients[static_cast<std::size_t>(index)];
   if (gradient.vertices.empty()) return;
   if (!painter_) {
     QRectF box;
@@ -419,10 +446,10 @@ void TMetafilePlayer::PlayGradient(const TMetaCommand& c) {
   PaintMetaGradient(*painter_, gradient);
 }
 
-void TMetafilePlayer::PlayAngleArc(const TMetaCommand& c) {
-  const double radius = static_cast<double>(c.c);
-  const double start = Degrees(c.d), sweep = Degrees(c.e);
-  const QPointF centre(c.a, c.b);
+void TMetafilePlayer::PlayAngleArc(const TMetaAngleArcArgs& arc) {
+  const double radius = static_cast<double>(arc.radius);
+  const double start = Degrees(arc.start), sweep = Degrees(arc.sweep);
+  const QPointF centre(arc.centre.x, arc.centre.y);
   const QRectF box(centre - QPointF(radius, radius), centre + QPointF(radius, radius));
   QPainterPath path(dc_.position);
   const double a = start * M_PI / 180;
@@ -432,13 +459,15 @@ void TMetafilePlayer::PlayAngleArc(const TMetaCommand& c) {
   DrawConnected(path);
 }
 
-void TMetafilePlayer::PlayPolyDraw(const TMetaCommand& c) {
-  if (!ValidPoints(c.a, c.b) || c.c < 0 ||
-      static_cast<std::uint64_t>(c.c) + static_cast<std::uint64_t>(c.b) > list_.polyDrawTypes.size())
+void TMetafilePlayer::PlayPolyDraw(const TMetaPolyDrawArgs& draw) {
+  const std::int32_t count = draw.points.count;
+  if (!ValidPoints(draw.points.first, count) || draw.firstType < 0 ||
+      static_cast<std::uint64_t>(draw.firstType) + static_cast<std::uint64_t>(count) >
+          list_.polyDrawTypes.size())
     return;
   constexpr std::uint8_t kClose = 0x01, kLine = 0x02, kBezier = 0x04, kMove = 0x06;
-  const QPoint* p = list_.points.data() + c.a;
-  const std::uint8_t* types = list_.polyDrawTypes.data() + c.c;
+  const QPoint* p = list_.points.data() + draw.points.first;
+  const std::uint8_t* types = list_.polyDrawTypes.data() + draw.firstType;
   QPainterPath figure(dc_.position);
   bool continuing = true;  // the first figure starts at the current position
   const auto finish = [&](bool close) {
@@ -452,7 +481,7 @@ void TMetafilePlayer::PlayPolyDraw(const TMetaCommand& c) {
       }
     }
   };
-  for (std::int32_t i = 0; i < c.b; ++i) {
+  for (std::int32_t i = 0; i < count; ++i) {
     const std::uint8_t type = types[i] & ~kClose;
     if (type == kMove) {
       finish(false);
@@ -460,7 +489,7 @@ void TMetafilePlayer::PlayPolyDraw(const TMetaCommand& c) {
       continuing = false;
     } else if (type == kLine) {
       figure.lineTo(p[i]);
-    } else if (type == kBezier && i + 2 < c.b) {
+    } else if (type == kBezier && i + 2 < count) {
       figure.cubicTo(p[i], p[i + 1], p[i + 2]);
       i += 2;
     } else {

@@ -1,3 +1,5 @@
+// The metafile player's state machine: mapping, objects, shapes, paths, clipping and the painting of
+// finished shapes.
 #include "metafile/play/MetafilePlayer.h"
 
 #include <uemf.h>
@@ -217,8 +219,8 @@ bool IsClipChange(EMetaOp op) {
   }
 }
 
-QRectF Box(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom) {
-  return QRectF(QPointF(left, top), QPointF(right, bottom)).normalized();
+QRectF Box(const TMetaRect& rect) {
+  return QRectF(QPointF(rect.left, rect.top), QPointF(rect.right, rect.bottom)).normalized();
 }
 
 }  // namespace
@@ -297,45 +299,60 @@ bool TMetafilePlayer::ValidPoints(std::int32_t first, std::int64_t count) const 
 }
 
 void TMetafilePlayer::Execute(const TMetaCommand& c) {
-  if (clipPending_ && !IsClipChange(c.op)) ApplyClip();
-  switch (c.op) {
-    case EMetaOp::SetMapMode:
-      if (c.a >= U_MM_MIN && c.a <= U_MM_MAX) dc_.mapMode = c.a;
+  if (clipPending_ && !IsClipChange(c.Op())) ApplyClip();
+  switch (c.Op()) {
+    case EMetaOp::SetMapMode: {
+      const std::int32_t mode = c.Args<TMetaMode>().mode;
+      if (mode >= U_MM_MIN && mode <= U_MM_MAX) dc_.mapMode = mode;
       UpdateTransform();
       break;
-    case EMetaOp::SetWindowOrg:
-      dc_.windowOrgX = c.a, dc_.windowOrgY = c.b;
+    }
+    case EMetaOp::SetWindowOrg: {
+      const auto& org = c.Args<TMetaPoint>();
+      dc_.windowOrgX = org.x, dc_.windowOrgY = org.y;
       UpdateTransform();
       break;
-    case EMetaOp::SetViewportOrg:
-      dc_.viewportOrgX = c.a, dc_.viewportOrgY = c.b;
+    }
+    case EMetaOp::SetViewportOrg: {
+      const auto& org = c.Args<TMetaPoint>();
+      dc_.viewportOrgX = org.x, dc_.viewportOrgY = org.y;
       UpdateTransform();
       break;
-    case EMetaOp::OffsetWindowOrg:
-      dc_.windowOrgX += c.a, dc_.windowOrgY += c.b;
+    }
+    case EMetaOp::OffsetWindowOrg: {
+      const auto& offset = c.Args<TMetaPoint>();
+      dc_.windowOrgX += offset.x, dc_.windowOrgY += offset.y;
       UpdateTransform();
       break;
-    case EMetaOp::OffsetViewportOrg:
-      dc_.viewportOrgX += c.a, dc_.viewportOrgY += c.b;
+    }
+    case EMetaOp::OffsetViewportOrg: {
+      const auto& offset = c.Args<TMetaPoint>();
+      dc_.viewportOrgX += offset.x, dc_.viewportOrgY += offset.y;
       UpdateTransform();
       break;
+    }
     case EMetaOp::SetWindowExt:
-    case EMetaOp::SetViewportExt:
+    case EMetaOp::SetViewportExt: {
+      const auto& ext = c.Args<TMetaExtent>();
       // Extents only count in the scalable modes; GDI ignores them in the others.
-      if (c.a == 0 || c.b == 0 || (dc_.mapMode != U_MM_ISOTROPIC && dc_.mapMode != U_MM_ANISOTROPIC)) break;
-      if (c.op == EMetaOp::SetWindowExt)
-        dc_.windowExtX = c.a, dc_.windowExtY = c.b;
+      if (ext.x == 0 || ext.y == 0 || (dc_.mapMode != U_MM_ISOTROPIC && dc_.mapMode != U_MM_ANISOTROPIC))
+        break;
+      if (c.Op() == EMetaOp::SetWindowExt)
+        dc_.windowExtX = ext.x, dc_.windowExtY = ext.y;
       else
-        dc_.viewportExtX = c.a, dc_.viewportExtY = c.b;
+        dc_.viewportExtX = ext.x, dc_.viewportExtY = ext.y;
       UpdateTransform();
       break;
+    }
     case EMetaOp::ScaleWindowExt:
     case EMetaOp::ScaleViewportExt: {
+      const auto& scale = c.Args<TMetaScale>();
       if (dc_.mapMode != U_MM_ISOTROPIC && dc_.mapMode != U_MM_ANISOTROPIC) break;
-      const bool window = c.op == EMetaOp::ScaleWindowExt;
+      const bool window = c.Op() == EMetaOp::ScaleWindowExt;
       std::int64_t x = window ? dc_.windowExtX : dc_.viewportExtX,
                    y = window ? dc_.windowExtY : dc_.viewportExtY;
-      if (!ScaleMetaExtent(x, c.a, c.b) || !ScaleMetaExtent(y, c.c, c.d)) break;
+      if (!ScaleMetaExtent(x, scale.xNum, scale.xDenom) || !ScaleMetaExtent(y, scale.yNum, scale.yDenom))
+        break;
       (window ? dc_.windowExtX : dc_.viewportExtX) = x;
       (window ? dc_.windowExtY : dc_.viewportExtY) = y;
       UpdateTransform();
@@ -348,124 +365,106 @@ void TMetafilePlayer::Execute(const TMetaCommand& c) {
         ++lostSaves_;
       break;
     case EMetaOp::RestoreDC:
-      Restore(c.a);
+      Restore(c.Args<TMetaLevel>().level);
       break;
-    case EMetaOp::SetPolyFillMode:
-      if (c.a == U_ALTERNATE) dc_.fillRule = Qt::OddEvenFill;
-      if (c.a == U_WINDING) dc_.fillRule = Qt::WindingFill;
+    case EMetaOp::SetPolyFillMode: {
+      const std::int32_t mode = c.Args<TMetaMode>().mode;
+      if (mode == U_ALTERNATE) dc_.fillRule = Qt::OddEvenFill;
+      if (mode == U_WINDING) dc_.fillRule = Qt::WindingFill;
       break;
+    }
     case EMetaOp::CreatePen:
     case EMetaOp::CreateBrush:
     case EMetaOp::CreateOther:
     case EMetaOp::CreateFont:
-    case EMetaOp::CreatePatternBrush: {
-      if (c.a < 0 || static_cast<std::size_t>(c.a) >= objects_.size()) break;
-      TObject& object = objects_[static_cast<std::size_t>(c.a)];
-      object = TObject();
-      if (c.op == EMetaOp::CreatePen) {
-        object.kind = TObject::EKind::Pen;
-        object.pen = MetaPen(c.b, c.c, static_cast<std::uint32_t>(c.d));
-        object.insideFrame = (c.b & U_PS_STYLE_MASK) == U_PS_INSIDEFRAME;
-      } else if (c.op == EMetaOp::CreateBrush) {
-        object.kind = TObject::EKind::Brush;
-        object.brush = MetaBrush(c.b, static_cast<std::uint32_t>(c.c), c.d);
-      } else if (c.op == EMetaOp::CreatePatternBrush) {
-        if (c.b < 0 || static_cast<std::size_t>(c.b) >= list_.patterns.size()) break;
-        object.kind = TObject::EKind::Brush;
-        object.pattern = c.b;
-      } else {
-        object.kind = TObject::EKind::Other;
-        if (c.op == EMetaOp::CreateFont) object.font = c.b;
-      }
+    case EMetaOp::CreatePatternBrush:
+      CreateObject(c);
+      break;
+    case EMetaOp::SelectObject: {
+      const std::int32_t slot = c.Args<TMetaSlot>().slot;
+      if (slot >= 0 && static_cast<std::size_t>(slot) < objects_.size())
+        Select(objects_[static_cast<std::size_t>(slot)]);
       break;
     }
-    case EMetaOp::SelectObject:
-      if (c.a >= 0 && static_cast<std::size_t>(c.a) < objects_.size())
-        Select(objects_[static_cast<std::size_t>(c.a)]);
-      break;
     case EMetaOp::SelectStock:
-      SelectStock(c.a);
+      SelectStock(c.Args<TMetaStock>().object);
       break;
     case EMetaOp::Blit:
-      PlayBlit(c.a);
+      PlayBlit(c.Args<TMetaIndex>().index);
       break;
-    case EMetaOp::DeleteObject:
+    case EMetaOp::DeleteObject: {
       // The state keeps its own copy of a selected pen or brush, as GDI keeps using a selected object.
-      if (c.a >= 0 && static_cast<std::size_t>(c.a) < objects_.size())
-        objects_[static_cast<std::size_t>(c.a)] = TObject();
+      const std::int32_t slot = c.Args<TMetaSlot>().slot;
+      if (slot >= 0 && static_cast<std::size_t>(slot) < objects_.size())
+        objects_[static_cast<std::size_t>(slot)] = TObject();
       break;
-    case EMetaOp::MoveTo:
-      dc_.position = QPointF(c.a, c.b);
+    }
+    case EMetaOp::MoveTo: {
+      const auto& to = c.Args<TMetaPoint>();
+      dc_.position = QPointF(to.x, to.y);
       figureOpen_ = false;
       break;
+    }
     case EMetaOp::LineTo: {
       const std::size_t run = LineToRun();
       DrawConnected(LineRunPath(dc_.position, run));
       commandIndex_ += run - 1;
-      dc_.position = QPointF(list_.commands[commandIndex_].a, list_.commands[commandIndex_].b);
+      const auto& to = list_.commands[commandIndex_].Args<TMetaPoint>();
+      dc_.position = QPointF(to.x, to.y);
       break;
     }
     case EMetaOp::Polygon:
-    case EMetaOp::Polyline:
-      if (!ValidPoints(c.a, c.b)) break;
-      if (c.op == EMetaOp::Polygon)
-        DrawPolygon(list_.points.data() + c.a, c.b);
+    case EMetaOp::Polyline: {
+      const auto& points = c.Args<TMetaPoints>();
+      if (!ValidPoints(points.first, points.count)) break;
+      if (c.Op() == EMetaOp::Polygon)
+        DrawPolygon(list_.points.data() + points.first, points.count);
       else
-        DrawPolyline(list_.points.data() + c.a, c.b);
-      break;
-    case EMetaOp::PolyPolygon:
-    case EMetaOp::PolyPolyline: {
-      if (c.b < 0 || c.c < 0 ||
-          static_cast<std::uint64_t>(c.b) + static_cast<std::uint64_t>(c.c) > list_.polyCounts.size())
-        break;
-      QPainterPath path;
-      path.setFillRule(dc_.fillRule);
-      std::int64_t next = c.a;
-      for (std::int32_t i = 0; i < c.c; ++i) {
-        const std::int32_t count = list_.polyCounts[static_cast<std::size_t>(c.b + i)];
-        if (!ValidPoints(static_cast<std::int32_t>(next), count)) return;
-        const QPoint* p = list_.points.data() + next;
-        if (count > 0) {
-          path.moveTo(p[0]);
-          for (std::int32_t k = 1; k < count; ++k) path.lineTo(p[k]);
-          if (c.op == EMetaOp::PolyPolygon) path.closeSubpath();
-        }
-        next += count;
-      }
-      DrawPath(path, c.op == EMetaOp::PolyPolygon);
+        DrawPolyline(list_.points.data() + points.first, points.count);
       break;
     }
+    case EMetaOp::PolyPolygon:
+    case EMetaOp::PolyPolyline:
+      DrawPolyPolygon(c);
+      break;
     case EMetaOp::Rectangle:
-    case EMetaOp::Ellipse:
-    case EMetaOp::RoundRect: {
-      const QRectF box = FramedBox(Box(c.a, c.b, c.c, c.d));
+    case EMetaOp::Ellipse: {
+      const QRectF box = FramedBox(Box(c.Args<TMetaRect>()));
       QPainterPath path;
-      if (c.op == EMetaOp::Rectangle)
+      if (c.Op() == EMetaOp::Rectangle)
         path.addRect(box);
-      else if (c.op == EMetaOp::Ellipse)
-        path.addEllipse(box);
       else
-        path.addRoundedRect(box, std::abs(c.e) / 2.0, std::abs(c.f) / 2.0);
+        path.addEllipse(box);
+      DrawPath(path, true, &box);
+      break;
+    }
+    case EMetaOp::RoundRect: {
+      const auto& round = c.Args<TMetaRoundRect>();
+      const QRectF box = FramedBox(Box(round.box));
+      QPainterPath path;
+      path.addRoundedRect(box, std::abs(round.cornerWidth) / 2.0, std::abs(round.cornerHeight) / 2.0);
       DrawPath(path, true, &box);
       break;
     }
     case EMetaOp::SetTextColor:
-      dc_.textColour = static_cast<std::uint32_t>(c.a);
+      dc_.textColour = c.Args<TMetaColour>().colour;
       break;
     case EMetaOp::SetBkColor:
-      dc_.bkColour = static_cast<std::uint32_t>(c.a);
+      dc_.bkColour = c.Args<TMetaColour>().colour;
       break;
-    case EMetaOp::SetBkMode:
-      if (c.a == U_TRANSPARENT || c.a == U_OPAQUE) dc_.bkOpaque = c.a == U_OPAQUE;
+    case EMetaOp::SetBkMode: {
+      const std::int32_t mode = c.Args<TMetaMode>().mode;
+      if (mode == U_TRANSPARENT || mode == U_OPAQUE) dc_.bkOpaque = mode == U_OPAQUE;
       break;
+    }
     case EMetaOp::SetTextAlign:
-      dc_.textAlign = c.a;
+      dc_.textAlign = c.Args<TMetaMode>().mode;
       break;
     case EMetaOp::SetTextCharExtra:
-      dc_.charExtra = c.a;
+      dc_.charExtra = c.Args<TMetaCharExtra>().extra;
       break;
     case EMetaOp::TextOut:
-      PlayText(c.a);
+      PlayText(c.Args<TMetaIndex>().index);
       break;
     case EMetaOp::SetWorldTransform:
     case EMetaOp::ModifyWorldTransform:
@@ -473,31 +472,9 @@ void TMetafilePlayer::Execute(const TMetaCommand& c) {
       break;
     case EMetaOp::PolyBezier:
     case EMetaOp::PolyBezierTo:
-    case EMetaOp::PolylineTo: {
-      if (!ValidPoints(c.a, c.b)) break;
-      const QPoint* p = list_.points.data() + c.a;
-      std::int32_t next = 0;
-      QPainterPath path;
-      if (c.op == EMetaOp::PolyBezier) {
-        if (c.b < 4) break;
-        path.moveTo(p[next++]);
-      } else {
-        path.moveTo(dc_.position);
-      }
-      if (c.op == EMetaOp::PolylineTo) {
-        for (; next < c.b; ++next) path.lineTo(p[next]);
-      } else {
-        // Points left over after the last whole curve are ignored.
-        for (; next + 2 < c.b; next += 3) path.cubicTo(p[next], p[next + 1], p[next + 2]);
-      }
-      if (c.op == EMetaOp::PolyBezier) {
-        DrawPath(path, false);
-      } else if (next > 0) {
-        dc_.position = p[next - 1];
-        DrawConnected(path);
-      }
+    case EMetaOp::PolylineTo:
+      DrawCurve(c);
       break;
-    }
     case EMetaOp::BeginPath:
       path_ = QPainterPath();
       inPath_ = true;
@@ -517,7 +494,7 @@ void TMetafilePlayer::Execute(const TMetaCommand& c) {
     case EMetaOp::FillPath:
     case EMetaOp::StrokePath:
     case EMetaOp::StrokeAndFillPath:
-      PlayPath(c.op);
+      PlayPath(c.Op());
       break;
     case EMetaOp::IntersectClipRect:
     case EMetaOp::ExcludeClipRect:
@@ -533,11 +510,14 @@ void TMetafilePlayer::Execute(const TMetaCommand& c) {
     case EMetaOp::Pie:
       DrawArc(c);
       break;
-    case EMetaOp::SetArcDirection:
-      if (c.a == U_AD_COUNTERCLOCKWISE || c.a == U_AD_CLOCKWISE) dc_.arcClockwise = c.a == U_AD_CLOCKWISE;
+    case EMetaOp::SetArcDirection: {
+      const std::int32_t direction = c.Args<TMetaMode>().mode;
+      if (direction == U_AD_COUNTERCLOCKWISE || direction == U_AD_CLOCKWISE)
+        dc_.arcClockwise = direction == U_AD_CLOCKWISE;
       break;
+    }
     case EMetaOp::EmfPlus:
-      PlayEmfPlus(c);
+      PlayEmfPlus(c.Args<TMetaRecords>());
       break;
     default:
       ExecuteGdi(c);
@@ -545,42 +525,136 @@ void TMetafilePlayer::Execute(const TMetaCommand& c) {
   }
 }
 
-void TMetafilePlayer::PlayEmfPlus(const TMetaCommand& c) {
+void TMetafilePlayer::CreateObject(const TMetaCommand& c) {
+  std::int32_t slot = -1;
+  TObject object;
+  object.kind = TObject::EKind::Other;
+  switch (c.Op()) {
+    case EMetaOp::CreatePen: {
+      const auto& pen = c.Args<TMetaPenArgs>();
+      slot = pen.slot;
+      object.kind = TObject::EKind::Pen;
+      object.pen = MetaPen(pen.style, pen.width, pen.colour);
+      object.insideFrame = (pen.style & U_PS_STYLE_MASK) == U_PS_INSIDEFRAME;
+      break;
+    }
+    case EMetaOp::CreateBrush: {
+      const auto& brush = c.Args<TMetaBrushArgs>();
+      slot = brush.slot;
+      object.kind = TObject::EKind::Brush;
+      object.brush = MetaBrush(brush.style, brush.colour, brush.hatch);
+      break;
+    }
+    case EMetaOp::CreatePatternBrush: {
+      const auto& pattern = c.Args<TMetaPatternArgs>();
+      slot = pattern.slot;
+      // A pattern that is not there leaves the slot empty.
+      if (pattern.pattern < 0 || static_cast<std::size_t>(pattern.pattern) >= list_.patterns.size())
+        object.kind = TObject::EKind::None;
+      else
+        object.kind = TObject::EKind::Brush, object.pattern = pattern.pattern;
+      break;
+    }
+    case EMetaOp::CreateFont: {
+      const auto& font = c.Args<TMetaFontArgs>();
+      slot = font.slot;
+      object.font = font.font;
+      break;
+    }
+    default:
+      slot = c.Args<TMetaSlot>().slot;
+      break;
+  }
+  if (slot < 0 || static_cast<std::size_t>(slot) >= objects_.size()) return;
+  objects_[static_cast<std::size_t>(slot)] = object;
+}
+
+void TMetafilePlayer::DrawPolyPolygon(const TMetaCommand& c) {
+  const auto& poly = c.Args<TMetaPolyPoints>();
+  if (poly.firstCount < 0 || poly.polygons < 0 ||
+      static_cast<std::uint64_t>(poly.firstCount) + static_cast<std::uint64_t>(poly.polygons) >
+          list_.polyCounts.size())
+    return;
+  QPainterPath path;
+  path.setFillRule(dc_.fillRule);
+  std::int64_t next = poly.firstPoint;
+  for (std::int32_t i = 0; i < poly.polygons; ++i) {
+    const std::int32_t count = list_.polyCounts[static_cast<std::size_t>(poly.firstCount + i)];
+    if (!ValidPoints(static_cast<std::int32_t>(next), count)) return;
+    const QPoint* p = list_.points.data() + next;
+    if (count > 0) {
+      path.moveTo(p[0]);
+      for (std::int32_t k = 1; k < count; ++k) path.lineTo(p[k]);
+      if (c.Op() == EMetaOp::PolyPolygon) path.closeSubpath();
+    }
+    next += count;
+  }
+  DrawPath(path, c.Op() == EMetaOp::PolyPolygon);
+}
+
+void TMetafilePlayer::DrawCurve(const TMetaCommand& c) {
+  const auto& points = c.Args<TMetaPoints>();
+  if (!ValidPoints(points.first, points.count)) return;
+  const QPoint* p = list_.points.data() + points.first;
+  std::int32_t next = 0;
+  QPainterPath path;
+  if (c.Op() == EMetaOp::PolyBezier) {
+    if (points.count < 4) return;
+    path.moveTo(p[next++]);
+  } else {
+    path.moveTo(dc_.position);
+  }
+  if (c.Op() == EMetaOp::PolylineTo) {
+    for (; next < points.count; ++next) path.lineTo(p[next]);
+  } else {
+    // Points left over after the last whole curve are ignored.
+    for (; next + 2 < points.count; next += 3) path.cubicTo(p[next], p[next + 1], p[next + 2]);
+  }
+  if (c.Op() == EMetaOp::PolyBezier) {
+    DrawPath(path, false);
+  } else if (next > 0) {
+    dc_.position = p[next - 1];
+    DrawConnected(path);
+  }
+}
+
+void TMetafilePlayer::PlayEmfPlus(const TMetaRecords& records) {
   if (!painter_ || !list_.emfPlus) return;
   if (!emfPlus_) emfPlus_ = std::make_shared<TEmfPlusPlayer>(*list_.emfPlus);
   // The EMF+ records bring their own transforms and clipping; the GDI ones are back afterwards.
   painter_->save();
   const double pixelOnDevice = PixelSize() * std::sqrt(std::abs(toTarget_.determinant()));
   emfPlus_->Play(
-      {painter_, toTarget_, outerClipped_, outerClip_, outerTransform_, list_.frame, pixelOnDevice}, c.a,
-      c.b);
+      {painter_, toTarget_, outerClipped_, outerClip_, outerTransform_, list_.frame, pixelOnDevice},
+      records.first, records.count);
   painter_->restore();
 }
 
 void TMetafilePlayer::DrawArc(const TMetaCommand& c) {
-  if (!ValidPoints(c.e, 2)) return;
-  const QRectF box = FramedBox(Box(c.a, c.b, c.c, c.d));
+  const auto& arc = c.Args<TMetaArcArgs>();
+  if (!ValidPoints(arc.rays, 2)) return;
+  const QRectF box = FramedBox(Box(arc.box));
   if (box.width() <= 0 || box.height() <= 0) return;
-  const QPoint* rays = list_.points.data() + c.e;
+  const QPoint* rays = list_.points.data() + arc.rays;
   const ArcAngles angles = ArcAnglesThrough(box, rays[0], rays[1], dc_.arcClockwise);
   QPainterPath path;
-  if (c.op == EMetaOp::ArcTo) {
+  if (c.Op() == EMetaOp::ArcTo) {
     path.moveTo(dc_.position);
     QPainterPath arc;
     arc.arcMoveTo(box, angles.start);
     path.lineTo(arc.currentPosition());
-  } else if (c.op == EMetaOp::Pie) {
+  } else if (c.Op() == EMetaOp::Pie) {
     path.moveTo(box.center());
   } else {
     path.arcMoveTo(box, angles.start);
   }
   path.arcTo(box, angles.start, angles.sweep);
-  if (c.op == EMetaOp::ArcTo) {
+  if (c.Op() == EMetaOp::ArcTo) {
     dc_.position = path.currentPosition();
     DrawConnected(path);
     return;
   }
-  if (c.op == EMetaOp::Arc) {
+  if (c.Op() == EMetaOp::Arc) {
     DrawPath(path, false, &box);
     return;
   }
@@ -589,11 +663,11 @@ void TMetafilePlayer::DrawArc(const TMetaCommand& c) {
 }
 
 void TMetafilePlayer::ChangeClip(const TMetaCommand& c) {
-  switch (c.op) {
+  switch (c.Op()) {
     case EMetaOp::IntersectClipRect:
     case EMetaOp::ExcludeClipRect: {
-      const int mode = c.op == EMetaOp::IntersectClipRect ? U_RGN_AND : U_RGN_DIFF;
-      const QRectF box = Box(c.a, c.b, c.c, c.d);
+      const int mode = c.Op() == EMetaOp::IntersectClipRect ? U_RGN_AND : U_RGN_DIFF;
+      const QRectF box = Box(c.Args<TMetaRect>());
       if (logicalToPicture_.type() <= QTransform::TxScale && box.width() > 0 && box.height() > 0 &&
           (!dc_.clipped || dc_.clipAsRects)) {
         // Unrotated, the box stays a box: its rectangle in clip units straight away, without a path.
@@ -611,34 +685,38 @@ void TMetafilePlayer::ChangeClip(const TMetaCommand& c) {
       break;
     }
     case EMetaOp::SelectClipPath: {
+      const std::int32_t mode = c.Args<TMetaMode>().mode;
       QPainterPath shape = path_;
       shape.setFillRule(dc_.fillRule);
       path_ = QPainterPath();
       inPath_ = figureOpen_ = false;
-      if (!CombineClip(shape, c.a)) return;
+      if (!CombineClip(shape, mode)) return;
       break;
     }
     case EMetaOp::SelectClipRegion: {
-      if (c.c < 0) {
+      const auto& rects = c.Args<TMetaClipRects>();
+      if (rects.count < 0) {
         dc_.clipped = dc_.clipAsRects = false;
         dc_.clip = QPainterPath();
         dc_.clipRects = QRegion();
         dc_.clipCuts.clear();
         break;
       }
-      if (!ValidPoints(c.b, 2 * static_cast<std::int64_t>(c.c))) return;
+      if (!ValidPoints(rects.first, 2 * static_cast<std::int64_t>(rects.count))) return;
       QPainterPath region;
       region.setFillRule(Qt::WindingFill);
-      for (std::int32_t i = 0; i < c.c; ++i) {
-        const QPoint* p = list_.points.data() + c.b + 2 * i;
+      for (std::int32_t i = 0; i < rects.count; ++i) {
+        const QPoint* p = list_.points.data() + rects.first + 2 * i;
         region.addRect(QRectF(QPointF(p[0]), QPointF(p[1])).normalized());
       }
-      if (!CombineClip(region, c.a)) return;
+      if (!CombineClip(region, rects.mode)) return;
       break;
     }
     case EMetaOp::OffsetClipRegion: {
+      const auto& offset = c.Args<TMetaPoint>();
       if (!dc_.clipped) return;
-      const QPointF moved = logicalToPicture_.map(QPointF(c.a, c.b)) - logicalToPicture_.map(QPointF(0, 0));
+      const QPointF moved =
+          logicalToPicture_.map(QPointF(offset.x, offset.y)) - logicalToPicture_.map(QPointF(0, 0));
       const QPointF units = moved * kClipRectUnits;
       CutPendingClipRects();
       const QRect bounds = dc_.clipRects.boundingRect();
@@ -847,12 +925,14 @@ QPainterPath TMetafilePlayer::VisiblePart(const QPainterPath& clip) const {
 }
 
 void TMetafilePlayer::SetWorldTransform(const TMetaCommand& c) {
-  if (c.a < 0 || static_cast<std::size_t>(c.a) >= list_.transforms.size()) return;
-  const QTransform& matrix = list_.transforms[static_cast<std::size_t>(c.a)];
-  if (c.op == EMetaOp::SetWorldTransform) {
+  const bool set = c.Op() == EMetaOp::SetWorldTransform;
+  const std::int32_t index = set ? c.Args<TMetaIndex>().index : c.Args<TMetaTransformArgs>().transform;
+  if (index < 0 || static_cast<std::size_t>(index) >= list_.transforms.size()) return;
+  const QTransform& matrix = list_.transforms[static_cast<std::size_t>(index)];
+  if (set) {
     dc_.world = matrix;
   } else {
-    switch (c.b) {
+    switch (c.Args<TMetaTransformArgs>().mode) {
       case U_MWT_IDENTITY:
         dc_.world = QTransform();
         break;
@@ -1130,7 +1210,7 @@ std::size_t TMetafilePlayer::LineToRun() const {
   if (dc_.rop2 != U_R2_COPYPEN || pen.style() != Qt::SolidLine) return 1;
   if (!Hairline(pen) && (pen.capStyle() != Qt::RoundCap || pen.joinStyle() != Qt::RoundJoin)) return 1;
   std::size_t end = commandIndex_ + 1;
-  while (end < list_.commands.size() && list_.commands[end].op == EMetaOp::LineTo &&
+  while (end < list_.commands.size() && list_.commands[end].Op() == EMetaOp::LineTo &&
          end - commandIndex_ < kMaxLineRun)
     ++end;
   return end - commandIndex_;
@@ -1138,8 +1218,9 @@ std::size_t TMetafilePlayer::LineToRun() const {
 
 const QPainterPath& TMetafilePlayer::LineRunPath(QPointF from, std::size_t run) {
   const auto point = [&](std::size_t i) {
-    return i == 0 ? from
-                  : QPointF(list_.commands[commandIndex_ + i - 1].a, list_.commands[commandIndex_ + i - 1].b);
+    if (i == 0) return from;
+    const auto& to = list_.commands[commandIndex_ + i - 1].Args<TMetaPoint>();
+    return QPointF(to.x, to.y);
   };
   // The run kept with its stroke's outline when it is this one, else the one path reused for lines:
   // drawings of thousands of lines spent much of their time making paths. Points are compared

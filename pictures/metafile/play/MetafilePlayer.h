@@ -44,6 +44,7 @@ class TMetafilePlayer {
 
   void Run();
   void Execute(const TMetaCommand& c);
+  void CreateObject(const TMetaCommand& c);
   void UpdateTransform();
   void Select(const TObject& object);
   // The selected brush, a monochrome pattern in the present text and background colours.
@@ -74,6 +75,9 @@ class TMetafilePlayer {
   // Draws a figure that starts at the current position, or continues the open figure of a path.
   void DrawConnected(const QPainterPath& segment);
   void SetWorldTransform(const TMetaCommand& c);
+  void DrawPolyPolygon(const TMetaCommand& c);
+  // PolyBezier, PolyBezierTo and PolylineTo.
+  void DrawCurve(const TMetaCommand& c);
   // Fills and/or strokes the finished path and discards it.
   void PlayPath(EMetaOp op);
   void DrawArc(const TMetaCommand& c);
@@ -106,7 +110,7 @@ class TMetafilePlayer {
   // The brush for a painter transform: patterns keep their pixels in picture space.
   QBrush PatternInPictureSpace(const QBrush& brush, const QTransform& painterTransform) const;
   bool ValidPoints(std::int32_t first, std::int64_t count) const;
-  void PlayEmfPlus(const TMetaCommand& c);
+  void PlayEmfPlus(const TMetaRecords& records);
 
   // Pens, raster modes, pixels, gradients and regions (MetaGdiPlayer.cpp).
   void ExecuteGdi(const TMetaCommand& c);
@@ -136,14 +140,14 @@ class TMetafilePlayer {
   void FillHatchBackground(const QPainterPath& logicalPath);
   void PlayRegion(const TMetaCommand& c);
   // The rectangles of a region command: a region object's or the command's own; false when none.
-  bool RegionRects(const TMetaCommand& c, std::int32_t& first, std::int32_t& count) const;
+  bool RegionRects(const TMetaRegion& region, std::int32_t& first, std::int32_t& count) const;
   QBrush BrushByIndex(std::int32_t index) const;
   // The selected brush as filled under the current mapping: hatches spaced in pixels of the picture.
   QBrush FillBrush(const QBrush& brush) const;
   void ClipToRegion(const TObject& region);
-  void PlayAngleArc(const TMetaCommand& c);
-  void PlayPolyDraw(const TMetaCommand& c);
-  void PlayGradient(const TMetaCommand& c);
+  void PlayAngleArc(const TMetaAngleArcArgs& arc);
+  void PlayPolyDraw(const TMetaPolyDrawArgs& draw);
+  void PlayGradient(std::int32_t index);
   void ReshapePath(EMetaOp op);
   // One pixel of the picture at its natural size, in picture units.
   double PixelSize() const;

@@ -1,3 +1,5 @@
+// The EMF reader: the header and the records of mapping, objects, shapes, paths, transforms and
+// clipping; the other record families go to their own readers.
 #include "metafile/read/EmfReader.h"
 
 #include <uemf.h>
@@ -195,7 +197,7 @@ void TEmfParser::AddPoly(const TMetaBytes& rec, EMetaOp op, bool small) {
   const std::int64_t count = rec.U32(24);
   const auto first = static_cast<std::int32_t>(list_.points.size());
   AddPoints(rec, 28, count, small);
-  list_.Add({op, first, static_cast<std::int32_t>(count)});
+  list_.Add({op, TMetaPoints{first, static_cast<std::int32_t>(count)}});
 }
 
 void TEmfParser::AddPolyPoly(const TMetaBytes& rec, EMetaOp op, bool small) {
@@ -212,22 +214,20 @@ void TEmfParser::AddPolyPoly(const TMetaBytes& rec, EMetaOp op, bool small) {
     list_.AddPolyCount(static_cast<std::int32_t>(count));
   }
   AddPoints(rec, 32 + 4 * polygons, points, small);
-  list_.Add({op, firstPoint, firstCount, static_cast<std::int32_t>(polygons)});
+  list_.Add({op, TMetaPolyPoints{firstPoint, firstCount, static_cast<std::int32_t>(polygons)}});
 }
 
 void TEmfParser::Create(std::uint32_t slot, const TMetaCommand& command) {
   if (slot >= kMaxEmfSlots) return;
-  TMetaCommand placed = command;
-  placed.a = static_cast<std::int32_t>(slot);
   list_.objectSlots = std::max(list_.objectSlots, static_cast<int>(slot) + 1);
-  list_.Add(placed);
+  list_.Add(command.InSlot(static_cast<std::int32_t>(slot)));
 }
 
 void TEmfParser::Select(std::uint32_t index) {
   if (index & U_STOCK_OBJECT)
-    list_.Add({EMetaOp::SelectStock, static_cast<std::int32_t>(index & ~U_STOCK_OBJECT)});
+    list_.Add({EMetaOp::SelectStock, TMetaStock{static_cast<std::int32_t>(index & ~U_STOCK_OBJECT)}});
   else if (index < kMaxEmfSlots)
-    list_.Add({EMetaOp::SelectObject, static_cast<std::int32_t>(index)});
+    list_.Add({EMetaOp::SelectObject, TMetaSlot{static_cast<std::int32_t>(index)}});
 }
 
 void TEmfParser::AddTransform(const TMetaBytes& rec, EMetaOp op, std::int32_t mode) {
@@ -243,7 +243,11 @@ void TEmfParser::AddTransform(const TMetaBytes& rec, EMetaOp op, std::int32_t mo
   }
   if (list_.transforms.size() >= kMaxMetaCommands) throw EInvalidGraphic("Metafile has too many transforms");
   list_.transforms.push_back(matrix);
-  list_.Add({op, static_cast<std::int32_t>(list_.transforms.size() - 1), mode});
+  const auto transform = static_cast<std::int32_t>(list_.transforms.size() - 1);
+  if (op == EMetaOp::SetWorldTransform)
+    list_.Add({op, TMetaIndex{transform}});
+  else
+    list_.Add({op, TMetaTransformArgs{.transform = transform, .mode = mode}});
 }
 
 void TEmfParser::AddClipRegion(const TMetaBytes& rec) {
@@ -252,7 +256,8 @@ void TEmfParser::AddClipRegion(const TMetaBytes& rec) {
   if (mode < U_RGN_AND || mode > U_RGN_COPY) return;
   if (dataSize == 0) {
     // Only a copy of no region means anything: back to the default clipping.
-    if (mode == U_RGN_COPY) list_.Add({EMetaOp::SelectClipRegion, mode, 0, -1});
+    if (mode == U_RGN_COPY)
+      list_.Add({EMetaOp::SelectClipRegion, TMetaClipRects{.mode = mode, .first = 0, .count = -1}});
     return;
   }
   if (!rec.Has(16, dataSize) || dataSize < kRegionHeaderSize) return;
@@ -267,50 +272,56 @@ void TEmfParser::AddClipRegion(const TMetaBytes& rec) {
     list_.AddPoint(rec.I32(at), rec.I32(at + 4));
     list_.AddPoint(rec.I32(at + 8), rec.I32(at + 12));
   }
-  list_.Add({EMetaOp::SelectClipRegion, mode, first, static_cast<std::int32_t>(count)});
+  list_.Add({EMetaOp::SelectClipRegion,
+             TMetaClipRects{.mode = mode, .first = first, .count = static_cast<std::int32_t>(count)}});
 }
 
 void TEmfParser::ReadRecord(const TMetaBytes& rec, std::uint32_t type) {
   switch (type) {
     case U_EMR_SETMAPMODE:
-      list_.Add({EMetaOp::SetMapMode, rec.I32(8)});
+      list_.Add({EMetaOp::SetMapMode, TMetaMode{rec.I32(8)}});
       break;
     case U_EMR_SETPOLYFILLMODE:
-      list_.Add({EMetaOp::SetPolyFillMode, rec.I32(8)});
+      list_.Add({EMetaOp::SetPolyFillMode, TMetaMode{rec.I32(8)}});
       break;
     case U_EMR_SETWINDOWORGEX:
-      list_.Add({EMetaOp::SetWindowOrg, rec.I32(8), rec.I32(12)});
+      list_.Add({EMetaOp::SetWindowOrg, TMetaPoint{rec.I32(8), rec.I32(12)}});
       break;
     case U_EMR_SETVIEWPORTORGEX:
-      list_.Add({EMetaOp::SetViewportOrg, rec.I32(8), rec.I32(12)});
+      list_.Add({EMetaOp::SetViewportOrg, TMetaPoint{rec.I32(8), rec.I32(12)}});
       break;
     case U_EMR_SETWINDOWEXTEX:
     case U_EMR_SETVIEWPORTEXTEX:
       if (rec.I32(8) == 0 || rec.I32(12) == 0) break;
-      list_.Add({type == U_EMR_SETWINDOWEXTEX ? EMetaOp::SetWindowExt : EMetaOp::SetViewportExt, rec.I32(8),
-                 rec.I32(12)});
+      list_.Add({type == U_EMR_SETWINDOWEXTEX ? EMetaOp::SetWindowExt : EMetaOp::SetViewportExt,
+                 TMetaExtent{rec.I32(8), rec.I32(12)}});
       break;
     case U_EMR_SCALEWINDOWEXTEX:
     case U_EMR_SCALEVIEWPORTEXTEX:
       if (rec.I32(8) == 0 || rec.I32(12) == 0 || rec.I32(16) == 0 || rec.I32(20) == 0) break;
       list_.Add({type == U_EMR_SCALEWINDOWEXTEX ? EMetaOp::ScaleWindowExt : EMetaOp::ScaleViewportExt,
-                 rec.I32(8), rec.I32(12), rec.I32(16), rec.I32(20)});
+                 TMetaScale{
+                     .xNum = rec.I32(8), .xDenom = rec.I32(12), .yNum = rec.I32(16), .yDenom = rec.I32(20)}});
       break;
     case U_EMR_SAVEDC:
       list_.Add({EMetaOp::SaveDC});
       break;
     case U_EMR_RESTOREDC:
-      list_.Add({EMetaOp::RestoreDC, rec.I32(8)});
+      list_.Add({EMetaOp::RestoreDC, TMetaLevel{rec.I32(8)}});
       break;
     case U_EMR_CREATEPEN:
-      Create(rec.U32(8), {EMetaOp::CreatePen, 0, static_cast<std::int32_t>(rec.U32(12) & 0xFFFFu),
-                          rec.I32(16), list_.Colour(rec.U32(24))});
+      Create(rec.U32(8),
+             {EMetaOp::CreatePen, TMetaPenArgs{.style = static_cast<std::int32_t>(rec.U32(12) & 0xFFFFu),
+                                               .width = rec.I32(16),
+                                               .colour = list_.Colour(rec.U32(24))}});
       break;
     case U_EMR_EXTCREATEPEN:
       Create(rec.U32(8), EmfExtPenCommand(rec, list_));
       break;
     case U_EMR_CREATEBRUSHINDIRECT:
-      Create(rec.U32(8), {EMetaOp::CreateBrush, 0, rec.I32(12), list_.Colour(rec.U32(16)), rec.I32(20)});
+      Create(rec.U32(8), {EMetaOp::CreateBrush, TMetaBrushArgs{.style = rec.I32(12),
+                                                               .colour = list_.Colour(rec.U32(16)),
+                                                               .hatch = rec.I32(20)}});
       break;
     case U_EMR_CREATEMONOBRUSH:
     case U_EMR_CREATEDIBPATTERNBRUSHPT:
@@ -320,7 +331,7 @@ void TEmfParser::ReadRecord(const TMetaBytes& rec, std::uint32_t type) {
       Create(rec.U32(8), EmfFontCommand(rec, list_));
       break;
     case U_EMR_CREATEPALETTE:
-      Create(rec.U32(8), {EMetaOp::CreateOther});
+      Create(rec.U32(8), {EMetaOp::CreateOther, TMetaSlot{}});
       if (rec.U32(8) < kMaxEmfSlots && rec.Has(12, 4))
         list_.palettes.Create(rec.U32(8), MetaPaletteEntries(rec, 16, rec.U16(14)));
       break;
@@ -342,13 +353,14 @@ void TEmfParser::ReadRecord(const TMetaBytes& rec, std::uint32_t type) {
       break;
     case U_EMR_DELETEOBJECT:
       if (rec.U32(8) < kMaxEmfSlots) {
-        list_.Add({EMetaOp::DeleteObject, static_cast<std::int32_t>(rec.U32(8))});
+        list_.Add({EMetaOp::DeleteObject, TMetaSlot{static_cast<std::int32_t>(rec.U32(8))}});
         list_.palettes.Remove(rec.U32(8));
       }
       break;
     case U_EMR_MOVETOEX:
     case U_EMR_LINETO:
-      list_.Add({type == U_EMR_MOVETOEX ? EMetaOp::MoveTo : EMetaOp::LineTo, rec.I32(8), rec.I32(12)});
+      list_.Add(
+          {type == U_EMR_MOVETOEX ? EMetaOp::MoveTo : EMetaOp::LineTo, TMetaPoint{rec.I32(8), rec.I32(12)}});
       break;
     case U_EMR_POLYGON:
       AddPoly(rec, EMetaOp::Polygon, false);
@@ -376,12 +388,14 @@ void TEmfParser::ReadRecord(const TMetaBytes& rec, std::uint32_t type) {
       break;
     case U_EMR_RECTANGLE:
     case U_EMR_ELLIPSE:
-      list_.Add({type == U_EMR_RECTANGLE ? EMetaOp::Rectangle : EMetaOp::Ellipse, rec.I32(8), rec.I32(12),
-                 rec.I32(16), rec.I32(20)});
+      list_.Add({type == U_EMR_RECTANGLE ? EMetaOp::Rectangle : EMetaOp::Ellipse,
+                 TMetaRect{rec.I32(8), rec.I32(12), rec.I32(16), rec.I32(20)}});
       break;
     case U_EMR_ROUNDRECT:
       list_.Add(
-          {EMetaOp::RoundRect, rec.I32(8), rec.I32(12), rec.I32(16), rec.I32(20), rec.I32(24), rec.I32(28)});
+          {EMetaOp::RoundRect, TMetaRoundRect{.box = {rec.I32(8), rec.I32(12), rec.I32(16), rec.I32(20)},
+                                              .cornerWidth = rec.I32(24),
+                                              .cornerHeight = rec.I32(28)}});
       break;
     case U_EMR_SETTEXTCOLOR:
     case U_EMR_SETBKCOLOR:
@@ -433,16 +447,16 @@ void TEmfParser::ReadRecord(const TMetaBytes& rec, std::uint32_t type) {
     case U_EMR_INTERSECTCLIPRECT:
     case U_EMR_EXCLUDECLIPRECT:
       list_.Add({type == U_EMR_INTERSECTCLIPRECT ? EMetaOp::IntersectClipRect : EMetaOp::ExcludeClipRect,
-                 rec.I32(8), rec.I32(12), rec.I32(16), rec.I32(20)});
+                 TMetaRect{rec.I32(8), rec.I32(12), rec.I32(16), rec.I32(20)}});
       break;
     case U_EMR_SELECTCLIPPATH:
-      list_.Add({EMetaOp::SelectClipPath, rec.I32(8)});
+      list_.Add({EMetaOp::SelectClipPath, TMetaMode{rec.I32(8)}});
       break;
     case U_EMR_EXTSELECTCLIPRGN:
       if (rec.Size() >= 16) AddClipRegion(rec);
       break;
     case U_EMR_OFFSETCLIPRGN:
-      list_.Add({EMetaOp::OffsetClipRegion, rec.I32(8), rec.I32(12)});
+      list_.Add({EMetaOp::OffsetClipRegion, TMetaPoint{rec.I32(8), rec.I32(12)}});
       break;
     case U_EMR_SETMETARGN:
       list_.Add({EMetaOp::SetMetaRegion});
@@ -458,11 +472,12 @@ void TEmfParser::ReadRecord(const TMetaBytes& rec, std::uint32_t type) {
       list_.CheckRoomForPoints(2);
       const std::int32_t first = list_.AddPoint(rec.I32(24), rec.I32(28));
       list_.AddPoint(rec.I32(32), rec.I32(36));
-      list_.Add({op, rec.I32(8), rec.I32(12), rec.I32(16), rec.I32(20), first});
+      list_.Add(
+          {op, TMetaArcArgs{.box = {rec.I32(8), rec.I32(12), rec.I32(16), rec.I32(20)}, .rays = first}});
       break;
     }
     case U_EMR_SETARCDIRECTION:
-      list_.Add({EMetaOp::SetArcDirection, rec.I32(8)});
+      list_.Add({EMetaOp::SetArcDirection, TMetaMode{rec.I32(8)}});
       break;
     default:
       if (!ReadEmfBitmapRecord(rec, type, list_)) ReadEmfGdiRecord(rec, type, list_);

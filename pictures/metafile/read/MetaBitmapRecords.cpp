@@ -47,7 +47,7 @@ bool Normalise(TBlitRequest& r) {
 void AddBlit(TMetaPlayList& list, TMetaBlit blit) {
   if (list.blits.size() >= kMaxBitmapItems) return;
   list.blits.push_back(std::move(blit));
-  list.Add({EMetaOp::Blit, static_cast<std::int32_t>(list.blits.size() - 1)});
+  list.Add({EMetaOp::Blit, TMetaIndex{static_cast<std::int32_t>(list.blits.size() - 1)}});
 }
 
 // Two PATINVERTs of one rectangle around other drawing are the XOR trick of old writers for a
@@ -58,12 +58,13 @@ bool CancelsEarlierInvert(TMetaPlayList& list, const TMetaBlit& blit) {
   constexpr int kLookBack = 32;
   int looked = 0;
   for (auto c = list.commands.rbegin(); c != list.commands.rend() && looked < kLookBack; ++c, ++looked) {
-    if (c->op != EMetaOp::Blit) {
-      if (MetaOpDraws(c->op)) return false;  // the drawing in between is inverted back as GDI does
+    if (c->Op() != EMetaOp::Blit) {
+      if (MetaOpDraws(c->Op())) return false;  // the drawing in between is inverted back as GDI does
       continue;
     }
-    if (c->a < 0 || static_cast<std::size_t>(c->a) >= list.blits.size()) return false;
-    TMetaBlit& earlier = list.blits[static_cast<std::size_t>(c->a)];
+    const std::int32_t index = c->Args<TMetaIndex>().index;
+    if (index < 0 || static_cast<std::size_t>(index) >= list.blits.size()) return false;
+    TMetaBlit& earlier = list.blits[static_cast<std::size_t>(index)];
     if (earlier.mode != blit.mode || earlier.topLeft != blit.topLeft || earlier.topRight != blit.topRight ||
         earlier.bottomLeft != blit.bottomLeft)
       return false;
@@ -246,8 +247,8 @@ std::int32_t AddPattern(TMetaPlayList& list, QImage image, bool monochrome) {
 }
 
 TMetaCommand PatternCommand(std::int32_t pattern) {
-  if (pattern < 0) return {EMetaOp::CreateBrush, 0, U_BS_PATTERN, 0x808080};
-  return {EMetaOp::CreatePatternBrush, 0, pattern};
+  if (pattern < 0) return {EMetaOp::CreateBrush, TMetaBrushArgs{.style = U_BS_PATTERN, .colour = 0x808080}};
+  return {EMetaOp::CreatePatternBrush, TMetaPatternArgs{.slot = 0, .pattern = pattern}};
 }
 
 // The old WMF records carry a device-dependent BITMAP16 at `at`: type, width, height, bytes per row,

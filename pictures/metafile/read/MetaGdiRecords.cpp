@@ -1,3 +1,4 @@
+// Records of pens, raster modes, pixels, gradients, regions and the rarer shapes, for both readers.
 #include "metafile/read/MetaGdiRecords.h"
 
 #include <uemf.h>
@@ -15,14 +16,14 @@ namespace {
 
 constexpr std::int64_t kMaxPolyDrawPoints = 1 << 20;
 
-// Adds the rectangles to the list; returns the command fields a = -1, b = first, c = count.
-TMetaCommand RegionCommand(EMetaOp op, const std::vector<QRect>& rects, TMetaPlayList& list) {
+// Adds the rectangles to the list; returns them as a region of their own.
+TMetaRegion AddRegionRects(const std::vector<QRect>& rects, TMetaPlayList& list) {
   list.CheckRoomForPoints(static_cast<std::int64_t>(rects.size()));
   if (list.regionRects.size() + rects.size() > kMaxMetaPoints)
     throw EInvalidGraphic("Metafile has too many regions");
   const auto first = static_cast<std::int32_t>(list.regionRects.size());
   list.regionRects.insert(list.regionRects.end(), rects.begin(), rects.end());
-  return {op, -1, first, static_cast<std::int32_t>(rects.size())};
+  return {.object = -1, .first = first, .count = static_cast<std::int32_t>(rects.size())};
 }
 
 void ReadEmfRegionRecord(const TMetaBytes& rec, std::uint32_t type, TMetaPlayList& list) {
@@ -39,13 +40,14 @@ void ReadEmfRegionRecord(const TMetaBytes& rec, std::uint32_t type, TMetaPlayLis
   }
   const std::vector<QRect> rects = ReadEmfRegionData(rec, at, size);
   if (rects.empty()) return;
-  const EMetaOp op = type == U_EMR_FILLRGN    ? EMetaOp::FillRegion
-                     : type == U_EMR_FRAMERGN ? EMetaOp::FrameRegion
-                     : type == U_EMR_PAINTRGN ? EMetaOp::PaintRegion
-                                              : EMetaOp::InvertRegion;
-  TMetaCommand command = RegionCommand(op, rects, list);
-  command.d = brush, command.e = width, command.f = height;
-  list.Add(command);
+  const TMetaRegion region = AddRegionRects(rects, list);
+  if (type == U_EMR_FILLRGN)
+    list.Add({EMetaOp::FillRegion, TMetaFillRegionArgs{.region = region, .brush = brush}});
+  else if (type == U_EMR_FRAMERGN)
+    list.Add({EMetaOp::FrameRegion,
+              TMetaFrameRegionArgs{.region = region, .brush = brush, .width = width, .height = height}});
+  else
+    list.Add({type == U_EMR_PAINTRGN ? EMetaOp::PaintRegion : EMetaOp::InvertRegion, region});
 }
 
 void ReadGradient(const TMetaBytes& rec, TMetaPlayList& list) {
@@ -71,7 +73,7 @@ void ReadGradient(const TMetaBytes& rec, TMetaPlayList& list) {
     gradient.shapes.push_back({rec.U32(s), rec.U32(s + 4), shapeBytes == 12 ? rec.U32(s + 8) : 0u});
   }
   list.gradients.push_back(std::move(gradient));
-  list.Add({EMetaOp::GradientFill, static_cast<std::int32_t>(list.gradients.size() - 1)});
+  list.Add({EMetaOp::GradientFill, TMetaIndex{static_cast<std::int32_t>(list.gradients.size() - 1)}});
 }
 
 void ReadPolyDraw(const TMetaBytes& rec, bool small, TMetaPlayList& list) {
@@ -91,7 +93,8 @@ void ReadPolyDraw(const TMetaBytes& rec, bool small, TMetaPlayList& list) {
       list.AddPoint(rec.I32(p), rec.I32(p + 4));
     list.polyDrawTypes.push_back(static_cast<std::uint8_t>(*rec.Data(28 + step * count + i, 1)));
   }
-  list.Add({EMetaOp::PolyDraw, first, static_cast<std::int32_t>(count), firstType});
+  list.Add({EMetaOp::PolyDraw,
+            TMetaPolyDrawArgs{.points = {first, static_cast<std::int32_t>(count)}, .firstType = firstType}});
 }
 
 void ReadAngleArc(const TMetaBytes& rec, TMetaPlayList& list) {
@@ -103,8 +106,10 @@ void ReadAngleArc(const TMetaBytes& rec, TMetaPlayList& list) {
   const auto fixed = [](double degrees) {
     return static_cast<std::int32_t>(std::lround(std::clamp(degrees, -7200.0, 7200.0) * 65536.0));
   };
-  list.Add({EMetaOp::AngleArc, rec.I32(8), rec.I32(12), static_cast<std::int32_t>(radius), fixed(start),
-            fixed(sweep)});
+  list.Add({EMetaOp::AngleArc, TMetaAngleArcArgs{.centre = {rec.I32(8), rec.I32(12)},
+                                                 .radius = static_cast<std::int32_t>(radius),
+                                                 .start = fixed(start),
+                                                 .sweep = fixed(sweep)}});
 }
 
 // EMR_SMALLTEXTOUT: a text run without advances, its characters 16-bit or, with ETO_SMALL_CHARS, the
@@ -130,37 +135,38 @@ void ReadSmallTextOut(const TMetaBytes& rec, TMetaPlayList& list) {
     run.text.append(
         QChar(bytesPerChar == 1 ? static_cast<std::uint8_t>(*rec.Data(at + i, 1)) : rec.U16(at + 2 * i)));
   if (run.text.isEmpty() && !run.hasRect) return;
-  list.Add({EMetaOp::TextOut, list.AddText(std::move(run))});
+  list.Add({EMetaOp::TextOut, TMetaIndex{list.AddText(std::move(run))}});
 }
 
 }  // namespace
 
 TMetaCommand EmfExtPenCommand(const TMetaBytes& rec, TMetaPlayList& list) {
   const std::uint32_t style = rec.U32(28);
-  const std::int32_t width = rec.I32(32);
   const std::uint32_t brushStyle = rec.U32(36);
-  const std::int32_t colour = list.Colour(rec.U32(40));
   // A pen with a null brush draws nothing.
-  const std::uint32_t drawnStyle = brushStyle == U_BS_NULL ? U_PS_NULL : style;
-  TMetaCommand command{EMetaOp::CreateExtPen, 0, static_cast<std::int32_t>(drawnStyle), width, colour, 0, 0};
+  TMetaExtPenArgs pen{.style = brushStyle == U_BS_NULL ? U_PS_NULL : style,
+                      .width = rec.I32(32),
+                      .colour = list.Colour(rec.U32(40))};
   if ((style & U_PS_STYLE_MASK) == U_PS_USERSTYLE && rec.Has(48, 4)) {
     const std::int64_t entries = std::min<std::int64_t>(rec.U32(48), kMaxMetaPenDashes);
     if (entries > 0 && rec.Has(52, 4 * entries) && list.penDashes.size() < kMaxMetaPoints) {
-      command.e = static_cast<std::int32_t>(list.penDashes.size());
-      command.f = static_cast<std::int32_t>(entries);
+      pen.firstDash = static_cast<std::int32_t>(list.penDashes.size());
+      pen.dashCount = static_cast<std::int32_t>(entries);
       for (std::int64_t i = 0; i < entries; ++i) list.penDashes.push_back(rec.U32(52 + 4 * i));
     }
   }
-  return command;
+  return {EMetaOp::CreateExtPen, pen};
 }
 
 bool ReadEmfGdiRecord(const TMetaBytes& rec, std::uint32_t type, TMetaPlayList& list) {
   switch (type) {
     case U_EMR_SETROP2:
-      if (rec.Has(8, 4)) list.Add({EMetaOp::SetRop2, rec.I32(8)});
+      if (rec.Has(8, 4)) list.Add({EMetaOp::SetRop2, TMetaMode{rec.I32(8)}});
       return true;
     case U_EMR_SETPIXELV:
-      if (rec.Has(8, 12)) list.Add({EMetaOp::SetPixel, rec.I32(8), rec.I32(12), list.Colour(rec.U32(16))});
+      if (rec.Has(8, 12))
+        list.Add({EMetaOp::SetPixel,
+                  TMetaPixel{.at = {rec.I32(8), rec.I32(12)}, .colour = list.Colour(rec.U32(16))}});
       return true;
     case U_EMR_GRADIENTFILL:
       if (rec.Has(8, 28)) ReadGradient(rec, list);
@@ -173,7 +179,8 @@ bool ReadEmfGdiRecord(const TMetaBytes& rec, std::uint32_t type, TMetaPlayList& 
       if (rec.Has(8, 20)) ReadPolyDraw(rec, type == U_EMR_POLYDRAW16, list);
       return true;
     case U_EMR_SETTEXTJUSTIFICATION:
-      if (rec.Has(8, 8)) list.Add({EMetaOp::SetTextJustification, rec.I32(8), rec.I32(12)});
+      if (rec.Has(8, 8))
+        list.Add({EMetaOp::SetTextJustification, TMetaJustification{rec.I32(8), rec.I32(12)}});
       return true;
     case U_EMR_SMALLTEXTOUT:
       if (rec.Has(8, 28)) ReadSmallTextOut(rec, list);
@@ -200,28 +207,37 @@ bool ReadWmfGdiRecord(const TMetaBytes& rec, std::uint8_t type, TMetaPlayList& l
   // Parameters of WMF records come in reverse order: y before x.
   switch (type) {
     case U_WMR_SETROP2:
-      if (rec.Has(6, 2)) list.Add({EMetaOp::SetRop2, rec.U16(6)});
+      if (rec.Has(6, 2)) list.Add({EMetaOp::SetRop2, TMetaMode{rec.U16(6)}});
       return true;
     case U_WMR_SETTEXTJUSTIFICATION:
-      if (rec.Has(6, 4)) list.Add({EMetaOp::SetTextJustification, rec.I16(8), rec.U16(6)});
+      if (rec.Has(6, 4))
+        list.Add({EMetaOp::SetTextJustification, TMetaJustification{rec.I16(8), rec.U16(6)}});
       return true;
     case U_WMR_SETPIXEL:
-      if (rec.Has(6, 8)) list.Add({EMetaOp::SetPixel, rec.I16(12), rec.I16(10), list.Colour(rec.U32(6))});
+      if (rec.Has(6, 8))
+        list.Add({EMetaOp::SetPixel,
+                  TMetaPixel{.at = {rec.I16(12), rec.I16(10)}, .colour = list.Colour(rec.U32(6))}});
       return true;
     case U_WMR_FILLREGION:
-      if (rec.Has(6, 4)) list.Add({EMetaOp::FillRegion, rec.U16(6), 0, 0, rec.U16(8)});
+      if (rec.Has(6, 4))
+        list.Add({EMetaOp::FillRegion,
+                  TMetaFillRegionArgs{.region = {.object = rec.U16(6)}, .brush = rec.U16(8)}});
       return true;
     case U_WMR_FRAMEREGION:
       if (rec.Has(6, 8))
-        list.Add({EMetaOp::FrameRegion, rec.U16(6), 0, 0, rec.U16(8), rec.I16(12), rec.I16(10)});
+        list.Add({EMetaOp::FrameRegion, TMetaFrameRegionArgs{.region = {.object = rec.U16(6)},
+                                                             .brush = rec.U16(8),
+                                                             .width = rec.I16(12),
+                                                             .height = rec.I16(10)}});
       return true;
     case U_WMR_PAINTREGION:
     case U_WMR_INVERTREGION:
       if (rec.Has(6, 2))
-        list.Add({type == U_WMR_PAINTREGION ? EMetaOp::PaintRegion : EMetaOp::InvertRegion, rec.U16(6)});
+        list.Add({type == U_WMR_PAINTREGION ? EMetaOp::PaintRegion : EMetaOp::InvertRegion,
+                  TMetaRegion{.object = rec.U16(6)}});
       return true;
     case U_WMR_SELECTCLIPREGION:
-      if (rec.Has(6, 2)) list.Add({EMetaOp::SelectClipObject, rec.U16(6)});
+      if (rec.Has(6, 2)) list.Add({EMetaOp::SelectClipObject, TMetaSlot{rec.U16(6)}});
       return true;
     default:
       return false;
@@ -229,8 +245,6 @@ bool ReadWmfGdiRecord(const TMetaBytes& rec, std::uint8_t type, TMetaPlayList& l
 }
 
 TMetaCommand WmfRegionCommand(const TMetaBytes& rec, TMetaPlayList& list) {
-  const std::vector<QRect> rects = ReadWmfRegion(rec, 6);
-  TMetaCommand command = RegionCommand(EMetaOp::CreateRegion, rects, list);
-  command.a = 0;
-  return command;
+  const TMetaRegion rects = AddRegionRects(ReadWmfRegion(rec, 6), list);
+  return {EMetaOp::CreateRegion, TMetaRegionArgs{.slot = 0, .first = rects.first, .count = rects.count}};
 }

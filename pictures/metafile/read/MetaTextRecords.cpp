@@ -21,7 +21,7 @@ std::int64_t FittingChars(std::int64_t claimed, std::int64_t available, std::int
 
 void AddRun(TMetaPlayList& list, TMetaTextRun run) {
   const std::int32_t index = list.AddText(std::move(run));
-  list.Add({EMetaOp::TextOut, index});
+  list.Add({EMetaOp::TextOut, TMetaIndex{index}});
 }
 
 // The common tail of both ExtTextOut forms: the advances, when the record holds all of them.
@@ -112,19 +112,19 @@ void ReadEmfExtTextOut(const TMetaBytes& rec, bool wide, TMetaPlayList& list) {
 bool ReadWmfTextRecord(const TMetaBytes& rec, std::uint8_t type, TMetaPlayList& list) {
   switch (type) {
     case U_WMR_SETTEXTCOLOR:
-      list.Add({EMetaOp::SetTextColor, list.Colour(rec.U32(6))});
+      list.Add({EMetaOp::SetTextColor, TMetaColour{list.Colour(rec.U32(6))}});
       return true;
     case U_WMR_SETBKCOLOR:
-      list.Add({EMetaOp::SetBkColor, list.Colour(rec.U32(6))});
+      list.Add({EMetaOp::SetBkColor, TMetaColour{list.Colour(rec.U32(6))}});
       return true;
     case U_WMR_SETBKMODE:
-      list.Add({EMetaOp::SetBkMode, rec.U16(6)});
+      list.Add({EMetaOp::SetBkMode, TMetaMode{rec.U16(6)}});
       return true;
     case U_WMR_SETTEXTALIGN:
-      list.Add({EMetaOp::SetTextAlign, rec.U16(6)});
+      list.Add({EMetaOp::SetTextAlign, TMetaMode{rec.U16(6)}});
       return true;
     case U_WMR_SETTEXTCHAREXTRA:
-      list.Add({EMetaOp::SetTextCharExtra, rec.I16(6)});
+      list.Add({EMetaOp::SetTextCharExtra, TMetaCharExtra{rec.I16(6)}});
       return true;
     case U_WMR_TEXTOUT:
       ReadWmfTextOut(rec, list);
@@ -140,16 +140,16 @@ bool ReadWmfTextRecord(const TMetaBytes& rec, std::uint8_t type, TMetaPlayList& 
 bool ReadEmfTextRecord(const TMetaBytes& rec, std::uint32_t type, TMetaPlayList& list) {
   switch (type) {
     case U_EMR_SETTEXTCOLOR:
-      list.Add({EMetaOp::SetTextColor, list.Colour(rec.U32(8))});
+      list.Add({EMetaOp::SetTextColor, TMetaColour{list.Colour(rec.U32(8))}});
       return true;
     case U_EMR_SETBKCOLOR:
-      list.Add({EMetaOp::SetBkColor, list.Colour(rec.U32(8))});
+      list.Add({EMetaOp::SetBkColor, TMetaColour{list.Colour(rec.U32(8))}});
       return true;
     case U_EMR_SETBKMODE:
-      list.Add({EMetaOp::SetBkMode, rec.I32(8)});
+      list.Add({EMetaOp::SetBkMode, TMetaMode{rec.I32(8)}});
       return true;
     case U_EMR_SETTEXTALIGN:
-      list.Add({EMetaOp::SetTextAlign, rec.I32(8)});
+      list.Add({EMetaOp::SetTextAlign, TMetaMode{rec.I32(8)}});
       return true;
     case U_EMR_EXTTEXTOUTA:
     case U_EMR_EXTTEXTOUTW:
@@ -176,7 +176,7 @@ TMetaCommand WmfFontCommand(const TMetaBytes& rec, TMetaPlayList& list) {
     font.face =
         QString::fromLatin1(face, static_cast<qsizetype>(std::find(face, face + faceBytes, '\0') - face));
   }
-  return {EMetaOp::CreateFont, 0, list.AddFont(std::move(font))};
+  return {EMetaOp::CreateFont, TMetaFontArgs{.slot = 0, .font = list.AddFont(std::move(font))}};
 }
 
 TMetaCommand EmfFontCommand(const TMetaBytes& rec, TMetaPlayList& list) {
@@ -195,5 +195,5 @@ TMetaCommand EmfFontCommand(const TMetaBytes& rec, TMetaPlayList& list) {
       font.face.append(QChar(c));
     }
   }
-  return {EMetaOp::CreateFont, 0, list.AddFont(std::move(font))};
+  return {EMetaOp::CreateFont, TMetaFontArgs{.slot = 0, .font = list.AddFont(std::move(font))}};
 }

@@ -1,3 +1,5 @@
+// The WMF reader: placeable and plain headers, the object table and the records of mapping, objects
+// and shapes; the other record families go to their own readers.
 #include "metafile/read/WmfReader.h"
 
 #include <uwmf.h>
@@ -136,9 +138,7 @@ void TWmfParser::AddPoints(const TMetaBytes& rec, std::int64_t at, std::int64_t 
 int TWmfParser::Create(const TMetaCommand& command) {
   const int slot = slots_.Take();
   if (slot < 0) return -1;
-  TMetaCommand placed = command;
-  placed.a = slot;
-  list_.Add(placed);
+  list_.Add(command.InSlot(slot));
   return slot;
 }
 
@@ -146,13 +146,13 @@ void TWmfParser::ReadRecord(const TMetaBytes& rec, std::uint8_t type) {
   // Parameters of WMF records come in reverse order: y before x, bottom before top.
   switch (type) {
     case U_WMR_SETMAPMODE:
-      list_.Add({EMetaOp::SetMapMode, rec.U16(6)});
+      list_.Add({EMetaOp::SetMapMode, TMetaMode{rec.U16(6)}});
       break;
     case U_WMR_SETPOLYFILLMODE:
-      list_.Add({EMetaOp::SetPolyFillMode, rec.U16(6)});
+      list_.Add({EMetaOp::SetPolyFillMode, TMetaMode{rec.U16(6)}});
       break;
     case U_WMR_SETWINDOWORG:
-      list_.Add({EMetaOp::SetWindowOrg, rec.I16(8), rec.I16(6)});
+      list_.Add({EMetaOp::SetWindowOrg, TMetaPoint{rec.I16(8), rec.I16(6)}});
       if (!haveWindowExt_) windowOrg_ = QPoint(rec.I16(8), rec.I16(6));
       break;
     case U_WMR_SETWINDOWEXT:
@@ -160,7 +160,7 @@ void TWmfParser::ReadRecord(const TMetaBytes& rec, std::uint8_t type) {
       const std::int16_t x = rec.I16(8), y = rec.I16(6);
       if (x == 0 || y == 0) break;
       const bool window = type == U_WMR_SETWINDOWEXT;
-      list_.Add({window ? EMetaOp::SetWindowExt : EMetaOp::SetViewportExt, x, y});
+      list_.Add({window ? EMetaOp::SetWindowExt : EMetaOp::SetViewportExt, TMetaExtent{x, y}});
       if (window && !haveWindowExt_ && !placeable_) {
         // A plain metafile has no size of its own: its first window, in pixels, stands for one.
         haveWindowExt_ = true;
@@ -179,33 +179,35 @@ void TWmfParser::ReadRecord(const TMetaBytes& rec, std::uint8_t type) {
       break;
     }
     case U_WMR_SETVIEWPORTORG:
-      list_.Add({EMetaOp::SetViewportOrg, rec.I16(8), rec.I16(6)});
+      list_.Add({EMetaOp::SetViewportOrg, TMetaPoint{rec.I16(8), rec.I16(6)}});
       break;
     case U_WMR_OFFSETWINDOWORG:
-      list_.Add({EMetaOp::OffsetWindowOrg, rec.I16(8), rec.I16(6)});
+      list_.Add({EMetaOp::OffsetWindowOrg, TMetaPoint{rec.I16(8), rec.I16(6)}});
       break;
     case U_WMR_OFFSETVIEWPORTORG:
-      list_.Add({EMetaOp::OffsetViewportOrg, rec.I16(8), rec.I16(6)});
+      list_.Add({EMetaOp::OffsetViewportOrg, TMetaPoint{rec.I16(8), rec.I16(6)}});
       break;
     case U_WMR_SCALEWINDOWEXT:
     case U_WMR_SCALEVIEWPORTEXT: {
       const std::int16_t yDenom = rec.I16(6), yNum = rec.I16(8), xDenom = rec.I16(10), xNum = rec.I16(12);
       if (yDenom == 0 || yNum == 0 || xDenom == 0 || xNum == 0) break;
-      list_.Add({type == U_WMR_SCALEWINDOWEXT ? EMetaOp::ScaleWindowExt : EMetaOp::ScaleViewportExt, xNum,
-                 xDenom, yNum, yDenom});
+      list_.Add({type == U_WMR_SCALEWINDOWEXT ? EMetaOp::ScaleWindowExt : EMetaOp::ScaleViewportExt,
+                 TMetaScale{.xNum = xNum, .xDenom = xDenom, .yNum = yNum, .yDenom = yDenom}});
       break;
     }
     case U_WMR_SAVEDC:
       list_.Add({EMetaOp::SaveDC});
       break;
     case U_WMR_RESTOREDC:
-      list_.Add({EMetaOp::RestoreDC, rec.I16(6)});
+      list_.Add({EMetaOp::RestoreDC, TMetaLevel{rec.I16(6)}});
       break;
     case U_WMR_CREATEPENINDIRECT:
-      Create({EMetaOp::CreatePen, 0, rec.U16(6), rec.I16(8), list_.Colour(rec.U32(12))});
+      Create({EMetaOp::CreatePen,
+              TMetaPenArgs{.style = rec.U16(6), .width = rec.I16(8), .colour = list_.Colour(rec.U32(12))}});
       break;
     case U_WMR_CREATEBRUSHINDIRECT:
-      Create({EMetaOp::CreateBrush, 0, rec.U16(6), list_.Colour(rec.U32(8)), rec.U16(12)});
+      Create({EMetaOp::CreateBrush,
+              TMetaBrushArgs{.style = rec.U16(6), .colour = list_.Colour(rec.U32(8)), .hatch = rec.U16(12)}});
       break;
     case U_WMR_CREATEPATTERNBRUSH:
     case U_WMR_DIBCREATEPATTERNBRUSH:
@@ -218,7 +220,7 @@ void TWmfParser::ReadRecord(const TMetaBytes& rec, std::uint8_t type) {
       Create(WmfFontCommand(rec, list_));
       break;
     case U_WMR_CREATEPALETTE: {
-      const int slot = Create({EMetaOp::CreateOther});
+      const int slot = Create({EMetaOp::CreateOther, TMetaSlot{}});
       if (slot >= 0 && rec.Has(6, 4)) list_.palettes.Create(slot, MetaPaletteEntries(rec, 10, rec.U16(8)));
       break;
     }
@@ -238,17 +240,18 @@ void TWmfParser::ReadRecord(const TMetaBytes& rec, std::uint8_t type) {
       Create(WmfRegionCommand(rec, list_));
       break;
     case U_WMR_SELECTOBJECT:
-      list_.Add({EMetaOp::SelectObject, rec.U16(6)});
+      list_.Add({EMetaOp::SelectObject, TMetaSlot{rec.U16(6)}});
       break;
     case U_WMR_DELETEOBJECT:
       if (slots_.Free(rec.U16(6))) {
-        list_.Add({EMetaOp::DeleteObject, rec.U16(6)});
+        list_.Add({EMetaOp::DeleteObject, TMetaSlot{rec.U16(6)}});
         list_.palettes.Remove(rec.U16(6));
       }
       break;
     case U_WMR_MOVETO:
     case U_WMR_LINETO:
-      list_.Add({type == U_WMR_MOVETO ? EMetaOp::MoveTo : EMetaOp::LineTo, rec.I16(8), rec.I16(6)});
+      list_.Add(
+          {type == U_WMR_MOVETO ? EMetaOp::MoveTo : EMetaOp::LineTo, TMetaPoint{rec.I16(8), rec.I16(6)}});
       break;
     case U_WMR_POLYGON:
     case U_WMR_POLYLINE: {
@@ -256,8 +259,8 @@ void TWmfParser::ReadRecord(const TMetaBytes& rec, std::uint8_t type) {
       if (count < 0) throw EInvalidGraphic("Metafile has a negative point count");
       const auto first = static_cast<std::int32_t>(list_.points.size());
       AddPoints(rec, 8, count);
-      list_.Add({type == U_WMR_POLYGON ? EMetaOp::Polygon : EMetaOp::Polyline, first,
-                 static_cast<std::int32_t>(count)});
+      list_.Add({type == U_WMR_POLYGON ? EMetaOp::Polygon : EMetaOp::Polyline,
+                 TMetaPoints{first, static_cast<std::int32_t>(count)}});
       break;
     }
     case U_WMR_POLYPOLYGON: {
@@ -272,17 +275,20 @@ void TWmfParser::ReadRecord(const TMetaBytes& rec, std::uint8_t type) {
         list_.AddPolyCount(count);
       }
       AddPoints(rec, 8 + 2 * polygons, total);
-      list_.Add({EMetaOp::PolyPolygon, firstPoint, firstCount, static_cast<std::int32_t>(polygons)});
+      list_.Add({EMetaOp::PolyPolygon,
+                 TMetaPolyPoints{firstPoint, firstCount, static_cast<std::int32_t>(polygons)}});
       break;
     }
     case U_WMR_RECTANGLE:
     case U_WMR_ELLIPSE:
-      list_.Add({type == U_WMR_RECTANGLE ? EMetaOp::Rectangle : EMetaOp::Ellipse, rec.I16(12), rec.I16(10),
-                 rec.I16(8), rec.I16(6)});
+      list_.Add({type == U_WMR_RECTANGLE ? EMetaOp::Rectangle : EMetaOp::Ellipse,
+                 TMetaRect{rec.I16(12), rec.I16(10), rec.I16(8), rec.I16(6)}});
       break;
     case U_WMR_ROUNDRECT:
       list_.Add(
-          {EMetaOp::RoundRect, rec.I16(16), rec.I16(14), rec.I16(12), rec.I16(10), rec.I16(8), rec.I16(6)});
+          {EMetaOp::RoundRect, TMetaRoundRect{.box = {rec.I16(16), rec.I16(14), rec.I16(12), rec.I16(10)},
+                                              .cornerWidth = rec.I16(8),
+                                              .cornerHeight = rec.I16(6)}});
       break;
     case U_WMR_SETTEXTCOLOR:
     case U_WMR_SETBKCOLOR:
@@ -296,7 +302,7 @@ void TWmfParser::ReadRecord(const TMetaBytes& rec, std::uint8_t type) {
     case U_WMR_INTERSECTCLIPRECT:
     case U_WMR_EXCLUDECLIPRECT:
       list_.Add({type == U_WMR_INTERSECTCLIPRECT ? EMetaOp::IntersectClipRect : EMetaOp::ExcludeClipRect,
-                 rec.I16(12), rec.I16(10), rec.I16(8), rec.I16(6)});
+                 TMetaRect{rec.I16(12), rec.I16(10), rec.I16(8), rec.I16(6)}});
       break;
     case U_WMR_ARC:
     case U_WMR_CHORD:
@@ -308,11 +314,11 @@ void TWmfParser::ReadRecord(const TMetaBytes& rec, std::uint8_t type) {
       list_.CheckRoomForPoints(2);
       const std::int32_t first = list_.AddPoint(rec.I16(12), rec.I16(10));
       list_.AddPoint(rec.I16(8), rec.I16(6));
-      list_.Add({op, left, top, right, bottom, first});
+      list_.Add({op, TMetaArcArgs{.box = {left, top, right, bottom}, .rays = first}});
       break;
     }
     case U_WMR_OFFSETCLIPRGN:
-      list_.Add({EMetaOp::OffsetClipRegion, rec.I16(8), rec.I16(6)});
+      list_.Add({EMetaOp::OffsetClipRegion, TMetaPoint{rec.I16(8), rec.I16(6)}});
       break;
     default:
       if (!ReadWmfBitmapRecord(rec, type, list_)) ReadWmfGdiRecord(rec, type, list_);
