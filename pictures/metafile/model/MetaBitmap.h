@@ -47,8 +47,3 @@ struct TMetaPattern {
   QImage image;
   bool monochrome = false;
 };
-
-// Decoded bitmap pixels allowed in one bitmap and in one picture, so that records claiming huge
-// sizes cannot exhaust memory (about 24 MB and 64 MB of 32-bit pixels).
-inline constexpr std::int64_t kMaxMetaBitmapPixels = 6'000'000;
-inline constexpr std::int64_t kMaxMetaPicturePixels = 16'000'000;

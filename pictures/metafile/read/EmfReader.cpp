@@ -13,13 +13,12 @@
 #include "metafile/model/MetaBytes.h"
 #include "metafile/read/MetaBitmapRecords.h"
 #include "metafile/read/MetaGdiRecords.h"
+#include "metafile/read/MetaListBuilder.h"
 #include "metafile/read/MetaTextRecords.h"
 
 namespace {
 
 constexpr std::int64_t kHeaderMinSize = 88;
-// Object indices above this are ignored; real files use a few hundred at most.
-constexpr std::uint32_t kMaxEmfSlots = 65536;
 constexpr double kMaxTransformValue = 1e9;
 constexpr double kMinDeterminant = 1e-12;
 // Clip regions of more rectangles are ignored: they would cost more to combine than they are worth.
@@ -28,9 +27,10 @@ constexpr std::int64_t kRegionHeaderSize = 32;
 
 class TEmfParser {
  public:
-  TEmfParser(const QByteArray& bytes, TMetaPlayList& list) : bytes_(bytes), file_(bytes), list_(list) {}
+  explicit TEmfParser(const QByteArray& bytes) : bytes_(bytes), file_(bytes) {}
 
-  void Run();
+  // Reads the whole file; returns its list.
+  TMetaPlayList Run();
 
  private:
   void ReadHeader(const TMetaBytes& header);
@@ -45,7 +45,7 @@ class TEmfParser {
 
   const QByteArray& bytes_;
   TMetaBytes file_;
-  TMetaPlayList& list_;
+  TMetaListBuilder list_;
 };
 
 bool Decodes(std::uint32_t type) {
@@ -112,42 +112,43 @@ bool ValidRect(std::int64_t left, std::int64_t top, std::int64_t right, std::int
 }
 
 void TEmfParser::ReadHeader(const TMetaBytes& header) {
+  TMetaPlayList& list = list_.List();
   const std::int64_t bl = header.I32(8), bt = header.I32(12), br = header.I32(16), bb = header.I32(20);
   const std::int64_t fl = header.I32(24), ft = header.I32(28), fr = header.I32(32), fb = header.I32(36);
   const std::int64_t devX = header.I32(72), devY = header.I32(76), mmX = header.I32(80), mmY = header.I32(84);
   if (devX > 0 && devY > 0 && mmX > 0 && mmY > 0) {
-    list_.unitsPerMmX = static_cast<double>(devX) / static_cast<double>(mmX);
-    list_.unitsPerMmY = static_cast<double>(devY) / static_cast<double>(mmY);
+    list.unitsPerMmX = static_cast<double>(devX) / static_cast<double>(mmX);
+    list.unitsPerMmY = static_cast<double>(devY) / static_cast<double>(mmY);
   }
   std::int64_t width = 0, height = 0;
   if (ValidRect(fl, ft, fr, fb)) {
     // The frame is in 0.01 mm; players map it, in reference-device pixels, onto the target.
     width = std::llround(static_cast<double>(fr - fl) * 96.0 / 2540.0);
     height = std::llround(static_cast<double>(fb - ft) * 96.0 / 2540.0);
-    list_.frame = QRectF(QPointF(fl * list_.unitsPerMmX / 100.0, ft * list_.unitsPerMmY / 100.0),
-                         QPointF(fr * list_.unitsPerMmX / 100.0, fb * list_.unitsPerMmY / 100.0));
+    list.frame = QRectF(QPointF(fl * list.unitsPerMmX / 100.0, ft * list.unitsPerMmY / 100.0),
+                        QPointF(fr * list.unitsPerMmX / 100.0, fb * list.unitsPerMmY / 100.0));
   } else if (br >= bl && bb >= bt) {
     // Bounds are inclusive reference-device pixels.
-    width = std::llround(static_cast<double>(br - bl + 1) / list_.unitsPerMmX * 96.0 / 25.4);
-    height = std::llround(static_cast<double>(bb - bt + 1) / list_.unitsPerMmY * 96.0 / 25.4);
-    list_.frame = QRectF(QPointF(static_cast<double>(bl), static_cast<double>(bt)),
-                         QPointF(static_cast<double>(br + 1), static_cast<double>(bb + 1)));
+    width = std::llround(static_cast<double>(br - bl + 1) / list.unitsPerMmX * 96.0 / 25.4);
+    height = std::llround(static_cast<double>(bb - bt + 1) / list.unitsPerMmY * 96.0 / 25.4);
+    list.frame = QRectF(QPointF(static_cast<double>(bl), static_cast<double>(bt)),
+                        QPointF(static_cast<double>(br + 1), static_cast<double>(bb + 1)));
   }
   FitMetafileSize(width, height);
   CheckMetafileSize(width, height);
-  list_.width = static_cast<int>(width);
-  list_.height = static_cast<int>(height);
-  list_.mapMode = U_MM_TEXT;
-  list_.devicePixel = 1;
-  list_.objectSlots = header.U16(56);
+  list.width = static_cast<int>(width);
+  list.height = static_cast<int>(height);
+  list.mapMode = U_MM_TEXT;
+  list.devicePixel = 1;
+  list.objectSlots = header.U16(56);
 }
 
-void TEmfParser::Run() {
-  list_.enhanced = true;
+TMetaPlayList TEmfParser::Run() {
+  list_.List().enhanced = true;
   if (!IsEmf(bytes_)) throw EInvalidGraphic("Not an enhanced metafile");
   std::int64_t pos = 0;
   bool first = true;
-  TEmfPlusReader emfPlus(list_);
+  TEmfPlusReader emfPlus(list_.List());
   // Every record is at least eight bytes long, so the loop ends within Size / 8 turns.
   for (;;) {
     if (!file_.Has(pos, 8)) throw EInvalidGraphic("Metafile ends without an end record");
@@ -170,13 +171,14 @@ void TEmfParser::Run() {
     } else if (TEmfPlusReader::Carries(rec, type)) {
       emfPlus.ReadComment(rec);
     } else {
-      const std::size_t firstCommand = list_.commands.size();
+      const std::size_t firstCommand = list_.List().commands.size();
       ReadRecord(rec, type);
-      emfPlus.NoteGdiCommands(firstCommand, list_.commands.size());
+      emfPlus.NoteGdiCommands(firstCommand, list_.List().commands.size());
     }
     pos += size;
   }
   emfPlus.Finish();
+  return list_.Finish();
 }
 
 void TEmfParser::AddPoints(const TMetaBytes& rec, std::int64_t at, std::int64_t count, bool small) {
@@ -195,7 +197,7 @@ void TEmfParser::AddPoints(const TMetaBytes& rec, std::int64_t at, std::int64_t 
 
 void TEmfParser::AddPoly(const TMetaBytes& rec, EMetaOp op, bool small) {
   const std::int64_t count = rec.U32(24);
-  const auto first = static_cast<std::int32_t>(list_.points.size());
+  const auto first = static_cast<std::int32_t>(list_.List().points.size());
   AddPoints(rec, 28, count, small);
   list_.Add({op, TMetaPoints{first, static_cast<std::int32_t>(count)}});
 }
@@ -204,8 +206,8 @@ void TEmfParser::AddPolyPoly(const TMetaBytes& rec, EMetaOp op, bool small) {
   const std::int64_t polygons = rec.U32(24), points = rec.U32(28);
   if (polygons > rec.Size() / 4 || !rec.Has(32, 4 * polygons))
     throw EInvalidGraphic("Metafile polygon count does not fit its record");
-  const auto firstPoint = static_cast<std::int32_t>(list_.points.size());
-  const auto firstCount = static_cast<std::int32_t>(list_.polyCounts.size());
+  const auto firstPoint = static_cast<std::int32_t>(list_.List().points.size());
+  const auto firstCount = static_cast<std::int32_t>(list_.List().polyCounts.size());
   std::int64_t total = 0;
   for (std::int64_t i = 0; i < polygons; ++i) {
     const std::int64_t count = rec.U32(32 + 4 * i);
@@ -218,9 +220,7 @@ void TEmfParser::AddPolyPoly(const TMetaBytes& rec, EMetaOp op, bool small) {
 }
 
 void TEmfParser::Create(std::uint32_t slot, const TMetaCommand& command) {
-  if (slot >= kMaxEmfSlots) return;
-  list_.objectSlots = std::max(list_.objectSlots, static_cast<int>(slot) + 1);
-  list_.Add(command.InSlot(static_cast<std::int32_t>(slot)));
+  list_.CreateObjectAt(slot, command);
 }
 
 void TEmfParser::Select(std::uint32_t index) {
@@ -241,9 +241,7 @@ void TEmfParser::AddTransform(const TMetaBytes& rec, EMetaOp op, std::int32_t mo
   if (op == EMetaOp::SetWorldTransform || mode != U_MWT_IDENTITY) {
     if (std::abs(matrix.determinant()) < kMinDeterminant) return;
   }
-  if (list_.transforms.size() >= kMaxMetaCommands) throw EInvalidGraphic("Metafile has too many transforms");
-  list_.transforms.push_back(matrix);
-  const auto transform = static_cast<std::int32_t>(list_.transforms.size() - 1);
+  const std::int32_t transform = list_.AddTransform(matrix);
   if (op == EMetaOp::SetWorldTransform)
     list_.Add({op, TMetaIndex{transform}});
   else
@@ -266,7 +264,7 @@ void TEmfParser::AddClipRegion(const TMetaBytes& rec) {
       16 * count > dataSize - kRegionHeaderSize)
     return;
   list_.CheckRoomForPoints(2 * count);
-  const auto first = static_cast<std::int32_t>(list_.points.size());
+  const auto first = static_cast<std::int32_t>(list_.List().points.size());
   for (std::int64_t i = 0; i < count; ++i) {
     const std::int64_t at = 16 + kRegionHeaderSize + 16 * i;
     list_.AddPoint(rec.I32(at), rec.I32(at + 4));
@@ -333,20 +331,20 @@ void TEmfParser::ReadRecord(const TMetaBytes& rec, std::uint32_t type) {
     case U_EMR_CREATEPALETTE:
       Create(rec.U32(8), {EMetaOp::CreateOther, TMetaSlot{}});
       if (rec.U32(8) < kMaxEmfSlots && rec.Has(12, 4))
-        list_.palettes.Create(rec.U32(8), MetaPaletteEntries(rec, 16, rec.U16(14)));
+        list_.Palettes().Create(rec.U32(8), MetaPaletteEntries(rec, 16, rec.U16(14)));
       break;
     case U_EMR_SELECTPALETTE:
       if (rec.U32(8) & U_STOCK_OBJECT)
-        list_.palettes.SelectDefault();
+        list_.Palettes().SelectDefault();
       else
-        list_.palettes.Select(rec.U32(8));
+        list_.Palettes().Select(rec.U32(8));
       break;
     case U_EMR_SETPALETTEENTRIES:
       if (rec.Has(8, 12))
-        list_.palettes.SetEntries(rec.U32(8), rec.U32(12), MetaPaletteEntries(rec, 20, rec.U32(16)));
+        list_.Palettes().SetEntries(rec.U32(8), rec.U32(12), MetaPaletteEntries(rec, 20, rec.U32(16)));
       break;
     case U_EMR_RESIZEPALETTE:
-      if (rec.Has(8, 8)) list_.palettes.Resize(rec.U32(8), rec.U32(12));
+      if (rec.Has(8, 8)) list_.Palettes().Resize(rec.U32(8), rec.U32(12));
       break;
     case U_EMR_SELECTOBJECT:
       Select(rec.U32(8));
@@ -354,7 +352,7 @@ void TEmfParser::ReadRecord(const TMetaBytes& rec, std::uint32_t type) {
     case U_EMR_DELETEOBJECT:
       if (rec.U32(8) < kMaxEmfSlots) {
         list_.Add({EMetaOp::DeleteObject, TMetaSlot{static_cast<std::int32_t>(rec.U32(8))}});
-        list_.palettes.Remove(rec.U32(8));
+        list_.Palettes().Remove(rec.U32(8));
       }
       break;
     case U_EMR_MOVETOEX:
@@ -493,7 +491,5 @@ bool IsEmf(const QByteArray& bytes) {
 }
 
 TMetaPlayList ReadEmf(const QByteArray& bytes) {
-  TMetaPlayList list;
-  TEmfParser(bytes, list).Run();
-  return list;
+  return TEmfParser(bytes).Run();
 }

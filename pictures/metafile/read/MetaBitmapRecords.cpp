@@ -13,7 +13,6 @@
 
 namespace {
 
-constexpr std::size_t kMaxBitmapItems = kMaxMetaCommands / 4;
 constexpr std::uint8_t kAcSrcAlpha = 1;
 constexpr int kStyleBsPattern = 3;
 
@@ -42,12 +41,6 @@ bool Normalise(TBlitRequest& r) {
     r.y += r.height, r.height = -r.height;
   }
   return true;
-}
-
-void AddBlit(TMetaPlayList& list, TMetaBlit blit) {
-  if (list.blits.size() >= kMaxBitmapItems) return;
-  list.blits.push_back(std::move(blit));
-  list.Add({EMetaOp::Blit, TMetaIndex{static_cast<std::int32_t>(list.blits.size() - 1)}});
 }
 
 // Two PATINVERTs of one rectangle around other drawing are the XOR trick of old writers for a
@@ -82,7 +75,7 @@ void SetDestination(TMetaBlit& blit, double x, double y, double width, double he
 
 // Adds the blit of a record whose source, if it has one, is already decoded; `prepared` is the
 // source made ready for the operation by the caller (masks, transparent colours) or null.
-void AddRasterBlit(TMetaPlayList& list, TBlitRequest r, QImage prepared = QImage(), double opacity = 1) {
+void AddRasterBlit(TMetaListBuilder& list, TBlitRequest r, QImage prepared = QImage(), double opacity = 1) {
   TMetaBlit blit;
   blit.mode = BlitModeOf(r.rop);
   if (blit.mode == EMetaBlitMode::None) return;
@@ -99,13 +92,13 @@ void AddRasterBlit(TMetaPlayList& list, TBlitRequest r, QImage prepared = QImage
   blit.opacity = opacity;
   SetDestination(blit, r.x, r.y, r.width, r.height);
   const bool inverts = blit.mode == EMetaBlitMode::InvertBrush || blit.mode == EMetaBlitMode::InvertTarget;
-  if (inverts && CancelsEarlierInvert(list, blit)) return;
-  AddBlit(list, std::move(blit));
+  if (inverts && CancelsEarlierInvert(list.List(), blit)) return;
+  list.AddBlit(std::move(blit));
 }
 
 // The DIB of an EMF record: offBmi, cbBmi, offBits and cbBits from `at`; null when there is none or
 // it is broken. `info` receives the BITMAPINFO.
-QImage EmfDib(const TMetaBytes& rec, std::int64_t at, std::uint32_t usage, TMetaPlayList& list,
+QImage EmfDib(const TMetaBytes& rec, std::int64_t at, std::uint32_t usage, TMetaListBuilder& list,
               QByteArrayView* info = nullptr, bool alpha = false, bool monochrome = false,
               std::int64_t rows = 0) {
   const std::int64_t offBmi = rec.U32(at), cbBmi = rec.U32(at + 4), offBits = rec.U32(at + 8),
@@ -123,7 +116,7 @@ QImage EmfDib(const TMetaBytes& rec, std::int64_t at, std::uint32_t usage, TMeta
 }
 
 // The packed DIB of a WMF record from `at` to its end.
-QImage WmfDib(const TMetaBytes& rec, std::int64_t at, std::uint32_t usage, TMetaPlayList& list,
+QImage WmfDib(const TMetaBytes& rec, std::int64_t at, std::uint32_t usage, TMetaListBuilder& list,
               QByteArrayView* info = nullptr, bool monochrome = false, std::int64_t rows = 0) {
   if (!rec.Has(at, 4)) return QImage();
   const QByteArrayView packed = View(rec, at, rec.Size() - at);
@@ -160,7 +153,7 @@ QRectF SourcePixels(const TMetaBytes& rec, std::int64_t at, const QRectF& logica
   return QRectF(a, b);
 }
 
-void ReadEmfStretchDibits(const TMetaBytes& rec, TMetaPlayList& list, bool stretch) {
+void ReadEmfStretchDibits(const TMetaBytes& rec, TMetaListBuilder& list, bool stretch) {
   if (rec.Size() < (stretch ? 80 : 76)) return;
   QByteArrayView info;
   TBlitRequest r;
@@ -182,7 +175,7 @@ void ReadEmfStretchDibits(const TMetaBytes& rec, TMetaPlayList& list, bool stret
   AddRasterBlit(list, std::move(r));
 }
 
-void ReadEmfBlt(const TMetaBytes& rec, std::uint32_t type, TMetaPlayList& list) {
+void ReadEmfBlt(const TMetaBytes& rec, std::uint32_t type, TMetaListBuilder& list) {
   const bool stretch = type != U_EMR_BITBLT && type != U_EMR_MASKBLT;
   const std::int64_t minimum = type == U_EMR_MASKBLT ? 128 : stretch ? 108 : 100;
   if (rec.Size() < minimum) return;
@@ -222,7 +215,7 @@ void ReadEmfBlt(const TMetaBytes& rec, std::uint32_t type, TMetaPlayList& list) 
   AddRasterBlit(list, std::move(r), std::move(prepared), opacity);
 }
 
-void ReadEmfPlgBlt(const TMetaBytes& rec, TMetaPlayList& list) {
+void ReadEmfPlgBlt(const TMetaBytes& rec, TMetaListBuilder& list) {
   if (rec.Size() < 140) return;
   QImage source = EmfDib(rec, 96, rec.U32(92), list);
   if (source.isNull()) return;
@@ -237,13 +230,7 @@ void ReadEmfPlgBlt(const TMetaBytes& rec, TMetaPlayList& list) {
   blit.topLeft = QPointF(rec.I32(24), rec.I32(28));
   blit.topRight = QPointF(rec.I32(32), rec.I32(36));
   blit.bottomLeft = QPointF(rec.I32(40), rec.I32(44));
-  AddBlit(list, std::move(blit));
-}
-
-std::int32_t AddPattern(TMetaPlayList& list, QImage image, bool monochrome) {
-  if (image.isNull() || list.patterns.size() >= kMaxBitmapItems) return -1;
-  list.patterns.push_back({std::move(image), monochrome});
-  return static_cast<std::int32_t>(list.patterns.size() - 1);
+  list.AddBlit(std::move(blit));
 }
 
 TMetaCommand PatternCommand(std::int32_t pattern) {
@@ -253,7 +240,7 @@ TMetaCommand PatternCommand(std::int32_t pattern) {
 
 // The old WMF records carry a device-dependent BITMAP16 at `at`: type, width, height, bytes per row,
 // planes and bits per pixel, then the bits.
-QImage WmfBitmap16(const TMetaBytes& rec, std::int64_t at, std::int64_t bitsAt, TMetaPlayList& list) {
+QImage WmfBitmap16(const TMetaBytes& rec, std::int64_t at, std::int64_t bitsAt, TMetaListBuilder& list) {
   if (!rec.Has(at, 10) || !rec.Has(bitsAt, 0)) return QImage();
   const QByteArray dib = DibFromBitmap16(rec.I16(at + 2), rec.I16(at + 4), rec.I16(at + 6),
                                          static_cast<std::uint8_t>(rec.U16(at + 8)), rec.U16(at + 8) >> 8,
@@ -269,7 +256,7 @@ QImage WmfBitmap16(const TMetaBytes& rec, std::int64_t at, std::int64_t bitsAt, 
 
 }  // namespace
 
-bool ReadWmfBitmapRecord(const TMetaBytes& rec, std::uint8_t type, TMetaPlayList& list) {
+bool ReadWmfBitmapRecord(const TMetaBytes& rec, std::uint8_t type, TMetaListBuilder& list) {
   // A record's parameters come in reverse order; the blits without a bitmap are PatBlts with an extra
   // reserved word, told apart by their size.
   TBlitRequest r;
@@ -335,7 +322,7 @@ bool ReadWmfBitmapRecord(const TMetaBytes& rec, std::uint8_t type, TMetaPlayList
   return true;
 }
 
-bool ReadEmfBitmapRecord(const TMetaBytes& rec, std::uint32_t type, TMetaPlayList& list) {
+bool ReadEmfBitmapRecord(const TMetaBytes& rec, std::uint32_t type, TMetaListBuilder& list) {
   switch (type) {
     case U_EMR_STRETCHDIBITS:
       ReadEmfStretchDibits(rec, list, true);
@@ -358,11 +345,11 @@ bool ReadEmfBitmapRecord(const TMetaBytes& rec, std::uint32_t type, TMetaPlayLis
   }
 }
 
-TMetaCommand WmfPatternBrushCommand(const TMetaBytes& rec, std::uint8_t type, TMetaPlayList& list) {
+TMetaCommand WmfPatternBrushCommand(const TMetaBytes& rec, std::uint8_t type, TMetaListBuilder& list) {
   if (type == U_WMR_CREATEPATTERNBRUSH) {
     if (!rec.Has(6, 10)) return PatternCommand(-1);
     const bool monochrome = (rec.U16(14) >> 8) == 1;
-    return PatternCommand(AddPattern(list, WmfBitmap16(rec, 6, 38, list), monochrome));
+    return PatternCommand(list.AddPattern(WmfBitmap16(rec, 6, 38, list), monochrome));
   }
   if (!rec.Has(6, 4)) return PatternCommand(-1);
   // A BS_PATTERN brush's DIB has RGB colours whatever its usage field says.
@@ -370,13 +357,13 @@ TMetaCommand WmfPatternBrushCommand(const TMetaBytes& rec, std::uint8_t type, TM
   const std::uint32_t usage = monochromeStyle ? 0 : rec.U16(8);
   QByteArrayView info;
   QImage image = WmfDib(rec, 10, usage, list, &info, monochromeStyle);
-  return PatternCommand(AddPattern(list, std::move(image), monochromeStyle && DibBitsPerPixel(info) == 1));
+  return PatternCommand(list.AddPattern(std::move(image), monochromeStyle && DibBitsPerPixel(info) == 1));
 }
 
-TMetaCommand EmfPatternBrushCommand(const TMetaBytes& rec, std::uint32_t type, TMetaPlayList& list) {
+TMetaCommand EmfPatternBrushCommand(const TMetaBytes& rec, std::uint32_t type, TMetaListBuilder& list) {
   if (rec.Size() < 32) return PatternCommand(-1);
   QByteArrayView info;
   const bool mono = type == U_EMR_CREATEMONOBRUSH;
   QImage image = EmfDib(rec, 16, rec.U32(12), list, &info, false, mono);
-  return PatternCommand(AddPattern(list, std::move(image), mono && DibBitsPerPixel(info) == 1));
+  return PatternCommand(list.AddPattern(std::move(image), mono && DibBitsPerPixel(info) == 1));
 }

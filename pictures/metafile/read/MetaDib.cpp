@@ -98,11 +98,10 @@ std::int64_t DeclaredPixels(QByteArrayView info) {
 
 }  // namespace
 
-QImage DecodeMetaDib(const TMetaDibRequest& request, TMetaPlayList& list) {
+QImage DecodeMetaDib(const TMetaDibRequest& request, TMetaListBuilder& builder) {
   TDibLayout layout;
   if (!ReadLayout(request.info, layout)) return QImage();
-  const std::int64_t budget = std::min(
-      kMaxMetaBitmapPixels, kMaxMetaPicturePixels - std::min(list.bitmapPixels, kMaxMetaPicturePixels));
+  const std::int64_t budget = builder.BitmapPixelsLeft();
   // Checked here as well as by the reader: a refused size must not be copied either.
   const std::int64_t declared = DeclaredPixels(request.info);
   if (budget <= 0 || declared <= 0 || declared > budget) return QImage();
@@ -110,7 +109,7 @@ QImage DecodeMetaDib(const TMetaDibRequest& request, TMetaPlayList& list) {
                        ((request.usage == kDibPalColors || request.usage == kDibPalIndices) &&
                         layout.bitsPerPixel <= 8 && layout.colours > 0);
   QByteArray block =
-      rewrite ? RewrittenInfo(request.info, layout, request, list.palettes) : request.info.toByteArray();
+      rewrite ? RewrittenInfo(request.info, layout, request, builder.Palettes()) : request.info.toByteArray();
   if (request.rows > 0 && request.rows < DibHeight(request.info)) {
     const bool bottomUp = DibIsBottomUp(request.info);
     if (layout.core)
@@ -127,7 +126,7 @@ QImage DecodeMetaDib(const TMetaDibRequest& request, TMetaPlayList& list) {
   if (result.image.isNull()) return QImage();
   const std::int64_t pixels = static_cast<std::int64_t>(result.image.width()) * result.image.height();
   if (pixels > budget) return QImage();
-  list.bitmapPixels += pixels;
+  builder.SpendBitmapPixels(pixels);
   return result.image;
 }
 

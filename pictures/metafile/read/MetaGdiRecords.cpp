@@ -16,17 +16,7 @@ namespace {
 
 constexpr std::int64_t kMaxPolyDrawPoints = 1 << 20;
 
-// Adds the rectangles to the list; returns them as a region of their own.
-TMetaRegion AddRegionRects(const std::vector<QRect>& rects, TMetaPlayList& list) {
-  list.CheckRoomForPoints(static_cast<std::int64_t>(rects.size()));
-  if (list.regionRects.size() + rects.size() > kMaxMetaPoints)
-    throw EInvalidGraphic("Metafile has too many regions");
-  const auto first = static_cast<std::int32_t>(list.regionRects.size());
-  list.regionRects.insert(list.regionRects.end(), rects.begin(), rects.end());
-  return {.object = -1, .first = first, .count = static_cast<std::int32_t>(rects.size())};
-}
-
-void ReadEmfRegionRecord(const TMetaBytes& rec, std::uint32_t type, TMetaPlayList& list) {
+void ReadEmfRegionRecord(const TMetaBytes& rec, std::uint32_t type, TMetaListBuilder& list) {
   const std::int64_t size = rec.U32(24);
   std::int64_t at = 28;
   std::int32_t brush = -1, width = 0, height = 0;
@@ -40,7 +30,7 @@ void ReadEmfRegionRecord(const TMetaBytes& rec, std::uint32_t type, TMetaPlayLis
   }
   const std::vector<QRect> rects = ReadEmfRegionData(rec, at, size);
   if (rects.empty()) return;
-  const TMetaRegion region = AddRegionRects(rects, list);
+  const TMetaRegion region = list.AddRegionRects(rects);
   if (type == U_EMR_FILLRGN)
     list.Add({EMetaOp::FillRegion, TMetaFillRegionArgs{.region = region, .brush = brush}});
   else if (type == U_EMR_FRAMERGN)
@@ -50,14 +40,13 @@ void ReadEmfRegionRecord(const TMetaBytes& rec, std::uint32_t type, TMetaPlayLis
     list.Add({type == U_EMR_PAINTRGN ? EMetaOp::PaintRegion : EMetaOp::InvertRegion, region});
 }
 
-void ReadGradient(const TMetaBytes& rec, TMetaPlayList& list) {
+void ReadGradient(const TMetaBytes& rec, TMetaListBuilder& list) {
   const std::int64_t vertices = rec.U32(24), shapes = rec.U32(28);
   const std::uint32_t mode = rec.U32(32);
   if (mode > U_GRADIENT_FILL_TRIANGLE || vertices > kMaxGradientVertices || shapes > kMaxGradientShapes)
     return;
   const std::int64_t shapeBytes = mode == U_GRADIENT_FILL_TRIANGLE ? 12 : 8;
   if (!rec.Has(36, 16 * vertices + shapeBytes * shapes)) return;
-  if (list.gradients.size() >= kMaxMetaCommands / 4) throw EInvalidGraphic("Metafile has too many gradients");
   TMetaGradient gradient;
   gradient.mode = mode == U_GRADIENT_FILL_TRIANGLE ? TMetaGradient::EMode::Triangle
                   : mode == U_GRADIENT_FILL_RECT_V ? TMetaGradient::EMode::Vertical
@@ -72,32 +61,29 @@ void ReadGradient(const TMetaBytes& rec, TMetaPlayList& list) {
     const std::int64_t s = 36 + 16 * vertices + shapeBytes * i;
     gradient.shapes.push_back({rec.U32(s), rec.U32(s + 4), shapeBytes == 12 ? rec.U32(s + 8) : 0u});
   }
-  list.gradients.push_back(std::move(gradient));
-  list.Add({EMetaOp::GradientFill, TMetaIndex{static_cast<std::int32_t>(list.gradients.size() - 1)}});
+  list.Add({EMetaOp::GradientFill, TMetaIndex{list.AddGradient(std::move(gradient))}});
 }
 
-void ReadPolyDraw(const TMetaBytes& rec, bool small, TMetaPlayList& list) {
+void ReadPolyDraw(const TMetaBytes& rec, bool small, TMetaListBuilder& list) {
   const std::int64_t count = rec.U32(24);
   const std::int64_t step = small ? 4 : 8;
   if (count <= 0 || count > kMaxPolyDrawPoints || !rec.Has(28, (step + 1) * count)) return;
   list.CheckRoomForPoints(count);
-  if (list.polyDrawTypes.size() + static_cast<std::size_t>(count) > kMaxMetaPoints)
-    throw EInvalidGraphic("Metafile has too many points");
-  const auto first = static_cast<std::int32_t>(list.points.size());
-  const auto firstType = static_cast<std::int32_t>(list.polyDrawTypes.size());
+  const auto first = static_cast<std::int32_t>(list.List().points.size());
+  const auto firstType = static_cast<std::int32_t>(list.List().polyDrawTypes.size());
   for (std::int64_t i = 0; i < count; ++i) {
     const std::int64_t p = 28 + step * i;
     if (small)
       list.AddPoint(rec.I16(p), rec.I16(p + 2));
     else
       list.AddPoint(rec.I32(p), rec.I32(p + 4));
-    list.polyDrawTypes.push_back(static_cast<std::uint8_t>(*rec.Data(28 + step * count + i, 1)));
+    list.AddPolyDrawType(static_cast<std::uint8_t>(*rec.Data(28 + step * count + i, 1)));
   }
   list.Add({EMetaOp::PolyDraw,
             TMetaPolyDrawArgs{.points = {first, static_cast<std::int32_t>(count)}, .firstType = firstType}});
 }
 
-void ReadAngleArc(const TMetaBytes& rec, TMetaPlayList& list) {
+void ReadAngleArc(const TMetaBytes& rec, TMetaListBuilder& list) {
   const double start = static_cast<double>(std::bit_cast<float>(rec.U32(20)));
   const double sweep = static_cast<double>(std::bit_cast<float>(rec.U32(24)));
   const std::uint32_t radius = rec.U32(16);
@@ -114,7 +100,7 @@ void ReadAngleArc(const TMetaBytes& rec, TMetaPlayList& list) {
 
 // EMR_SMALLTEXTOUT: a text run without advances, its characters 16-bit or, with ETO_SMALL_CHARS, the
 // low bytes of 16-bit ones.
-void ReadSmallTextOut(const TMetaBytes& rec, TMetaPlayList& list) {
+void ReadSmallTextOut(const TMetaBytes& rec, TMetaListBuilder& list) {
   constexpr std::uint32_t kSmallChars = 0x200;
   TMetaTextRun run;
   run.reference = QPoint(rec.I32(8), rec.I32(12));
@@ -140,7 +126,7 @@ void ReadSmallTextOut(const TMetaBytes& rec, TMetaPlayList& list) {
 
 }  // namespace
 
-TMetaCommand EmfExtPenCommand(const TMetaBytes& rec, TMetaPlayList& list) {
+TMetaCommand EmfExtPenCommand(const TMetaBytes& rec, TMetaListBuilder& list) {
   const std::uint32_t style = rec.U32(28);
   const std::uint32_t brushStyle = rec.U32(36);
   // A pen with a null brush draws nothing.
@@ -149,16 +135,17 @@ TMetaCommand EmfExtPenCommand(const TMetaBytes& rec, TMetaPlayList& list) {
                       .colour = list.Colour(rec.U32(40))};
   if ((style & U_PS_STYLE_MASK) == U_PS_USERSTYLE && rec.Has(48, 4)) {
     const std::int64_t entries = std::min<std::int64_t>(rec.U32(48), kMaxMetaPenDashes);
-    if (entries > 0 && rec.Has(52, 4 * entries) && list.penDashes.size() < kMaxMetaPoints) {
-      pen.firstDash = static_cast<std::int32_t>(list.penDashes.size());
-      pen.dashCount = static_cast<std::int32_t>(entries);
-      for (std::int64_t i = 0; i < entries; ++i) list.penDashes.push_back(rec.U32(52 + 4 * i));
+    if (entries > 0 && rec.Has(52, 4 * entries)) {
+      std::vector<std::uint32_t> dashes;
+      for (std::int64_t i = 0; i < entries; ++i) dashes.push_back(rec.U32(52 + 4 * i));
+      const std::int32_t first = list.AddPenDashes(dashes);
+      if (first >= 0) pen.firstDash = first, pen.dashCount = static_cast<std::int32_t>(entries);
     }
   }
   return {EMetaOp::CreateExtPen, pen};
 }
 
-bool ReadEmfGdiRecord(const TMetaBytes& rec, std::uint32_t type, TMetaPlayList& list) {
+bool ReadEmfGdiRecord(const TMetaBytes& rec, std::uint32_t type, TMetaListBuilder& list) {
   switch (type) {
     case U_EMR_SETROP2:
       if (rec.Has(8, 4)) list.Add({EMetaOp::SetRop2, TMetaMode{rec.I32(8)}});
@@ -203,7 +190,7 @@ bool ReadEmfGdiRecord(const TMetaBytes& rec, std::uint32_t type, TMetaPlayList& 
   }
 }
 
-bool ReadWmfGdiRecord(const TMetaBytes& rec, std::uint8_t type, TMetaPlayList& list) {
+bool ReadWmfGdiRecord(const TMetaBytes& rec, std::uint8_t type, TMetaListBuilder& list) {
   // Parameters of WMF records come in reverse order: y before x.
   switch (type) {
     case U_WMR_SETROP2:
@@ -244,7 +231,7 @@ bool ReadWmfGdiRecord(const TMetaBytes& rec, std::uint8_t type, TMetaPlayList& l
   }
 }
 
-TMetaCommand WmfRegionCommand(const TMetaBytes& rec, TMetaPlayList& list) {
-  const TMetaRegion rects = AddRegionRects(ReadWmfRegion(rec, 6), list);
+TMetaCommand WmfRegionCommand(const TMetaBytes& rec, TMetaListBuilder& list) {
+  const TMetaRegion rects = list.AddRegionRects(ReadWmfRegion(rec, 6));
   return {EMetaOp::CreateRegion, TMetaRegionArgs{.slot = 0, .first = rects.first, .count = rects.count}};
 }

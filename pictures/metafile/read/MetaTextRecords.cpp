@@ -19,7 +19,7 @@ std::int64_t FittingChars(std::int64_t claimed, std::int64_t available, std::int
   return std::min({claimed, available / bytesPerChar, kMaxMetaTextChars});
 }
 
-void AddRun(TMetaPlayList& list, TMetaTextRun run) {
+void AddRun(TMetaListBuilder& list, TMetaTextRun run) {
   const std::int32_t index = list.AddText(std::move(run));
   list.Add({EMetaOp::TextOut, TMetaIndex{index}});
 }
@@ -33,7 +33,7 @@ void ReadAdvances(const TMetaBytes& rec, std::int64_t at, std::int64_t count, st
     run.dx.push_back(wide ? rec.I32(at + step * i) : rec.I16(at + step * i));
 }
 
-void ReadWmfTextOut(const TMetaBytes& rec, TMetaPlayList& list) {
+void ReadWmfTextOut(const TMetaBytes& rec, TMetaListBuilder& list) {
   const std::int64_t length = rec.U16(6);
   const std::int64_t padded = length + (length & 1);
   if (!rec.Has(8, padded + 4)) return;
@@ -44,7 +44,7 @@ void ReadWmfTextOut(const TMetaBytes& rec, TMetaPlayList& list) {
   AddRun(list, std::move(run));
 }
 
-void ReadWmfExtTextOut(const TMetaBytes& rec, TMetaPlayList& list) {
+void ReadWmfExtTextOut(const TMetaBytes& rec, TMetaListBuilder& list) {
   if (!rec.Has(6, 8)) return;
   TMetaTextRun run;
   run.isAnsi = true;
@@ -66,7 +66,7 @@ void ReadWmfExtTextOut(const TMetaBytes& rec, TMetaPlayList& list) {
   AddRun(list, std::move(run));
 }
 
-void ReadEmfExtTextOut(const TMetaBytes& rec, bool wide, TMetaPlayList& list) {
+void ReadEmfExtTextOut(const TMetaBytes& rec, bool wide, TMetaListBuilder& list) {
   if (!rec.Has(36, 20)) return;
   TMetaTextRun run;
   run.isAnsi = !wide;
@@ -109,7 +109,7 @@ void ReadEmfExtTextOut(const TMetaBytes& rec, bool wide, TMetaPlayList& list) {
 
 }  // namespace
 
-bool ReadWmfTextRecord(const TMetaBytes& rec, std::uint8_t type, TMetaPlayList& list) {
+bool ReadWmfTextRecord(const TMetaBytes& rec, std::uint8_t type, TMetaListBuilder& list) {
   switch (type) {
     case U_WMR_SETTEXTCOLOR:
       list.Add({EMetaOp::SetTextColor, TMetaColour{list.Colour(rec.U32(6))}});
@@ -137,7 +137,7 @@ bool ReadWmfTextRecord(const TMetaBytes& rec, std::uint8_t type, TMetaPlayList& 
   }
 }
 
-bool ReadEmfTextRecord(const TMetaBytes& rec, std::uint32_t type, TMetaPlayList& list) {
+bool ReadEmfTextRecord(const TMetaBytes& rec, std::uint32_t type, TMetaListBuilder& list) {
   switch (type) {
     case U_EMR_SETTEXTCOLOR:
       list.Add({EMetaOp::SetTextColor, TMetaColour{list.Colour(rec.U32(8))}});
@@ -160,7 +160,7 @@ bool ReadEmfTextRecord(const TMetaBytes& rec, std::uint32_t type, TMetaPlayList&
   }
 }
 
-TMetaCommand WmfFontCommand(const TMetaBytes& rec, TMetaPlayList& list) {
+TMetaCommand WmfFontCommand(const TMetaBytes& rec, TMetaListBuilder& list) {
   TMetaFont font;
   if (rec.Has(6, 18)) {
     font.height = CapFontUnits(rec.I16(6));
@@ -179,7 +179,7 @@ TMetaCommand WmfFontCommand(const TMetaBytes& rec, TMetaPlayList& list) {
   return {EMetaOp::CreateFont, TMetaFontArgs{.slot = 0, .font = list.AddFont(std::move(font))}};
 }
 
-TMetaCommand EmfFontCommand(const TMetaBytes& rec, TMetaPlayList& list) {
+TMetaCommand EmfFontCommand(const TMetaBytes& rec, TMetaListBuilder& list) {
   TMetaFont font;
   if (rec.Has(12, 28)) {
     font.height = CapFontUnits(rec.I32(12));

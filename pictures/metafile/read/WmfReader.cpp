@@ -5,7 +5,6 @@
 #include <uwmf.h>
 
 #include <cstdlib>
-#include <set>
 
 #include "Graphic.h"
 #include "metafile/model/MetaBytes.h"
@@ -13,6 +12,7 @@
 #include "metafile/read/MetaBitmapRecords.h"
 #include "metafile/read/MetaEmbeddedEmf.h"
 #include "metafile/read/MetaGdiRecords.h"
+#include "metafile/read/MetaListBuilder.h"
 #include "metafile/read/MetaTextRecords.h"
 
 namespace {
@@ -20,8 +20,6 @@ namespace {
 constexpr std::int64_t kPlaceableSize = 22;
 constexpr std::int64_t kHeaderSize = 18;
 constexpr std::int64_t kRecordHead = 6;
-// WMF object indices are 16-bit.
-constexpr int kMaxWmfSlots = 65536;
 
 bool IsPlainHeader(const TMetaBytes& bytes, std::int64_t at) {
   if (!bytes.Has(at, kHeaderSize)) return false;
@@ -29,53 +27,21 @@ bool IsPlainHeader(const TMetaBytes& bytes, std::int64_t at) {
   return (type == 1 || type == 2) && headerWords == 9 && (version == 0x0100 || version == 0x0300);
 }
 
-// WMF gives each new object the lowest free slot of its object table.
-class TWmfSlots {
- public:
-  // Returns the slot taken, or -1 when the table is full.
-  int Take() {
-    if (!freed_.empty()) {
-      const int slot = *freed_.begin();
-      freed_.erase(freed_.begin());
-      used_[static_cast<std::size_t>(slot)] = true;
-      return slot;
-    }
-    if (next_ >= kMaxWmfSlots) return -1;
-    used_.push_back(true);
-    return next_++;
-  }
-  // Returns whether the slot held an object.
-  bool Free(int slot) {
-    if (slot < 0 || slot >= next_ || !used_[static_cast<std::size_t>(slot)]) return false;
-    used_[static_cast<std::size_t>(slot)] = false;
-    freed_.insert(slot);
-    return true;
-  }
-  int Count() const { return next_; }
-
- private:
-  std::vector<bool> used_;
-  std::set<int> freed_;
-  int next_ = 0;
-};
-
 class TWmfParser {
  public:
-  TWmfParser(const QByteArray& bytes, TMetaPlayList& list) : file_(bytes), list_(list) {}
+  explicit TWmfParser(const QByteArray& bytes) : file_(bytes) {}
 
-  void Run();
+  // Reads the whole file; returns its list.
+  TMetaPlayList Run();
   const TWmfEmbeddedEmf& EmbeddedEmf() const { return embedded_; }
 
  private:
   void ReadPlaceable();
   void ReadRecord(const TMetaBytes& rec, std::uint8_t type);
   void AddPoints(const TMetaBytes& rec, std::int64_t at, std::int64_t count);
-  // Places the object in the lowest free slot, as GDI does; returns the slot, or -1 when none is left.
-  int Create(const TMetaCommand& command);
 
   TMetaBytes file_;
-  TMetaPlayList& list_;
-  TWmfSlots slots_;
+  TMetaListBuilder list_;
   TWmfEmbeddedEmf embedded_;
   bool placeable_ = false;
   bool haveWindowExt_ = false;
@@ -83,6 +49,7 @@ class TWmfParser {
 };
 
 void TWmfParser::ReadPlaceable() {
+  TMetaPlayList& list = list_.List();
   const std::int64_t left = file_.I16(6), top = file_.I16(8), right = file_.I16(10), bottom = file_.I16(12);
   const std::int64_t inch = file_.U16(14);
   if (right <= left || bottom <= top) throw EInvalidGraphic("Placeable metafile has an empty bounding box");
@@ -90,18 +57,18 @@ void TWmfParser::ReadPlaceable() {
   const std::int64_t w = right - left, h = bottom - top;
   const std::int64_t width = (w * 96 + inch / 2) / inch, height = (h * 96 + inch / 2) / inch;
   CheckMetafileSize(width, height);
-  list_.width = static_cast<int>(width);
-  list_.height = static_cast<int>(height);
+  list.width = static_cast<int>(width);
+  list.height = static_cast<int>(height);
   // Players map the bounding box onto the target; the file's own window records then map into it.
-  list_.mapMode = U_MM_ANISOTROPIC;
-  list_.windowOrg = QPoint(static_cast<int>(left), static_cast<int>(top));
-  list_.windowExt = QPoint(static_cast<int>(w), static_cast<int>(h));
-  list_.viewportExt = list_.windowExt;
-  list_.frame = QRectF(0, 0, static_cast<double>(w), static_cast<double>(h));
-  list_.unitsPerMmX = list_.unitsPerMmY = static_cast<double>(inch) / 25.4;
+  list.mapMode = U_MM_ANISOTROPIC;
+  list.windowOrg = QPoint(static_cast<int>(left), static_cast<int>(top));
+  list.windowExt = QPoint(static_cast<int>(w), static_cast<int>(h));
+  list.viewportExt = list.windowExt;
+  list.frame = QRectF(0, 0, static_cast<double>(w), static_cast<double>(h));
+  list.unitsPerMmX = list.unitsPerMmY = static_cast<double>(inch) / 25.4;
 }
 
-void TWmfParser::Run() {
+TMetaPlayList TWmfParser::Run() {
   std::int64_t pos = 0;
   if (file_.Has(0, kPlaceableSize) && file_.U32(0) == kPlaceableWmfKey) {
     placeable_ = true;
@@ -109,7 +76,7 @@ void TWmfParser::Run() {
     pos = kPlaceableSize;
   }
   if (!IsPlainHeader(file_, pos)) throw EInvalidGraphic("Not a Windows metafile");
-  if (!placeable_) list_.mapMode = U_MM_ANISOTROPIC;
+  if (!placeable_) list_.List().mapMode = U_MM_ANISOTROPIC;
   pos += kHeaderSize;
 
   const char* const end = file_.Data(0, file_.Size()) + file_.Size();
@@ -126,20 +93,13 @@ void TWmfParser::Run() {
     ReadRecord(file_.Sub(pos, bytes), type);
     pos += bytes;
   }
-  list_.objectSlots = slots_.Count();
+  return list_.Finish();
 }
 
 void TWmfParser::AddPoints(const TMetaBytes& rec, std::int64_t at, std::int64_t count) {
   if (!rec.Has(at, 4 * count)) throw EInvalidGraphic("Metafile point count does not fit its record");
   list_.CheckRoomForPoints(count);
   for (std::int64_t i = 0; i < count; ++i) list_.AddPoint(rec.I16(at + 4 * i), rec.I16(at + 4 * i + 2));
-}
-
-int TWmfParser::Create(const TMetaCommand& command) {
-  const int slot = slots_.Take();
-  if (slot < 0) return -1;
-  list_.Add(command.InSlot(slot));
-  return slot;
 }
 
 void TWmfParser::ReadRecord(const TMetaBytes& rec, std::uint8_t type) {
@@ -169,12 +129,13 @@ void TWmfParser::ReadRecord(const TMetaBytes& rec, std::uint8_t type) {
         std::int64_t width = w, height = h;
         FitMetafileSize(width, height);
         CheckMetafileSize(width, height);
-        list_.width = static_cast<int>(width);
-        list_.height = static_cast<int>(height);
-        list_.windowOrg = windowOrg_;
-        list_.windowExt = QPoint(x, y);
-        list_.viewportExt = QPoint(static_cast<int>(w), static_cast<int>(h));
-        list_.frame = QRectF(0, 0, static_cast<double>(w), static_cast<double>(h));
+        TMetaPlayList& list = list_.List();
+        list.width = static_cast<int>(width);
+        list.height = static_cast<int>(height);
+        list.windowOrg = windowOrg_;
+        list.windowExt = QPoint(x, y);
+        list.viewportExt = QPoint(static_cast<int>(w), static_cast<int>(h));
+        list.frame = QRectF(0, 0, static_cast<double>(w), static_cast<double>(h));
       }
       break;
     }
@@ -202,50 +163,52 @@ void TWmfParser::ReadRecord(const TMetaBytes& rec, std::uint8_t type) {
       list_.Add({EMetaOp::RestoreDC, TMetaLevel{rec.I16(6)}});
       break;
     case U_WMR_CREATEPENINDIRECT:
-      Create({EMetaOp::CreatePen,
-              TMetaPenArgs{.style = rec.U16(6), .width = rec.I16(8), .colour = list_.Colour(rec.U32(12))}});
+      list_.CreateObject(
+          {EMetaOp::CreatePen,
+           TMetaPenArgs{.style = rec.U16(6), .width = rec.I16(8), .colour = list_.Colour(rec.U32(12))}});
       break;
     case U_WMR_CREATEBRUSHINDIRECT:
-      Create({EMetaOp::CreateBrush,
-              TMetaBrushArgs{.style = rec.U16(6), .colour = list_.Colour(rec.U32(8)), .hatch = rec.U16(12)}});
+      list_.CreateObject(
+          {EMetaOp::CreateBrush,
+           TMetaBrushArgs{.style = rec.U16(6), .colour = list_.Colour(rec.U32(8)), .hatch = rec.U16(12)}});
       break;
     case U_WMR_CREATEPATTERNBRUSH:
     case U_WMR_DIBCREATEPATTERNBRUSH:
-      Create(WmfPatternBrushCommand(rec, type, list_));
+      list_.CreateObject(WmfPatternBrushCommand(rec, type, list_));
       break;
     case U_WMR_ESCAPE:
       embedded_.Add(rec);
       break;
     case U_WMR_CREATEFONTINDIRECT:
-      Create(WmfFontCommand(rec, list_));
+      list_.CreateObject(WmfFontCommand(rec, list_));
       break;
     case U_WMR_CREATEPALETTE: {
-      const int slot = Create({EMetaOp::CreateOther, TMetaSlot{}});
-      if (slot >= 0 && rec.Has(6, 4)) list_.palettes.Create(slot, MetaPaletteEntries(rec, 10, rec.U16(8)));
+      const int slot = list_.CreateObject({EMetaOp::CreateOther, TMetaSlot{}});
+      if (slot >= 0 && rec.Has(6, 4)) list_.Palettes().Create(slot, MetaPaletteEntries(rec, 10, rec.U16(8)));
       break;
     }
     case U_WMR_SELECTPALETTE:
-      if (rec.Has(6, 2)) list_.palettes.Select(rec.U16(6));
+      if (rec.Has(6, 2)) list_.Palettes().Select(rec.U16(6));
       break;
     case U_WMR_SETPALENTRIES:
     case U_WMR_ANIMATEPALETTE:
       if (rec.Has(6, 4))
-        list_.palettes.SetEntries(TMetaPalettes::kSelected, rec.U16(6),
-                                  MetaPaletteEntries(rec, 10, rec.U16(8)));
+        list_.Palettes().SetEntries(TMetaPalettes::kSelected, rec.U16(6),
+                                    MetaPaletteEntries(rec, 10, rec.U16(8)));
       break;
     case U_WMR_RESIZEPALETTE:
-      if (rec.Has(6, 2)) list_.palettes.Resize(TMetaPalettes::kSelected, rec.U16(6));
+      if (rec.Has(6, 2)) list_.Palettes().Resize(TMetaPalettes::kSelected, rec.U16(6));
       break;
     case U_WMR_CREATEREGION:
-      Create(WmfRegionCommand(rec, list_));
+      list_.CreateObject(WmfRegionCommand(rec, list_));
       break;
     case U_WMR_SELECTOBJECT:
       list_.Add({EMetaOp::SelectObject, TMetaSlot{rec.U16(6)}});
       break;
     case U_WMR_DELETEOBJECT:
-      if (slots_.Free(rec.U16(6))) {
+      if (list_.FreeSlot(rec.U16(6))) {
         list_.Add({EMetaOp::DeleteObject, TMetaSlot{rec.U16(6)}});
-        list_.palettes.Remove(rec.U16(6));
+        list_.Palettes().Remove(rec.U16(6));
       }
       break;
     case U_WMR_MOVETO:
@@ -257,7 +220,7 @@ void TWmfParser::ReadRecord(const TMetaBytes& rec, std::uint8_t type) {
     case U_WMR_POLYLINE: {
       const std::int64_t count = rec.I16(6);
       if (count < 0) throw EInvalidGraphic("Metafile has a negative point count");
-      const auto first = static_cast<std::int32_t>(list_.points.size());
+      const auto first = static_cast<std::int32_t>(list_.List().points.size());
       AddPoints(rec, 8, count);
       list_.Add({type == U_WMR_POLYGON ? EMetaOp::Polygon : EMetaOp::Polyline,
                  TMetaPoints{first, static_cast<std::int32_t>(count)}});
@@ -266,8 +229,8 @@ void TWmfParser::ReadRecord(const TMetaBytes& rec, std::uint8_t type) {
     case U_WMR_POLYPOLYGON: {
       const std::int64_t polygons = rec.U16(6);
       if (!rec.Has(8, 2 * polygons)) throw EInvalidGraphic("Metafile polygon count does not fit its record");
-      const auto firstPoint = static_cast<std::int32_t>(list_.points.size());
-      const auto firstCount = static_cast<std::int32_t>(list_.polyCounts.size());
+      const auto firstPoint = static_cast<std::int32_t>(list_.List().points.size());
+      const auto firstCount = static_cast<std::int32_t>(list_.List().polyCounts.size());
       std::int64_t total = 0;
       for (std::int64_t i = 0; i < polygons; ++i) {
         const std::uint16_t count = rec.U16(8 + 2 * i);
@@ -355,10 +318,10 @@ bool ReadEmbeddedEmf(const TWmfParser& parser, TMetaPlayList& list) {
 }  // namespace
 
 TMetaPlayList ReadWmf(const QByteArray& bytes) {
+  TWmfParser parser(bytes);
   TMetaPlayList list;
-  TWmfParser parser(bytes, list);
   try {
-    parser.Run();
+    list = parser.Run();
   } catch (const EInvalidGraphic&) {
     // Records after a whole embedded EMF do not matter: the EMF is drawn.
     TMetaPlayList embedded;
