@@ -8,10 +8,10 @@
 #include <cmath>
 #include <functional>
 
+#include "metafile/draw/MetaRegionPath.h"
 #include "metafile/play/MetaBitmapPlayer.h"
 #include "metafile/play/MetaPen.h"
 #include "metafile/play/MetafilePlayer.h"
-#include "metafile/read/MetaRegion.h"
 
 namespace {
 

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "metafile/model/MetaCommand.h"
+
 namespace {
 
 QColor ColourRef(std::uint32_t colour) {

@@ -9,7 +9,7 @@
 #include <cmath>
 
 #include "Graphic.h"
-#include "metafile/play/MetaPen.h"
+#include "metafile/model/MetaCommand.h"
 #include "metafile/read/MetaRegion.h"
 
 namespace {

@@ -62,12 +62,3 @@ std::vector<QRect> ReadEmfRegionData(const TMetaBytes& rec, std::int64_t at, std
   }
   return rects;
 }
-
-QPainterPath RegionPath(const QRect* rects, std::int32_t count) {
-  QPainterPath path;
-  path.setFillRule(Qt::WindingFill);
-  // Region rectangles exclude their right and bottom edges, as QRect's inclusive corners do not.
-  for (std::int32_t i = 0; i < count; ++i)
-    path.addRect(QRectF(QPointF(rects[i].topLeft()), QPointF(rects[i].bottomRight() + QPoint(1, 1))));
-  return path;
-}

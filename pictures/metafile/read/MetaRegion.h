@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QPainterPath>
 #include <QRect>
 #include <cstdint>
 #include <vector>
@@ -19,6 +18,3 @@ std::vector<QRect> ReadWmfRegion(const TMetaBytes& rec, std::int64_t at);
 
 // The rectangles of an EMF RgnData block of size bytes at offset at; empty when malformed.
 std::vector<QRect> ReadEmfRegionData(const TMetaBytes& rec, std::int64_t at, std::int64_t size);
-
-// The union of the rectangles, as a path (rectangles of a region never overlap, so any fill rule fills it).
-QPainterPath RegionPath(const QRect* rects, std::int32_t count);
