@@ -1,3 +1,5 @@
+// The bitmap records of the play list, ready to draw: how each combines with the target, and pattern
+// brushes.
 #pragma once
 
 #include <QImage>

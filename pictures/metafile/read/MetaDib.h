@@ -1,3 +1,4 @@
+// The DIB inside a metafile record: its header read and its pixels decoded within the bitmap budget.
 #pragma once
 
 #include <QByteArrayView>

@@ -1,3 +1,4 @@
+// Region data of WMF and EMF records (the WMF Region object, the EMF RgnData block) as rectangles.
 #pragma once
 
 #include <QRect>
@@ -5,8 +6,6 @@
 #include <vector>
 
 #include "metafile/model/MetaBytes.h"
-
-// Regions of WMF and EMF records as lists of rectangles.
 
 // Regions of more rectangles than this are refused: combining them would cost more than they show.
 inline constexpr std::int64_t kMaxRegionRects = 4096;
