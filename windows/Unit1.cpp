@@ -51,8 +51,7 @@ TLcdDisplay* CreateDisplay(QWidget* parent, const char* name, const QString& lab
 }
 }  // namespace
 
-TForm1::TForm1(const QString& programFolder, QWidget* parent)
-    : QMainWindow(parent), programFolder_(programFolder) {
+TForm1::TForm1(const QString& dataFolder, QWidget* parent) : QMainWindow(parent), dataFolder_(dataFolder) {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("ZUM"));
   setWindowIcon(QIcon(QStringLiteral(":/zum/icon.ico")));
@@ -77,7 +76,7 @@ TForm1::TForm1(const QString& programFolder, QWidget* parent)
 
   juego_ = std::make_unique<TJuego>(
       GamePorts{*this, *marcadorpuntos, *marcadornivel, *marcadortiempo, *ficheros, *musica, clock_},
-      programFolder_.toStdString());
+      dataFolder_.toStdString());
 
   client->resize(kClientWidth, kClientHeight);
   resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
@@ -256,7 +255,7 @@ void TForm1::ShowModal(QDialog* dialog) {
 
 void TForm1::FormCreate() {
   DificultadClick(1);
-  musica->SetFileName(programFolder_ + QStringLiteral("/f/ok.wav"));
+  musica->SetFileName(dataFolder_ + QStringLiteral("/f/ok.wav"));
 }
 
 void TForm1::Nuevapartida1Click() {
