@@ -1,6 +1,7 @@
 #include "Unit1.h"
 
 #include <QActionGroup>
+#include <QApplication>
 #include <QDialog>
 #include <QFileInfo>
 #include <QLabel>
@@ -17,6 +18,7 @@
 #include "Fonts.h"
 #include "LcdDisplay.h"
 #include "MediaPlayer.h"
+#include "MenuCheckStyle.h"
 #include "MenuKeyboard.h"
 #include "Panel.h"
 #include "TileAccessibility.h"
@@ -160,6 +162,10 @@ void TForm1::CreateMenu() {
 
   Juego1 = bar->addMenu(QStringLiteral("Juego"));
   Juego1->setObjectName(QStringLiteral("Juego1"));
+  // "Pausa" shows a tick while marked and nothing while not, not an empty check box.
+  auto* checkStyle = new TMenuCheckStyle(QApplication::style()->name());
+  checkStyle->setParent(Juego1);
+  Juego1->setStyle(checkStyle);
   Nuevapartida1 = Juego1->addAction(QStringLiteral("Nueva partida"));
   Nuevapartida1->setObjectName(QStringLiteral("Nuevapartida1"));
   Pausa1 = Juego1->addAction(QStringLiteral("Pausa"));
