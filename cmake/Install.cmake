@@ -90,6 +90,6 @@ set(CPACK_STRIP_FILES ON)
 # The X11 platform plugin ships with libqt6gui6, which shlibdeps finds; Wayland's plugin and the
 # fonts that stand in for the window's own and for the fonts pictures name (symbols, Chinese and
 # Japanese) are separate packages, as is xdg-open, with which zum-imagenes opens the player's folder.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
-    "qt6-wayland, fonts-liberation, fonts-dejavu-core, fonts-opensymbol, fonts-urw-base35, fonts-wqy-microhei, xdg-utils")
+string(JOIN ", " CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-wayland fonts-liberation fonts-dejavu-core fonts-opensymbol
+            fonts-urw-base35 fonts-wqy-microhei xdg-utils)
 include(CPack)
