@@ -23,7 +23,6 @@
 #include "Panel.h"
 #include "TileAccessibility.h"
 #include "TileAccessibleInterface.h"
-#include "TileDrawArea.h"
 
 namespace {
 constexpr int kClientWidth = 595;
@@ -225,7 +224,7 @@ void TForm1::DecodeLevelAhead(const TCBImage& tile) {
   options.scale = tile.JPEGScale();
   options.grayscale = tile.JPEGGrayscale();
   options.performance = tile.JPEGPerformance();
-  const TDrawArea area = TileDrawArea(tile);
+  const TDrawArea area = tile.DrawArea();
   for (std::size_t n = 1; n < fotosAhead_.size(); ++n) {
     const QString name = QString::fromLocal8Bit(fotosAhead_[n].c_str());
     const QString extension = TPicture::ExtensionOf(name);
