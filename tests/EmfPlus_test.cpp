@@ -104,6 +104,21 @@ TEST(EmfPlus, DualFileWithoutDrawingRecordsDrawsItsGdiRecords) {
   EXPECT_TRUE(Near(image.pixelColor(25, 25), kBlue));
 }
 
+TEST(EmfPlus, GdiLinesHandedBackByGetDcStopWhereTheFallbackBegins) {
+  // One-pixel LineTo records run together into one line; the run must not reach into the fallback
+  // records that follow once an EMF+ record has taken drawing back, even one that leaves no command.
+  const QImage image = Render(EmfPlusFile([](TEmfWriter& emf, TEmfPlusWriter& plus) {
+    plus.Header(true).FillRects(kRed, {QRectF(10, 10, 30, 30)}).GetDC().Flush(emf);
+    emf.Append(U_EMRMOVETOEX_set(U_POINTL{10, 80}));
+    emf.Append(U_EMRLINETO_set(U_POINTL{50, 80}));
+    plus.Begin(0x4003).U32(0).End().Flush(emf);  // an EMF+ comment record: drawing is EMF+'s again
+    emf.Append(U_EMRLINETO_set(U_POINTL{90, 80}));
+  }));
+  EXPECT_TRUE(Near(image.pixelColor(25, 25), kRed));
+  EXPECT_LT(image.pixelColor(30, 80).lightness(), 160);
+  EXPECT_TRUE(Near(image.pixelColor(70, 80), kWhite));
+}
+
 TEST(EmfPlus, WorldTransformsAndSaveRestore) {
   const QImage image = Render(EmfPlusFile([](TEmfWriter& emf, TEmfPlusWriter& plus) {
     plus.Header(false).TranslateWorld(50, 0).Save(7).ScaleWorld(2, 2);

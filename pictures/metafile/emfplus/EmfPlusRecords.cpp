@@ -121,13 +121,5 @@ void TEmfPlusReader::NoteGdiCommands(std::size_t first, std::size_t end) {
 }
 
 void TEmfPlusReader::Finish() {
-  if (!draws_ || fallback_.empty()) return;
-  std::vector<TMetaCommand>& commands = list_.commands;
-  std::size_t kept = 0, range = 0;
-  for (std::size_t i = 0; i < commands.size(); ++i) {
-    while (range < fallback_.size() && fallback_[range].second <= i) ++range;
-    if (range < fallback_.size() && i >= fallback_[range].first) continue;
-    commands[kept++] = commands[i];
-  }
-  commands.resize(kept);
+  if (data_ && draws_) data_->gdiFallback = std::move(fallback_);
 }

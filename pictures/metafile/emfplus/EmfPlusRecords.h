@@ -26,6 +26,9 @@ struct TEmfPlusData {
   std::vector<TEmfPlusObject> objects;
   double dpiX = 96, dpiY = 96;
   bool dual = true;
+  // The play list's commands [first, end) that only stand in for EMF+ records, in order: the GDI
+  // player skips them.
+  std::vector<std::pair<std::size_t, std::size_t>> gdiFallback;
 };
 
 // Collects the EMF+ records of an EMF as its reader goes through the records, and decides which GDI
@@ -41,7 +44,8 @@ class TEmfPlusReader {
   void ReadComment(const TMetaBytes& record);
   // The commands [first, end) of the list came from one GDI record.
   void NoteGdiCommands(std::size_t first, std::size_t end);
-  // When EMF+ records draw, drops the GDI commands that were only their fallback.
+  // Once all records are read: when EMF+ records draw, the GDI commands that were only their fallback
+  // are marked for the player to skip.
   void Finish();
 
  private:
