@@ -12,8 +12,10 @@
 #include "Graphic.h"
 #include "WmfWriter.h"
 #include "metafile/Metafile.h"
+#include "metafile/emfplus/EmfPlusBudget.h"
+#include "metafile/emfplus/EmfPlusFields.h"
 #include "metafile/emfplus/EmfPlusGeometry.h"
-#include "metafile/emfplus/EmfPlusObjects.h"
+#include "metafile/emfplus/EmfPlusRegion.h"
 #include "metafile/model/MetaBytes.h"
 
 namespace {
@@ -305,6 +307,11 @@ TEST(EmfPlus, PenWithAnArrowCapDrawsItsHeadAtTheLineEnd) {
 }
 
 TEST(EmfPlusObjects, RegionsCombineTheirNodes) {
+  const auto read = [](const TEmfPlusWriter& writer, TEmfPlusBudget& budget) {
+    const QByteArray data = writer.Bytes().mid(12);
+    return TEmfPlusRegion::Read(TMetaBytes(data), budget);
+  };
+  TEmfPlusBudget budget;
   TEmfPlusWriter body;
   body.Begin(0, 0)
       .U32(0xDBC01002)
@@ -314,22 +321,22 @@ TEST(EmfPlusObjects, RegionsCombineTheirNodes) {
       .U32(0x10000000)
       .Rect(QRectF(0, 0, 200, 20))
       .End();
-  TEmfPlusImageBudget budget;
-  const TEmfPlusObject everythingButAStrip = ParseEmfPlusObject(4, body.Bytes().mid(12), budget);
-  ASSERT_EQ(everythingButAStrip.kind, 4);
-  EXPECT_FALSE(everythingButAStrip.infinite);
-  EXPECT_TRUE(everythingButAStrip.path.contains(QPointF(100, 50)));
-  EXPECT_FALSE(everythingButAStrip.path.contains(QPointF(100, 10)));
+  const std::optional<TEmfPlusRegion> everythingButAStrip = read(body, budget);
+  ASSERT_TRUE(everythingButAStrip);
+  EXPECT_FALSE(everythingButAStrip->infinite);
+  EXPECT_TRUE(everythingButAStrip->path.contains(QPointF(100, 50)));
+  EXPECT_FALSE(everythingButAStrip->path.contains(QPointF(100, 10)));
   TEmfPlusWriter both;
   both.Begin(0, 0).U32(0xDBC01002).U32(2).U32(1).U32(0x10000000).Rect(QRectF(0, 0, 50, 50));
   both.U32(0x10000000).Rect(QRectF(25, 25, 50, 50)).End();
-  const TEmfPlusObject overlap = ParseEmfPlusObject(4, both.Bytes().mid(12), budget);
-  EXPECT_TRUE(overlap.path.contains(QPointF(40, 40)));
-  EXPECT_FALSE(overlap.path.contains(QPointF(10, 10)));
+  const std::optional<TEmfPlusRegion> overlap = read(both, budget);
+  ASSERT_TRUE(overlap);
+  EXPECT_TRUE(overlap->path.contains(QPointF(40, 40)));
+  EXPECT_FALSE(overlap->path.contains(QPointF(10, 10)));
   // A tree deeper than its node count says is refused.
   TEmfPlusWriter lying;
   lying.Begin(0, 0).U32(0xDBC01002).U32(0).U32(1).U32(0x10000000).Rect(QRectF(0, 0, 5, 5)).End();
-  EXPECT_EQ(ParseEmfPlusObject(4, lying.Bytes().mid(12), budget).kind, 0);
+  EXPECT_FALSE(read(lying, budget));
 }
 
 TEST(EmfPlus, MetafileImagesAreDrawnIntoTheirDestination) {

@@ -79,7 +79,7 @@ enum class EMetaOp : std::uint8_t {
   // Bitmaps
   Blit,                // a: index into blits
   CreatePatternBrush,  // a: slot, b: index into patterns
-  EmfPlus,             // a: first EMF+ record, b: record count
+  EmfPlus,             // a: first EMF+ command, b: command count
   // Pens, raster modes, pixels, gradients and regions.
   CreateExtPen,  // a: slot, b: PS_* style with type, end cap and join, c: width, d: colour,
                  // e: first length in penDashes, f: their count
@@ -101,7 +101,7 @@ enum class EMetaOp : std::uint8_t {
   SetTextJustification,  // a: extra logical units spread over b break characters
 };
 
-struct TEmfPlusData;  // emfplus/EmfPlusRecords.h
+struct TEmfPlusData;  // emfplus/EmfPlusCommands.h
 
 struct TMetaCommand {
   EMetaOp op;
