@@ -114,7 +114,7 @@ std::optional<TEmfPlusCommand> TRecordReader::State(ERecord type) const {
             QTransform::fromTranslate(-from.x(), -from.y()) *
             QTransform::fromScale(to.width() / from.width(), to.height() / from.height()) *
             QTransform::fromTranslate(to.x(), to.y());
-      return container;
+      return std::make_unique<const TEmfPlusBeginContainer>(std::move(container));
     }
     default:
       return std::nullopt;
@@ -130,7 +130,7 @@ std::optional<TEmfPlusCommand> TRecordReader::Transform(ERecord type) const {
     case ERecord::SetWorldTransform:
       matrix = ReadEmfPlusMatrix(b_, kMatrix);
       if (!Usable(matrix) || !EmfPlusFinite(EmfPlusMaxScale(matrix))) return std::nullopt;
-      return TEmfPlusSetWorld{matrix};
+      return std::make_unique<const TEmfPlusSetWorld>(TEmfPlusSetWorld{matrix});
     case ERecord::ResetWorldTransform:
       return TEmfPlusResetWorld{};
     case ERecord::SetPageTransform: {
@@ -157,7 +157,8 @@ std::optional<TEmfPlusCommand> TRecordReader::Transform(ERecord type) const {
       return std::nullopt;
   }
   if (!Usable(matrix)) return std::nullopt;
-  return TEmfPlusMultiplyWorld{matrix, (flags_ & EmfPlus::kFlagAppend) != 0};
+  return std::make_unique<const TEmfPlusMultiplyWorld>(
+      TEmfPlusMultiplyWorld{matrix, (flags_ & EmfPlus::kFlagAppend) != 0});
 }
 
 std::optional<TEmfPlusCommand> TRecordReader::Clip(ERecord type) const {
@@ -349,14 +350,14 @@ std::optional<TEmfPlusCommand> TRecordReader::Image(ERecord type) const {
   if (type == ERecord::DrawImage) {
     const QRectF to = ReadEmfPlusRect(b_, kDestination, compressed_);
     draw.placement = QTransform(to.width(), 0, 0, to.height(), to.x(), to.y());
-    return draw;
+    return std::make_unique<const TEmfPlusDrawImage>(std::move(draw));
   }
   // DrawImagePoints: where the source's top-left, top-right and bottom-left corners go.
   std::vector<QPointF> points;
   if (!Points(kPointCount, kPoints, points) || points.size() != 3) return std::nullopt;
   const QPointF x = points[1] - points[0], y = points[2] - points[0];
   draw.placement = QTransform(x.x(), x.y(), y.x(), y.y(), points[0].x(), points[0].y());
-  return draw;
+  return std::make_unique<const TEmfPlusDrawImage>(std::move(draw));
 }
 
 std::optional<TEmfPlusCommand> TRecordReader::String() const {
@@ -367,9 +368,9 @@ std::optional<TEmfPlusCommand> TRecordReader::String() const {
   if (!font || !style) return std::nullopt;
   const std::int64_t length = b_.U32(kLength);
   if (length > kMaxTextChars || !b_.Has(kText, 2 * length)) return std::nullopt;
-  return TEmfPlusDrawString{std::move(font), std::move(*style),
-                            objects_.Get<TEmfPlusStringFormat>(b_.U32(kFormat)),
-                            ReadEmfPlusRect(b_, kLayout, false), ReadText(b_, kText, length)};
+  return std::make_unique<const TEmfPlusDrawString>(TEmfPlusDrawString{
+      std::move(font), std::move(*style), objects_.Get<TEmfPlusStringFormat>(b_.U32(kFormat)),
+      ReadEmfPlusRect(b_, kLayout, false), ReadText(b_, kText, length)});
 }
 
 std::optional<TEmfPlusCommand> TRecordReader::DriverString() const {
@@ -402,7 +403,7 @@ std::optional<TEmfPlusCommand> TRecordReader::DriverString() const {
     if (!draw.matrix.isInvertible() || !EmfPlusFinite(EmfPlusMaxScale(draw.matrix)))
       draw.matrix = QTransform();
   }
-  return draw;
+  return std::make_unique<const TEmfPlusDrawDriverString>(std::move(draw));
 }
 
 }  // namespace

@@ -118,12 +118,28 @@ struct TEmfPlusDrawDriverString {
   QTransform matrix;
 };
 
+// Commands that carry a matrix, text or an image are kept on the heap, so that the many fills, lines
+// and state changes stay small.
+template <class T>
+using TEmfPlusBoxed = std::unique_ptr<const T>;
+
 using TEmfPlusCommand =
     std::variant<TEmfPlusSetAntialias, TEmfPlusSetCompositing, TEmfPlusSave, TEmfPlusRestore,
-                 TEmfPlusBeginContainer, TEmfPlusBeginContainerNoParams, TEmfPlusSetWorld, TEmfPlusResetWorld,
-                 TEmfPlusMultiplyWorld, TEmfPlusSetPage, TEmfPlusResetClip, TEmfPlusSetClip,
-                 TEmfPlusOffsetClip, TEmfPlusFill, TEmfPlusStroke, TEmfPlusDrawImage, TEmfPlusDrawString,
-                 TEmfPlusDrawDriverString>;
+                 TEmfPlusBoxed<TEmfPlusBeginContainer>, TEmfPlusBeginContainerNoParams,
+                 TEmfPlusBoxed<TEmfPlusSetWorld>, TEmfPlusResetWorld, TEmfPlusBoxed<TEmfPlusMultiplyWorld>,
+                 TEmfPlusSetPage, TEmfPlusResetClip, TEmfPlusSetClip, TEmfPlusOffsetClip, TEmfPlusFill,
+                 TEmfPlusStroke, TEmfPlusBoxed<TEmfPlusDrawImage>, TEmfPlusBoxed<TEmfPlusDrawString>,
+                 TEmfPlusBoxed<TEmfPlusDrawDriverString>>;
+
+// A command's fields, boxed or not.
+template <class T>
+const T& EmfPlusUnboxed(const T& command) {
+  return command;
+}
+template <class T>
+const T& EmfPlusUnboxed(const TEmfPlusBoxed<T>& command) {
+  return *command;
+}
 
 // The EMF+ part of an EMF.
 struct TEmfPlusData {

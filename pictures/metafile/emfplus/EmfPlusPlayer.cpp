@@ -40,7 +40,7 @@ void TEmfPlusPlayer::Play(const TEmfPlusTarget& target, std::int32_t first, std:
   ApplyCompositing();
   ApplyClip();
   for (std::int32_t i = first; i < first + count; ++i)
-    std::visit([this](const auto& command) { Execute(command); },
+    std::visit([this](const auto& command) { Execute(EmfPlusUnboxed(command)); },
                data_.commands[static_cast<std::size_t>(i)]);
 }
 

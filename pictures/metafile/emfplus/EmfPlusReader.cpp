@@ -35,18 +35,40 @@ std::int64_t ShapeBytes(const QPainterPath& shape) {
   return std::int64_t{shape.elementCount()} * static_cast<std::int64_t>(sizeof(QPainterPath::Element));
 }
 
-// What a command keeps in memory, near enough: itself, its path elements, its text and glyph positions.
+// What a command keeps besides itself: its path elements, its text and glyph positions.
+template <class T>
+std::int64_t PayloadBytes(const T&) {
+  return 0;
+}
+std::int64_t PayloadBytes(const TEmfPlusFill& fill) {
+  return ShapeBytes(fill.shape);
+}
+std::int64_t PayloadBytes(const TEmfPlusStroke& stroke) {
+  return ShapeBytes(stroke.shape);
+}
+std::int64_t PayloadBytes(const TEmfPlusSetClip& clip) {
+  return ShapeBytes(clip.shape);
+}
+std::int64_t PayloadBytes(const TEmfPlusDrawString& text) {
+  return 2 * text.text.size();
+}
+std::int64_t PayloadBytes(const TEmfPlusDrawDriverString& text) {
+  return 2 * text.characters.size() + 2 * static_cast<std::int64_t>(text.glyphs.size()) +
+         static_cast<std::int64_t>(sizeof(QPointF) * text.origins.size());
+}
+template <class T>
+std::int64_t BoxBytes(const T&) {
+  return 0;
+}
+template <class T>
+std::int64_t BoxBytes(const TEmfPlusBoxed<T>&) {
+  return sizeof(T);
+}
+
+// What a command keeps in memory, near enough.
 std::int64_t CommandBytes(const TEmfPlusCommand& command) {
-  std::int64_t bytes = sizeof(TEmfPlusCommand);
-  if (const auto* fill = std::get_if<TEmfPlusFill>(&command)) bytes += ShapeBytes(fill->shape);
-  if (const auto* stroke = std::get_if<TEmfPlusStroke>(&command)) bytes += ShapeBytes(stroke->shape);
-  if (const auto* clip = std::get_if<TEmfPlusSetClip>(&command)) bytes += ShapeBytes(clip->shape);
-  if (const auto* text = std::get_if<TEmfPlusDrawString>(&command)) bytes += 2 * text->text.size();
-  if (const auto* text = std::get_if<TEmfPlusDrawDriverString>(&command)) {
-    bytes += 2 * text->characters.size() + 2 * static_cast<std::int64_t>(text->glyphs.size()) +
-             static_cast<std::int64_t>(sizeof(QPointF) * text->origins.size());
-  }
-  return bytes;
+  return sizeof(TEmfPlusCommand) +
+         std::visit([](const auto& c) { return BoxBytes(c) + PayloadBytes(EmfPlusUnboxed(c)); }, command);
 }
 
 }  // namespace
