@@ -34,6 +34,7 @@ constexpr std::int64_t kPathFlags = 0, kPathWrap = 4, kPathCentreColour = 8, kPa
                        kPathSurroundingCount = 20, kPathSurroundingColours = 24;
 // Focus scales: a count, which is always 2, then x and y.
 constexpr std::uint32_t kFocusScaleCount = 2;
+constexpr std::int64_t kFocusScaleX = 4, kFocusScaleY = 8;
 
 // Gradients with more stops than this are refused.
 constexpr std::int64_t kMaxGradientStops = 4096;
@@ -187,7 +188,8 @@ bool ReadPathGradient(const TMetaBytes& b, std::int64_t at, TEmfPlusBudget& budg
   QPointF focus(0, 0);
   if (flags & EmfPlus::kBrushDataFocusScales) {
     if (b.U32(at) != kFocusScaleCount) return false;
-    focus = QPointF(EmfPlusObjectValue(EmfPlusFloat(b, at + 4)), EmfPlusObjectValue(EmfPlusFloat(b, at + 8)));
+    focus = QPointF(EmfPlusObjectValue(EmfPlusFloat(b, at + kFocusScaleX)),
+                    EmfPlusObjectValue(EmfPlusFloat(b, at + kFocusScaleY)));
   }
   auto gradient = std::make_shared<TEmfPlusPathGradient>(boundary, centre, stops, focus, matrix);
   if (!gradient->HasArea()) return false;

@@ -28,6 +28,12 @@ constexpr std::int64_t kMetafileSize = 4, kMetafileData = 8;
 constexpr std::int64_t kPaletteCount = 4, kPaletteEntries = 8;
 constexpr std::int64_t kMaxPaletteEntries = 256;
 
+// A WMF begins with a placeable header (22 bytes, starting with its key) or without, then the plain
+// header (18 bytes) with its type (1 or 2) and its own size in 16-bit words.
+constexpr std::uint32_t kPlaceableKey = 0x9AC6CDD7u;
+constexpr std::int64_t kPlaceableSize = 22, kWmfHeaderSize = 18;
+constexpr std::uint16_t kMaxWmfType = 2, kWmfHeaderWords = 9;
+
 // One image of a picture may have at most this many pixels: 32 MB as ARGB.
 constexpr std::int64_t kMaxImagePixels = std::int64_t{8} << 20;
 
@@ -128,11 +134,10 @@ QImage DecodePixels(const TMetaBytes& b, std::int64_t at, std::int64_t width, st
 // are drawn, as other viewers draw them.
 void EndWmfAtLastWholeRecord(QByteArray& bytes) {
   const TMetaBytes wmf(bytes);
-  constexpr std::uint32_t kPlaceableKey = 0x9AC6CDD7u;
-  constexpr std::int64_t kPlaceableSize = 22, kHeaderSize = 18;
+  // A record: its size in words, then its function; the end record's function is 0.
   constexpr std::int64_t kRecordSize = 0, kRecordFunction = 4, kRecordHeaderSize = 6;
   std::int64_t pos =
-      wmf.Has(0, 4) && wmf.U32(0) == kPlaceableKey ? kPlaceableSize + kHeaderSize : kHeaderSize;
+      wmf.Has(0, 4) && wmf.U32(0) == kPlaceableKey ? kPlaceableSize + kWmfHeaderSize : kWmfHeaderSize;
   while (wmf.Has(pos, kRecordHeaderSize)) {
     const std::int64_t size = 2 * static_cast<std::int64_t>(wmf.U32(pos + kRecordSize));
     // The end record, or a size no cut explains.
@@ -158,14 +163,13 @@ QByteArray NestedMetafileBytes(const TMetaBytes& b, std::int64_t at) {
   const std::int64_t size = b.U32(at + kMetafileSize);
   if (!b.Has(at + kMetafileData, size)) return {};
   QByteArray bytes(b.Data(at + kMetafileData, size), static_cast<qsizetype>(size));
-  // GDI+ pads the 22-byte placeable header of a WMF to 24 bytes: the placeable key, then at 22 the
-  // padding and the plain header's type (1 or 2) and header size (9 words).
+  // GDI+ pads the placeable header of a WMF to 24 bytes: two zero bytes come before the plain header.
   const TMetaBytes wmf(bytes);
-  constexpr std::uint32_t kPlaceableKey = 0x9AC6CDD7u;
-  constexpr std::int64_t kPlaceableSize = 22, kPadding = 2;
-  constexpr std::int64_t kPaddedType = 24, kPaddedHeaderSize = 26;
-  if (wmf.Has(0, 30) && wmf.U32(0) == kPlaceableKey && wmf.U16(kPaddedType) <= 2 &&
-      wmf.U16(kPaddedHeaderSize) == 9 && wmf.U16(kPlaceableSize) == 0)
+  constexpr std::int64_t kPadding = 2, kPaddedType = kPlaceableSize + kPadding,
+                         kPaddedHeaderWords = kPaddedType + 2;
+  constexpr std::int64_t kPaddedMinSize = 30;
+  if (wmf.Has(0, kPaddedMinSize) && wmf.U32(0) == kPlaceableKey && wmf.U16(kPaddedType) <= kMaxWmfType &&
+      wmf.U16(kPaddedHeaderWords) == kWmfHeaderWords && wmf.U16(kPlaceableSize) == 0)
     bytes.remove(kPlaceableSize, kPadding);
   if (!IsEmfFile(bytes)) EndWmfAtLastWholeRecord(bytes);
   return bytes;
