@@ -279,9 +279,23 @@ void TMetafilePlayer::Run() {
   clipWork_ = clipRectWork_ = 0;
   clipPending_ = false;
   emfPlus_.reset();
+  fallbackRange_ = 0;
+  playedUntil_ = NextFallback();
   UpdateTransform();
-  for (commandIndex_ = 0; commandIndex_ < list_.commands.size(); ++commandIndex_)
+  for (commandIndex_ = 0; commandIndex_ < list_.commands.size(); ++commandIndex_) {
+    if (commandIndex_ == playedUntil_) {
+      // GDI records that only stand in for the file's EMF+ records are left out.
+      commandIndex_ = list_.emfPlus->gdiFallback[fallbackRange_++].second - 1;
+      playedUntil_ = NextFallback();
+      continue;
+    }
     Execute(list_.commands[commandIndex_]);
+  }
+}
+
+std::size_t TMetafilePlayer::NextFallback() const {
+  if (!list_.emfPlus || fallbackRange_ >= list_.emfPlus->gdiFallback.size()) return list_.commands.size();
+  return list_.emfPlus->gdiFallback[fallbackRange_].first;
 }
 
 void TMetafilePlayer::UpdateTransform() {
@@ -1210,7 +1224,7 @@ std::size_t TMetafilePlayer::LineToRun() const {
   if (dc_.rop2 != U_R2_COPYPEN || pen.style() != Qt::SolidLine) return 1;
   if (!Hairline(pen) && (pen.capStyle() != Qt::RoundCap || pen.joinStyle() != Qt::RoundJoin)) return 1;
   std::size_t end = commandIndex_ + 1;
-  while (end < list_.commands.size() && list_.commands[end].Op() == EMetaOp::LineTo &&
+  while (end < playedUntil_ && list_.commands[end].Op() == EMetaOp::LineTo &&
          end - commandIndex_ < kMaxLineRun)
     ++end;
   return end - commandIndex_;

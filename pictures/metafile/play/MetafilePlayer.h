@@ -43,6 +43,9 @@ class TMetafilePlayer {
   };
 
   void Run();
+  // The start of the next range of GDI commands that only stand in for EMF+ records, else the end of
+  // the list.
+  std::size_t NextFallback() const;
   void Execute(const TMetaCommand& c);
   void CreateObject(const TMetaCommand& c);
   void UpdateTransform();
@@ -164,6 +167,8 @@ class TMetafilePlayer {
   std::uint64_t mappingChanges_ = 0;  // counts the changes of logicalToPicture_
   QPainterPath linePath_;             // see LineRunPath
   std::size_t commandIndex_ = 0;      // the command being played: the stroke cache's slot
+  std::size_t fallbackRange_ = 0;     // the next range of the EMF+ fallback commands, which are not played
+  std::size_t playedUntil_ = 0;       // where that range starts: the commands before it are played
   QPainter* painter_ = nullptr;
   double referencePixel_ = 0;  // device units; 0 for the picture's own natural pixel
   QPointF halfPixel_;          // HalfPixel() for the current target
