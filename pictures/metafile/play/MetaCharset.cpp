@@ -1,3 +1,4 @@
+// Character sets and their code pages, and the decoding of ANSI text with them.
 #include "metafile/play/MetaCharset.h"
 
 #include <QStringDecoder>
