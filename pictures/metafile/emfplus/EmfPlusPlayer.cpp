@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "Graphic.h"
-#include "metafile/draw/MetaClip.h"
+#include "metafile/draw/MetaViewCut.h"
 #include "metafile/emfplus/EmfPlusGeometry.h"
 #include "metafile/emfplus/EmfPlusText.h"
 #include "metafile/emfplus/EmfPlusTypes.h"

@@ -1,8 +1,11 @@
+// Text runs drawn as GDI draws them: fonts, alignment, spacing, background, character sets, glyph
+// outlines.
 #include "metafile/play/MetaTextPlayer.h"
 
 #include "metafile/draw/MetaGlyphs.h"
 #include "metafile/draw/MetaTextOutlines.h"
 #include "metafile/play/MetaCharset.h"
+#include "metafile/play/MetaColour.h"
 #include "metafile/play/MetaSymbolFont.h"
 
 #include <uemf.h>
@@ -47,11 +50,6 @@ double AverageCharWidth(const QFontMetricsF& metrics) {
     sum += kLetterWeights[static_cast<std::size_t>(i)] *
            metrics.horizontalAdvance(QLatin1Char(static_cast<char>('a' + i)));
   return sum / 1000;
-}
-
-QColor ColourRef(std::uint32_t colour) {
-  return QColor(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
-                static_cast<int>((colour >> 16) & 0xFF));
 }
 
 QFont QtFont(const TMetaFont& font) {
@@ -107,7 +105,7 @@ QRectF PlayMetaText(QPainter* painter, const TMetaTextRun& run, const TMetaFont*
     return QRectF();
 
   QRectF box;
-  QColor background = ColourRef(dc.bkColour);
+  QColor background = MetaColourRef(dc.bkColour);
   if (run.hasRect) {
     const QRectF rect = run.rect.normalized();
     box = logicalToWindow.mapRect(rect);
@@ -241,7 +239,7 @@ QRectF PlayMetaText(QPainter* painter, const TMetaTextRun& run, const TMetaFont*
       if (length == 2) x += laid.advances[static_cast<std::size_t>(++i)];
     }
   }
-  painter->fillPath(outlines, ColourRef(dc.textColour));
+  painter->fillPath(outlines, MetaColourRef(dc.textColour));
   painter->restore();
   return box;
 }

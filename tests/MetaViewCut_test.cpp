@@ -1,4 +1,4 @@
-#include "metafile/draw/MetaClip.h"
+#include "metafile/draw/MetaViewCut.h"
 
 #include <gtest/gtest.h>
 
@@ -22,7 +22,7 @@ QPainterPath Filled(const QPolygonF& polygon, Qt::FillRule rule) {
 
 // Cutting must not change which points inside the rectangle are filled, whatever the polygon does
 // outside it: crossing itself, circling the rectangle, reaching thousands of pixels away.
-TEST(MetaClip, PolygonCutKeepsEveryInsidePointFilledOrNotUnderBothRules) {
+TEST(MetaViewCut, PolygonCutKeepsEveryInsidePointFilledOrNotUnderBothRules) {
   QRandomGenerator random(20261209);
   for (int trial = 0; trial < 200; ++trial) {
     QPolygonF polygon;
@@ -42,7 +42,7 @@ TEST(MetaClip, PolygonCutKeepsEveryInsidePointFilledOrNotUnderBothRules) {
   }
 }
 
-TEST(MetaClip, PolygonInsideStaysAndPolygonOutsideVanishes) {
+TEST(MetaViewCut, PolygonInsideStaysAndPolygonOutsideVanishes) {
   const QPolygonF inside({{10, 10}, {90, 10}, {50, 70}});
   EXPECT_EQ(ClipPolygonToRect(inside, kArea), inside);
   EXPECT_TRUE(ClipPolygonToRect(QPolygonF({{200, 10}, {300, 10}, {250, 70}}), kArea).isEmpty());
@@ -56,7 +56,7 @@ TEST(MetaClip, PolygonInsideStaysAndPolygonOutsideVanishes) {
   EXPECT_EQ(onBottom, 2);
 }
 
-TEST(MetaClip, PolylineSplitsWhereItLeavesAndComesBack) {
+TEST(MetaViewCut, PolylineSplitsWhereItLeavesAndComesBack) {
   // In, out over the right side, back in, and out over the bottom.
   const QPolygonF line({{10, 10}, {90, 10}, {150, 40}, {90, 40}, {50, 40}, {50, 200}});
   const std::vector<QPolygonF> pieces = ClipPolylineToRect(line, kArea);
@@ -72,7 +72,7 @@ TEST(MetaClip, PolylineSplitsWhereItLeavesAndComesBack) {
   EXPECT_EQ(across[0], QPolygonF({{0, 20}, {100, 20}}));
 }
 
-TEST(MetaClip, DistanceIsToTheNearestSegmentOrPoint) {
+TEST(MetaViewCut, DistanceIsToTheNearestSegmentOrPoint) {
   const std::vector<QPolygonF> lines{QPolygonF({{0, 0}, {10, 0}, {10, 10}}), QPolygonF({{30, 30}})};
   EXPECT_DOUBLE_EQ(DistanceToPolylines(QPointF(5, 3), lines), 3);    // above the first segment
   EXPECT_DOUBLE_EQ(DistanceToPolylines(QPointF(13, 14), lines), 5);  // past the end of the second
