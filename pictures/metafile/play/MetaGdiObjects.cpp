@@ -6,6 +6,7 @@
 #include "metafile/model/MetaPlayList.h"
 #include "metafile/play/MetaBitmapPlayer.h"
 #include "metafile/play/MetaColour.h"
+#include "metafile/play/MetaListRange.h"
 #include "metafile/play/MetaPen.h"
 
 namespace {

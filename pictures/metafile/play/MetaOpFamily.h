@@ -6,12 +6,11 @@
 enum class EMetaOpFamily {
   Mapping,  // window, viewport and world transform
   State,    // the device context's modes, colours and position; saving and restoring it
-  Object,   // creating, selecting and deleting GDI objects
-  Shape,    // lines, polygons, boxes, arcs, curves and pixels
-  Path,     // the path bracket and the drawing of its path
+  Object,   // creating, selecting and deleting GDI objects, and selecting a region object as the clip
+  Path,     // the path bracket: beginning, ending, closing, abandoning and reshaping the path
   Clip,     // the clip region's changes, which the painter gets together before the next other operation
-  Region,   // painting region objects and clipping to them
-  Picture,  // text, bitmaps, gradients and EMF+ records
+  Drawing,  // what puts ink on the picture: shapes, finished paths, regions, text, bitmaps, gradients
+  EmfPlus,  // the EMF+ records an EMF comment carries
 };
 
 constexpr EMetaOpFamily MetaOpFamily(EMetaOp op) {
@@ -51,7 +50,22 @@ constexpr EMetaOpFamily MetaOpFamily(EMetaOp op) {
     case EMetaOp::SelectObject:
     case EMetaOp::SelectStock:
     case EMetaOp::DeleteObject:
+    case EMetaOp::SelectClipObject:
       return EMetaOpFamily::Object;
+    case EMetaOp::BeginPath:
+    case EMetaOp::EndPath:
+    case EMetaOp::CloseFigure:
+    case EMetaOp::AbortPath:
+    case EMetaOp::FlattenPath:
+    case EMetaOp::WidenPath:
+      return EMetaOpFamily::Path;
+    case EMetaOp::IntersectClipRect:
+    case EMetaOp::ExcludeClipRect:
+    case EMetaOp::SelectClipPath:
+    case EMetaOp::SelectClipRegion:
+    case EMetaOp::OffsetClipRegion:
+    case EMetaOp::SetMetaRegion:
+      return EMetaOpFamily::Clip;
     case EMetaOp::LineTo:
     case EMetaOp::Polygon:
     case EMetaOp::Polyline:
@@ -70,35 +84,19 @@ constexpr EMetaOpFamily MetaOpFamily(EMetaOp op) {
     case EMetaOp::AngleArc:
     case EMetaOp::PolyDraw:
     case EMetaOp::SetPixel:
-      return EMetaOpFamily::Shape;
-    case EMetaOp::BeginPath:
-    case EMetaOp::EndPath:
-    case EMetaOp::CloseFigure:
-    case EMetaOp::AbortPath:
     case EMetaOp::FillPath:
     case EMetaOp::StrokePath:
     case EMetaOp::StrokeAndFillPath:
-    case EMetaOp::FlattenPath:
-    case EMetaOp::WidenPath:
-      return EMetaOpFamily::Path;
-    case EMetaOp::IntersectClipRect:
-    case EMetaOp::ExcludeClipRect:
-    case EMetaOp::SelectClipPath:
-    case EMetaOp::SelectClipRegion:
-    case EMetaOp::OffsetClipRegion:
-    case EMetaOp::SetMetaRegion:
-      return EMetaOpFamily::Clip;
     case EMetaOp::FillRegion:
     case EMetaOp::FrameRegion:
     case EMetaOp::PaintRegion:
     case EMetaOp::InvertRegion:
-    case EMetaOp::SelectClipObject:
-      return EMetaOpFamily::Region;
     case EMetaOp::TextOut:
     case EMetaOp::Blit:
     case EMetaOp::GradientFill:
+      return EMetaOpFamily::Drawing;
     case EMetaOp::EmfPlus:
-      return EMetaOpFamily::Picture;
+      return EMetaOpFamily::EmfPlus;
   }
-  return EMetaOpFamily::State;
+  return EMetaOpFamily::State;  // no operation: the state family ignores it
 }
