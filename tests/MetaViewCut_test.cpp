@@ -80,3 +80,33 @@ TEST(MetaViewCut, DistanceIsToTheNearestSegmentOrPoint) {
   EXPECT_DOUBLE_EQ(DistanceToPolylines(QPointF(-3, -4), lines), 5);  // the first corner
   EXPECT_TRUE(std::isinf(DistanceToPolylines(QPointF(0, 0), {})));
 }
+
+TEST(MetaViewCut, AClosedOutlineCutElsewhereKeepsTheJoinWhereItStarts) {
+  // A square over the right side: what stays inside runs on through the corner where it starts.
+  const QPolygonF square({{50, 10}, {150, 10}, {150, 50}, {50, 50}, {50, 10}});
+  const QPainterPath cut = ReachablePart({square}, kArea);
+  const QList<QPolygonF> pieces = cut.toSubpathPolygons();
+  ASSERT_EQ(pieces.size(), 1);
+  EXPECT_EQ(pieces[0], QPolygonF({{100, 50}, {50, 50}, {50, 10}, {100, 10}}));
+  // An open line that happens to turn the same way stays in two pieces.
+  const QPolygonF open({{50, 10}, {150, 10}, {150, 50}, {50, 50}, {60, 10}});
+  EXPECT_EQ(ReachablePart({open}, kArea).toSubpathPolygons().size(), 2);
+  // Inside, a closed outline stays closed, an open one open.
+  const QPolygonF inside({{10, 10}, {40, 10}, {40, 40}, {10, 10}});
+  const QPainterPath whole = ReachablePart({inside}, kArea);
+  EXPECT_EQ(whole.toSubpathPolygons().size(), 1);
+  EXPECT_EQ(whole.toSubpathPolygons().front(), inside);
+  EXPECT_TRUE(ReachablePart({QPolygonF({{200, 200}, {300, 300}})}, kArea).isEmpty());
+}
+
+TEST(MetaViewCut, AFillKeepsWhatLiesInTheAreaUnderItsRule) {
+  const QList<QPolygonF> polygons{QPolygonF({{-50, -50}, {50, -50}, {50, 50}, {-50, 50}}),
+                                  QPolygonF({{200, 200}, {300, 200}, {300, 300}})};
+  const QPainterPath fill = CutDownFill(polygons, kArea, Qt::WindingFill);
+  EXPECT_EQ(fill.fillRule(), Qt::WindingFill);
+  ASSERT_EQ(fill.toSubpathPolygons().size(), 1);  // the one outside is gone
+  EXPECT_TRUE(kArea.contains(fill.boundingRect()));
+  EXPECT_TRUE(fill.contains(QPointF(25, 25)));
+  EXPECT_FALSE(fill.contains(QPointF(75, 25)));
+  EXPECT_EQ(CutDownFill({}, kArea, Qt::OddEvenFill).fillRule(), Qt::OddEvenFill);
+}
