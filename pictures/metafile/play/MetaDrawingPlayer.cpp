@@ -50,17 +50,6 @@ std::size_t TMetaDrawingPlayer::Play(std::size_t index) {
   switch (c.Op()) {
     case EMetaOp::LineTo:
       return DrawLineRun();
-    case EMetaOp::PolyBezier:
-    case EMetaOp::PolyBezierTo:
-    case EMetaOp::PolylineTo:
-    case EMetaOp::Arc:
-    case EMetaOp::ArcTo:
-    case EMetaOp::Chord:
-    case EMetaOp::Pie:
-    case EMetaOp::AngleArc:
-    case EMetaOp::PolyDraw:
-      PlayCurve(c);
-      break;
     case EMetaOp::FillPath:
     case EMetaOp::StrokePath:
     case EMetaOp::StrokeAndFillPath:
@@ -125,6 +114,7 @@ void TMetaDrawingPlayer::PlayShape(const TMetaCommand& c) {
       DrawPixel(c.Args<TMetaPixel>());
       break;
     default:
+      PlayCurve(c);
       break;
   }
 }
@@ -157,7 +147,7 @@ void TMetaDrawingPlayer::PlayCurve(const TMetaCommand& c) {
     case EMetaOp::PolyDraw:
       DrawPolyDraw(c.Args<TMetaPolyDrawArgs>());
       break;
-    default:
+    default:  // Arc, ArcTo, Chord and Pie
       DrawArc(c);
       break;
   }

@@ -39,6 +39,7 @@ class TMetaDrawingPlayer {
   const QRectF& Bounds() const { return bounds_; }
 
  private:
+  // Lines, polygons, boxes and pixels, and the curves and arcs of PlayCurve.
   void PlayShape(const TMetaCommand& c);
   void PlayCurve(const TMetaCommand& c);
   // Draws (or measures) a logical-space shape with the current pen and, when filled, brush; box is the

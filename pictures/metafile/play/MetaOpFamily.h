@@ -9,11 +9,13 @@ enum class EMetaOpFamily {
   Object,   // creating, selecting and deleting GDI objects, and selecting a region object as the clip
   Path,     // the path bracket: beginning, ending, closing, abandoning and reshaping the path
   Clip,     // the clip region's changes, which the painter gets together before the next other operation
-  Drawing,  // what puts ink on the picture: shapes, finished paths, regions, text, bitmaps, gradients
+  Drawing,  // what puts ink on the picture (MetaOpDraws): shapes, finished paths, regions, text, bitmaps
   EmfPlus,  // the EMF+ records an EMF comment carries
 };
 
-constexpr EMetaOpFamily MetaOpFamily(EMetaOp op) {
+inline EMetaOpFamily MetaOpFamily(EMetaOp op) {
+  if (op == EMetaOp::EmfPlus) return EMetaOpFamily::EmfPlus;
+  if (MetaOpDraws(op)) return EMetaOpFamily::Drawing;
   switch (op) {
     case EMetaOp::SetMapMode:
     case EMetaOp::SetWindowOrg:
@@ -27,19 +29,6 @@ constexpr EMetaOpFamily MetaOpFamily(EMetaOp op) {
     case EMetaOp::SetWorldTransform:
     case EMetaOp::ModifyWorldTransform:
       return EMetaOpFamily::Mapping;
-    case EMetaOp::SaveDC:
-    case EMetaOp::RestoreDC:
-    case EMetaOp::SetPolyFillMode:
-    case EMetaOp::MoveTo:
-    case EMetaOp::SetTextColor:
-    case EMetaOp::SetBkColor:
-    case EMetaOp::SetBkMode:
-    case EMetaOp::SetTextAlign:
-    case EMetaOp::SetTextCharExtra:
-    case EMetaOp::SetTextJustification:
-    case EMetaOp::SetArcDirection:
-    case EMetaOp::SetRop2:
-      return EMetaOpFamily::State;
     case EMetaOp::CreatePen:
     case EMetaOp::CreateExtPen:
     case EMetaOp::CreateBrush:
@@ -66,37 +55,8 @@ constexpr EMetaOpFamily MetaOpFamily(EMetaOp op) {
     case EMetaOp::OffsetClipRegion:
     case EMetaOp::SetMetaRegion:
       return EMetaOpFamily::Clip;
-    case EMetaOp::LineTo:
-    case EMetaOp::Polygon:
-    case EMetaOp::Polyline:
-    case EMetaOp::PolyPolygon:
-    case EMetaOp::PolyPolyline:
-    case EMetaOp::Rectangle:
-    case EMetaOp::Ellipse:
-    case EMetaOp::RoundRect:
-    case EMetaOp::PolyBezier:
-    case EMetaOp::PolyBezierTo:
-    case EMetaOp::PolylineTo:
-    case EMetaOp::Arc:
-    case EMetaOp::ArcTo:
-    case EMetaOp::Chord:
-    case EMetaOp::Pie:
-    case EMetaOp::AngleArc:
-    case EMetaOp::PolyDraw:
-    case EMetaOp::SetPixel:
-    case EMetaOp::FillPath:
-    case EMetaOp::StrokePath:
-    case EMetaOp::StrokeAndFillPath:
-    case EMetaOp::FillRegion:
-    case EMetaOp::FrameRegion:
-    case EMetaOp::PaintRegion:
-    case EMetaOp::InvertRegion:
-    case EMetaOp::TextOut:
-    case EMetaOp::Blit:
-    case EMetaOp::GradientFill:
-      return EMetaOpFamily::Drawing;
-    case EMetaOp::EmfPlus:
-      return EMetaOpFamily::EmfPlus;
+    default:
+      // SaveDC and RestoreDC, the modes, colours and current position.
+      return EMetaOpFamily::State;
   }
-  return EMetaOpFamily::State;  // no operation: the state family ignores it
 }
