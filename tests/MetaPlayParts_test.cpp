@@ -74,7 +74,7 @@ TEST(MetaPlayView, TheVisibleAreaIsThePainterWindowInPictureSpace) {
   EXPECT_FALSE(visible.contains(QPointF(30, 30)));
   view.SetMapping(QTransform::fromScale(2, 2));
   EXPECT_EQ(view.LogicalToTarget().map(QPointF(1, 1)), QPointF(4, 4));
-  EXPECT_DOUBLE_EQ(view.clipScale, 4);
+  EXPECT_DOUBLE_EQ(view.deviceScale, 4);
 }
 
 TEST(MetaClipRegion, RectanglesStayRectanglesAndExcludedOnesAreCutTogether) {

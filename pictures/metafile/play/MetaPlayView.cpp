@@ -14,7 +14,7 @@ namespace {
 // many device pixels of the visible area go to Qt as they are; the rest are cut down to it first.
 constexpr double kNearMargin = 1024;
 // Cut edges stay this far outside the visible area, beyond the reach of antialiasing.
-constexpr double kClipMargin = 4;
+constexpr double kCutMargin = 4;
 
 // How far the transform stretches a length at most.
 double MaxScale(const QTransform& t) {
@@ -37,10 +37,10 @@ bool TMetaPlayView::Aim(QPainter& painter, const QRectF& target, double referenc
   if (painter.hasClipping())
     visible = visible.intersected(painter.transform().mapRect(painter.clipBoundingRect()));
   if (visible.isEmpty()) return false;
-  clipArea = QTransform::fromScale(devicePixelRatio, devicePixelRatio)
-                 .mapRect(visible)
-                 .adjusted(-kClipMargin, -kClipMargin, kClipMargin, kClipMargin);
-  nearArea = clipArea.adjusted(-kNearMargin, -kNearMargin, kNearMargin, kNearMargin);
+  deviceArea = QTransform::fromScale(devicePixelRatio, devicePixelRatio)
+                   .mapRect(visible)
+                   .adjusted(-kCutMargin, -kCutMargin, kCutMargin, kCutMargin);
+  nearArea = deviceArea.adjusted(-kNearMargin, -kNearMargin, kNearMargin, kNearMargin);
   outerClipped = painter.hasClipping();
   outerClip = outerClipped ? painter.clipPath() : QPainterPath();
   outerTransform = painter.transform();
@@ -50,8 +50,8 @@ bool TMetaPlayView::Aim(QPainter& painter, const QRectF& target, double referenc
 void TMetaPlayView::SetMapping(const QTransform& mapping) {
   logicalToPicture = mapping;
   ++mappingChanges;
-  logicalToClip = logicalToPicture * toTarget * QTransform::fromScale(devicePixelRatio, devicePixelRatio);
-  clipScale = MaxScale(logicalToClip);
+  logicalToDevice = logicalToPicture * toTarget * QTransform::fromScale(devicePixelRatio, devicePixelRatio);
+  deviceScale = MaxScale(logicalToDevice);
   if (painter) painter->setTransform(logicalToPicture * toTarget);
 }
 
@@ -78,10 +78,10 @@ QRectF TMetaPlayView::VisibleArea() const {
   const QTransform back = toTarget.inverted(&invertible);
   if (!invertible) return QRectF();
   const double toLogical = 1 / devicePixelRatio;
-  return back.mapRect(QTransform::fromScale(toLogical, toLogical).mapRect(clipArea));
+  return back.mapRect(QTransform::fromScale(toLogical, toLogical).mapRect(deviceArea));
 }
 
-QTransform TMetaPlayView::ClipToWindow() const {
+QTransform TMetaPlayView::DeviceToWindow() const {
   return QTransform::fromScale(1 / devicePixelRatio, 1 / devicePixelRatio);
 }
 

@@ -30,8 +30,8 @@ class TMetaPlayView {
   QPointF HalfPixel() const;
   // The part of picture space the painter can show, with a margin; empty when it cannot be told.
   QRectF VisibleArea() const;
-  // The painter transform under which coordinates are in clip space.
-  QTransform ClipToWindow() const;
+  // The painter transform under which coordinates are in device space.
+  QTransform DeviceToWindow() const;
   QTransform LogicalToTarget() const { return logicalToPicture * toTarget; }
   // The brush for a painter transform: patterns keep their pixels in picture space.
   QBrush PatternInPictureSpace(const QBrush& brush, const QTransform& painterTransform) const;
@@ -41,19 +41,19 @@ class TMetaPlayView {
   QTransform toTarget;          // picture space onto the painter's window
   double referencePixel = 0;    // device units; 0 for the picture's own natural pixel
   QPointF halfPixel;            // HalfPixel() for the current target
-  // Clip space: the painter's window coordinates at the device's pixel density. The visible area is
+  // Device space: the painter's window coordinates at the device's pixel density. The visible area is
   // known there, and flattening curves there is exact to a device pixel.
   qreal devicePixelRatio = 1;
-  QRectF clipArea;  // the visible area in clip space, with a small margin
-  QRectF nearArea;  // where geometry may lie and still go to Qt unclipped
+  QRectF deviceArea;  // the visible area in device space, with a small margin
+  QRectF nearArea;    // where geometry may lie and still go to Qt uncut
   // The painter's clipping before the picture was drawn, which the picture's own clipping narrows.
   bool outerClipped = false;
   QPainterPath outerClip;
   QTransform outerTransform;
 
   QTransform logicalToPicture;
-  QTransform logicalToClip;
-  double clipScale = 1;              // how far logicalToClip stretches a length at most
+  QTransform logicalToDevice;
+  double deviceScale = 1;            // how far logicalToDevice stretches a length at most
   std::uint64_t mappingChanges = 0;  // counts the changes of logicalToPicture
 
  private:

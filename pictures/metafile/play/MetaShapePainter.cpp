@@ -277,23 +277,23 @@ void TMetaShapePainter::FillHatchBackground(const QPainterPath& logicalPath, con
 }
 
 bool TMetaShapePainter::DirectlyDrawable(const QRectF& logicalBounds) const {
-  if (!Within(view_.logicalToClip.mapRect(logicalBounds), view_.nearArea)) return false;
+  if (!Within(view_.logicalToDevice.mapRect(logicalBounds), view_.nearArea)) return false;
   const QPen pen = StrokePen();
-  return pen.style() == Qt::NoPen || pen.widthF() / 2 * view_.clipScale <= kMaxDirectPenRadius;
+  return pen.style() == Qt::NoPen || pen.widthF() / 2 * view_.deviceScale <= kMaxDirectPenRadius;
 }
 
 void TMetaShapePainter::PaintCut(const QPainterPath& path, const QBrush& fill) {
   QPainter* painter = view_.painter;
-  // Curves are flattened in clip space, to the precision of a device pixel.
-  const QList<QPolygonF> outline = path.toSubpathPolygons(view_.logicalToClip);
+  // Curves are flattened in device space, to the precision of a device pixel.
+  const QList<QPolygonF> outline = path.toSubpathPolygons(view_.logicalToDevice);
   QPen pen = StrokePen();
   QBrush brush = fill;
   if (!BeginMix(pen, brush)) return;
   if (brush.style() != Qt::NoBrush) {
-    painter->setTransform(view_.ClipToWindow());
+    painter->setTransform(view_.DeviceToWindow());
     painter->setPen(Qt::NoPen);
     painter->setBrush(view_.PatternInPictureSpace(brush, painter->transform()));
-    painter->drawPath(CutDownFill(outline, view_.clipArea, path.fillRule()));
+    painter->drawPath(CutDownFill(outline, view_.deviceArea, path.fillRule()));
   }
   if (pen.style() != Qt::NoPen && Hairline(pen)) {
     const QPointF half = view_.halfPixel * view_.devicePixelRatio;
@@ -309,42 +309,42 @@ void TMetaShapePainter::PaintCut(const QPainterPath& path, const QBrush& fill) {
 
 void TMetaShapePainter::StrokeCut(const QList<QPolygonF>& outline, const QPen& pen) {
   QPainter* painter = view_.painter;
-  const QRectF& clipArea = view_.clipArea;
+  const QRectF& deviceArea = view_.deviceArea;
   if (pen.widthF() == 0) {
     // The one-pixel pen keeps its width in any transform, so its lines are simply cut.
-    painter->setTransform(view_.ClipToWindow());
+    painter->setTransform(view_.DeviceToWindow());
     painter->setPen(pen);
     painter->setBrush(Qt::NoBrush);
     for (const QPolygonF& line : outline)
-      for (const QPolygonF& piece : ClipPolylineToRect(line, clipArea)) painter->drawPolyline(piece);
+      for (const QPolygonF& piece : ClipPolylineToRect(line, deviceArea)) painter->drawPolyline(piece);
     return;
   }
   // A wide pen is a disc of its width moved along the outline, in logical space (round caps and
   // joins), so what it covers of the visible area follows from the distances in logical space.
   bool invertible = false;
-  const QTransform clipToLogical = view_.logicalToClip.inverted(&invertible);
+  const QTransform deviceToLogical = view_.logicalToDevice.inverted(&invertible);
   if (!invertible) return;
   std::vector<QPolygonF> logical;
   logical.reserve(static_cast<std::size_t>(outline.size()));
-  for (const QPolygonF& line : outline) logical.push_back(clipToLogical.map(line));
-  const QRectF area = clipToLogical.mapRect(clipArea);
+  for (const QPolygonF& line : outline) logical.push_back(deviceToLogical.map(line));
+  const QRectF area = deviceToLogical.mapRect(deviceArea);
   const double radius = pen.widthF() / 2;
   const double halfDiagonal = std::hypot(area.width(), area.height()) / 2;
   const double distance = DistanceToPolylines(area.center(), logical);
   if (distance - halfDiagonal > radius) return;  // the pen never reaches the visible area
   if (distance + halfDiagonal <= radius) {       // the pen covers all of it
-    painter->setTransform(view_.ClipToWindow());
-    painter->fillRect(clipArea, pen.brush());
+    painter->setTransform(view_.DeviceToWindow());
+    painter->fillRect(deviceArea, pen.brush());
     return;
   }
-  const double clipRadius = radius * view_.clipScale;
-  if (clipRadius <= kMaxDirectPenRadius) {
-    // Cut in clip space, where the visible area is small: under a squashed mapping the logical
+  const double deviceRadius = radius * view_.deviceScale;
+  if (deviceRadius <= kMaxDirectPenRadius) {
+    // Cut in device space, where the visible area is small: under a squashed mapping the logical
     // bounds of that area can be millions of pixels long, and so would the lines Qt strokes.
-    const std::vector<QPolygonF> inClip(outline.begin(), outline.end());
-    const double reach = clipRadius + 1;
+    const std::vector<QPolygonF> inDevice(outline.begin(), outline.end());
+    const double reach = deviceRadius + 1;
     const QPainterPath reachable =
-        clipToLogical.map(ReachablePart(inClip, clipArea.adjusted(-reach, -reach, reach, reach)));
+        deviceToLogical.map(ReachablePart(inDevice, deviceArea.adjusted(-reach, -reach, reach, reach)));
     painter->setTransform(view_.LogicalToTarget());
     painter->setPen(pen);
     painter->setBrush(Qt::NoBrush);
@@ -354,10 +354,11 @@ void TMetaShapePainter::StrokeCut(const QList<QPolygonF>& outline, const QPen& p
   const QPainterPath reachable = ReachablePart(logical, area.adjusted(-radius, -radius, radius, radius));
   // Still a huge pen: its outline, flattened and cut down, is filled instead.
   const QPainterPath stroke = QPainterPathStroker(pen).createStroke(reachable);
-  painter->setTransform(view_.ClipToWindow());
+  painter->setTransform(view_.DeviceToWindow());
   painter->setPen(Qt::NoPen);
   painter->setBrush(pen.brush());
-  painter->drawPath(CutDownFill(stroke.toSubpathPolygons(view_.logicalToClip), clipArea, Qt::WindingFill));
+  painter->drawPath(
+      CutDownFill(stroke.toSubpathPolygons(view_.logicalToDevice), deviceArea, Qt::WindingFill));
 }
 
 const QPainterPath& TMetaShapePainter::LineRunPath(std::size_t slot, QPointF from,
