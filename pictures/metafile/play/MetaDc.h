@@ -1,5 +1,4 @@
-// The device context a metafile's records change: its mapping, selected objects, colours, modes and
-// clip region, with the mapping it gives.
+// The device context that a metafile's records change, and the mapping from its logical space.
 #pragma once
 
 #include <QBrush>
@@ -9,6 +8,9 @@
 #include <QRegion>
 #include <QTransform>
 #include <cstdint>
+
+// Rectangle clips are kept in this fraction of a picture unit.
+constexpr int kClipRectUnits = 16;
 
 // The clip region a device context keeps, in picture space, saved and restored with the rest of it;
 // unclipped while the flags are false. While every change was made of rectangles the region is kept
@@ -52,9 +54,6 @@ struct TMetaDc {
   bool penInsideFrame = false;  // PS_INSIDEFRAME: boxed shapes shrink to keep the pen inside the box
   TMetaClipState clip;
 };
-
-// Rectangle clips are kept in this fraction of a picture unit.
-constexpr int kClipRectUnits = 16;
 
 // The mapping from a state's logical coordinates to picture space. The fixed map modes use the given
 // picture units per millimetre and have y growing upwards.

@@ -21,8 +21,6 @@
 
 namespace {
 
-constexpr std::uint8_t kAnsiCharset = 0;
-constexpr std::uint8_t kDefaultCharset = 1;
 // Fonts are rasterised at most this many pixels high and scaled beyond it.
 constexpr int kMaxRasterPixels = 2048;
 // Text larger than this in window pixels or placed farther out than this is not drawn: it could only
@@ -54,7 +52,9 @@ double AverageCharWidth(const QFontMetricsF& metrics) {
 
 QFont QtFont(const TMetaFont& font) {
   QFont qfont(font.face.isEmpty() ? QStringLiteral("Liberation Sans") : font.face);
-  qfont.setWeight(static_cast<QFont::Weight>(font.weight <= 0 ? 400 : std::clamp(font.weight, 1, 1000)));
+  // A weight of 0 is the default one; Qt takes weights up to 1000, as LOGFONT does.
+  qfont.setWeight(
+      static_cast<QFont::Weight>(font.weight <= 0 ? U_FW_NORMAL : std::clamp(font.weight, 1, 1000)));
   qfont.setItalic(font.italic);
   qfont.setUnderline(font.underline);
   qfont.setStrikeOut(font.strikeOut);
@@ -146,7 +146,7 @@ QString DecodeMetaAnsi(const QByteArray& bytes, std::uint8_t charset, std::vecto
     if (!decoded.isEmpty() || bytes.isEmpty()) return decoded;
   }
   QString text = QString::fromLatin1(bytes);
-  if (charset != kAnsiCharset && charset != kDefaultCharset) return text;
+  if (charset != U_ANSI_CHARSET && charset != U_DEFAULT_CHARSET) return text;
   for (QChar& c : text) {
     const char16_t u = c.unicode();
     if (u >= 0x80 && u < 0xA0 && kCp1252High[u - 0x80] != 0) c = QChar(kCp1252High[u - 0x80]);
