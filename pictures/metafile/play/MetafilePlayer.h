@@ -66,5 +66,5 @@ class TMetafilePlayer {
   TMetaClipRegion clip_;
   TMetaDrawingPlayer drawing_;
   TMetaEmfPlusBridge emfPlus_;
-  std::size_t commandIndex_ = 0;
+  std::size_t commandIndex_ = 0;  // the command being played
 };
