@@ -1,7 +1,7 @@
 #include "Forms.h"
 
-TForms::TForms(const QString& programFolder)
-    : Form1(std::make_unique<TForm1>(programFolder)),
+TForms::TForms(const QString& dataFolder)
+    : Form1(std::make_unique<TForm1>(dataFolder)),
       Form2(std::make_unique<TForm2>()),
       Form3(std::make_unique<TForm3>(*Form1)),
       Form4(std::make_unique<TForm4>()),

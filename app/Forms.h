@@ -12,7 +12,8 @@
 // The program's five windows, created once in this order and kept until the
 // program ends.
 struct TForms {
-  explicit TForms(const QString& programFolder);
+  // dataFolder holds the folder f the game plays with (DataFolder.h).
+  explicit TForms(const QString& dataFolder);
 
   std::unique_ptr<TForm1> Form1;
   std::unique_ptr<TForm2> Form2;

@@ -1,17 +1,19 @@
 #include <QCoreApplication>
+#include <QProcessEnvironment>
 #include <memory>
 
 #include "AfterFirstPaint.h"
 #include "Application.h"
+#include "DataFolder.h"
 #include "FirstPair.h"
 #include "Forms.h"
 
 int main(int argc, char** argv) {
   TApplication app(argc, argv);
-  // The pictures live in the folder f beside the program file;
-  // applicationDirPath() resolves the running executable's real path, so a
-  // symlink elsewhere still finds it.
-  TForms forms(QCoreApplication::applicationDirPath());
+  // The pictures live in the player's own folder f, or else in the one beside the program file;
+  // applicationDirPath() resolves the running executable's real path, so a symlink elsewhere still
+  // finds it.
+  TForms forms(DataFolder(QProcessEnvironment::systemEnvironment(), QCoreApplication::applicationDirPath()));
   TForm1& form1 = *forms.Form1;
   // Hooks for driving the real program from outside, each once the main window has painted:
   // ZUM_EXIT_AFTER_FIRST_PAINT=1 ends the run, so that a benchmark can time the start-up;

@@ -1,4 +1,4 @@
-# Installation and the Debian package, laid out as Debian places games: the command in games/, the
+# Installation and the Debian package, laid out as Debian places games: the commands in games/, the
 # pictures and the sound in share/games/zum/f, the executable in libexec/zum. The program finds its
 # folder f beside its real path, so libexec/zum/f is a link to the media and games/zum a link to the
 # executable.
@@ -26,10 +26,16 @@ file(CREATE_LINK ../../${ZUM_INSTALL_MEDIA_DIR}/f ${zum_staged_dir}/app/f SYMBOL
 install(FILES ${zum_staged_dir}/games/zum DESTINATION games)
 install(FILES ${zum_staged_dir}/app/f DESTINATION ${ZUM_INSTALL_APP_DIR})
 
+# zum-imagenes makes the player's own folder f from the shipped one, which it finds from where it is
+# installed, so any prefix works.
+file(RELATIVE_PATH ZUM_SAMPLE_FROM_COMMAND /prefix/games /prefix/${ZUM_INSTALL_MEDIA_DIR}/f)
+configure_file(${zum_packaging_dir}/zum-imagenes.in ${zum_staged_dir}/zum-imagenes @ONLY)
+install(PROGRAMS ${zum_staged_dir}/zum-imagenes DESTINATION games)
+
 # The manual page and the changelog go compressed, without a time stamp, so that a rebuild gives the
 # same bytes.
 find_program(ZUM_GZIP gzip REQUIRED)
-foreach(source zum.6 changelog)
+foreach(source zum.6 zum-imagenes.6 changelog)
   set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${zum_packaging_dir}/${source})
   execute_process(COMMAND ${ZUM_GZIP} -9 -n -c INPUT_FILE ${zum_packaging_dir}/${source}
                   OUTPUT_FILE ${zum_staged_dir}/${source}.gz COMMAND_ERROR_IS_FATAL ANY)
@@ -37,7 +43,7 @@ endforeach()
 
 install(FILES ${zum_packaging_dir}/zum.desktop DESTINATION share/applications)
 install(FILES ${zum_packaging_dir}/${ZUM_APPSTREAM_ID}.metainfo.xml DESTINATION share/metainfo)
-install(FILES ${zum_staged_dir}/zum.6.gz DESTINATION share/man/man6)
+install(FILES ${zum_staged_dir}/zum.6.gz ${zum_staged_dir}/zum-imagenes.6.gz DESTINATION share/man/man6)
 install(FILES ${zum_packaging_dir}/copyright ${zum_staged_dir}/changelog.gz DESTINATION share/doc/zum)
 foreach(size 32 48 64 128 256)
   install(FILES ${zum_media_dir}/icon-${size}.png DESTINATION share/icons/hicolor/${size}x${size}/apps
@@ -73,7 +79,8 @@ string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
   ""
   "Una sola cuenta atrás dura toda la partida y nunca se rellena; el menú"
   "Dificultad elige con cuánto tiempo empieza. El paquete trae su propia"
-  "colección de fotos y el sonido de las parejas.")
+  "colección de fotos y el sonido de las parejas; la orden zum-imagenes"
+  "prepara una carpeta para jugar con las fotos del jugador.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
@@ -82,7 +89,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_STRIP_FILES ON)
 # The X11 platform plugin ships with libqt6gui6, which shlibdeps finds; Wayland's plugin and the
 # fonts that stand in for the window's own and for the fonts pictures name (symbols, Chinese and
-# Japanese) are separate packages.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
-    "qt6-wayland, fonts-liberation, fonts-dejavu-core, fonts-opensymbol, fonts-urw-base35, fonts-wqy-microhei")
+# Japanese) are separate packages, as is xdg-open, with which zum-imagenes opens the player's folder.
+string(JOIN ", " CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-wayland fonts-liberation fonts-dejavu-core fonts-opensymbol
+            fonts-urw-base35 fonts-wqy-microhei xdg-utils)
 include(CPack)

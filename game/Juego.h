@@ -24,13 +24,14 @@ struct GamePorts {
 // Every failure of a service propagates as an exception; the state reached so far stays.
 class TJuego {
  public:
-  // programFolder is the folder of the program file, with or without a trailing '/'.
+  // programFolder is the folder that holds the picture folder f: the program file's, or the player's
+  // own data folder when it has one; with or without a trailing '/'.
   TJuego(GamePorts ports, std::string programFolder);
 
   GameState& State() { return state_; }
   const GameState& State() const { return state_; }
 
-  // The folder of pictures, beside the program file.
+  // The folder of pictures, f inside programFolder.
   std::string PictureFolder() const { return programFolder_ + "f"; }
 
   // Returns a number from 1 to n not drawn since usados was cleared, and marks it.

@@ -16,6 +16,8 @@ class GameAfterFirstPair : public ::testing::TestWithParam<int> {
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     env.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("dummy"));
     env.insert(QStringLiteral("ZUM_PLAY_FIRST_PAIR"), QStringLiteral("1"));
+    // The sample folder beside the program, whatever folder of their own the person testing keeps.
+    env.insert(QStringLiteral("XDG_DATA_HOME"), QStringLiteral(ZUM_APP_DIR "/no-player-data"));
     game.setProcessEnvironment(env);
     game.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     // A terminal or a desktop session starts the game with the signals' default effects, whatever

@@ -1,6 +1,7 @@
 #include "Unit1.h"
 
 #include <QActionGroup>
+#include <QApplication>
 #include <QDialog>
 #include <QFileInfo>
 #include <QLabel>
@@ -17,11 +18,11 @@
 #include "Fonts.h"
 #include "LcdDisplay.h"
 #include "MediaPlayer.h"
+#include "MenuCheckStyle.h"
 #include "MenuKeyboard.h"
 #include "Panel.h"
 #include "TileAccessibility.h"
 #include "TileAccessibleInterface.h"
-#include "TileDrawArea.h"
 
 namespace {
 constexpr int kClientWidth = 595;
@@ -51,8 +52,7 @@ TLcdDisplay* CreateDisplay(QWidget* parent, const char* name, const QString& lab
 }
 }  // namespace
 
-TForm1::TForm1(const QString& programFolder, QWidget* parent)
-    : QMainWindow(parent), programFolder_(programFolder) {
+TForm1::TForm1(const QString& dataFolder, QWidget* parent) : QMainWindow(parent), dataFolder_(dataFolder) {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("ZUM"));
   setWindowIcon(QIcon(QStringLiteral(":/zum/icon.ico")));
@@ -77,7 +77,7 @@ TForm1::TForm1(const QString& programFolder, QWidget* parent)
 
   juego_ = std::make_unique<TJuego>(
       GamePorts{*this, *marcadorpuntos, *marcadornivel, *marcadortiempo, *ficheros, *musica, clock_},
-      programFolder_.toStdString());
+      dataFolder_.toStdString());
 
   client->resize(kClientWidth, kClientHeight);
   resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
@@ -161,6 +161,10 @@ void TForm1::CreateMenu() {
 
   Juego1 = bar->addMenu(QStringLiteral("Juego"));
   Juego1->setObjectName(QStringLiteral("Juego1"));
+  // "Pausa" shows a tick while marked and nothing while not, not an empty check box.
+  auto* checkStyle = new TMenuCheckStyle(QApplication::style()->name());
+  checkStyle->setParent(Juego1);
+  Juego1->setStyle(checkStyle);
   Nuevapartida1 = Juego1->addAction(QStringLiteral("Nueva partida"));
   Nuevapartida1->setObjectName(QStringLiteral("Nuevapartida1"));
   Pausa1 = Juego1->addAction(QStringLiteral("Pausa"));
@@ -220,7 +224,7 @@ void TForm1::DecodeLevelAhead(const TCBImage& tile) {
   options.scale = tile.JPEGScale();
   options.grayscale = tile.JPEGGrayscale();
   options.performance = tile.JPEGPerformance();
-  const TDrawArea area = TileDrawArea(tile);
+  const TDrawArea area = tile.DrawArea();
   for (std::size_t n = 1; n < fotosAhead_.size(); ++n) {
     const QString name = QString::fromLocal8Bit(fotosAhead_[n].c_str());
     const QString extension = TPicture::ExtensionOf(name);
@@ -256,7 +260,7 @@ void TForm1::ShowModal(QDialog* dialog) {
 
 void TForm1::FormCreate() {
   DificultadClick(1);
-  musica->SetFileName(programFolder_ + QStringLiteral("/f/ok.wav"));
+  musica->SetFileName(dataFolder_ + QStringLiteral("/f/ok.wav"));
 }
 
 void TForm1::Nuevapartida1Click() {

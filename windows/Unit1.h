@@ -29,9 +29,9 @@ class TPanel;
 class TForm1 : public QMainWindow, private ITiles {
   Q_OBJECT
  public:
-  // programFolder is the folder of the program file; the pictures are in its
-  // subfolder "f".
-  explicit TForm1(const QString& programFolder, QWidget* parent = nullptr);
+  // dataFolder holds the folder "f" with the pictures and the sound: the program's own folder or
+  // the player's.
+  explicit TForm1(const QString& dataFolder, QWidget* parent = nullptr);
   ~TForm1() override;
 
   // The windows this one opens modally.
@@ -95,7 +95,7 @@ class TForm1 : public QMainWindow, private ITiles {
   void UpdateAccessibleName(int tile);
   void UpdateAccessibleNames();
 
-  QString programFolder_;
+  QString dataFolder_;
   // Before the tiles, which only point at it, and before the workers, which fill it.
   TJpegCache jpegCache_;
   TDecodeAhead decodeAhead_{jpegCache_};

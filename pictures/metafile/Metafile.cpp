@@ -3,13 +3,62 @@
 
 #include <QPainter>
 #include <cmath>
+#include <memory>
 
 #include "metafile/draw/MetaStrokeCache.h"
 #include "metafile/draw/MetaTextOutlines.h"
+#include "metafile/emfplus/EmfPlusNestedMetafile.h"
 #include "metafile/model/MetaPlayList.h"
 #include "metafile/play/MetafilePlayer.h"
 #include "metafile/read/EmfReader.h"
 #include "metafile/read/WmfReader.h"
+
+namespace {
+
+// The bounds of what a plain WMF without a window extent draws, which stand for its frame. Throws
+// EInvalidGraphic when it draws nothing, or nothing of a finite size.
+QRectF DrawnBounds(const TMetaPlayList& list) {
+  const QRectF drawn = TMetafilePlayer(list).DrawnBounds();
+  if (drawn.isNull()) throw EInvalidGraphic("Metafile draws nothing");
+  if (!std::isfinite(drawn.width()) || !std::isfinite(drawn.height()))
+    throw EInvalidGraphic("Metafile is too large");
+  return drawn;
+}
+
+// A metafile that an EMF+ image carries, drawn as a picture of its own.
+class TNestedMetafile final : public TEmfPlusNestedMetafile {
+ public:
+  explicit TNestedMetafile(TMetaPlayList list) : list_(std::move(list)) {}
+
+  QRectF Frame() const override { return list_.frame; }
+  double UnitsPerMm() const override { return list_.unitsPerMmX; }
+  void Draw(QPainter& painter, const QRectF& target, double referencePixel) const override {
+    TMetafilePlayer(list_).Play(painter, target, referencePixel);
+  }
+
+ private:
+  TMetaPlayList list_;
+};
+
+// Metafiles inside metafiles are read one level deep only: each level could carry the next, and a file
+// nesting thousands of them would exhaust the stack. So the nested ones are read without a reader for
+// metafiles of their own.
+std::shared_ptr<const TEmfPlusNestedMetafile> ReadNestedMetafile(const QByteArray& bytes) {
+  try {
+    TMetaPlayList list = IsEmf(bytes) ? ReadEmf(bytes) : ReadWmf(bytes);
+    if (list.frame.isEmpty()) {
+      // Its frame goes onto the image's place as it is: it needs an area, not a size in pixels.
+      const QRectF drawn = DrawnBounds(list);
+      if (drawn.width() <= 0 || drawn.height() <= 0) return nullptr;
+      list.frame = drawn;
+    }
+    return std::make_shared<const TNestedMetafile>(std::move(list));
+  } catch (const EInvalidGraphic&) {
+    return nullptr;
+  }
+}
+
+}  // namespace
 
 struct TMetafile::TParsed {
   TMetaPlayList list;
@@ -30,17 +79,15 @@ void TMetafile::LoadFromBytes(const QByteArray& bytes) {
   auto parsed = std::make_unique<TParsed>();
   TMetaPlayList& list = parsed->list;
   if (IsEmf(bytes))
-    list = ReadEmf(bytes);
+    list = ReadEmf(bytes, ReadNestedMetafile);
   else if (IsWmf(bytes))
-    list = ReadWmf(bytes);
+    list = ReadWmf(bytes, ReadNestedMetafile);
   else
     throw EInvalidGraphic("Not a metafile");
   if (list.frame.isEmpty()) {
-    // Only a plain WMF without a window extent gets here: what it draws gives its size.
-    const QRectF drawn = TMetafilePlayer(list).DrawnBounds();
-    if (drawn.isNull()) throw EInvalidGraphic("Metafile draws nothing");
-    if (!std::isfinite(drawn.width()) || !std::isfinite(drawn.height()) ||
-        drawn.width() > kMaxMetafilePixels || drawn.height() > kMaxMetafilePixels)
+    // Only a plain WMF without a window extent gets here: what it draws gives its size in pixels.
+    const QRectF drawn = DrawnBounds(list);
+    if (drawn.width() > kMaxMetafilePixels || drawn.height() > kMaxMetafilePixels)
       throw EInvalidGraphic("Metafile is too large");
     const auto width = static_cast<std::int64_t>(std::max(1.0, std::ceil(drawn.width())));
     const auto height = static_cast<std::int64_t>(std::max(1.0, std::ceil(drawn.height())));

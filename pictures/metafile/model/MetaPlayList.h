@@ -15,7 +15,7 @@
 #include "metafile/model/MetaGradient.h"
 #include "metafile/model/MetaText.h"
 
-struct TEmfPlusData;  // emfplus/EmfPlusRecords.h
+struct TEmfPlusData;  // emfplus/EmfPlusCommands.h
 
 // Refusing larger lists keeps a hostile file from exhausting memory while it is being parsed.
 inline constexpr std::size_t kMaxMetaCommands = std::size_t{1} << 22;

@@ -10,7 +10,7 @@
 #include <stdexcept>
 
 #include "Graphic.h"
-#include "metafile/emfplus/EmfPlusRecords.h"
+#include "metafile/emfplus/EmfPlusReader.h"
 #include "metafile/model/MetaBytes.h"
 #include "metafile/read/MetaBitmapRecords.h"
 #include "metafile/read/MetaListBuilder.h"
@@ -168,7 +168,8 @@ const TEmfRecordReader* FindReader(std::uint32_t type) {
 
 class TEmfParser {
  public:
-  explicit TEmfParser(const QByteArray& bytes) : bytes_(bytes), file_(bytes) {}
+  TEmfParser(const QByteArray& bytes, const TEmfPlusMetafileReader& readMetafile)
+      : bytes_(bytes), file_(bytes), readMetafile_(readMetafile) {}
 
   // Reads the whole file; returns its list.
   TMetaPlayList Run();
@@ -179,6 +180,7 @@ class TEmfParser {
   const QByteArray& bytes_;
   TMetaBytes file_;
   TMetaListBuilder builder_;
+  const TEmfPlusMetafileReader& readMetafile_;
 };
 
 bool ValidRect(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom) {
@@ -228,7 +230,7 @@ TMetaPlayList TEmfParser::Run() {
   if (!IsEmf(bytes_)) throw EInvalidGraphic("Not an enhanced metafile");
   std::int64_t pos = 0;
   bool first = true;
-  TEmfPlusReader emfPlus(builder_.List());
+  TEmfPlusReader emfPlus(builder_.List(), readMetafile_);
   // Every record is at least a U_EMR long, so the loop ends within Size / 8 turns.
   for (;;) {
     if (!file_.Has(pos, sizeof(U_EMR))) throw EInvalidGraphic("Metafile ends without an end record");
@@ -272,6 +274,6 @@ bool IsEmf(const QByteArray& bytes) {
          view.U32(offsetof(U_EMRHEADER, dSignature)) == U_ENHMETA_SIGNATURE;
 }
 
-TMetaPlayList ReadEmf(const QByteArray& bytes) {
-  return TEmfParser(bytes).Run();
+TMetaPlayList ReadEmf(const QByteArray& bytes, const TEmfPlusMetafileReader& readMetafile) {
+  return TEmfParser(bytes, readMetafile).Run();
 }
