@@ -40,6 +40,7 @@ struct TMetaText {
   bool opaque = false;  // OPAQUE background mode, else TRANSPARENT
   QColor background{255, 255, 255};
   std::vector<int> dx;        // advances; empty: none written
+  std::vector<int> dy;        // with dx: displacements up the font's vertical, written with ETO_PDY
   bool wide = true;           // EMF: EXTTEXTOUTW, else EXTTEXTOUTA
   bool plainTextOut = false;  // WMF: TEXTOUT instead of EXTTEXTOUT
   // EMF: glyph indices of the font written with ETO_GLYPH_INDEX in place of the text, when not empty.

@@ -24,13 +24,19 @@ void AddRun(TMetaPlayList& list, TMetaTextRun run) {
   list.Add({EMetaOp::TextOut, TMetaIndex{index}});
 }
 
-// The common tail of both ExtTextOut forms: the advances, when the record holds all of them.
-void ReadAdvances(const TMetaBytes& rec, std::int64_t at, std::int64_t count, std::int64_t step, bool wide,
-                  TMetaTextRun& run) {
+// The common tail of both ExtTextOut forms: the advances, when the record holds all of them. With
+// ETO_PDY each character has a pair: its advance, then its displacement along the font's vertical.
+void ReadAdvances(const TMetaBytes& rec, std::int64_t at, std::int64_t count, bool wide, TMetaTextRun& run) {
+  const std::int64_t size = wide ? 4 : 2;
+  const bool pairs = (run.options & U_ETO_PDY) != 0;
+  const std::int64_t step = pairs ? 2 * size : size;
   if (count <= 0 || at <= 0 || !rec.Has(at, step * count)) return;
+  const auto value = [&](std::int64_t pos) -> std::int32_t { return wide ? rec.I32(pos) : rec.I16(pos); };
   run.dx.reserve(static_cast<std::size_t>(count));
-  for (std::int64_t i = 0; i < count; ++i)
-    run.dx.push_back(wide ? rec.I32(at + step * i) : rec.I16(at + step * i));
+  for (std::int64_t i = 0; i < count; ++i) {
+    run.dx.push_back(value(at + step * i));
+    if (pairs) run.dy.push_back(value(at + step * i + size));
+  }
 }
 
 void ReadWmfTextOut(const TMetaBytes& rec, TMetaPlayList& list) {
@@ -61,7 +67,7 @@ void ReadWmfExtTextOut(const TMetaBytes& rec, TMetaPlayList& list) {
   }
   const std::int64_t chars = FittingChars(claimed, rec.Size() - at, 1);
   run.ansi = QByteArray(rec.Data(at, chars), static_cast<qsizetype>(chars));
-  ReadAdvances(rec, at + chars + (chars & 1), chars, 2, false, run);
+  ReadAdvances(rec, at + chars + (chars & 1), chars, false, run);
   if (run.ansi.isEmpty() && !run.hasRect) return;
   AddRun(list, std::move(run));
 }
@@ -100,9 +106,7 @@ void ReadEmfExtTextOut(const TMetaBytes& rec, bool wide, TMetaPlayList& list) {
   } else {
     run.ansi = QByteArray(rec.Data(offString, chars), static_cast<qsizetype>(chars));
   }
-  // With ETO_PDY each character has an x and a y advance; only the x advances are kept.
-  const std::int64_t step = (run.options & U_ETO_PDY) ? 8 : 4;
-  ReadAdvances(rec, offDx, chars, step, true, run);
+  ReadAdvances(rec, offDx, chars, true, run);
   if (chars == 0 && !run.hasRect) return;
   AddRun(list, std::move(run));
 }
