@@ -318,3 +318,46 @@ TEST(MetaText, KeptOutlinesAreTheFontsOwnAndFollowItsSize) {
   EXPECT_NEAR(larger.height(), 2 * first.boundingRect().height(), 1);
   EXPECT_NE(kept.Outline(font, QStringLiteral("Ac")).boundingRect(), larger);
 }
+
+// A plain WMF sizes its text by its window like its lines: the window is the whole picture, the fonts'
+// heights and widths are in its units. Office programs write such files with a bold System font of the
+// stock object's size, 16 units high and 7 wide, for short labels at the ends of lines.
+TEST(MetaText, PlainWmfTextIsSizedByItsWindowAsItsLinesAre) {
+  TMetaDrawing drawing;
+  drawing.box = {0, 0, 757, 174};
+  TMetaShape line;
+  line.kind = TMetaShape::EKind::Polyline;
+  line.points = {QPoint(40, 100), QPoint(290, 100)};
+  drawing.shapes.push_back(line);
+  TMetaText arial = RedText("A", {20, 100});
+  arial.height = -21;
+  arial.weight = 700;
+  arial.align = kTaBaseline;
+  TMetaText system = arial;
+  system.text = "OH";
+  system.at = {300, 100};
+  system.height = 16;
+  system.width = 7;
+  system.face = "System";
+  drawing.texts = {arial, system};
+  TMetafile metafile;
+  metafile.LoadFromBytes(WriteWmf(drawing, false));
+  ASSERT_EQ(metafile.Width(), 757);
+  ASSERT_EQ(metafile.Height(), 174);
+  QImage image(757, 174, QImage::Format_RGB32);
+  image.fill(kWhite);
+  QPainter painter(&image);
+  metafile.Draw(painter, image.rect());
+  painter.end();
+  const QRect a = InkBox(image.copy(0, 0, 40, 174), kRed);
+  const QRect oh = InkBox(image.copy(295, 0, 100, 174), kRed);
+  ASSERT_FALSE(a.isEmpty());
+  ASSERT_FALSE(oh.isEmpty());
+  // A capital of a 21-unit character height is some 15 units tall and stands on the line's level.
+  EXPECT_NEAR(a.height(), 15, 2);
+  EXPECT_NEAR(a.bottom(), 99, 1);
+  // Two bold capitals some 8 units wide each, side by side, no taller than the cell's capitals.
+  EXPECT_NEAR(oh.width(), 18, 5);
+  EXPECT_LE(oh.height(), 12);
+  EXPECT_NEAR(oh.bottom(), 99, 1);
+}

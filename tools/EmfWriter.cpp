@@ -105,8 +105,8 @@ void TEmfWriter::AddShape(const TMetaShape& shape) {
 void TEmfWriter::AddText(const TMetaText& text) {
   size_t faceLength = 0;
   uint16_t* face = U_Utf8ToUtf16le(text.face.c_str(), 0, &faceLength);
-  U_LOGFONT logFont = logfont_set(text.height, 0, text.escapement, text.escapement, text.weight, 0, 0, 0,
-                                  U_ANSI_CHARSET, 0, 0, 0, 0, face);
+  U_LOGFONT logFont = logfont_set(text.height, text.width, text.escapement, text.escapement, text.weight, 0,
+                                  0, 0, U_ANSI_CHARSET, 0, 0, 0, 0, face);
   free(face);
   uint32_t handle = 0;
   Append(extcreatefontindirectw_set(&handle, handles_, reinterpret_cast<const char*>(&logFont), nullptr));

@@ -32,6 +32,7 @@ struct TMetaText {
   QPoint at;
   std::string text;  // Latin-1 bytes (ANSI forms) or UTF-8 (the EMF wide form)
   int height = -20;  // logical units: negative for the character height, positive for the cell
+  int width = 0;     // average character width in logical units; 0 keeps the face's proportions
   int weight = 400;
   int escapement = 0;  // tenths of a degree
   std::string face = "Arial";

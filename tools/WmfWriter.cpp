@@ -122,9 +122,10 @@ void TWmfWriter::AddShape(const TMetaShape& shape) {
 
 void TWmfWriter::AddText(const TMetaText& text) {
   std::string face = text.face;
-  U_FONT* font = U_FONT_set(static_cast<int16_t>(text.height), 0, static_cast<int16_t>(text.escapement),
-                            static_cast<int16_t>(text.escapement), static_cast<int16_t>(text.weight), 0, 0, 0,
-                            U_ANSI_CHARSET, 0, 0, 0, 0, face.data());
+  U_FONT* font =
+      U_FONT_set(static_cast<int16_t>(text.height), static_cast<int16_t>(text.width),
+                 static_cast<int16_t>(text.escapement), static_cast<int16_t>(text.escapement),
+                 static_cast<int16_t>(text.weight), 0, 0, 0, U_ANSI_CHARSET, 0, 0, 0, 0, face.data());
   uint32_t handle = 0;
   Append(wcreatefontindirect_set(&handle, handles_, font));
   free(font);
