@@ -18,6 +18,8 @@
 namespace {
 
 constexpr std::int64_t kHeaderMinSize = 88;
+// Every record starts with its type and its size in bytes; the header holds the file's size.
+constexpr std::int64_t kRecordHeadSize = 8, kHeaderBytesAt = 48;
 // Object indices above this are ignored; real files use a few hundred at most.
 constexpr std::uint32_t kMaxEmfSlots = 65536;
 constexpr double kMaxTransformValue = 1e9;
@@ -25,6 +27,12 @@ constexpr double kMinDeterminant = 1e-12;
 // Clip regions of more rectangles are ignored: they would cost more to combine than they are worth.
 constexpr std::int64_t kMaxClipRects = 1000;
 constexpr std::int64_t kRegionHeaderSize = 32;
+
+// A record whose counts do not fit its size: the picture ends before it, as at a damaged size.
+class EDamagedRecord : public EInvalidGraphic {
+ public:
+  using EInvalidGraphic::EInvalidGraphic;
+};
 
 class TEmfParser {
  public:
@@ -35,6 +43,7 @@ class TEmfParser {
 
  private:
   void ReadHeader(const TMetaBytes& header);
+  void EndBeforeDamage() const;
   void ReadRecord(const TMetaBytes& rec, std::uint32_t type);
   void AddPoints(const TMetaBytes& rec, std::int64_t at, std::int64_t count, bool small);
   void AddPoly(const TMetaBytes& rec, EMetaOp op, bool small);
@@ -152,17 +161,18 @@ void TEmfParser::Run() {
   TEmfPlusReader emfPlus(list_, readMetafile_);
   // Every record is at least eight bytes long, so the loop ends within Size / 8 turns.
   for (;;) {
-    if (!file_.Has(pos, 8)) throw EInvalidGraphic("Metafile ends without an end record");
-    const std::uint32_t type = file_.U32(pos);
-    const std::int64_t size = file_.U32(pos + 4);
-    if (size < 8 || size % 4 != 0 || !file_.Has(pos, size))
-      throw EInvalidGraphic("Metafile record has a bad size");
-    if (first && (type != U_EMR_HEADER || size < kHeaderMinSize))
-      throw EInvalidGraphic("Enhanced metafile has a bad header");
-    // libuemf's checks trust nSize, which is known now to lie inside the file. Records that are not
+    const std::uint32_t type = file_.Has(pos, kRecordHeadSize) ? file_.U32(pos) : 0;
+    const std::int64_t size = file_.Has(pos, kRecordHeadSize) ? file_.U32(pos + 4) : 0;
+    const bool framed = size >= kRecordHeadSize && size % 4 == 0 && file_.Has(pos, size);
+    // libuemf's checks trust nSize, which is known then to lie inside the file. Records that are not
     // drawn are left unchecked: libuemf cannot check all of them and complains on stderr about those.
-    if ((first || Decodes(type)) && U_emf_record_safe(file_.Data(pos, size)) == 0)
-      throw EInvalidGraphic("Metafile record is malformed");
+    const bool whole = framed && (!(first || Decodes(type)) || U_emf_record_safe(file_.Data(pos, size)) != 0);
+    if (first && (!whole || type != U_EMR_HEADER || size < kHeaderMinSize))
+      throw EInvalidGraphic("Enhanced metafile has a bad header");
+    if (!whole) {
+      EndBeforeDamage();
+      break;
+    }
     const TMetaBytes rec = file_.Sub(pos, size);
     if (first) {
       ReadHeader(rec);
@@ -173,7 +183,12 @@ void TEmfParser::Run() {
       emfPlus.ReadComment(rec);
     } else {
       const std::size_t firstCommand = list_.commands.size();
-      ReadRecord(rec, type);
+      try {
+        ReadRecord(rec, type);
+      } catch (const EDamagedRecord&) {
+        EndBeforeDamage();
+        break;
+      }
       emfPlus.NoteGdiCommands(firstCommand, list_.commands.size());
     }
     pos += size;
@@ -181,10 +196,16 @@ void TEmfParser::Run() {
   emfPlus.Finish();
 }
 
+void TEmfParser::EndBeforeDamage() const {
+  // GDI plays the records before a damaged one, or before the end of a file without an end record.
+  // A file shorter than its header says was cut on its way, and GDI refuses it.
+  if (file_.U32(kHeaderBytesAt) > file_.Size()) throw EInvalidGraphic("Enhanced metafile is cut short");
+}
+
 void TEmfParser::AddPoints(const TMetaBytes& rec, std::int64_t at, std::int64_t count, bool small) {
   const std::int64_t step = small ? 4 : 8;
   if (count < 0 || count > rec.Size() / step || !rec.Has(at, step * count))
-    throw EInvalidGraphic("Metafile point count does not fit its record");
+    throw EDamagedRecord("Metafile point count does not fit its record");
   list_.CheckRoomForPoints(count);
   for (std::int64_t i = 0; i < count; ++i) {
     const std::int64_t p = at + step * i;
@@ -205,14 +226,14 @@ void TEmfParser::AddPoly(const TMetaBytes& rec, EMetaOp op, bool small) {
 void TEmfParser::AddPolyPoly(const TMetaBytes& rec, EMetaOp op, bool small) {
   const std::int64_t polygons = rec.U32(24), points = rec.U32(28);
   if (polygons > rec.Size() / 4 || !rec.Has(32, 4 * polygons))
-    throw EInvalidGraphic("Metafile polygon count does not fit its record");
+    throw EDamagedRecord("Metafile polygon count does not fit its record");
   const auto firstPoint = static_cast<std::int32_t>(list_.points.size());
   const auto firstCount = static_cast<std::int32_t>(list_.polyCounts.size());
   std::int64_t total = 0;
   for (std::int64_t i = 0; i < polygons; ++i) {
     const std::int64_t count = rec.U32(32 + 4 * i);
     total += count;
-    if (total > points) throw EInvalidGraphic("Metafile polygon counts exceed its point count");
+    if (total > points) throw EDamagedRecord("Metafile polygon counts exceed its point count");
     list_.AddPolyCount(static_cast<std::int32_t>(count));
   }
   AddPoints(rec, 32 + 4 * polygons, points, small);
