@@ -1,13 +1,18 @@
+// EMF+ image objects read: pixels, compressed files and nested metafiles made into the files they stand for.
 #include "metafile/emfplus/EmfPlusImage.h"
+
+#include <uwmf.h>
 
 #include <QBuffer>
 #include <QImageReader>
+#include <cstddef>
 #include <cstring>
 #include <exception>
 #include <vector>
 
 #include "bitmap/DibReader.h"
 #include "jpeg/JpegDecoder.h"
+#include "metafile/WmfFormat.h"
 #include "metafile/emfplus/EmfPlusBudget.h"
 #include "metafile/emfplus/EmfPlusTypes.h"
 #include "metafile/model/MetaBytes.h"
@@ -28,11 +33,9 @@ constexpr std::int64_t kMetafileSize = 4, kMetafileData = 8;
 constexpr std::int64_t kPaletteCount = 4, kPaletteEntries = 8;
 constexpr std::int64_t kMaxPaletteEntries = 256;
 
-// A WMF begins with a placeable header (22 bytes, starting with its key) or without, then the plain
-// header (18 bytes) with its type (1 or 2) and its own size in 16-bit words.
-constexpr std::uint32_t kPlaceableKey = 0x9AC6CDD7u;
-constexpr std::int64_t kPlaceableSize = 22, kWmfHeaderSize = 18;
-constexpr std::uint16_t kMaxWmfType = 2, kWmfHeaderWords = 9;
+// A WMF begins with a placeable header (starting with its key) or without, then the plain header with
+// its type (memory or disk) and its own size in 16-bit words.
+constexpr std::uint16_t kMaxWmfType = U_DISKMETAFILE;
 
 // One image of a picture may have at most this many pixels: 32 MB as ARGB.
 constexpr std::int64_t kMaxImagePixels = std::int64_t{8} << 20;
@@ -135,13 +138,16 @@ QImage DecodePixels(const TMetaBytes& b, std::int64_t at, std::int64_t width, st
 void EndWmfAtLastWholeRecord(QByteArray& bytes) {
   const TMetaBytes wmf(bytes);
   // A record: its size in words, then its function; the end record's function is 0.
-  constexpr std::int64_t kRecordSize = 0, kRecordFunction = 4, kRecordHeaderSize = 6;
+  constexpr std::int64_t kRecordSize = offsetof(U_METARECORD, Size16_4),
+                         kRecordFunction = offsetof(U_METARECORD, iType);
   std::int64_t pos =
-      wmf.Has(0, 4) && wmf.U32(0) == kPlaceableKey ? kPlaceableSize + kWmfHeaderSize : kWmfHeaderSize;
-  while (wmf.Has(pos, kRecordHeaderSize)) {
-    const std::int64_t size = 2 * static_cast<std::int64_t>(wmf.U32(pos + kRecordSize));
+      wmf.Has(0, sizeof(kPlaceableWmfKey)) && wmf.U32(offsetof(U_WMRPLACEABLE, Key)) == kPlaceableWmfKey
+          ? kPlaceableWmfSize + kWmfHeaderSize
+          : kWmfHeaderSize;
+  while (wmf.Has(pos, kWmfRecordHeadSize)) {
+    const std::int64_t size = kWmfWordSize * static_cast<std::int64_t>(wmf.U32(pos + kRecordSize));
     // The end record, or a size no cut explains.
-    if (wmf.U16(pos + kRecordFunction) == 0 || size < kRecordHeaderSize) return;
+    if (wmf.U16(pos + kRecordFunction) == U_WMR_EOF || size < kWmfRecordHeadSize) return;
     if (!wmf.Has(pos, size)) break;
     pos += size;
   }
@@ -165,12 +171,15 @@ QByteArray NestedMetafileBytes(const TMetaBytes& b, std::int64_t at) {
   QByteArray bytes(b.Data(at + kMetafileData, size), static_cast<qsizetype>(size));
   // GDI+ pads the placeable header of a WMF to 24 bytes: two zero bytes come before the plain header.
   const TMetaBytes wmf(bytes);
-  constexpr std::int64_t kPadding = 2, kPaddedType = kPlaceableSize + kPadding,
-                         kPaddedHeaderWords = kPaddedType + 2;
-  constexpr std::int64_t kPaddedMinSize = 30;
-  if (wmf.Has(0, kPaddedMinSize) && wmf.U32(0) == kPlaceableKey && wmf.U16(kPaddedType) <= kMaxWmfType &&
-      wmf.U16(kPaddedHeaderWords) == kWmfHeaderWords && wmf.U16(kPlaceableSize) == 0)
-    bytes.remove(kPlaceableSize, kPadding);
+  constexpr std::int64_t kPadding = kWmfWordSize, kPaddedHeader = kPlaceableWmfSize + kPadding;
+  constexpr std::int64_t kPaddedType = kPaddedHeader + offsetof(U_WMRHEADER, iType),
+                         kPaddedHeaderWords = kPaddedHeader + offsetof(U_WMRHEADER, Size16w);
+  // Up to the plain header's version.
+  constexpr std::int64_t kPaddedMinSize = kPaddedHeader + offsetof(U_WMRHEADER, Sizew);
+  if (wmf.Has(0, kPaddedMinSize) && wmf.U32(offsetof(U_WMRPLACEABLE, Key)) == kPlaceableWmfKey &&
+      wmf.U16(kPaddedType) <= kMaxWmfType && wmf.U16(kPaddedHeaderWords) == kWmfHeaderWords &&
+      wmf.U16(kPlaceableWmfSize) == 0)
+    bytes.remove(kPlaceableWmfSize, kPadding);
   if (!IsEmfFile(bytes)) EndWmfAtLastWholeRecord(bytes);
   return bytes;
 }
