@@ -1,6 +1,8 @@
 // Records that draw bitmaps or fill rectangles by raster operations, and pattern brushes.
 #include "metafile/read/MetaBitmapRecords.h"
 
+#include <uemf.h>
+
 #include <QTransform>
 #include <cmath>
 
@@ -19,7 +21,7 @@ struct TBlitRequest {
   QImage source;  // null for records without a bitmap
   QRectF sourceRect;
   double x = 0, y = 0, width = 0, height = 0;  // destination, logical units
-  std::uint32_t rop = MetaRop::kSrcCopy;
+  std::uint32_t rop = U_SRCCOPY;
 };
 
 // Where an EMF record keeps one of its bitmaps: its offBmi, cbBmi, offBits and cbBits fields.
@@ -382,7 +384,7 @@ void ReadEmfAlphaBlend(const TMetaBytes& rec, TMetaListBuilder& builder) {
                     (format & U_AC_SRC_ALPHA) != 0);
   if (r.source.isNull()) return;
   QImage prepared = StoredPremultiplied(std::move(r.source));
-  r.rop = MetaRop::kSrcCopy;
+  r.rop = U_SRCCOPY;
   r.sourceRect = SourcePixels(rec, offsetof(R, xformSrc), sourceLogical);
   AddRasterBlit(builder, std::move(r), std::move(prepared), constantAlpha / kOpaque);
 }
@@ -395,7 +397,7 @@ void ReadEmfTransparentBlt(const TMetaBytes& rec, TMetaListBuilder& builder) {
   r.source = EmfDib(rec, kSourceDib<R>, rec.U32(offsetof(R, iUsageSrc)), builder);
   if (r.source.isNull()) return;
   QImage prepared = WithoutColour(r.source, rec.U32(offsetof(R, TColor)));
-  r.rop = MetaRop::kSrcCopy;
+  r.rop = U_SRCCOPY;
   r.sourceRect = SourcePixels(rec, offsetof(R, xformSrc), sourceLogical);
   AddRasterBlit(builder, std::move(r), std::move(prepared));
 }
@@ -405,7 +407,7 @@ void ReadEmfPlgBlt(const TMetaBytes& rec, TMetaListBuilder& builder) {
   if (!rec.Has(0, sizeof(R))) return;
   QImage source = EmfDib(rec, kSourceDib<R>, rec.U32(offsetof(R, iUsageSrc)), builder);
   if (source.isNull()) return;
-  QImage image = PrepareBlitImage(source, MetaRop::kSrcCopy);
+  QImage image = PrepareBlitImage(source, U_SRCCOPY);
   const QImage mask = EmfDib(rec, kMaskDib<R>, rec.U32(offsetof(R, iUsageMask)), builder);
   if (!mask.isNull()) {
     const TMetaPoint maskAt = ReadPointl(rec, offsetof(R, Mask));
