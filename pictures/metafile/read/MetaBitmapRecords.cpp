@@ -257,7 +257,8 @@ void AddEmfPatternBrush(const TMetaBytes& rec, TMetaListBuilder& builder, bool m
   QByteArrayView info;
   QImage image =
       EmfDib(rec, kBrushDib<Record>, rec.U32(offsetof(Record, iUsage)), builder, &info, false, monochrome);
-  const std::int32_t pattern = builder.AddPattern(std::move(image), monochrome && DibBitsPerPixel(info) == 1);
+  const std::int32_t pattern =
+      builder.AddPattern(std::move(image), monochrome && DibBitsPerPixel(info) == U_BCBM_MONOCHROME);
   builder.CreateObjectAt(slot, PatternCommand(pattern));
 }
 
@@ -505,7 +506,7 @@ void ReadWmfCreatePatternBrush(const TMetaBytes& rec, TMetaListBuilder& builder)
     builder.CreateObject(PatternCommand(-1));
     return;
   }
-  const bool monochrome = rec.U8(kBitmapAt + offsetof(U_BITMAP16, BitsPixel)) == 1;
+  const bool monochrome = rec.U8(kBitmapAt + offsetof(U_BITMAP16, BitsPixel)) == U_BCBM_MONOCHROME;
   QImage image = WmfBitmap16(rec, kBitmapAt, sizeof(R), builder);
   builder.CreateObject(PatternCommand(builder.AddPattern(std::move(image), monochrome)));
 }
@@ -522,6 +523,6 @@ void ReadWmfDibCreatePatternBrush(const TMetaBytes& rec, TMetaListBuilder& build
   QByteArrayView info;
   QImage image = WmfDib(rec, offsetof(R, Src), usage, builder, &info, monochromeStyle);
   const std::int32_t pattern =
-      builder.AddPattern(std::move(image), monochromeStyle && DibBitsPerPixel(info) == 1);
+      builder.AddPattern(std::move(image), monochromeStyle && DibBitsPerPixel(info) == U_BCBM_MONOCHROME);
   builder.CreateObject(PatternCommand(pattern));
 }
