@@ -1,4 +1,7 @@
+// Bitmap records of both formats drawn: DIBs stretched and mirrored, palettes, masks, alpha, raster
+// operations told apart by their truth tables, pattern brushes, embedded EMFs and broken bitmap records.
 #include <gtest/gtest.h>
+#include <uemf.h>
 
 #include <QImage>
 #include <QPainter>
@@ -363,13 +366,13 @@ TEST(MetaBitmap, InvertedBoxesAroundAMaskedShapeLeaveItInTheBrushColour) {
     w.Append(createbrushindirect_set(&red, w.Handles(), U_LOGBRUSH{U_BS_SOLID, U_COLORREF{255, 0, 0, 0}, 0}));
     w.Append(selectobject_set(red, w.Handles()));
     w.Append(U_EMRSELECTOBJECT_set(U_NULL_PEN));
-    AddEmfBitBlt(w, nullptr, {20, 20, 60, 60}, MetaRop::kPatInvert);
+    AddEmfBitBlt(w, nullptr, {20, 20, 60, 60}, U_PATINVERT);
     w.Append(U_EMRSETROP2_set(U_R2_MASKPEN));
     w.Append(U_EMRSELECTOBJECT_set(U_BLACK_BRUSH));
     w.Append(U_EMRRECTANGLE_set(U_RECTL{30, 30, 50, 50}));
     w.Append(U_EMRSETROP2_set(U_R2_COPYPEN));
     w.Append(selectobject_set(red, w.Handles()));
-    AddEmfBitBlt(w, nullptr, {20, 20, 60, 60}, MetaRop::kPatInvert);
+    AddEmfBitBlt(w, nullptr, {20, 20, 60, 60}, U_PATINVERT);
   });
   for (const QColor& paper : {kWhite, kBlue}) {
     const QImage image = Render(bytes, paper);
@@ -397,7 +400,7 @@ TEST(MetaBitmap, MergeCopyEraseAndBrushMixesCombineTheirBits) {
   // MERGECOPY: the source ANDed with the yellow brush loses its blue.
   const QImage merged = Render(Emf([&](TEmfWriter& w) {
     withYellowBrush(w);
-    AddEmfStretchDib(w, four, dest, source, MetaRop::kMergeCopy);
+    AddEmfStretchDib(w, four, dest, source, U_MERGECOPY);
   }));
   EXPECT_COLOUR(merged, 30, 30, kRed);
   EXPECT_COLOUR(merged, 50, 30, kGreen);
@@ -405,14 +408,14 @@ TEST(MetaBitmap, MergeCopyEraseAndBrushMixesCombineTheirBits) {
   EXPECT_COLOUR(merged, 50, 50, kYellow);
   // SRCERASE keeps the source's bits where the target's are clear: blue loses its blue.
   const QImage erased =
-      Render(Emf([&](TEmfWriter& w) { AddEmfStretchDib(w, four, dest, source, MetaRop::kSrcErase); }), kBlue);
+      Render(Emf([&](TEmfWriter& w) { AddEmfStretchDib(w, four, dest, source, U_SRCERASE); }), kBlue);
   EXPECT_COLOUR(erased, 30, 30, kRed);
   EXPECT_COLOUR(erased, 30, 50, kBlack);
   EXPECT_COLOUR(erased, 50, 50, kYellow);
   EXPECT_COLOUR(erased, 10, 10, kBlue);
   // NOTSRCERASE: neither source nor target bits; on white paper everything is black.
   const QByteArray notErase =
-      Emf([&](TEmfWriter& w) { AddEmfStretchDib(w, four, dest, source, MetaRop::kNotSrcErase); });
+      Emf([&](TEmfWriter& w) { AddEmfStretchDib(w, four, dest, source, U_NOTSRCERASE); });
   const QImage onBlue = Render(notErase, kBlue);
   EXPECT_COLOUR(onBlue, 30, 30, kGreen);
   EXPECT_COLOUR(onBlue, 50, 30, kRed);
@@ -649,18 +652,35 @@ TEST(MetaRasterOp, OperationsAreToldApartByTheirTruthTables) {
   EXPECT_EQ(BlitModeOf(kRopSrcAnd), EMetaBlitMode::Multiply);
   EXPECT_EQ(BlitModeOf(kRopSrcPaint), EMetaBlitMode::Lighten);
   EXPECT_EQ(BlitModeOf(kRopSrcInvert), EMetaBlitMode::Difference);
-  EXPECT_EQ(BlitModeOf(0x00AA0029), EMetaBlitMode::None);
-  EXPECT_EQ(BlitModeOf(MetaRop::kMergeCopy), EMetaBlitMode::SourceAndBrush);
-  EXPECT_TRUE(RopUsesSource(MetaRop::kSrcErase));
+  EXPECT_EQ(BlitModeOf(U_NOOP), EMetaBlitMode::None);
+  EXPECT_EQ(BlitModeOf(U_MERGECOPY), EMetaBlitMode::SourceAndBrush);
+  EXPECT_TRUE(RopUsesSource(U_SRCERASE));
   // An operation nobody names that reads a pattern but no source fills with the brush.
   EXPECT_EQ(BlitModeOf(0x000F0001), EMetaBlitMode::FillBrush);
   // NOTSRCCOPY inverts the source; SRCAND makes white transparent, SRCPAINT black.
   const QImage source = TwoByTwo(kWhite, kBlack, kRed, kWhite);
-  EXPECT_EQ(PrepareBlitImage(source, MetaRop::kNotSrcCopy).pixelColor(0, 0), kBlack);
+  EXPECT_EQ(PrepareBlitImage(source, U_NOTSRCCOPY).pixelColor(0, 0), kBlack);
   EXPECT_EQ(PrepareBlitImage(source, kRopSrcAnd).pixelColor(0, 0).alpha(), 0);
   EXPECT_EQ(PrepareBlitImage(source, kRopSrcAnd).pixelColor(1, 0), kBlack);
   EXPECT_EQ(PrepareBlitImage(source, kRopSrcPaint).pixelColor(1, 0).alpha(), 0);
   EXPECT_EQ(PrepareBlitImage(source, kRopSrcPaint).pixelColor(0, 1), kRed);
+  // PSDPxax paints the brush through the source's black pixels, DSPDxax through its white ones.
+  constexpr std::uint32_t kBrushWhereSourceBlack = 0x00B8074A, kBrushWhereSourceWhite = 0x00E20746;
+  EXPECT_EQ(BlitModeOf(kBrushWhereSourceBlack), EMetaBlitMode::BrushThroughImage);
+  EXPECT_EQ(BlitModeOf(kBrushWhereSourceWhite), EMetaBlitMode::BrushThroughImage);
+  const QImage throughBlack = PrepareBlitImage(source, kBrushWhereSourceBlack);
+  EXPECT_EQ(throughBlack.pixelColor(1, 0), kBlack);
+  EXPECT_EQ(throughBlack.pixelColor(0, 0).alpha(), 0);
+  const QImage throughWhite = PrepareBlitImage(source, kBrushWhereSourceWhite);
+  EXPECT_EQ(throughWhite.pixelColor(0, 0), kBlack);
+  EXPECT_EQ(throughWhite.pixelColor(1, 0).alpha(), 0);
+  EXPECT_EQ(throughWhite.pixelColor(0, 1).alpha(), 0) << "a colour that is neither shows no brush";
+  // DPa and DPo combine the brush with the target and draw no image.
+  EXPECT_EQ(BlitModeOf(0x00A000C9), EMetaBlitMode::MultiplyBrush);
+  EXPECT_EQ(BlitModeOf(0x00FA0089), EMetaBlitMode::LightenBrush);
+  EXPECT_TRUE(PrepareBlitImage(source, 0x00FA0089).isNull());
+  EXPECT_EQ(RopFillColour(U_BLACKNESS), qRgb(0, 0, 0));
+  EXPECT_EQ(RopFillColour(U_WHITENESS), qRgb(255, 255, 255));
   // AlphaBlend's colours are premultiplied already; colours above their alpha are cut to it.
   QImage stored(2, 1, QImage::Format_ARGB32);
   stored.setPixel(0, 0, qRgba(64, 32, 200, 128));

@@ -1,14 +1,19 @@
+// EMF+ image objects read: pixels, compressed files and nested metafiles made into the files they stand for.
 #include "metafile/emfplus/EmfPlusImage.h"
+
+#include <uwmf.h>
 
 #include <QBuffer>
 #include <QImageReader>
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <exception>
 #include <vector>
 
 #include "bitmap/DibReader.h"
 #include "jpeg/JpegDecoder.h"
+#include "metafile/WmfFormat.h"
 #include "metafile/emfplus/EmfPlusBudget.h"
 #include "metafile/emfplus/EmfPlusTypes.h"
 #include "metafile/model/MetaBytes.h"
@@ -29,11 +34,9 @@ constexpr std::int64_t kMetafileSize = 4, kMetafileData = 8;
 constexpr std::int64_t kPaletteCount = 4, kPaletteEntries = 8;
 constexpr std::int64_t kMaxPaletteEntries = 256;
 
-// A WMF begins with a placeable header (22 bytes, starting with its key) or without, then the plain
-// header (18 bytes) with its type (1 or 2) and its own size in 16-bit words.
-constexpr std::uint32_t kPlaceableKey = 0x9AC6CDD7u;
-constexpr std::int64_t kPlaceableSize = 22, kWmfHeaderSize = 18;
-constexpr std::uint16_t kMaxWmfType = 2, kWmfHeaderWords = 9;
+// A WMF begins with a placeable header (starting with its key) or without, then the plain header with
+// its type (memory or disk) and its own size in 16-bit words.
+constexpr std::uint16_t kMaxWmfType = U_DISKMETAFILE;
 
 // One image of a picture may have at most this many pixels: 32 MB as ARGB.
 constexpr std::int64_t kMaxImagePixels = std::int64_t{8} << 20;
@@ -135,13 +138,16 @@ QImage DecodePixels(const TMetaBytes& b, std::int64_t at, std::int64_t width, st
 void EndWmfAtLastWholeRecord(QByteArray& bytes) {
   const TMetaBytes wmf(bytes);
   // A record: its size in words, then its function; the end record's function is 0.
-  constexpr std::int64_t kRecordSize = 0, kRecordFunction = 4, kRecordHeaderSize = 6;
+  constexpr std::int64_t kRecordSize = offsetof(U_METARECORD, Size16_4),
+                         kRecordFunction = offsetof(U_METARECORD, iType);
   std::int64_t pos =
-      wmf.Has(0, 4) && wmf.U32(0) == kPlaceableKey ? kPlaceableSize + kWmfHeaderSize : kWmfHeaderSize;
-  while (wmf.Has(pos, kRecordHeaderSize)) {
-    const std::int64_t size = 2 * static_cast<std::int64_t>(wmf.U32(pos + kRecordSize));
+      wmf.Has(0, sizeof(kPlaceableWmfKey)) && wmf.U32(offsetof(U_WMRPLACEABLE, Key)) == kPlaceableWmfKey
+          ? kPlaceableWmfSize + kWmfHeaderSize
+          : kWmfHeaderSize;
+  while (wmf.Has(pos, kWmfRecordHeadSize)) {
+    const std::int64_t size = kWmfWordSize * static_cast<std::int64_t>(wmf.U32(pos + kRecordSize));
     // The end record, or a size no cut explains.
-    if (wmf.U16(pos + kRecordFunction) == 0 || size < kRecordHeaderSize) return;
+    if (wmf.U16(pos + kRecordFunction) == U_WMR_EOF || size < kWmfRecordHeadSize) return;
     if (!wmf.Has(pos, size)) break;
     pos += size;
   }
@@ -160,9 +166,9 @@ bool IsEmfFile(const QByteArray& bytes) {
 
 // A plain WMF header at `pos`: its type, then its own size in 16-bit words.
 bool WmfHeaderAt(const TMetaBytes& b, std::int64_t pos) {
-  constexpr std::int64_t kHeaderWordsAt = 2;
-  return b.Has(pos, kWmfHeaderSize) && b.U16(pos) >= 1 && b.U16(pos) <= kMaxWmfType &&
-         b.U16(pos + kHeaderWordsAt) == kWmfHeaderWords;
+  const std::uint16_t type = b.Has(pos, kWmfHeaderSize) ? b.U16(pos + offsetof(U_WMRHEADER, iType)) : 0;
+  return type >= U_MEMORYMETAFILE && type <= kMaxWmfType &&
+         b.U16(pos + offsetof(U_WMRHEADER, Size16w)) == kWmfHeaderWords;
 }
 
 // The bytes of a nested metafile as GDI+ stores them, made into the file they stand for. GDI+ writes a
@@ -170,20 +176,22 @@ bool WmfHeaderAt(const TMetaBytes& b, std::int64_t pos) {
 // declare the size of the WMF alone: the WMF then runs on past the declared size, to its own size or
 // the end of the object.
 QByteArray NestedMetafileBytes(const TMetaBytes& b, std::int64_t at) {
-  constexpr std::int64_t kPaddedPlaceableSize = 24, kWmfSizeWordsAt = 6;
+  // GDI+ pads the placeable header to a multiple of four bytes.
+  constexpr std::int64_t kPaddedPlaceableSize = kPlaceableWmfSize + kWmfWordSize;
+  constexpr std::int64_t kWmfSizeWordsAt = offsetof(U_WMRHEADER, Sizew);
   const std::int64_t start = at + kMetafileData, declared = b.U32(at + kMetafileSize);
   if (!b.Has(start, declared)) return {};
-  const bool placeable = b.Has(start, 4) && b.U32(start) == kPlaceableKey;
+  const bool placeable = b.Has(start, sizeof(kPlaceableWmfKey)) && b.U32(start) == kPlaceableWmfKey;
   const bool padded =
-      placeable && !WmfHeaderAt(b, start + kPlaceableSize) && WmfHeaderAt(b, start + kPaddedPlaceableSize);
+      placeable && !WmfHeaderAt(b, start + kPlaceableWmfSize) && WmfHeaderAt(b, start + kPaddedPlaceableSize);
   std::int64_t size = declared;
   if (placeable) {
-    const std::int64_t header = padded ? kPaddedPlaceableSize : kPlaceableSize;
-    const std::int64_t whole = header + 2 * std::int64_t{b.U32(start + header + kWmfSizeWordsAt)};
+    const std::int64_t header = padded ? kPaddedPlaceableSize : kPlaceableWmfSize;
+    const std::int64_t whole = header + kWmfWordSize * std::int64_t{b.U32(start + header + kWmfSizeWordsAt)};
     if (whole > size) size = std::min(whole, b.Size() - start);
   }
   QByteArray bytes(b.Data(start, size), static_cast<qsizetype>(size));
-  if (padded) bytes.remove(kPlaceableSize, kPaddedPlaceableSize - kPlaceableSize);
+  if (padded) bytes.remove(kPlaceableWmfSize, kPaddedPlaceableSize - kPlaceableWmfSize);
   if (!IsEmfFile(bytes)) EndWmfAtLastWholeRecord(bytes);
   return bytes;
 }

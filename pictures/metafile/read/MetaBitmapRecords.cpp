@@ -1,6 +1,8 @@
 // Records that draw bitmaps or fill rectangles by raster operations, and pattern brushes.
 #include "metafile/read/MetaBitmapRecords.h"
 
+#include <uemf.h>
+
 #include <QTransform>
 #include <cmath>
 
@@ -19,7 +21,7 @@ struct TBlitRequest {
   QImage source;  // null for records without a bitmap
   QRectF sourceRect;
   double x = 0, y = 0, width = 0, height = 0;  // destination, logical units
-  std::uint32_t rop = MetaRop::kSrcCopy;
+  std::uint32_t rop = U_SRCCOPY;
 };
 
 // Where an EMF record keeps one of its bitmaps: its offBmi, cbBmi, offBits and cbBits fields.
@@ -255,7 +257,8 @@ void AddEmfPatternBrush(const TMetaBytes& rec, TMetaListBuilder& builder, bool m
   QByteArrayView info;
   QImage image =
       EmfDib(rec, kBrushDib<Record>, rec.U32(offsetof(Record, iUsage)), builder, &info, false, monochrome);
-  const std::int32_t pattern = builder.AddPattern(std::move(image), monochrome && DibBitsPerPixel(info) == 1);
+  const std::int32_t pattern =
+      builder.AddPattern(std::move(image), monochrome && DibBitsPerPixel(info) == U_BCBM_MONOCHROME);
   builder.CreateObjectAt(slot, PatternCommand(pattern));
 }
 
@@ -382,7 +385,7 @@ void ReadEmfAlphaBlend(const TMetaBytes& rec, TMetaListBuilder& builder) {
                     (format & U_AC_SRC_ALPHA) != 0);
   if (r.source.isNull()) return;
   QImage prepared = StoredPremultiplied(std::move(r.source));
-  r.rop = MetaRop::kSrcCopy;
+  r.rop = U_SRCCOPY;
   r.sourceRect = SourcePixels(rec, offsetof(R, xformSrc), sourceLogical);
   AddRasterBlit(builder, std::move(r), std::move(prepared), constantAlpha / kOpaque);
 }
@@ -395,7 +398,7 @@ void ReadEmfTransparentBlt(const TMetaBytes& rec, TMetaListBuilder& builder) {
   r.source = EmfDib(rec, kSourceDib<R>, rec.U32(offsetof(R, iUsageSrc)), builder);
   if (r.source.isNull()) return;
   QImage prepared = WithoutColour(r.source, rec.U32(offsetof(R, TColor)));
-  r.rop = MetaRop::kSrcCopy;
+  r.rop = U_SRCCOPY;
   r.sourceRect = SourcePixels(rec, offsetof(R, xformSrc), sourceLogical);
   AddRasterBlit(builder, std::move(r), std::move(prepared));
 }
@@ -405,7 +408,7 @@ void ReadEmfPlgBlt(const TMetaBytes& rec, TMetaListBuilder& builder) {
   if (!rec.Has(0, sizeof(R))) return;
   QImage source = EmfDib(rec, kSourceDib<R>, rec.U32(offsetof(R, iUsageSrc)), builder);
   if (source.isNull()) return;
-  QImage image = PrepareBlitImage(source, MetaRop::kSrcCopy);
+  QImage image = PrepareBlitImage(source, U_SRCCOPY);
   const QImage mask = EmfDib(rec, kMaskDib<R>, rec.U32(offsetof(R, iUsageMask)), builder);
   if (!mask.isNull()) {
     const TMetaPoint maskAt = ReadPointl(rec, offsetof(R, Mask));
@@ -503,7 +506,7 @@ void ReadWmfCreatePatternBrush(const TMetaBytes& rec, TMetaListBuilder& builder)
     builder.CreateObject(PatternCommand(-1));
     return;
   }
-  const bool monochrome = rec.U8(kBitmapAt + offsetof(U_BITMAP16, BitsPixel)) == 1;
+  const bool monochrome = rec.U8(kBitmapAt + offsetof(U_BITMAP16, BitsPixel)) == U_BCBM_MONOCHROME;
   QImage image = WmfBitmap16(rec, kBitmapAt, sizeof(R), builder);
   builder.CreateObject(PatternCommand(builder.AddPattern(std::move(image), monochrome)));
 }
@@ -520,6 +523,6 @@ void ReadWmfDibCreatePatternBrush(const TMetaBytes& rec, TMetaListBuilder& build
   QByteArrayView info;
   QImage image = WmfDib(rec, offsetof(R, Src), usage, builder, &info, monochromeStyle);
   const std::int32_t pattern =
-      builder.AddPattern(std::move(image), monochromeStyle && DibBitsPerPixel(info) == 1);
+      builder.AddPattern(std::move(image), monochromeStyle && DibBitsPerPixel(info) == U_BCBM_MONOCHROME);
   builder.CreateObject(PatternCommand(pattern));
 }

@@ -73,9 +73,9 @@ bool ReadLayout(QByteArrayView info, TDibLayout& layout) {
   }
   const std::uint32_t used =
       !layout.core && layout.headerSize >= kClrUsedEnd ? U32(info, offsetof(TInfoHeader, biClrUsed)) : 0;
-  if (layout.bitsPerPixel >= 1 && layout.bitsPerPixel <= 8)
+  if (layout.bitsPerPixel >= U_BCBM_MONOCHROME && layout.bitsPerPixel <= U_BCBM_COLOR8)
     layout.colours = used == 0 || used > (1u << layout.bitsPerPixel) ? (1 << layout.bitsPerPixel) : used;
-  else if (layout.bitsPerPixel > 8)
+  else if (layout.bitsPerPixel > U_BCBM_COLOR8)
     layout.colours = used <= kMaxColourTable ? used : 0;
   return true;
 }
@@ -92,7 +92,7 @@ QByteArray RewrittenInfo(QByteArrayView info, const TDibLayout& layout, const TM
                          const TMetaPalettes& palettes) {
   const std::int64_t tableAt = layout.headerSize + layout.masksSize;
   QByteArray out(info.data(), static_cast<qsizetype>(tableAt));
-  if (request.monochrome && layout.bitsPerPixel == 1) {
+  if (request.monochrome && layout.bitsPerPixel == U_BCBM_MONOCHROME) {
     // Two colours in the table.
     if (!layout.core && layout.headerSize >= kClrUsedEnd)
       qToLittleEndian<quint32>(2, out.data() + offsetof(TInfoHeader, biClrUsed));
@@ -133,9 +133,9 @@ QImage DecodeMetaDib(const TMetaDibRequest& request, TMetaListBuilder& builder) 
   // Checked here as well as by the reader: a refused size must not be copied either.
   const std::int64_t declared = DeclaredPixels(request.info);
   if (budget <= 0 || declared <= 0 || declared > budget) return QImage();
-  const bool rewrite = (request.monochrome && layout.bitsPerPixel == 1) ||
+  const bool rewrite = (request.monochrome && layout.bitsPerPixel == U_BCBM_MONOCHROME) ||
                        ((request.usage == kDibPalColors || request.usage == kDibPalIndices) &&
-                        layout.bitsPerPixel <= 8 && layout.colours > 0);
+                        layout.bitsPerPixel <= U_BCBM_COLOR8 && layout.colours > 0);
   QByteArray block =
       rewrite ? RewrittenInfo(request.info, layout, request, builder.Palettes()) : request.info.toByteArray();
   if (request.rows > 0 && request.rows < DibHeight(request.info)) {
@@ -163,7 +163,7 @@ QImage DecodeMetaDib(const TMetaDibRequest& request, TMetaListBuilder& builder) 
 std::int64_t PackedDibInfoSize(QByteArrayView packed, std::uint32_t usage) {
   TDibLayout layout;
   if (!ReadLayout(packed, layout)) return -1;
-  const bool indexed = layout.bitsPerPixel <= 8;
+  const bool indexed = layout.bitsPerPixel <= U_BCBM_COLOR8;
   const std::int64_t entry = indexed && usage == kDibPalIndices  ? 0
                              : indexed && usage == kDibPalColors ? kPaletteIndexSize
                              : layout.core                       ? kRgbTripleSize
@@ -193,7 +193,9 @@ int DibBitsPerPixel(QByteArrayView info) {
 
 QByteArray DibFromBitmap16(int width, int height, int widthBytes, int planes, int bitsPerPixel,
                            QByteArrayView bits) {
-  if (planes != 1 || (bitsPerPixel != 1 && bitsPerPixel != 24 && bitsPerPixel != 32)) return {};
+  if (planes != 1 ||
+      (bitsPerPixel != U_BCBM_MONOCHROME && bitsPerPixel != U_BCBM_COLOR24 && bitsPerPixel != U_BCBM_COLOR32))
+    return {};
   if (width <= 0 || height <= 0 || static_cast<std::int64_t>(width) * height > kMaxMetaBitmapPixels)
     return {};
   const std::int64_t rowBytes = (static_cast<std::int64_t>(width) * bitsPerPixel + 7) / 8;
@@ -208,7 +210,7 @@ QByteArray DibFromBitmap16(int width, int height, int widthBytes, int planes, in
   qToLittleEndian<qint32>(-height, header + offsetof(TInfoHeader, biHeight));
   qToLittleEndian<quint16>(1, header + offsetof(TInfoHeader, biPlanes));
   qToLittleEndian<quint16>(static_cast<quint16>(bitsPerPixel), header + offsetof(TInfoHeader, biBitCount));
-  if (bitsPerPixel == 1) {
+  if (bitsPerPixel == U_BCBM_MONOCHROME) {
     PutRgbQuad(dib, qRgb(0, 0, 0));
     PutRgbQuad(dib, qRgb(255, 255, 255));
   }

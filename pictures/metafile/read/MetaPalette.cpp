@@ -14,7 +14,12 @@ constexpr std::array<QRgb, 20> kDefaultPalette = {
     qRgb(255, 251, 240), qRgb(160, 160, 164), qRgb(128, 128, 128), qRgb(255, 0, 0),     qRgb(0, 255, 0),
     qRgb(255, 255, 0),   qRgb(0, 0, 255),     qRgb(255, 0, 255),   qRgb(0, 255, 255),   qRgb(255, 255, 255)};
 
+// A COLORREF: red, green and blue in its low three bytes, its type in the high one; a PALETTEINDEX
+// reference has type 1 and the entry's index in its low word.
+constexpr int kColourRefTypeShift = 24;
+constexpr std::uint32_t kColourRefRgb = 0x00FFFFFFu;
 constexpr std::uint32_t kPaletteIndexType = 0x01;
+constexpr std::uint32_t kPaletteIndexMask = 0xFFFFu;
 
 // A palette entry as GDI writes it (PALETTEENTRY: red, green, blue, flags); libuemf's U_LOGPLTNTRY and
 // U_PLTNTRY name its bytes in other orders.
@@ -89,8 +94,8 @@ QRgb TMetaPalettes::Entry(std::uint32_t index) const {
 }
 
 std::uint32_t TMetaPalettes::Resolve(std::uint32_t colourRef) const {
-  if ((colourRef >> 24) != kPaletteIndexType) return colourRef & 0x00FFFFFFu;
-  const QRgb colour = Entry(colourRef & 0xFFFFu);
+  if ((colourRef >> kColourRefTypeShift) != kPaletteIndexType) return colourRef & kColourRefRgb;
+  const QRgb colour = Entry(colourRef & kPaletteIndexMask);
   return static_cast<std::uint32_t>(qRed(colour)) | static_cast<std::uint32_t>(qGreen(colour)) << 8 |
          static_cast<std::uint32_t>(qBlue(colour)) << 16;
 }

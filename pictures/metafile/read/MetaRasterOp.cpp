@@ -1,6 +1,8 @@
 // GDI raster operations: their truth tables read, and sources prepared for the modes they draw in.
 #include "metafile/read/MetaRasterOp.h"
 
+#include <uemf.h>
+
 #include <algorithm>
 
 namespace {
@@ -8,9 +10,18 @@ namespace {
 constexpr QRgb kBlack = 0xFF000000u;
 constexpr QRgb kWhite = 0xFFFFFFFFu;
 
-int RopIndex(std::uint32_t rop) {
+// An operation's truth table, the index of its third byte.
+constexpr int RopIndex(std::uint32_t rop) {
   return static_cast<int>((rop >> 16) & 0xFF);
 }
+
+// Operations libuemf does not name, by their truth tables (P brush, S source, D target): PSDPxax paints
+// the brush where the source is 0 (black), DSPDxax where it is 1 (white); DPa and DPo combine the brush
+// with the target alone.
+constexpr int kBrushWhereSourceBlack = 0xB8;
+constexpr int kBrushWhereSourceWhite = 0xE2;
+constexpr int kBrushAndTarget = 0xA0;
+constexpr int kBrushOrTarget = 0xFA;
 
 // The truth table of a ternary operation has the pattern in bits 4-7 against 0-3, the source in
 // bits 2-3 and 6-7 against 0-1 and 4-5.
@@ -52,44 +63,44 @@ bool RopUsesSource(std::uint32_t rop) {
 }
 
 QRgb RopFillColour(std::uint32_t rop) {
-  return RopIndex(rop) == RopIndex(MetaRop::kBlackness) ? kBlack : kWhite;
+  return RopIndex(rop) == RopIndex(U_BLACKNESS) ? kBlack : kWhite;
 }
 
 EMetaBlitMode BlitModeOf(std::uint32_t rop) {
   switch (RopIndex(rop)) {
-    case 0xCC:
-    case 0x33:
+    case RopIndex(U_SRCCOPY):
+    case RopIndex(U_NOTSRCCOPY):
       return EMetaBlitMode::Copy;
-    case 0x88:
+    case RopIndex(U_SRCAND):
       return EMetaBlitMode::Multiply;
-    case 0xEE:
-    case 0xBB:
+    case RopIndex(U_SRCPAINT):
+    case RopIndex(U_MERGEPAINT):
       return EMetaBlitMode::Lighten;
-    case 0x66:
+    case RopIndex(U_SRCINVERT):
       return EMetaBlitMode::Difference;
-    case 0xF0:
+    case RopIndex(U_PATCOPY):
       return EMetaBlitMode::FillBrush;
-    case 0x5A:
+    case RopIndex(U_PATINVERT):
       return EMetaBlitMode::InvertBrush;
-    case 0x00:
-    case 0xFF:
+    case RopIndex(U_BLACKNESS):
+    case RopIndex(U_WHITENESS):
       return EMetaBlitMode::FillColour;
-    case 0x55:
+    case RopIndex(U_DSTINVERT):
       return EMetaBlitMode::InvertTarget;
-    case 0xAA:
+    case RopIndex(U_NOOP):
       return EMetaBlitMode::None;
-    case 0xB8:
-    case 0xE2:
+    case kBrushWhereSourceBlack:
+    case kBrushWhereSourceWhite:
       return EMetaBlitMode::BrushThroughImage;
-    case 0xC0:
+    case RopIndex(U_MERGECOPY):
       return EMetaBlitMode::SourceAndBrush;
-    case 0xA0:
+    case kBrushAndTarget:
       return EMetaBlitMode::MultiplyBrush;
-    case 0xFA:
+    case kBrushOrTarget:
       return EMetaBlitMode::LightenBrush;
-    case 0x44:
+    case RopIndex(U_SRCERASE):
       return EMetaBlitMode::SourceAndNotTarget;
-    case 0x11:
+    case RopIndex(U_NOTSRCERASE):
       return EMetaBlitMode::NotSourceAndNotTarget;
     default: {
       const int index = RopIndex(rop);
@@ -105,7 +116,7 @@ QImage PrepareBlitImage(const QImage& source, std::uint32_t rop) {
   switch (BlitModeOf(rop)) {
     case EMetaBlitMode::Copy: {
       QImage image = Premultiplied(source);
-      if (index == 0x33) image.invertPixels();
+      if (index == RopIndex(U_NOTSRCCOPY)) image.invertPixels();
       return image;
     }
     case EMetaBlitMode::SourceAndBrush:
@@ -120,13 +131,12 @@ QImage PrepareBlitImage(const QImage& source, std::uint32_t rop) {
     case EMetaBlitMode::Lighten:
     case EMetaBlitMode::Difference: {
       QImage image = Premultiplied(source);
-      if (index == 0xBB) image.invertPixels();
+      if (index == RopIndex(U_MERGEPAINT)) image.invertPixels();
       Clear(image, kBlack);
       return image;
     }
     case EMetaBlitMode::BrushThroughImage:
-      // 0xB8 paints the brush where the source is 0 (black), 0xE2 where it is 1 (white).
-      return MaskOf(source, index == 0xB8 ? kBlack : kWhite);
+      return MaskOf(source, index == kBrushWhereSourceBlack ? kBlack : kWhite);
     default:
       return QImage();
   }

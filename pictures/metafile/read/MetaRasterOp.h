@@ -7,23 +7,7 @@
 
 #include "metafile/model/MetaBitmap.h"
 
-// GDI ternary raster operations (the dwRop of bitmap records) as far as this player draws them.
-namespace MetaRop {
-inline constexpr std::uint32_t kSrcCopy = 0x00CC0020;
-inline constexpr std::uint32_t kSrcPaint = 0x00EE0086;
-inline constexpr std::uint32_t kSrcAnd = 0x008800C6;
-inline constexpr std::uint32_t kSrcInvert = 0x00660046;
-inline constexpr std::uint32_t kNotSrcCopy = 0x00330008;
-inline constexpr std::uint32_t kMergePaint = 0x00BB0226;
-inline constexpr std::uint32_t kPatCopy = 0x00F00021;
-inline constexpr std::uint32_t kPatInvert = 0x005A0049;
-inline constexpr std::uint32_t kDstInvert = 0x00550009;
-inline constexpr std::uint32_t kBlackness = 0x00000042;
-inline constexpr std::uint32_t kWhiteness = 0x00FF0062;
-inline constexpr std::uint32_t kMergeCopy = 0x00C000CA;
-inline constexpr std::uint32_t kSrcErase = 0x00440328;
-inline constexpr std::uint32_t kNotSrcErase = 0x001100A6;
-}  // namespace MetaRop
+// The operations (the dwRop of bitmap records) are libuemf's U_SRCCOPY ... U_WHITENESS.
 
 // True when the operation reads its source bitmap.
 bool RopUsesSource(std::uint32_t rop);

@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "Graphic.h"
+#include "metafile/WmfFormat.h"
 #include "metafile/model/MetaBytes.h"
 #include "metafile/read/EmfReader.h"
 #include "metafile/read/MetaBitmapRecords.h"
@@ -19,12 +20,8 @@
 #include "metafile/read/MetaShapeRecords.h"
 #include "metafile/read/MetaStateRecords.h"
 #include "metafile/read/MetaTextRecords.h"
-#include "metafile/read/WmfFormat.h"
 
 namespace {
-
-// Record sizes count 16-bit words.
-constexpr std::int64_t kWordSize = sizeof(std::uint16_t);
 
 bool IsPlainHeader(const TMetaBytes& bytes, std::int64_t at) {
   using R = U_WMRHEADER;
@@ -33,7 +30,7 @@ bool IsPlainHeader(const TMetaBytes& bytes, std::int64_t at) {
   const std::uint16_t type = bytes.U16(at + offsetof(R, iType));
   const std::uint16_t headerWords = bytes.U16(at + offsetof(R, Size16w));
   const std::uint16_t version = bytes.U16(at + offsetof(R, version));
-  return (type == U_MEMORYMETAFILE || type == U_DISKMETAFILE) && headerWords == kWmfHeaderSize / kWordSize &&
+  return (type == U_MEMORYMETAFILE || type == U_DISKMETAFILE) && headerWords == kWmfHeaderWords &&
          (version == U_METAVERSION100 || version == U_METAVERSION300);
 }
 
@@ -98,7 +95,7 @@ TMetaPlayList TWmfParser::Run() {
   for (;;) {
     if (!file_.Has(pos, kWmfRecordHeadSize)) throw EInvalidGraphic("Metafile ends without an end record");
     const std::int64_t bytes =
-        kWordSize * static_cast<std::int64_t>(file_.U32(pos + offsetof(U_METARECORD, Size16_4)));
+        kWmfWordSize * static_cast<std::int64_t>(file_.U32(pos + offsetof(U_METARECORD, Size16_4)));
     if (bytes < kWmfRecordHeadSize || !file_.Has(pos, bytes))
       throw EInvalidGraphic("Metafile record has a bad size");
     const char* start = file_.Data(pos, bytes);

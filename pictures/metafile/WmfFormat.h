@@ -1,5 +1,6 @@
 // The heads of a WMF file that libuemf does not name: the key that opens a placeable WMF, and the sizes of
-// the placeable header, the standard header and a record's head.
+// the placeable header, the standard header and a record's head. Read by the WMF reader and by EMF+
+// images, which may carry a WMF.
 #pragma once
 
 #include <uwmf.h>
@@ -10,7 +11,10 @@
 inline constexpr std::uint32_t kPlaceableWmfKey = 0x9AC6CDD7u;
 // The placeable header as it lies in the file (U_WMRPLACEABLE is padded beyond it).
 inline constexpr std::int64_t kPlaceableWmfSize = U_SIZE_WMRPLACEABLE;
-// The standard header (META_HEADER) that follows it, or opens a plain WMF.
+// The standard header (META_HEADER) that follows it, or opens a plain WMF; it gives its own size in
+// 16-bit words, as records do.
 inline constexpr std::int64_t kWmfHeaderSize = U_SIZE_WMRHEADER;
+inline constexpr std::int64_t kWmfWordSize = sizeof(std::uint16_t);
+inline constexpr std::uint16_t kWmfHeaderWords = kWmfHeaderSize / kWmfWordSize;
 // A record's size and type, before its parameters.
 inline constexpr std::int64_t kWmfRecordHeadSize = U_SIZE_METARECORD;
