@@ -7,7 +7,6 @@
 #include "EmfWriter.h"
 #include "WmfWriter.h"
 #include "metafile/Metafile.h"
-#include "metafile/draw/MetaTextOutlines.h"
 #include "metafile/play/MetaSymbolFont.h"
 #include "metafile/play/MetaTextPlayer.h"
 
@@ -304,17 +303,3 @@ TEST(MetaText, SmallTextLandsBetweenPixelsAsTheMappingPlacesIt) {
   EXPECT_NEAR(at33 - at32, 0.5, 0.1);
 }
 
-TEST(MetaText, KeptOutlinesAreTheFontsOwnAndFollowItsSize) {
-  TMetaTextOutlines kept;
-  QFont font(QStringLiteral("Liberation Sans"));
-  font.setPixelSize(20);
-  const QPainterPath& first = kept.Outline(font, QStringLiteral("Ab"));
-  EXPECT_EQ(&first, &kept.Outline(font, QStringLiteral("Ab")));
-  QPainterPath own;
-  own.addText(QPointF(0, 0), font, QStringLiteral("Ab"));
-  EXPECT_EQ(first.boundingRect(), own.boundingRect());
-  font.setPixelSize(40);
-  const QRectF larger = kept.Outline(font, QStringLiteral("Ab")).boundingRect();
-  EXPECT_NEAR(larger.height(), 2 * first.boundingRect().height(), 1);
-  EXPECT_NE(kept.Outline(font, QStringLiteral("Ac")).boundingRect(), larger);
-}

@@ -107,12 +107,12 @@ TLaidOutText LayOutSpaced(const QString& text, const QFontMetricsF& metrics,
 }
 
 // The outlines of glyphs by index, each at its advance along the baseline from origin.
-QPainterPath GlyphOutlines(const QRawFont& rawFont, const QList<quint32>& glyphs, const TLaidOutText& laid,
-                           QPointF origin) {
+QPainterPath GlyphOutlines(TMetaTextOutlines& kept, const QFont& font, const QRawFont& rawFont,
+                           const QList<quint32>& glyphs, const TLaidOutText& laid, QPointF origin) {
   QPainterPath outlines;
   double x = origin.x();
   for (qsizetype i = 0; i < glyphs.size(); ++i) {
-    outlines.addPath(rawFont.pathForGlyph(glyphs[i]).translated(x, origin.y()));
+    outlines.addPath(kept.GlyphOutline(font, rawFont, glyphs[i]).translated(x, origin.y()));
     x += laid.advances[static_cast<std::size_t>(i)];
   }
   return outlines;
@@ -265,10 +265,9 @@ QRectF PlayMetaText(QPainter* painter, const TMetaTextRun& run, const TMetaFont*
   painter->setTransform(localToWindow);
   if (dc.bkOpaque && !(run.options & U_ETO_OPAQUE)) painter->fillRect(cell, background);
   // Glyphs are filled from their outlines, at exactly the place and size the mapping gives them.
-  TMetaTextOutlines ownOutlines;
-  TMetaTextOutlines& kept = textOutlines ? *textOutlines : ownOutlines;
+  TMetaTextOutlines& kept = textOutlines ? *textOutlines : TMetaTextOutlines::Shared();
   const QPointF origin(x, baseline);
-  const QPainterPath outlines = byGlyph ? GlyphOutlines(rawFont, glyphs, laid, origin)
+  const QPainterPath outlines = byGlyph ? GlyphOutlines(kept, qfont, rawFont, glyphs, laid, origin)
                                         : TextOutlines(kept, qfont, laid, spaced, origin);
   painter->fillPath(outlines, MetaColourRef(dc.textColour));
   painter->restore();
