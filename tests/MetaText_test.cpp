@@ -269,17 +269,28 @@ TEST(MetaText, GlyphIndicesOfASubstitutedFontDrawTheirCharacters) {
   EXPECT_NEAR(RedInk(own), RedInk(byLetter), 0.03 * RedInk(byLetter));
 }
 
-// Beyond the standard order no table says which glyph a substituted font's index meant: none is drawn,
-// nor are the null and non-marking return glyphs; the text after them keeps its place.
-TEST(MetaText, GlyphIndicesOfASubstitutedFontBeyondTheStandardOrderDrawNothing) {
+// The null and non-marking return glyphs draw nothing, and the text after them keeps its place.
+// Beyond the standard order no table says which letter a substituted font's index meant: the
+// substitute's missing glyph keeps ink in its place, not whatever glyph the substitute has there.
+TEST(MetaText, GlyphIndicesOfASubstitutedFontBeyondTheStandardOrderDrawItsMissingGlyph) {
   TMetaText glyphs = RedText("", {20, 20});
   glyphs.height = -60;
-  glyphs.glyphs = {300, 1, 2, 1000, 43};  // ..., H
-  glyphs.dx = {30, 30, 30, 30, 30};
+  glyphs.glyphs = {1, 2, 43};  // .null, nonmarkingreturn, H
+  glyphs.dx = {30, 30, 30};
   const QRect ink = InkBox(Render(WriteEmf(TextDrawing(glyphs))), kRed);
   ASSERT_FALSE(ink.isEmpty());
-  EXPECT_GE(ink.left(), 20 + 4 * 30);
-  EXPECT_LE(ink.left(), 20 + 4 * 30 + 8);
+  EXPECT_GE(ink.left(), 20 + 2 * 30);
+  EXPECT_LE(ink.left(), 20 + 2 * 30 + 8);
+  glyphs.glyphs = {300};
+  glyphs.dx = {40};
+  const QImage beyond = Render(WriteEmf(TextDrawing(glyphs)));
+  glyphs.glyphs = {0};
+  const QImage missing = Render(WriteEmf(TextDrawing(glyphs)));
+  EXPECT_FALSE(InkBox(missing, kRed).isEmpty());
+  EXPECT_EQ(beyond, missing);
+  glyphs.glyphs = {300};
+  glyphs.face = "Liberation Sans";
+  EXPECT_NE(Render(WriteEmf(TextDrawing(glyphs))), missing) << "the installed font's own glyph 300";
 }
 
 // GDI fills glyphs with the winding rule: letters pushed into each other leave no hole where they

@@ -17,10 +17,10 @@ int GlyphCount(const QRawFont& font) {
   return (static_cast<std::uint8_t>(maxp[4]) << 8) | static_cast<std::uint8_t>(maxp[5]);
 }
 
-// The substitute's glyph for the glyph at index in the standard Macintosh order.
+// The substitute's glyph for the glyph at index in the standard Macintosh order: its missing glyph
+// beyond the order, where the original draws some letter no table here can tell.
 quint32 SubstituteGlyph(const QRawFont& font, std::uint16_t index) {
-  if (index >= kMacStandardGlyphs) return kMetaNoGlyph;
-  if (index == 0) return 0;
+  if (index == 0 || index >= kMacStandardGlyphs) return 0;
   const char16_t character = MacStandardGlyphCharacter(index);
   if (character == 0) return kMetaNoGlyph;
   return font.glyphIndexesForString(QString(QChar(character))).value(0, 0);
