@@ -8,7 +8,6 @@
 #include "EmfWriter.h"
 #include "WmfWriter.h"
 #include "metafile/Metafile.h"
-#include "metafile/draw/MetaTextOutlines.h"
 #include "metafile/play/MetaSymbolFont.h"
 #include "metafile/play/MetaTextPlayer.h"
 
@@ -198,6 +197,8 @@ std::vector<std::uint16_t> GlyphsOf(const QString& face, const QString& letters)
 
 TEST(MetaText, GlyphIndicesDrawTheFontsGlyphs) {
   TMetaText letters = RedText("HHHH", {20, 20});
+  // The indices are those of the font file installed here: the record names that font.
+  letters.face = "Liberation Sans";
   letters.dx = {30, 30, 30, 30};
   TMetaText glyphs = letters;
   glyphs.text.clear();
@@ -229,6 +230,94 @@ TEST(MetaText, GlyphIndicesBeyondTheFontDrawNoGlyphOfIt) {
   const QRect ink = InkBox(Render(WriteEmf(TextDrawing(glyphs))), kRed);
   // At most the font's missing-glyph boxes, one an advance.
   EXPECT_LE(ink.width(), 3 * 30);
+}
+
+// How much red the image holds, in full red pixels.
+double RedInk(const QImage& image) {
+  double ink = 0;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x) ink += (255 - image.pixelColor(x, y).green()) / 255.0;
+  return ink;
+}
+
+// Indices meant for the record's font (Arial here, as the Windows core fonts number glyphs in the
+// standard Macintosh order) draw the same characters with the font standing in for it.
+TEST(MetaText, GlyphIndicesOfASubstitutedFontDrawTheirCharacters) {
+  TMetaText letters = RedText("\xe9", {20, 20});  // e acute, 112 in the standard order
+  letters.height = -80;
+  letters.dx = {60};
+  TMetaText glyphs = letters;
+  glyphs.text.clear();
+  glyphs.glyphs = {112};
+  const QFont arial(QStringLiteral("Arial"));
+  ASSERT_NE(QRawFont::fromFont(arial).familyName(), QStringLiteral("Arial")) << "Arial itself is installed";
+  ASSERT_NE(GlyphsOf(QStringLiteral("Arial"), QString::fromUtf8("\u00e9")), std::vector<std::uint16_t>{112})
+      << "the substitute numbers its glyphs in the same order: nothing to carry over";
+  letters.wide = false;
+  const QImage byLetter = Render(WriteEmf(TextDrawing(letters)));
+  const QImage byGlyph = Render(WriteEmf(TextDrawing(glyphs)));
+  const QRect letterBox = InkBox(byLetter, kRed), glyphBox = InkBox(byGlyph, kRed);
+  ASSERT_FALSE(glyphBox.isEmpty());
+  EXPECT_NEAR(glyphBox.left(), letterBox.left(), 1);
+  EXPECT_NEAR(glyphBox.right(), letterBox.right(), 1);
+  EXPECT_NEAR(glyphBox.top(), letterBox.top(), 1);
+  EXPECT_NEAR(glyphBox.bottom(), letterBox.bottom(), 1);
+  EXPECT_NEAR(RedInk(byGlyph), RedInk(byLetter), 0.03 * RedInk(byLetter));
+  // The font's own index for the same letter draws it when the record names the installed font.
+  glyphs.face = "Liberation Sans";
+  glyphs.glyphs = GlyphsOf(QStringLiteral("Liberation Sans"), QString::fromUtf8("\u00e9"));
+  const QImage own = Render(WriteEmf(TextDrawing(glyphs)));
+  EXPECT_NEAR(RedInk(own), RedInk(byLetter), 0.03 * RedInk(byLetter));
+}
+
+// The null and non-marking return glyphs draw nothing, and the text after them keeps its place.
+// Beyond the standard order no table says which letter a substituted font's index meant: the
+// substitute's missing glyph keeps ink in its place, not whatever glyph the substitute has there.
+TEST(MetaText, GlyphIndicesOfASubstitutedFontBeyondTheStandardOrderDrawItsMissingGlyph) {
+  TMetaText glyphs = RedText("", {20, 20});
+  glyphs.height = -60;
+  glyphs.glyphs = {1, 2, 43};  // .null, nonmarkingreturn, H
+  glyphs.dx = {30, 30, 30};
+  const QRect ink = InkBox(Render(WriteEmf(TextDrawing(glyphs))), kRed);
+  ASSERT_FALSE(ink.isEmpty());
+  EXPECT_GE(ink.left(), 20 + 2 * 30);
+  EXPECT_LE(ink.left(), 20 + 2 * 30 + 8);
+  glyphs.glyphs = {300};
+  glyphs.dx = {40};
+  const QImage beyond = Render(WriteEmf(TextDrawing(glyphs)));
+  glyphs.glyphs = {0};
+  const QImage missing = Render(WriteEmf(TextDrawing(glyphs)));
+  EXPECT_FALSE(InkBox(missing, kRed).isEmpty());
+  EXPECT_EQ(beyond, missing);
+  glyphs.glyphs = {300};
+  glyphs.face = "Liberation Sans";
+  EXPECT_NE(Render(WriteEmf(TextDrawing(glyphs))), missing) << "the installed font's own glyph 300";
+}
+
+// GDI fills glyphs with the winding rule: letters pushed into each other leave no hole where they
+// overlap, by characters or by glyph indices, in WMF and EMF.
+TEST(MetaText, OverlappingGlyphsLeaveNoHoles) {
+  TMetaText letters = RedText("II", {20, 20});
+  letters.face = "Liberation Sans";
+  letters.height = -120;
+  letters.dx = {4, 4};  // far less than the letter's width: the second stem lies half over the first
+  TMetaText glyphs = letters;
+  glyphs.text.clear();
+  glyphs.glyphs = GlyphsOf(QStringLiteral("Liberation Sans"), QStringLiteral("II"));
+  std::vector<QByteArray> forms = BothForms(TextDrawing(letters));
+  forms.push_back(WriteEmf(TextDrawing(glyphs)));
+  for (const QByteArray& bytes : forms) {
+    const QImage image = Render(bytes);
+    const QRect ink = InkBox(image, kRed);
+    ASSERT_FALSE(ink.isEmpty());
+    // Both stems together: wider than one stem by the shift.
+    EXPECT_GE(ink.width(), 14);
+    const int y = ink.center().y();
+    int holes = 0;
+    for (int x = ink.left() + 2; x <= ink.right() - 2; ++x)
+      if (image.pixelColor(x, y).green() > 128) ++holes;
+    EXPECT_EQ(holes, 0) << "ink from " << ink.left() << " to " << ink.right();
+  }
 }
 
 // Text records cut or garbled anywhere must neither crash nor read outside the file.
@@ -303,21 +392,6 @@ TEST(MetaText, SmallTextLandsBetweenPixelsAsTheMappingPlacesIt) {
   ASSERT_GT(at31, 0);
   EXPECT_NEAR(at32 - at31, 0.5, 0.1);
   EXPECT_NEAR(at33 - at32, 0.5, 0.1);
-}
-
-TEST(MetaText, KeptOutlinesAreTheFontsOwnAndFollowItsSize) {
-  TMetaTextOutlines kept;
-  QFont font(QStringLiteral("Liberation Sans"));
-  font.setPixelSize(20);
-  const QPainterPath& first = kept.Outline(font, QStringLiteral("Ab"));
-  EXPECT_EQ(&first, &kept.Outline(font, QStringLiteral("Ab")));
-  QPainterPath own;
-  own.addText(QPointF(0, 0), font, QStringLiteral("Ab"));
-  EXPECT_EQ(first.boundingRect(), own.boundingRect());
-  font.setPixelSize(40);
-  const QRectF larger = kept.Outline(font, QStringLiteral("Ab")).boundingRect();
-  EXPECT_NEAR(larger.height(), 2 * first.boundingRect().height(), 1);
-  EXPECT_NE(kept.Outline(font, QStringLiteral("Ac")).boundingRect(), larger);
 }
 
 namespace {

@@ -28,22 +28,24 @@ QRectF DrawnBounds(const TMetaPlayList& list) {
 // A metafile that an EMF+ image carries, drawn as a picture of its own.
 class TNestedMetafile final : public TEmfPlusNestedMetafile {
  public:
-  explicit TNestedMetafile(TMetaPlayList list) : list_(std::move(list)) {}
+  TNestedMetafile(TMetaPlayList list, TMetaTextOutlines* texts) : list_(std::move(list)), texts_(texts) {}
 
   QRectF Frame() const override { return list_.frame; }
   double UnitsPerMm() const override { return list_.unitsPerMmX; }
   void Draw(QPainter& painter, const QRectF& target, double referencePixel) const override {
-    TMetafilePlayer(list_).Play(painter, target, referencePixel);
+    TMetafilePlayer(list_, nullptr, texts_).Play(painter, target, referencePixel);
   }
 
  private:
   TMetaPlayList list_;
+  TMetaTextOutlines* texts_ = nullptr;
 };
 
 // Metafiles inside metafiles are read one level deep only: each level could carry the next, and a file
 // nesting thousands of them would exhaust the stack. So the nested ones are read without a reader for
 // metafiles of their own.
-std::shared_ptr<const TEmfPlusNestedMetafile> ReadNestedMetafile(const QByteArray& bytes) {
+std::shared_ptr<const TEmfPlusNestedMetafile> ReadNestedMetafile(const QByteArray& bytes,
+                                                                 TMetaTextOutlines* texts) {
   try {
     TMetaPlayList list = IsEmf(bytes) ? ReadEmf(bytes) : ReadWmf(bytes);
     if (list.frame.isEmpty()) {
@@ -52,7 +54,7 @@ std::shared_ptr<const TEmfPlusNestedMetafile> ReadNestedMetafile(const QByteArra
       if (drawn.width() <= 0 || drawn.height() <= 0) return nullptr;
       list.frame = drawn;
     }
-    return std::make_shared<const TNestedMetafile>(std::move(list));
+    return std::make_shared<const TNestedMetafile>(std::move(list), texts);
   } catch (const EInvalidGraphic&) {
     return nullptr;
   }
@@ -64,11 +66,13 @@ struct TMetafile::TParsed {
   TMetaPlayList list;
   // Outlines of the picture's strokes, made at its first drawing and filled again at every repaint.
   TMetaStrokeCache strokes;
-  // Outlines of its text, likewise.
-  TMetaTextOutlines texts;
 };
 
-TMetafile::TMetafile() = default;
+// Text outlines are not handed down from the application: pictures are made by kind in several places
+// (the picture holder of every control, the decode-ahead workers, pictures nested in pictures), and
+// the outlines are a pure function of the installed fonts, so all pictures share one cache unless
+// given their own.
+TMetafile::TMetafile(TMetaTextOutlines* texts) : texts_(texts ? texts : &TMetaTextOutlines::Shared()) {}
 TMetafile::~TMetafile() = default;
 
 void TMetafile::LoadFromFile(const QString& path) {
@@ -78,10 +82,13 @@ void TMetafile::LoadFromFile(const QString& path) {
 void TMetafile::LoadFromBytes(const QByteArray& bytes) {
   auto parsed = std::make_unique<TParsed>();
   TMetaPlayList& list = parsed->list;
+  const auto readNested = [texts = texts_](const QByteArray& nested) {
+    return ReadNestedMetafile(nested, texts);
+  };
   if (IsEmf(bytes))
-    list = ReadEmf(bytes, ReadNestedMetafile);
+    list = ReadEmf(bytes, readNested);
   else if (IsWmf(bytes))
-    list = ReadWmf(bytes, ReadNestedMetafile);
+    list = ReadWmf(bytes, readNested);
   else
     throw EInvalidGraphic("Not a metafile");
   if (list.frame.isEmpty()) {
@@ -114,5 +121,5 @@ bool TMetafile::IsEnhanced() const {
 
 void TMetafile::Draw(QPainter& painter, const QRect& target) {
   if (!parsed_ || parsed_->list.width <= 0 || parsed_->list.height <= 0) return;
-  TMetafilePlayer(parsed_->list, &parsed_->strokes, &parsed_->texts).Play(painter, QRectF(target));
+  TMetafilePlayer(parsed_->list, &parsed_->strokes, texts_).Play(painter, QRectF(target));
 }

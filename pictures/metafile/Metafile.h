@@ -7,11 +7,14 @@
 
 #include "Graphic.h"
 
+class TMetaTextOutlines;
+
 // A Windows metafile picture, WMF (placeable or plain) or EMF, parsed when loaded and played with
 // QPainter on each draw.
 class TMetafile : public TGraphic {
  public:
-  TMetafile();
+  // The outlines of its text are kept in texts, by default in the ones all pictures share.
+  explicit TMetafile(TMetaTextOutlines* texts = nullptr);
   ~TMetafile() override;
 
   // Reads the file with ReadPictureFile and loads its bytes.
@@ -28,7 +31,8 @@ class TMetafile : public TGraphic {
   bool IsEnhanced() const;
 
  private:
-  // The parsed play list with the outline caches of its drawing.
+  // The parsed play list with the stroke outlines of its drawing.
   struct TParsed;
   std::unique_ptr<TParsed> parsed_;
+  TMetaTextOutlines* texts_ = nullptr;
 };

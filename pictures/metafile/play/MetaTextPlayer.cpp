@@ -63,6 +63,14 @@ QFont QtFont(const TMetaFont& font) {
   return qfont;
 }
 
+// Whether the font file drawing the record's font is another font standing in for it. Symbol fonts
+// number their glyphs in orders of their own, and a record without a face names no font file: their
+// indices are left to the file that draws them.
+bool IsSubstitute(const TMetaFont& font, const QRawFont& rawFont) {
+  return !font.face.isEmpty() && font.charset != U_SYMBOL_CHARSET && !IsSymbolFontFace(font.face) &&
+         rawFont.familyName().compare(font.face, Qt::CaseInsensitive) != 0;
+}
+
 // The text's characters: one QString index per dx entry, surrogate pairs taking the pair's first.
 struct TLaidOutText {
   QString text;
@@ -89,7 +97,10 @@ std::vector<double> GlyphDrops(const std::vector<std::int32_t>& rises, std::size
 TLaidOutText LayOutGlyphs(const QList<quint32>& glyphs, const QRawFont& rawFont,
                           const std::vector<std::int32_t>& advances, int charExtra, double logicalToLocal) {
   TLaidOutText laid;
-  const QList<QPointF> own = rawFont.advancesForGlyphIndexes(glyphs);
+  // A glyph the font has no match for takes the missing glyph's advance.
+  QList<quint32> measured = glyphs;
+  std::replace(measured.begin(), measured.end(), kMetaNoGlyph, quint32{0});
+  const QList<QPointF> own = rawFont.advancesForGlyphIndexes(measured);
   for (qsizetype i = 0; i < glyphs.size(); ++i) {
     const std::size_t k = static_cast<std::size_t>(i);
     const double advance = k < advances.size()
@@ -121,13 +132,15 @@ TLaidOutText LayOutSpaced(const QString& text, const QFontMetricsF& metrics,
 }
 
 // The outlines of glyphs by index, each at its advance along the baseline from origin.
-QPainterPath GlyphOutlines(const QRawFont& rawFont, const QList<quint32>& glyphs, const TLaidOutText& laid,
-                           QPointF origin) {
+QPainterPath GlyphOutlines(TMetaTextOutlines& kept, const QFont& font, const QRawFont& rawFont,
+                           const QList<quint32>& glyphs, const TLaidOutText& laid, QPointF origin) {
   QPainterPath outlines;
   double x = origin.x();
   for (qsizetype i = 0; i < glyphs.size(); ++i) {
-    const double y = origin.y() + laid.DropAt(static_cast<std::size_t>(i));
-    outlines.addPath(rawFont.pathForGlyph(glyphs[i]).translated(x, y));
+    if (glyphs[i] != kMetaNoGlyph) {
+      const double y = origin.y() + laid.DropAt(static_cast<std::size_t>(i));
+      outlines.addPath(kept.GlyphOutline(font, rawFont, glyphs[i]).translated(x, y));
+    }
     x += laid.advances[static_cast<std::size_t>(i)];
   }
   return outlines;
@@ -230,10 +243,12 @@ QRectF PlayMetaText(QPainter* painter, const TMetaTextRun& run, const TMetaFont*
   localToWindow *= QTransform::fromTranslate(ref.x(), ref.y());
   const double logicalToLocal = sx / (scale * stretch);
 
-  // Glyph indices refer to the font file itself: the one Qt draws this font with.
+  // Glyph indices refer to the font file itself: the one Qt draws this font with, unless that is a
+  // substitute for the file's font.
   const QRawFont rawFont = byGlyph ? QRawFont::fromFont(qfont) : QRawFont();
   if (byGlyph && !rawFont.isValid()) return box;
-  const QList<quint32> glyphs = byGlyph ? MetaFontGlyphs(rawFont, run.glyphs) : QList<quint32>();
+  const QList<quint32> glyphs =
+      byGlyph ? MetaFontGlyphs(rawFont, run.glyphs, IsSubstitute(f, rawFont)) : QList<quint32>();
   // Justification widens the spaces of text without advances of its own.
   const double breakExtra =
       advances.empty() && dc.breakCount > 0 ? static_cast<double>(dc.breakExtra) / dc.breakCount : 0;
@@ -287,11 +302,13 @@ QRectF PlayMetaText(QPainter* painter, const TMetaTextRun& run, const TMetaFont*
   painter->setTransform(localToWindow);
   if (dc.bkOpaque && !(run.options & U_ETO_OPAQUE)) painter->fillRect(cell, background);
   // Glyphs are filled from their outlines, at exactly the place and size the mapping gives them.
-  TMetaTextOutlines ownOutlines;
-  TMetaTextOutlines& kept = textOutlines ? *textOutlines : ownOutlines;
+  TMetaTextOutlines& kept = textOutlines ? *textOutlines : TMetaTextOutlines::Shared();
   const QPointF origin(x, y + baseline);
-  const QPainterPath outlines = byGlyph ? GlyphOutlines(rawFont, glyphs, laid, origin)
-                                        : TextOutlines(kept, qfont, laid, spaced, origin);
+  QPainterPath outlines = byGlyph ? GlyphOutlines(kept, qfont, rawFont, glyphs, laid, origin)
+                                  : TextOutlines(kept, qfont, laid, spaced, origin);
+  // GDI fills glyphs by the winding rule: where contours of one glyph, or glyphs close together,
+  // overlap, the ink stays.
+  outlines.setFillRule(Qt::WindingFill);
   painter->fillPath(outlines, MetaColourRef(dc.textColour));
   painter->restore();
   return box;

@@ -22,6 +22,6 @@ QString DecodeMetaAnsi(const QByteArray& bytes, std::uint8_t charset,
 // alignment, logical coordinates mapping onto the painter's window by logicalToWindow. Without a
 // painter nothing is drawn. Returns the window-space box of the text cell and opaque rectangle
 // (empty when there is none) and, under TA_UPDATECP, moves the state's position past the text.
-// textOutlines, when given, keeps the glyph outlines from one drawing of the picture to the next.
+// textOutlines keeps the glyph outlines from one drawing to the next; without it, the shared one does.
 QRectF PlayMetaText(QPainter* painter, const TMetaTextRun& run, const TMetaFont* font, TMetaDc& dc,
                     const QTransform& logicalToWindow, TMetaTextOutlines* textOutlines = nullptr);
