@@ -225,7 +225,7 @@ std::optional<TEmfPlusCommand> TRecordReader::Fill(ERecord type) const {
   switch (type) {
     case ERecord::Clear: {
       constexpr std::int64_t kColour = 0;
-      return TEmfPlusFill{{ReadEmfPlusColour(b_, kColour), nullptr}, QPainterPath(), true};
+      return TEmfPlusClear{ReadEmfPlusColour(b_, kColour)};
     }
     case ERecord::FillRects: {
       constexpr std::int64_t kCount = 4, kRects = 8;

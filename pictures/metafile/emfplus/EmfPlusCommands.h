@@ -79,7 +79,11 @@ struct TEmfPlusOffsetClip {
   QPointF offset;  // finite
 };
 
-// Drawing, in world coordinates. Clear and infinite regions fill everywhere: the whole frame.
+// Sets every pixel of the clip to the colour, its alpha included, in place of what is there.
+struct TEmfPlusClear {
+  QColor colour;
+};
+// Drawing, in world coordinates. Infinite regions fill everywhere: the whole frame.
 struct TEmfPlusFill {
   TEmfPlusFillStyle style;
   QPainterPath shape;
@@ -127,9 +131,9 @@ using TEmfPlusCommand =
     std::variant<TEmfPlusSetAntialias, TEmfPlusSetCompositing, TEmfPlusSave, TEmfPlusRestore,
                  TEmfPlusBoxed<TEmfPlusBeginContainer>, TEmfPlusBeginContainerNoParams,
                  TEmfPlusBoxed<TEmfPlusSetWorld>, TEmfPlusResetWorld, TEmfPlusBoxed<TEmfPlusMultiplyWorld>,
-                 TEmfPlusSetPage, TEmfPlusResetClip, TEmfPlusSetClip, TEmfPlusOffsetClip, TEmfPlusFill,
-                 TEmfPlusStroke, TEmfPlusBoxed<TEmfPlusDrawImage>, TEmfPlusBoxed<TEmfPlusDrawString>,
-                 TEmfPlusBoxed<TEmfPlusDrawDriverString>>;
+                 TEmfPlusSetPage, TEmfPlusResetClip, TEmfPlusSetClip, TEmfPlusOffsetClip, TEmfPlusClear,
+                 TEmfPlusFill, TEmfPlusStroke, TEmfPlusBoxed<TEmfPlusDrawImage>,
+                 TEmfPlusBoxed<TEmfPlusDrawString>, TEmfPlusBoxed<TEmfPlusDrawDriverString>>;
 
 // A command's fields, boxed or not.
 template <class T>

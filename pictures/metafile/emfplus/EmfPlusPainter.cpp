@@ -114,6 +114,15 @@ double TEmfPlusPainter::EmSize(int unit, double emSize, const TEmfPlusView& view
   return emSize * EmfPlus::UnitPixels(unit, dpi_) / view.pagePixels;
 }
 
+void TEmfPlusPainter::Clear(const QColor& colour) {
+  QPainter& painter = *target_.painter;
+  painter.setCompositionMode(QPainter::CompositionMode_Source);
+  painter.setTransform(target_.pictureToDevice);
+  painter.setPen(Qt::NoPen);
+  painter.setBrush(colour);
+  painter.drawRect(target_.frame.normalized());
+}
+
 void TEmfPlusPainter::Fill(const TEmfPlusFill& fill, const TEmfPlusView& view) {
   const QTransform toDevice = view.worldToPicture * target_.pictureToDevice;
   const QPainterPath* area =

@@ -39,6 +39,9 @@ class TEmfPlusPainter {
   // dpi is the reference device's resolution, which physical units are converted with.
   TEmfPlusPainter(const TEmfPlusTarget& target, double dpi);
 
+  // Sets the frame's pixels within the clip to the colour, alpha included; leaves the painter's
+  // compositing its own.
+  void Clear(const QColor& colour);
   void Fill(const TEmfPlusFill& fill, const TEmfPlusView& view);
   void Stroke(const TEmfPlusStroke& stroke, const TEmfPlusView& view);
   // Returns true when it drew a metafile, which leaves the painter's compositing and clipping its own.
