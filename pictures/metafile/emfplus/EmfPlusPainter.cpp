@@ -175,30 +175,35 @@ void TEmfPlusPainter::StrokePath(const QPainterPath& path, const QPen& pen, cons
                                  const QTransform& toDevice) {
   if (path.isEmpty() || pen.style() == Qt::NoPen) return;
   QPainter& painter = *target_.painter;
-  // Lines are drawn in device space: world units may be too small for QPen's width range.
-  const double radius = pen.widthF() / 2 + 2;
+  // Lines are drawn in device space, or where the pen's own transform leaves its nib round: world
+  // units may be too small for QPen's width range.
+  const TEmfPlusStrokeSpace space = EmfPlusStrokeSpace(penObject.transform, toDevice, pen.widthF());
+  const QTransform toStroke = toDevice * space.fromDevice;
+  const double radius = space.width * EmfPlusMaxScale(space.toDevice) / 2 + 2;
   if (!EmfPlusFinite(radius)) return;
   const QRectF bounds = toDevice.mapRect(path.controlPointRect()).adjusted(-radius, -radius, radius, radius);
   if (!FiniteRect(bounds) || !Overlaps(bounds, visible_)) return;
-  QPen devicePen = pen;
+  QPen strokePen = pen;
+  strokePen.setWidthF(space.width);
   QBrush brush = pen.brush();
-  brush.setTransform(brush.transform() * toDevice);
-  devicePen.setBrush(brush);
-  painter.setTransform(QTransform());
-  painter.setPen(devicePen);
+  brush.setTransform(brush.transform() * toStroke);
+  strokePen.setBrush(brush);
+  painter.setTransform(space.toDevice);
+  painter.setPen(strokePen);
   painter.setBrush(Qt::NoBrush);
   const bool caps = !penObject.startCap.shape.isEmpty() || !penObject.endCap.shape.isEmpty();
   const bool compound = !penObject.compound.empty() && path.elementCount() <= kMaxCompoundElements;
   if (Within(bounds, near_) && !compound) {
-    painter.drawPath(toDevice.map(path));
+    painter.drawPath(toStroke.map(path));
   } else {
     // Far-reaching lines are cut down to the area they can show in.
     const QRectF reach = near_.adjusted(-radius, -radius, radius, radius);
     for (const QPolygonF& line : path.toSubpathPolygons(toDevice))
       for (const QPolygonF& piece : ClipPolylineToRect(line, reach))
-        compound ? DrawCompound(piece, devicePen, penObject) : painter.drawPolyline(piece);
+        compound ? DrawCompound(space.fromDevice.map(piece), strokePen, penObject)
+                 : painter.drawPolyline(space.fromDevice.map(piece));
   }
-  if (caps) DrawCaps(path.toSubpathPolygons(toDevice), devicePen, penObject);
+  if (caps) DrawCaps(path.toSubpathPolygons(toStroke), strokePen, penObject, space.toDevice);
 }
 
 void TEmfPlusPainter::DrawCompound(const QPolygonF& line, const QPen& pen, const TEmfPlusPen& penObject) {
@@ -219,14 +224,15 @@ void TEmfPlusPainter::DrawCompound(const QPolygonF& line, const QPen& pen, const
   painter.setPen(pen);
 }
 
-void TEmfPlusPainter::DrawCaps(const QList<QPolygonF>& lines, const QPen& pen, const TEmfPlusPen& penObject) {
+void TEmfPlusPainter::DrawCaps(const QList<QPolygonF>& lines, const QPen& pen, const TEmfPlusPen& penObject,
+                               const QTransform& toDevice) {
   QPainter& painter = *target_.painter;
   const double width = pen.widthF() > 0 ? pen.widthF() : 1;
   if (lines.size() > kMaxLineEnds) return;
   const auto draw = [&](const TEmfPlusCapShape& cap, const QPolygonF& line, bool atEnd) {
     if (cap.shape.isEmpty() || line.size() < 2 || line.isClosed()) return;
     const QPointF tip = atEnd ? line.last() : line.first();
-    if (!near_.contains(tip)) return;
+    if (!near_.contains(toDevice.map(tip))) return;
     // The direction comes from the nearest point that differs from the tip.
     for (qsizetype i = 1; i < line.size(); ++i) {
       const QPointF along = tip - (atEnd ? line[line.size() - 1 - i] : line[i]);

@@ -61,10 +61,13 @@ class TEmfPlusPainter {
                 const QTransform& worldToDevice);
   void StrokePath(const QPainterPath& path, const QPen& pen, const TEmfPlusPen& penObject,
                   const QTransform& worldToDevice);
-  // A compound pen's parallel lines along a device-space line.
+  // A compound pen's parallel lines along a line of the stroke space (EmfPlusStrokeSpace), which the
+  // painter's transform maps onto the device.
   void DrawCompound(const QPolygonF& line, const QPen& pen, const TEmfPlusPen& penObject);
-  // The pen's end shapes at the open ends of device-space lines.
-  void DrawCaps(const QList<QPolygonF>& lines, const QPen& pen, const TEmfPlusPen& penObject);
+  // The pen's end shapes at the open ends of lines of the stroke space, which toDevice maps onto the
+  // device.
+  void DrawCaps(const QList<QPolygonF>& lines, const QPen& pen, const TEmfPlusPen& penObject,
+                const QTransform& toDevice);
 
   TEmfPlusTarget target_;
   double dpi_;

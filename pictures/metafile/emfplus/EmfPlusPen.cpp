@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "metafile/emfplus/EmfPlusFields.h"
+#include "metafile/emfplus/EmfPlusGeometry.h"
 #include "metafile/emfplus/EmfPlusPath.h"
 #include "metafile/emfplus/EmfPlusTypes.h"
 #include "metafile/model/MetaBytes.h"
@@ -30,6 +31,19 @@ constexpr std::int64_t kMaxCompoundParts = 8;
 // Custom caps larger than this many pen widths are not drawn.
 constexpr double kMaxCap = 100;
 constexpr double kMinMiterLimit = 1, kMaxMiterLimit = 100, kDefaultMiterLimit = 10;
+// A pen transform that stretches one way more than this many times the other is left out: its lines
+// would be drawn in a space so distorted that Qt's flattening of curves costs without bound.
+constexpr double kMaxPenStretch = 1000;
+
+// The linear part of a pen's transform, when it shapes a usable nib.
+std::optional<QTransform> PenTransform(const QTransform& m) {
+  const QTransform linear(m.m11(), m.m12(), m.m21(), m.m22(), 0, 0);
+  const double across = EmfPlusMaxScale(linear), det = std::abs(linear.determinant());
+  // The smaller stretch is det / the larger one.
+  if (!(det > 0) || !(across > 0) || across * across / det > kMaxPenStretch) return std::nullopt;
+  if (linear.isIdentity()) return std::nullopt;
+  return linear;
+}
 
 QPainterPath ArrowShape(double width, double length) {
   QPainterPath shape;
@@ -170,8 +184,12 @@ void SetDashes(std::int32_t style, const QList<qreal>& dashes, QPen& pen) {
 
 // The optional data between the width and the brush; at moves past them.
 bool ReadOptionalData(const TMetaBytes& b, std::int64_t& at, std::uint32_t flags, TEmfPlusPen& pen) {
-  // The pen's own transform is left out: GDI+ applies it to the width only.
-  if (flags & EmfPlus::kPenDataTransform) at += kEmfPlusMatrixSize;
+  if (flags & EmfPlus::kPenDataTransform) {
+    QTransform matrix;
+    std::int64_t after = at;
+    if (ReadEmfPlusObjectMatrix(b, after, matrix)) pen.transform = PenTransform(matrix);
+    at += kEmfPlusMatrixSize;
+  }
   std::int32_t startCap = EmfPlus::kLineCapFlat, endCap = EmfPlus::kLineCapFlat;
   if (flags & EmfPlus::kPenDataStartCap) startCap = b.I32(at), at += 4;
   if (flags & EmfPlus::kPenDataEndCap) endCap = b.I32(at), at += 4;
