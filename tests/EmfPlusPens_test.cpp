@@ -2,8 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <cstring>
+#include <utility>
+#include <vector>
 
 #include "EmfPlusTesting.h"
+#include "metafile/emfplus/EmfPlusGeometry.h"
 #include "metafile/emfplus/EmfPlusTypes.h"
 
 namespace {
@@ -81,4 +85,98 @@ TEST(EmfPlusPens, AFlatOrHugelyStretchedPenTransformLeavesTheNibRound) {
     EXPECT_NEAR(InkInColumn(image, 30, kBlue), 4, 1);
     EXPECT_NEAR(InkInRow(image, 70, kBlue), 4, 1);
   }
+}
+
+namespace {
+
+// A line along y = 50 from x = 10 to 70 of a pen with the end cap.
+QImage LineWithEndCap(float width, const QByteArray& cap, std::vector<float> compound = {}) {
+  TEmfPlusPenData data;
+  data.compound = std::move(compound);
+  data.customEndCap = cap;
+  return Render(EmfPlusFile([&](TEmfWriter& emf, TEmfPlusWriter& plus) {
+    plus.Header(false).Pen(1, width, kBlue, data).DrawLines(1, {{10, 50}, {70, 50}}).Flush(emf);
+  }));
+}
+
+}  // namespace
+
+TEST(EmfPlusPens, CompoundLinesStopAtTheBaseOfAFilledArrow) {
+  // 10 units wide, its outer thirds drawn; the head 30 across and long.
+  const QImage image = LineWithEndCap(10, TEmfPlusWriter::ArrowCap(3, 3, true), {0, 0.3f, 0.7f, 1});
+  // Before the head: two bands with a gap between them.
+  EXPECT_TRUE(Near(image.pixelColor(30, 46), kBlue));
+  EXPECT_TRUE(Near(image.pixelColor(30, 54), kBlue));
+  EXPECT_TRUE(Near(image.pixelColor(30, 50), kWhite));
+  // The head is whole, and near its tip, where it is narrower than the pen, no band shows beside it.
+  EXPECT_TRUE(Near(image.pixelColor(45, 38), kBlue));
+  EXPECT_TRUE(Near(image.pixelColor(65, 50), kBlue));
+  EXPECT_TRUE(Near(image.pixelColor(66, 46), kWhite));
+  EXPECT_TRUE(Near(image.pixelColor(66, 54), kWhite));
+  EXPECT_TRUE(Near(image.pixelColor(73, 50), kWhite));
+}
+
+TEST(EmfPlusPens, APlainLineStopsAtTheBaseOfAFilledArrowToo) {
+  const QImage image = LineWithEndCap(10, TEmfPlusWriter::ArrowCap(3, 3, true));
+  EXPECT_TRUE(Near(image.pixelColor(30, 50), kBlue));
+  EXPECT_TRUE(Near(image.pixelColor(66, 46), kWhite));
+}
+
+TEST(EmfPlusPens, AStrokedArrowLeavesTheLineRunningToItsTip) {
+  const QImage image = LineWithEndCap(2, TEmfPlusWriter::ArrowCap(8, 8, false));
+  // Inside the two strokes of the head, on the line.
+  EXPECT_TRUE(Near(image.pixelColor(62, 50), kBlue));
+  EXPECT_TRUE(Near(image.pixelColor(62, 55), kWhite));
+}
+
+TEST(EmfPlusPens, AnArrowsMiddleInsetNotchesItsBase) {
+  // A head 16 across and long whose base's middle is 8 units nearer the tip: the line runs on to it.
+  QByteArray cap = TEmfPlusWriter::ArrowCap(4, 4, true);
+  const float middleInset = 2;
+  std::memcpy(cap.data() + 16, &middleInset, 4);
+  const QImage image = LineWithEndCap(4, cap);
+  EXPECT_TRUE(Near(image.pixelColor(50, 50), kBlue));
+  EXPECT_TRUE(Near(image.pixelColor(56, 46), kWhite));  // in the notch, beside the line
+  EXPECT_TRUE(Near(image.pixelColor(58, 50), kBlue));   // the line in the notch
+  EXPECT_TRUE(Near(image.pixelColor(58, 45), kBlue));   // a barb
+  EXPECT_TRUE(Near(image.pixelColor(66, 50), kBlue));   // the head before its tip
+}
+
+TEST(EmfPlusPens, APathCapsBaseInsetLeavesAGapBeforeIt) {
+  // A filled square a pen width long beyond the end, the line stopping two widths short of it.
+  const std::vector<QPointF> square{{-0.5, 0}, {0.5, 0}, {0.5, 1}, {-0.5, 1}, {-0.5, 0}};
+  const QImage image = LineWithEndCap(4, TEmfPlusWriter::PathCap(square, true, 2));
+  EXPECT_TRUE(Near(image.pixelColor(58, 50), kBlue));
+  EXPECT_TRUE(Near(image.pixelColor(66, 50), kWhite));
+  EXPECT_TRUE(Near(image.pixelColor(72, 50), kBlue));
+  EXPECT_TRUE(Near(image.pixelColor(76, 50), kWhite));
+  // Twice the scale: twice as long, and twice the gap.
+  const QImage scaled = LineWithEndCap(4, TEmfPlusWriter::PathCap(square, true, 2, 2));
+  EXPECT_TRUE(Near(scaled.pixelColor(52, 50), kBlue));
+  EXPECT_TRUE(Near(scaled.pixelColor(60, 50), kWhite));
+  EXPECT_TRUE(Near(scaled.pixelColor(76, 50), kBlue));
+  EXPECT_TRUE(Near(scaled.pixelColor(80, 50), kWhite));
+}
+
+TEST(EmfPlusPens, AnInsetLongerThanTheLineLeavesTheCapAlone) {
+  const std::vector<QPointF> square{{-0.5, 0}, {0.5, 0}, {0.5, 1}, {-0.5, 1}, {-0.5, 0}};
+  const QImage image = LineWithEndCap(4, TEmfPlusWriter::PathCap(square, true, 40));
+  EXPECT_TRUE(Near(image.pixelColor(30, 50), kWhite));
+  EXPECT_TRUE(Near(image.pixelColor(72, 50), kBlue));
+}
+
+TEST(EmfPlusGeometry, TrimmedPolylinesLoseTheirEnds) {
+  const QPolygonF line({{0, 0}, {10, 0}, {10, 10}});
+  const QPolygonF trimmed = TrimPolyline(line, 4, 3);
+  ASSERT_EQ(trimmed.size(), 3);
+  EXPECT_EQ(trimmed.first(), QPointF(4, 0));
+  EXPECT_EQ(trimmed[1], QPointF(10, 0));
+  EXPECT_EQ(trimmed.last(), QPointF(10, 7));
+  // Across a corner.
+  const QPolygonF past = TrimPolyline(line, 12, 0);
+  ASSERT_EQ(past.size(), 2);
+  EXPECT_EQ(past.first(), QPointF(10, 2));
+  EXPECT_TRUE(TrimPolyline(line, 10, 10).isEmpty());
+  EXPECT_TRUE(TrimPolyline(line, 25, 0).isEmpty());
+  EXPECT_EQ(TrimPolyline(line, 0, 0), line);
 }

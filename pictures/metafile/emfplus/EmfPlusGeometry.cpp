@@ -162,3 +162,34 @@ TEmfPlusStrokeSpace EmfPlusStrokeSpace(const std::optional<QTransform>& penTrans
   if (!invertible) return {QTransform(), QTransform(), deviceWidth};
   return {fromDevice, toDevice, deviceWidth / worldScale * pixels};
 }
+
+namespace {
+
+// The polyline from the point `length` along it on; empty when it is not that long.
+QPolygonF CutStart(const QPolygonF& line, double length) {
+  if (!(length > 0)) return line;
+  for (qsizetype i = 1; i < line.size(); ++i) {
+    const QPointF step = line[i] - line[i - 1];
+    const double segment = std::hypot(step.x(), step.y());
+    if (segment > length) {
+      QPolygonF out{line[i - 1] + step * (length / segment)};
+      out.append(line.mid(i));
+      return out;
+    }
+    length -= segment;
+  }
+  return {};
+}
+
+QPolygonF Reversed(const QPolygonF& line) {
+  return QPolygonF(line.rbegin(), line.rend());
+}
+
+}  // namespace
+
+QPolygonF TrimPolyline(const QPolygonF& line, double fromStart, double fromEnd) {
+  if (line.size() < 2) return {};
+  const QPolygonF start = CutStart(line, fromStart);
+  if (!(fromEnd > 0)) return start;
+  return Reversed(CutStart(Reversed(start), fromEnd));
+}

@@ -47,3 +47,7 @@ struct TEmfPlusStrokeSpace {
 };
 TEmfPlusStrokeSpace EmfPlusStrokeSpace(const std::optional<QTransform>& penTransform,
                                        const QTransform& worldToDevice, double deviceWidth);
+
+// The polyline with `fromStart` of its length cut off its start and `fromEnd` off its end; empty when
+// the cuts meet.
+QPolygonF TrimPolyline(const QPolygonF& line, double fromStart, double fromEnd);

@@ -191,19 +191,33 @@ void TEmfPlusPainter::StrokePath(const QPainterPath& path, const QPen& pen, cons
   painter.setTransform(space.toDevice);
   painter.setPen(strokePen);
   painter.setBrush(Qt::NoBrush);
-  const bool caps = !penObject.startCap.shape.isEmpty() || !penObject.endCap.shape.isEmpty();
+  const TEmfPlusCapShape &startCap = penObject.startCap, &endCap = penObject.endCap;
+  const bool caps = !startCap.shape.isEmpty() || !endCap.shape.isEmpty();
   const bool compound = !penObject.compound.empty() && path.elementCount() <= kMaxCompoundElements;
-  if (Within(bounds, near_) && !compound) {
+  const bool near = Within(bounds, near_);
+  if (near && !compound && !caps) {
+    painter.drawPath(toStroke.map(path));
+    return;
+  }
+  const QList<QPolygonF> lines = path.toSubpathPolygons(toStroke);
+  const bool ends = caps && lines.size() <= kMaxLineEnds;
+  // Open lines stop short of the end shapes that cover their ends.
+  const double startInset = ends && !startCap.shape.isEmpty() ? startCap.inset * space.width : 0;
+  const double endInset = ends && !endCap.shape.isEmpty() ? endCap.inset * space.width : 0;
+  const bool inset = startInset > 0 || endInset > 0;
+  if (near && !compound && !inset) {
     painter.drawPath(toStroke.map(path));
   } else {
     // Far-reaching lines are cut down to the area they can show in.
     const QRectF reach = near_.adjusted(-radius, -radius, radius, radius);
-    for (const QPolygonF& line : path.toSubpathPolygons(toDevice))
-      for (const QPolygonF& piece : ClipPolylineToRect(line, reach))
+    for (const QPolygonF& line : lines) {
+      const QPolygonF drawn = inset && !line.isClosed() ? TrimPolyline(line, startInset, endInset) : line;
+      for (const QPolygonF& piece : ClipPolylineToRect(space.toDevice.map(drawn), reach))
         compound ? DrawCompound(space.fromDevice.map(piece), strokePen, penObject)
                  : painter.drawPolyline(space.fromDevice.map(piece));
+    }
   }
-  if (caps) DrawCaps(path.toSubpathPolygons(toStroke), strokePen, penObject, space.toDevice);
+  if (ends) DrawCaps(lines, strokePen, penObject, space.toDevice);
 }
 
 void TEmfPlusPainter::DrawCompound(const QPolygonF& line, const QPen& pen, const TEmfPlusPen& penObject) {
@@ -228,7 +242,6 @@ void TEmfPlusPainter::DrawCaps(const QList<QPolygonF>& lines, const QPen& pen, c
                                const QTransform& toDevice) {
   QPainter& painter = *target_.painter;
   const double width = pen.widthF() > 0 ? pen.widthF() : 1;
-  if (lines.size() > kMaxLineEnds) return;
   const auto draw = [&](const TEmfPlusCapShape& cap, const QPolygonF& line, bool atEnd) {
     if (cap.shape.isEmpty() || line.size() < 2 || line.isClosed()) return;
     const QPointF tip = atEnd ? line.last() : line.first();

@@ -18,10 +18,12 @@ constexpr std::int64_t kPenFlags = 8, kPenUnit = 12, kPenWidth = 16, kPenOptiona
 // The fields of a custom line cap: its graphics version, then these.
 constexpr std::int64_t kCapType = 4;
 // An adjustable arrow cap.
-constexpr std::int64_t kArrowWidth = 8, kArrowHeight = 12, kArrowFillState = 20;
-// A path cap: its flags, then the base cap, insets, stroke caps and hot spots, then the path's size and
-// the path.
-constexpr std::int64_t kCapFlags = 8, kCapPathSize = 56, kCapPath = 60;
+constexpr std::int64_t kArrowWidth = 8, kArrowHeight = 12, kArrowMiddleInset = 16, kArrowFillState = 20,
+                       kArrowWidthScale = 40;
+// A path cap: its flags, the base cap, the base inset, the stroke's caps, join and mitre limit, the
+// width scale, the hot spots, then the path's size and the path.
+constexpr std::int64_t kCapFlags = 8, kCapBaseInset = 16, kCapWidthScale = 36, kCapPathSize = 56,
+                       kCapPath = 60;
 
 constexpr std::int64_t kMaxDashes = 256;
 // A longer compound array makes the pen unreadable. Real compound pens have two or three parts; a pen
@@ -45,14 +47,22 @@ std::optional<QTransform> PenTransform(const QTransform& m) {
   return linear;
 }
 
-QPainterPath ArrowShape(double width, double length) {
+// An arrowhead with its tip at the origin; the middle of its base moves middleInset towards the tip.
+QPainterPath ArrowShape(double width, double length, double middleInset = 0) {
   QPainterPath shape;
   if (!(width > 0) || !(length > 0)) return shape;
   shape.moveTo(0, 0);
   shape.lineTo(width / 2, -length);
+  if (middleInset != 0) shape.lineTo(0, middleInset - length);
   shape.lineTo(-width / 2, -length);
   shape.closeSubpath();
   return shape;
+}
+
+// A cap's scale against the pen's width; 1 when unusable.
+double WidthScale(const TMetaBytes& b, std::int64_t at) {
+  const double scale = EmfPlusObjectValue(EmfPlusFloat(b, at), 1);
+  return scale > 0 && scale <= kMaxCap ? scale : 1;
 }
 
 // The shape a standard cap adds beyond a flat end. Anchors are centred on the end and twice the pen's
@@ -100,9 +110,16 @@ QPainterPath CapShape(std::int32_t cap) {
 void ReadCustomCap(const TMetaBytes& b, TEmfPlusCapShape& cap) {
   const auto type = static_cast<EmfPlus::ECustomLineCapType>(b.U32(kCapType));
   if (type == EmfPlus::ECustomLineCapType::AdjustableArrow) {
-    cap.shape = ArrowShape(std::clamp(EmfPlusObjectValue(EmfPlusFloat(b, kArrowWidth)), 0.0, kMaxCap),
-                           std::clamp(EmfPlusObjectValue(EmfPlusFloat(b, kArrowHeight)), 0.0, kMaxCap));
+    const double scale = WidthScale(b, kArrowWidthScale);
+    const double width = std::clamp(EmfPlusObjectValue(EmfPlusFloat(b, kArrowWidth)), 0.0, kMaxCap) * scale;
+    const double height = std::clamp(EmfPlusObjectValue(EmfPlusFloat(b, kArrowHeight)), 0.0, kMaxCap) * scale;
     cap.filled = b.U32(kArrowFillState) != 0;
+    // The middle inset shapes a filled head only; one that reaches the tip leaves no head at all.
+    const double middle = cap.filled ? EmfPlusObjectValue(EmfPlusFloat(b, kArrowMiddleInset)) * scale : 0;
+    if (!(middle < height) || middle < -kMaxCap) return;
+    cap.shape = ArrowShape(width, height, middle);
+    // A filled head hides the line up to its base; two strokes leave it running on to the tip.
+    if (cap.filled) cap.inset = height - std::max(middle, 0.0);
     return;
   }
   if (type != EmfPlus::ECustomLineCapType::Default) return;
@@ -117,8 +134,10 @@ void ReadCustomCap(const TMetaBytes& b, TEmfPlusCapShape& cap) {
   if (bounds.width() > kMaxCap || bounds.height() > kMaxCap || std::abs(bounds.x()) > kMaxCap ||
       std::abs(bounds.y()) > kMaxCap)
     return;
-  cap.shape = shape;
+  const double scale = WidthScale(b, kCapWidthScale);
+  cap.shape = QTransform::fromScale(scale, scale).map(shape);
   cap.filled = flags & EmfPlus::kCustomLineCapDataFillPath;
+  cap.inset = std::clamp(EmfPlusObjectValue(EmfPlusFloat(b, kCapBaseInset)), 0.0, kMaxCap) * scale;
 }
 
 // QPen draws both ends alike, and only flat, square and round; other ends are drawn as shapes.

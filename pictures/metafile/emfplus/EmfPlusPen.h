@@ -20,6 +20,8 @@ struct TEmfPlusBudget;
 struct TEmfPlusCapShape {
   QPainterPath shape;
   bool filled = true;
+  // How far short of its end, in pen widths, the line itself stops: the shape covers the rest.
+  double inset = 0;
 };
 
 struct TEmfPlusPen {
