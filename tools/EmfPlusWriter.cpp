@@ -48,6 +48,11 @@ TEmfPlusWriter& TEmfPlusWriter::F32(float value) {
   return U32(std::bit_cast<std::uint32_t>(value));
 }
 
+TEmfPlusWriter& TEmfPlusWriter::Matrix(const QTransform& m) {
+  for (const double v : {m.m11(), m.m12(), m.m21(), m.m22(), m.dx(), m.dy()}) F32(static_cast<float>(v));
+  return *this;
+}
+
 TEmfPlusWriter& TEmfPlusWriter::Raw(const QByteArray& bytes) {
   records_.append(bytes);
   return *this;
@@ -199,10 +204,7 @@ TEmfPlusWriter& TEmfPlusWriter::Pen(int id, float width, const QColor& colour, c
   if (!data.customEndCap.isEmpty()) flags |= EmfPlus::kPenDataCustomEndCap;
   Begin(ERecord::Object, static_cast<std::uint16_t>(0x0200 | id)).U32(kGraphicsVersion).U32(0).U32(flags);
   U32(EmfPlus::kUnitWorld).F32(width);
-  if (const auto& m = data.transform) {
-    for (const double v : {m->m11(), m->m12(), m->m21(), m->m22(), m->dx(), m->dy()})
-      F32(static_cast<float>(v));
-  }
+  if (data.transform) Matrix(*data.transform);
   if (data.startCap) U32(static_cast<std::uint32_t>(*data.startCap));
   if (data.endCap) U32(static_cast<std::uint32_t>(*data.endCap));
   if (!data.compound.empty()) {
@@ -261,13 +263,26 @@ TEmfPlusWriter& TEmfPlusWriter::DrawDriverString(int fontId, const QColor& colou
 }
 
 TEmfPlusWriter& TEmfPlusWriter::BitmapImage(int id, const QImage& image) {
+  Begin(ERecord::Object, static_cast<std::uint16_t>(0x0500 | id));
+  return BitmapFields(image).End();
+}
+
+TEmfPlusWriter& TEmfPlusWriter::BitmapFields(const QImage& image) {
   const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
-  Begin(ERecord::Object, static_cast<std::uint16_t>(0x0500 | id)).U32(kGraphicsVersion).U32(1);
+  U32(kGraphicsVersion).U32(1);
   U32(static_cast<std::uint32_t>(argb.width())).U32(static_cast<std::uint32_t>(argb.height()));
   U32(static_cast<std::uint32_t>(4 * argb.width())).U32(EmfPlus::kPixelFormat32bppARGB).U32(0);
   for (int y = 0; y < argb.height(); ++y)
     for (int x = 0; x < argb.width(); ++x) U32(argb.pixel(x, y));
-  return End();
+  return *this;
+}
+
+TEmfPlusWriter& TEmfPlusWriter::TextureBrush(int id, const QImage& image, std::int32_t wrapMode,
+                                             const std::optional<QTransform>& transform) {
+  Begin(ERecord::Object, static_cast<std::uint16_t>(0x0100 | id)).U32(kGraphicsVersion).U32(2);
+  U32(transform ? EmfPlus::kBrushDataTransform : 0).U32(static_cast<std::uint32_t>(wrapMode));
+  if (transform) Matrix(*transform);
+  return BitmapFields(image).End();
 }
 
 TEmfPlusWriter& TEmfPlusWriter::ImageAttributes(int id, std::int32_t wrapMode, const QColor& clampColour) {

@@ -44,6 +44,7 @@ class TEmfPlusWriter {
   TEmfPlusWriter& F32(float value);
   TEmfPlusWriter& U16(std::uint16_t value);
   TEmfPlusWriter& Raw(const QByteArray& bytes);
+  TEmfPlusWriter& Matrix(const QTransform& matrix);
   TEmfPlusWriter& Rect(const QRectF& rect);
   TEmfPlusWriter& Points(const std::vector<QPointF>& points);
   // Ends the record, filling in its sizes.
@@ -84,6 +85,10 @@ class TEmfPlusWriter {
                                    const std::vector<QPointF>& origins);
   // A bitmap image object of 32-bit ARGB pixels.
   TEmfPlusWriter& BitmapImage(int id, const QImage& image);
+  // A texture brush of the image's pixels, repeated as the wrap mode (EmfPlus::EWrapMode) says, its
+  // pixels mapped into the world by the transform when there is one.
+  TEmfPlusWriter& TextureBrush(int id, const QImage& image, std::int32_t wrapMode,
+                               const std::optional<QTransform>& transform = std::nullopt);
   // An image attributes object: its wrap mode (EmfPlus::EWrapMode) and the colour Clamp shows outside.
   TEmfPlusWriter& ImageAttributes(int id, std::int32_t wrapMode, const QColor& clampColour);
   // The source rectangle (in pixels) of the image onto the destination, with attributes (-1: none).
@@ -98,6 +103,9 @@ class TEmfPlusWriter {
   const QByteArray& Bytes() const { return records_; }
 
  private:
+  // An image object's fields for a bitmap of 32-bit ARGB pixels.
+  TEmfPlusWriter& BitmapFields(const QImage& image);
+
   QByteArray records_;
   qsizetype start_ = -1;
 };

@@ -19,6 +19,7 @@
 struct TEmfPlusBrush;
 struct TEmfPlusFont;
 struct TEmfPlusImage;
+struct TEmfPlusImageAttributes;
 struct TEmfPlusPen;
 struct TEmfPlusStringFormat;
 
@@ -100,6 +101,8 @@ struct TEmfPlusDrawImage {
   std::uint32_t sourceUnit = 0;
   // The unit square onto the image's place in world space.
   QTransform placement;
+  // How a bitmap goes on beyond its edges where the source reaches past them; null leaves nothing there.
+  std::shared_ptr<const TEmfPlusImageAttributes> attributes;
 };
 // Text in a layout rectangle, aligned and wrapped as the string format says (null: near, near,
 // wrapping).

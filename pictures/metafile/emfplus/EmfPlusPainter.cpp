@@ -8,6 +8,7 @@
 #include "metafile/emfplus/EmfPlusBrush.h"
 #include "metafile/emfplus/EmfPlusGeometry.h"
 #include "metafile/emfplus/EmfPlusImage.h"
+#include "metafile/emfplus/EmfPlusImageAttributes.h"
 #include "metafile/emfplus/EmfPlusPen.h"
 #include "metafile/emfplus/EmfPlusText.h"
 #include "metafile/emfplus/EmfPlusTypes.h"
@@ -25,6 +26,8 @@ constexpr int kMaxCompoundElements = 100000;
 constexpr qsizetype kMaxLineEnds = 10000;
 // GDI+ draws a line at least one pixel of its device wide; QPen takes widths up to about this.
 constexpr double kMinDeviceWidth = 0.4, kMaxDeviceWidth = 30000;
+// Mirrored tiles of a bitmap larger than this many pixels (four times as large) repeat unmirrored.
+constexpr std::int64_t kMaxMirroredTilePixels = std::int64_t{4} << 20;
 // Compound parts thinner than this many device pixels are drawn this thin.
 constexpr double kMinCompoundPartWidth = 0.25;
 
@@ -288,9 +291,40 @@ bool TEmfPlusPainter::DrawImage(const TEmfPlusDrawImage& draw, const TEmfPlusVie
     image.metafile->Draw(painter, part, target_.pixelOnDevice);
     return true;
   }
+  const QRectF bitmap(image.bitmap.rect());
   const bool whole = draw.source.width() <= 0 || draw.source.height() <= 0;
-  painter.drawImage(kUnitSquare, image.bitmap, whole ? QRectF(image.bitmap.rect()) : draw.source);
+  const QRectF source = whole ? bitmap : draw.source;
+  if (!draw.attributes || bitmap.contains(source)) {
+    painter.drawImage(kUnitSquare, image.bitmap, source);
+    return false;
+  }
+  DrawWrapped(image.bitmap, source, *draw.attributes);
   return false;
+}
+
+void TEmfPlusPainter::DrawWrapped(const QImage& bitmap, const QRectF& source,
+                                  const TEmfPlusImageAttributes& attributes) {
+  if (!FiniteRect(source)) return;
+  QPainter& painter = *target_.painter;
+  // The bitmap's pixels onto the unit square.
+  const QTransform pixels = QTransform::fromTranslate(-source.x(), -source.y()) *
+                            QTransform::fromScale(1 / source.width(), 1 / source.height());
+  const bool tiled = attributes.wrap >= EmfPlus::kWrapTile && attributes.wrap <= EmfPlus::kWrapTileFlipXY;
+  const bool flips = EmfPlusWrapFlipsX(attributes.wrap) || EmfPlusWrapFlipsY(attributes.wrap);
+  if (tiled && !(flips && bitmap.width() * std::int64_t{bitmap.height()} > kMaxMirroredTilePixels)) {
+    QBrush tile(EmfPlusWrapTile(bitmap, attributes.wrap));
+    tile.setTransform(pixels);
+    painter.fillRect(kUnitSquare, tile);
+    return;
+  }
+  // Clamped: the bitmap once, and the clamp colour around it.
+  const QRectF inside = source.intersected(QRectF(bitmap.rect()));
+  if (!inside.isEmpty()) painter.drawImage(pixels.mapRect(inside), bitmap, inside);
+  if (attributes.clampColour.alpha() == 0) return;
+  QPainterPath around, shown;
+  around.addRect(kUnitSquare);
+  shown.addRect(pixels.mapRect(QRectF(bitmap.rect())));
+  painter.fillPath(around.subtracted(shown), attributes.clampColour);
 }
 
 void TEmfPlusPainter::DrawString(const TEmfPlusDrawString& text, const TEmfPlusView& view) {

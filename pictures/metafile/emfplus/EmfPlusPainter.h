@@ -11,7 +11,9 @@
 
 #include "metafile/emfplus/EmfPlusCommands.h"
 
+class QImage;
 class QPainter;
+struct TEmfPlusImageAttributes;
 struct TEmfPlusPen;
 
 // Where the EMF+ records draw: EMF+ device space is the picture space of the metafile player.
@@ -68,6 +70,10 @@ class TEmfPlusPainter {
   // device.
   void DrawCaps(const QList<QPolygonF>& lines, const QPen& pen, const TEmfPlusPen& penObject,
                 const QTransform& toDevice);
+
+  // The source part of a bitmap, reaching beyond its edges, onto the unit square of the painter's
+  // transform: tiled, mirrored or clamped as the attributes say.
+  void DrawWrapped(const QImage& bitmap, const QRectF& source, const TEmfPlusImageAttributes& attributes);
 
   TEmfPlusTarget target_;
   double dpi_;

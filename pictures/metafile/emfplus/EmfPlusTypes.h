@@ -73,6 +73,7 @@ enum class EObjectType : std::uint8_t {
   Image = 5,
   Font = 6,
   StringFormat = 7,
+  ImageAttributes = 8,
 };
 
 // Drawing records name objects by their slot, one byte; the table has this many slots.
