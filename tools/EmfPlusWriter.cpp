@@ -248,6 +248,16 @@ TEmfPlusWriter& TEmfPlusWriter::DrawString(int fontId, const QColor& colour, int
                                            const QRectF& layout, const QString& text) {
   Begin(ERecord::DrawString, static_cast<std::uint16_t>(EmfPlus::kFlagColourBrush | fontId))
       .U32(Argb(colour));
+  return StringFields(formatId, layout, text);
+}
+
+TEmfPlusWriter& TEmfPlusWriter::DrawStringWithBrush(int fontId, int brushId, int formatId,
+                                                    const QRectF& layout, const QString& text) {
+  Begin(ERecord::DrawString, static_cast<std::uint16_t>(fontId)).U32(static_cast<std::uint32_t>(brushId));
+  return StringFields(formatId, layout, text);
+}
+
+TEmfPlusWriter& TEmfPlusWriter::StringFields(int formatId, const QRectF& layout, const QString& text) {
   U32(formatId < 0 ? 0xFFFFFFFFu : static_cast<std::uint32_t>(formatId));
   U32(static_cast<std::uint32_t>(text.size())).Rect(layout);
   for (const QChar c : text) U16(c.unicode());

@@ -80,6 +80,9 @@ class TEmfPlusWriter {
   // Text of the font in its layout rectangle, in an ARGB colour; formatId -1 for no string format.
   TEmfPlusWriter& DrawString(int fontId, const QColor& colour, int formatId, const QRectF& layout,
                              const QString& text);
+  // The same, filled with the brush object in the slot.
+  TEmfPlusWriter& DrawStringWithBrush(int fontId, int brushId, int formatId, const QRectF& layout,
+                                      const QString& text);
   // Characters of the font, each at its own origin.
   TEmfPlusWriter& DrawDriverString(int fontId, const QColor& colour, const QString& text,
                                    const std::vector<QPointF>& origins);
@@ -105,6 +108,8 @@ class TEmfPlusWriter {
  private:
   // An image object's fields for a bitmap of 32-bit ARGB pixels.
   TEmfPlusWriter& BitmapFields(const QImage& image);
+  // A DrawString record's fields after its brush.
+  TEmfPlusWriter& StringFields(int formatId, const QRectF& layout, const QString& text);
 
   QByteArray records_;
   qsizetype start_ = -1;

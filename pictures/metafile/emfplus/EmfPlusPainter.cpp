@@ -330,7 +330,8 @@ void TEmfPlusPainter::DrawWrapped(const QImage& bitmap, const QRectF& source,
 void TEmfPlusPainter::DrawString(const TEmfPlusDrawString& text, const TEmfPlusView& view) {
   const QTransform toDevice = view.worldToPicture * target_.pictureToDevice;
   DrawEmfPlusString(*target_.painter, toDevice, text.text, text.layout, *text.font, text.format.get(),
-                    EmSize(text.font->unit, text.font->emSize, view), FillBrush(text.style, toDevice));
+                    EmSize(text.font->unit, text.font->emSize, view), FillBrush(text.style, toDevice),
+                    textOutlines_);
 }
 
 void TEmfPlusPainter::DrawDriverString(const TEmfPlusDrawDriverString& text, const TEmfPlusView& view) {

@@ -9,6 +9,7 @@
 #include <QRectF>
 #include <QTransform>
 
+#include "metafile/draw/MetaTextOutlines.h"
 #include "metafile/emfplus/EmfPlusCommands.h"
 
 class QImage;
@@ -79,4 +80,5 @@ class TEmfPlusPainter {
   double dpi_;
   QRectF visible_;  // the painter's window, where drawing shows
   QRectF near_;     // geometry beyond it is cut down before it goes to Qt
+  TMetaTextOutlines textOutlines_;
 };

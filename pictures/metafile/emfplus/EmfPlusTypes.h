@@ -247,8 +247,11 @@ inline constexpr std::int32_t kFontStyleItalic = 0x02;
 inline constexpr std::int32_t kFontStyleUnderline = 0x04;
 inline constexpr std::int32_t kFontStyleStrikeout = 0x08;
 
-// String formats: the flag that keeps lines from wrapping, and the alignments.
+// String formats: flags that keep lines from wrapping, show only whole lines and leave the text
+// unclipped by its layout rectangle, and the alignments.
 inline constexpr std::uint32_t kStringFormatNoWrap = 0x00001000;
+inline constexpr std::uint32_t kStringFormatLineLimit = 0x00002000;
+inline constexpr std::uint32_t kStringFormatNoClip = 0x00004000;
 enum EStringAlignment : std::int32_t {
   kStringAlignmentNear = 0,
   kStringAlignmentCenter = 1,
