@@ -583,6 +583,26 @@ QByteArray EmfPlusSampleFile() {
   w.U32(1).U32(0xFF800080).U32(3).Points({{20, 100}, {60, 140}, {10, 145}}).U32(2).F32(0.4f).F32(0.2f).End();
   w.Begin(ERecord::DrawLines, 17).U32(3).Points({{60, 90}, {90, 95}, {70, 110}}).End();
   w.Begin(ERecord::FillEllipse).U32(18).Rect(QRectF(10, 95, 55, 55)).End();
+  // A pen of its own transform drawing a compound line between an inset path cap and a filled arrow; a
+  // bitmap drawn beyond its edges, mirrored; a clamped texture; text wrapped to whole lines.
+  TEmfPlusPenData pen;
+  pen.transform = QTransform(1, 0.5, 0, 2, 7, 7);
+  pen.compound = {0, 0.4f, 0.6f, 1};
+  pen.customStartCap = TEmfPlusWriter::PathCap({{-0.5, 0}, {0.5, 0}, {0, 1}, {-0.5, 0}}, true, 1);
+  pen.customEndCap = TEmfPlusWriter::ArrowCap(3, 3, true);
+  w.Pen(19, 3, QColor(90, 0, 90), pen).DrawLines(19, {{100, 60}, {140, 75}});
+  w.ImageAttributes(20, EmfPlus::kWrapTileFlipXY, Qt::transparent);
+  w.DrawImage(16, 20, QRectF(-1, -1, 4, 4), QRectF(5, 5, 20, 20));
+  QImage texture(2, 2, QImage::Format_ARGB32);
+  texture.fill(QColor(0, 120, 200));
+  texture.setPixelColor(0, 0, QColor(250, 200, 0));
+  w.TextureBrush(21, texture, EmfPlus::kWrapClamp, QTransform::fromScale(4, 4).translate(7, 1));
+  w.FillRectsWithBrush(21, {QRectF(26, 2, 20, 20)});
+  TEmfPlusStringFormatData format;
+  format.flags = EmfPlus::kStringFormatLineLimit;
+  format.alignment = EmfPlus::kStringAlignmentCenter;
+  w.StringFormat(22, format)
+      .DrawString(13, QColor(0, 90, 0), 22, QRectF(100, 2, 40, 30), "Wrapped EMF+ text");
   w.Begin(ERecord::ResetWorldTransform).End();
   w.GetDC().Flush(emf);
   TMetaShape shape;
