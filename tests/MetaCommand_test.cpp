@@ -40,14 +40,14 @@ TMetaPlayList EveryOperation() {
   list.objectSlots = 1;
   list.frame = QRectF(0, 0, 100, 100);
   list.width = list.height = 100;
-  for (int i = 0; i < 4; ++i) list.AddPoint(10 + 20 * i, 10 + 25 * (i % 2));
-  list.AddPolyCount(4);
+  for (int i = 0; i < 4; ++i) list.points.emplace_back(10 + 20 * i, 10 + 25 * (i % 2));
+  list.polyCounts.push_back(4);
   list.regionRects = {QRect(10, 10, 30, 30)};
   list.transforms = {QTransform::fromScale(0.5, 0.5)};
-  list.AddFont(TMetaFont());
+  list.fonts.push_back(TMetaFont());
   TMetaTextRun run;
   run.text = QStringLiteral("Z");
-  list.AddText(run);
+  list.texts.push_back(run);
   for (std::size_t op = 0; op < kMetaOpCount; ++op) list.Add({Op(op), ArgsOfKind(MetaOpArgsKind(Op(op)))});
   return list;
 }
@@ -97,7 +97,7 @@ TEST(MetaCommand, ArgumentsAreTakenOnlyAsTheirOwnKind) {
 
 TEST(MetaCommand, ObjectsArePlacedInTheirSlot) {
   const TMetaCommand pen(EMetaOp::CreatePen, TMetaPenArgs{.slot = 0, .style = 2, .width = 5, .colour = 0xFF});
-  const TMetaPenArgs& placed = pen.InSlot(7).Args<TMetaPenArgs>();
+  const TMetaPenArgs placed = pen.InSlot(7).Args<TMetaPenArgs>();
   EXPECT_EQ(placed.slot, 7);
   EXPECT_EQ(placed.style, 2);
   EXPECT_EQ(placed.width, 5);

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "metafile/draw/MetaClip.h"
+#include "metafile/draw/MetaViewCut.h"
 #include "metafile/emfplus/EmfPlusBrush.h"
 #include "metafile/emfplus/EmfPlusGeometry.h"
 #include "metafile/emfplus/EmfPlusImage.h"

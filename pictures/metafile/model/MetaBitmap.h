@@ -1,3 +1,5 @@
+// The bitmap records of the play list, ready to draw: how each combines with the target, and pattern
+// brushes.
 #pragma once
 
 #include <QImage>
@@ -47,8 +49,3 @@ struct TMetaPattern {
   QImage image;
   bool monochrome = false;
 };
-
-// Decoded bitmap pixels allowed in one bitmap and in one picture, so that records claiming huge
-// sizes cannot exhaust memory (about 24 MB and 64 MB of 32-bit pixels).
-inline constexpr std::int64_t kMaxMetaBitmapPixels = 6'000'000;
-inline constexpr std::int64_t kMaxMetaPicturePixels = 16'000'000;

@@ -1,3 +1,4 @@
+// Bounds-checked little-endian reads of metafile bytes.
 #include "metafile/model/MetaBytes.h"
 
 #include "Graphic.h"

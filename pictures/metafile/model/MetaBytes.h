@@ -1,3 +1,4 @@
+// A bounds-checked little-endian view of metafile bytes, the one way readers take values from a file.
 #pragma once
 
 #include <QByteArray>
@@ -19,6 +20,7 @@ class TMetaBytes {
   TMetaBytes Sub(std::int64_t offset, std::int64_t count) const;
   const char* Data(std::int64_t offset, std::int64_t count) const;
 
+  std::uint8_t U8(std::int64_t offset) const { return static_cast<std::uint8_t>(*Data(offset, 1)); }
   std::uint16_t U16(std::int64_t offset) const;
   std::int16_t I16(std::int64_t offset) const { return static_cast<std::int16_t>(U16(offset)); }
   std::uint32_t U32(std::int64_t offset) const;

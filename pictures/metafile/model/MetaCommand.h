@@ -205,8 +205,11 @@ struct TMetaPenArgs {
   std::uint32_t colour = 0;  // 0x00BBGGRR
 };
 
+// Longest user dash style taken from a file; GDI itself allows 16 entries.
+inline constexpr int kMaxMetaPenDashes = 16;
+
 // A pen of ExtCreatePen: PS_* style with its type, end cap and join, width and colour, and its user
-// dash lengths in penDashes, dashCount of them from firstDash.
+// dash lengths in penDashes, dashCount (at most kMaxMetaPenDashes) of them from firstDash.
 struct TMetaExtPenArgs {
   std::int32_t slot = 0;
   std::uint32_t style = 0;

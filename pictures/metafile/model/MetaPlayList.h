@@ -14,7 +14,6 @@
 #include "metafile/model/MetaCommand.h"
 #include "metafile/model/MetaGradient.h"
 #include "metafile/model/MetaText.h"
-#include "metafile/read/MetaPalette.h"
 
 struct TEmfPlusData;  // emfplus/EmfPlusCommands.h
 
@@ -28,12 +27,8 @@ inline constexpr std::int64_t kMaxMetafilePixels = 64'000'000;
 // picture space (the space the window/viewport mapping leads to) that is drawn onto a target.
 class TMetaPlayList {
  public:
+  // Throws EInvalidGraphic when the list already holds kMaxMetaCommands commands.
   void Add(const TMetaCommand& command);
-  // Adds a point to the shared point list and returns its index.
-  std::int32_t AddPoint(std::int32_t x, std::int32_t y);
-  std::int32_t AddPolyCount(std::int32_t count);
-  // Throws EInvalidGraphic when count more points would make the list too large.
-  void CheckRoomForPoints(std::int64_t count) const;
 
   bool enhanced = false;
   std::vector<TMetaCommand> commands;
@@ -50,20 +45,9 @@ class TMetaPlayList {
   // Text store: fonts and text runs, referred to by the text commands.
   std::vector<TMetaFont> fonts;
   std::vector<TMetaTextRun> texts;
-  std::int64_t textChars = 0;
-  // Throws EInvalidGraphic when the store is full; returns the index of the added item.
-  std::int32_t AddFont(TMetaFont font);
-  std::int32_t AddText(TMetaTextRun run);
   // Bitmap store: bitmap records and pattern brushes, with the decoded pixels they hold together.
   std::vector<TMetaBlit> blits;
   std::vector<TMetaPattern> patterns;
-  std::int64_t bitmapPixels = 0;
-
-  // The logical palettes as the records read so far left them: the readers resolve the colours that
-  // name palette entries with them.
-  TMetaPalettes palettes;
-  // A colour reference of a record as 0x00BBGGRR, palette entries resolved.
-  std::uint32_t Colour(std::uint32_t colourRef) const { return palettes.Resolve(colourRef); }
 
   // The GDI+ records that EMF comments carry; null when there are none.
   std::shared_ptr<TEmfPlusData> emfPlus;

@@ -1,3 +1,4 @@
+// The text of the play list: logical fonts and text runs as the records give them.
 #pragma once
 
 #include <QByteArray>
@@ -32,9 +33,5 @@ struct TMetaTextRun {
   bool hasRect = false;
 };
 
-// A single record's text beyond this is cut; GDI itself refuses longer strings in most calls.
-inline constexpr std::int64_t kMaxMetaTextChars = 65536;
-// All text of a file together, beyond which the file is refused.
-inline constexpr std::int64_t kMaxMetaTotalTextChars = std::int64_t{1} << 22;
 // Font sizes beyond this many logical units are capped.
 inline constexpr std::int32_t kMaxMetaFontUnits = 1'000'000;

@@ -1,3 +1,4 @@
+// GDI pens as Qt pens.
 #pragma once
 
 #include <QPen>
@@ -9,9 +10,6 @@
 // geometric (a width in logical units, dashes in multiples of it, end caps and joins of its own). The
 // Qt pen made here keeps GDI's meaning: width 0 stands for the cosmetic pen, and its dash pattern is in
 // pixels; MetaPenForDrawing turns it into the pen to draw with under the mapping in force.
-
-// Longest user dash style taken from a file; GDI itself allows 16 entries.
-inline constexpr int kMaxMetaPenDashes = 16;
 
 // The dash and gap lengths of a GDI pen style (PS_DASH ... PS_ALTERNATE): in pixels for cosmetic pens,
 // in pen widths for geometric ones. Empty for solid, null and inside-frame pens.

@@ -1,3 +1,4 @@
+// Reading an EMF into a play list.
 #pragma once
 
 #include <QByteArray>

@@ -1,21 +1,18 @@
+// Records that draw bitmaps or fill rectangles by raster operations, and pattern brushes.
 #include "metafile/read/MetaBitmapRecords.h"
 
-#include <uemf.h>
-#include <uwmf.h>
-
 #include <QTransform>
-#include <bit>
 #include <cmath>
 
-#include "Graphic.h"
 #include "metafile/read/MetaDib.h"
 #include "metafile/read/MetaRasterOp.h"
+#include "metafile/read/MetaRecordFields.h"
 
 namespace {
 
-constexpr std::size_t kMaxBitmapItems = kMaxMetaCommands / 4;
-constexpr std::uint8_t kAcSrcAlpha = 1;
-constexpr int kStyleBsPattern = 3;
+// A source transform beyond these is ignored as degenerate.
+constexpr double kMaxSourceTransformValue = 1e6;
+constexpr double kMinSourceTransformDeterminant = 1e-6;
 
 // What a bitmap record asks for, before its source is prepared for the raster operation.
 struct TBlitRequest {
@@ -23,6 +20,30 @@ struct TBlitRequest {
   QRectF sourceRect;
   double x = 0, y = 0, width = 0, height = 0;  // destination, logical units
   std::uint32_t rop = MetaRop::kSrcCopy;
+};
+
+// Where an EMF record keeps one of its bitmaps: its offBmi, cbBmi, offBits and cbBits fields.
+struct TDibFields {
+  std::int64_t offBmi, cbBmi, offBits, cbBits;
+};
+
+template <class Record>
+constexpr TDibFields kSourceDib{offsetof(Record, offBmiSrc), offsetof(Record, cbBmiSrc),
+                                offsetof(Record, offBitsSrc), offsetof(Record, cbBitsSrc)};
+template <class Record>
+constexpr TDibFields kMaskDib{offsetof(Record, offBmiMask), offsetof(Record, cbBmiMask),
+                              offsetof(Record, offBitsMask), offsetof(Record, cbBitsMask)};
+template <class Record>
+constexpr TDibFields kBrushDib{offsetof(Record, offBmi), offsetof(Record, cbBmi), offsetof(Record, offBits),
+                               offsetof(Record, cbBits)};
+
+// META_CREATEPATTERNBRUSH, which libuemf leaves without fields: a BITMAP16 whose bits pointer is kept
+// (unused), reserved bytes, then the pattern's bits.
+struct TWmrCreatePatternBrush {
+  U_METARECORD head;
+  U_BITMAP16 bitmap;
+  std::uint8_t bitsPointer[4];
+  std::uint8_t reserved[18];
 };
 
 QByteArrayView View(const TMetaBytes& rec, std::int64_t at, std::int64_t count) {
@@ -42,12 +63,6 @@ bool Normalise(TBlitRequest& r) {
     r.y += r.height, r.height = -r.height;
   }
   return true;
-}
-
-void AddBlit(TMetaPlayList& list, TMetaBlit blit) {
-  if (list.blits.size() >= kMaxBitmapItems) return;
-  list.blits.push_back(std::move(blit));
-  list.Add({EMetaOp::Blit, TMetaIndex{static_cast<std::int32_t>(list.blits.size() - 1)}});
 }
 
 // Two PATINVERTs of one rectangle around other drawing are the XOR trick of old writers for a
@@ -82,7 +97,8 @@ void SetDestination(TMetaBlit& blit, double x, double y, double width, double he
 
 // Adds the blit of a record whose source, if it has one, is already decoded; `prepared` is the
 // source made ready for the operation by the caller (masks, transparent colours) or null.
-void AddRasterBlit(TMetaPlayList& list, TBlitRequest r, QImage prepared = QImage(), double opacity = 1) {
+void AddRasterBlit(TMetaListBuilder& builder, TBlitRequest r, QImage prepared = QImage(),
+                   double opacity = 1) {
   TMetaBlit blit;
   blit.mode = BlitModeOf(r.rop);
   if (blit.mode == EMetaBlitMode::None) return;
@@ -95,21 +111,21 @@ void AddRasterBlit(TMetaPlayList& list, TBlitRequest r, QImage prepared = QImage
   } else if (r.width == 0 || r.height == 0) {
     return;
   }
-  blit.colour = ((r.rop >> 16) & 0xFF) == 0 ? qRgb(0, 0, 0) : qRgb(255, 255, 255);
+  blit.colour = RopFillColour(r.rop);
   blit.opacity = opacity;
   SetDestination(blit, r.x, r.y, r.width, r.height);
   const bool inverts = blit.mode == EMetaBlitMode::InvertBrush || blit.mode == EMetaBlitMode::InvertTarget;
-  if (inverts && CancelsEarlierInvert(list, blit)) return;
-  AddBlit(list, std::move(blit));
+  if (inverts && CancelsEarlierInvert(builder.List(), blit)) return;
+  builder.AddBlit(std::move(blit));
 }
 
-// The DIB of an EMF record: offBmi, cbBmi, offBits and cbBits from `at`; null when there is none or
-// it is broken. `info` receives the BITMAPINFO.
-QImage EmfDib(const TMetaBytes& rec, std::int64_t at, std::uint32_t usage, TMetaPlayList& list,
+// The DIB of an EMF record at the fields given; null when there is none or it is broken. `info`
+// receives the BITMAPINFO.
+QImage EmfDib(const TMetaBytes& rec, const TDibFields& fields, std::uint32_t usage, TMetaListBuilder& builder,
               QByteArrayView* info = nullptr, bool alpha = false, bool monochrome = false,
               std::int64_t rows = 0) {
-  const std::int64_t offBmi = rec.U32(at), cbBmi = rec.U32(at + 4), offBits = rec.U32(at + 8),
-                     cbBits = rec.U32(at + 12);
+  const std::int64_t offBmi = rec.U32(fields.offBmi), cbBmi = rec.U32(fields.cbBmi),
+                     offBits = rec.U32(fields.offBits), cbBits = rec.U32(fields.cbBits);
   if (cbBmi == 0 || !rec.Has(offBmi, cbBmi) || !rec.Has(offBits, cbBits)) return QImage();
   TMetaDibRequest request;
   request.info = View(rec, offBmi, cbBmi);
@@ -119,13 +135,13 @@ QImage EmfDib(const TMetaBytes& rec, std::int64_t at, std::uint32_t usage, TMeta
   request.monochrome = monochrome;
   request.rows = rows;
   if (info) *info = request.info;
-  return DecodeMetaDib(request, list);
+  return DecodeMetaDib(request, builder);
 }
 
 // The packed DIB of a WMF record from `at` to its end.
-QImage WmfDib(const TMetaBytes& rec, std::int64_t at, std::uint32_t usage, TMetaPlayList& list,
+QImage WmfDib(const TMetaBytes& rec, std::int64_t at, std::uint32_t usage, TMetaListBuilder& builder,
               QByteArrayView* info = nullptr, bool monochrome = false, std::int64_t rows = 0) {
-  if (!rec.Has(at, 4)) return QImage();
+  if (!rec.Has(at, sizeof(U_BITMAPINFOHEADER::biSize))) return QImage();
   const QByteArrayView packed = View(rec, at, rec.Size() - at);
   const std::int64_t infoSize = PackedDibInfoSize(packed, usage);
   if (infoSize <= 0) return QImage();
@@ -136,7 +152,23 @@ QImage WmfDib(const TMetaBytes& rec, std::int64_t at, std::uint32_t usage, TMeta
   request.monochrome = monochrome;
   request.rows = rows;
   if (info) *info = request.info;
-  return DecodeMetaDib(request, list);
+  return DecodeMetaDib(request, builder);
+}
+
+// The device-dependent BITMAP16 of the old WMF records at `at`, its bits from bitsAt.
+QImage WmfBitmap16(const TMetaBytes& rec, std::int64_t at, std::int64_t bitsAt, TMetaListBuilder& builder) {
+  if (!rec.Has(at, sizeof(U_BITMAP16)) || !rec.Has(bitsAt, 0)) return QImage();
+  const QByteArray dib = DibFromBitmap16(
+      rec.I16(at + offsetof(U_BITMAP16, Width)), rec.I16(at + offsetof(U_BITMAP16, Height)),
+      rec.I16(at + offsetof(U_BITMAP16, WidthBytes)), rec.U8(at + offsetof(U_BITMAP16, Planes)),
+      rec.U8(at + offsetof(U_BITMAP16, BitsPixel)), View(rec, bitsAt, rec.Size() - bitsAt));
+  if (dib.isEmpty()) return QImage();
+  const std::int64_t infoSize = PackedDibInfoSize(dib, U_DIB_RGB_COLORS);
+  if (infoSize <= 0) return QImage();
+  TMetaDibRequest request;
+  request.info = QByteArrayView(dib).first(static_cast<qsizetype>(infoSize));
+  request.bits = QByteArrayView(dib).sliced(static_cast<qsizetype>(infoSize));
+  return DecodeMetaDib(request, builder);
 }
 
 // StretchDIBits and SetDIBitsToDevice count the source rectangle of a bottom-up DIB from its last row.
@@ -148,235 +180,346 @@ QRectF DibSourceRect(QByteArrayView info, const QImage& image, double x, double 
 // The EMF source transform (xformSrc) maps the source rectangle into bitmap pixels; it is nearly
 // always the identity, and is ignored when it is degenerate.
 QRectF SourcePixels(const TMetaBytes& rec, std::int64_t at, const QRectF& logical) {
-  double m[6];
-  for (int i = 0; i < 6; ++i) {
-    m[i] = static_cast<double>(std::bit_cast<float>(rec.U32(at + 4 * i)));
-    if (!std::isfinite(m[i]) || std::abs(m[i]) > 1e6) return logical;
-  }
+  const std::array<double, 6> m = ReadXform(rec, at);
+  for (const double value : m)
+    if (!std::isfinite(value) || std::abs(value) > kMaxSourceTransformValue) return logical;
   const QTransform transform(m[0], m[1], m[2], m[3], m[4], m[5]);
-  if (std::abs(transform.determinant()) < 1e-6 || !transform.isAffine() || transform.isRotating())
+  if (std::abs(transform.determinant()) < kMinSourceTransformDeterminant || !transform.isAffine() ||
+      transform.isRotating())
     return logical;
   const QPointF a = transform.map(logical.topLeft()), b = transform.map(logical.bottomRight());
   return QRectF(a, b);
 }
 
-void ReadEmfStretchDibits(const TMetaBytes& rec, TMetaPlayList& list, bool stretch) {
-  if (rec.Size() < (stretch ? 80 : 76)) return;
+// StretchDIBits and SetDIBitsToDevice share their fields up to the source bitmap; SetDIBitsToDevice's
+// bitmap may hold only `scans` rows from startScan on, counted from the bottom.
+template <class Record>
+void AddEmfDibBits(const TMetaBytes& rec, TMetaListBuilder& builder, TBlitRequest r, std::int64_t startScan,
+                   std::int64_t scans) {
+  const TMetaPoint dest = ReadPointl(rec, offsetof(Record, Dest));
+  const TMetaPoint src = ReadPointl(rec, offsetof(Record, Src)),
+                   srcSize = ReadPointl(rec, offsetof(Record, cSrc));
+  r.x = dest.x, r.y = dest.y;
+  const std::uint32_t usage = rec.U32(offsetof(Record, iUsageSrc));
   QByteArrayView info;
-  TBlitRequest r;
-  r.x = rec.I32(24), r.y = rec.I32(28);
-  const double xSrc = rec.I32(32), ySrc = rec.I32(36), cxSrc = rec.I32(40), cySrc = rec.I32(44);
-  const std::uint32_t usage = rec.U32(64);
-  if (stretch) {
-    r.rop = rec.U32(68);
-    r.width = rec.I32(72), r.height = rec.I32(76);
-  } else {
-    r.width = cxSrc, r.height = cySrc;
-  }
-  // SetDIBitsToDevice may carry a band of scan lines: rows startScan onwards, counted from the bottom.
-  const std::int64_t startScan = stretch ? 0 : rec.U32(68), scans = stretch ? 0 : rec.U32(72);
-  if (RopUsesSource(r.rop)) r.source = EmfDib(rec, 48, usage, list, &info, false, false, scans);
-  double y = ySrc;
+  if (RopUsesSource(r.rop))
+    r.source = EmfDib(rec, kSourceDib<Record>, usage, builder, &info, false, false, scans);
+  double y = src.y;
   if (!r.source.isNull() && DibIsBottomUp(info)) y -= static_cast<double>(startScan);
-  r.sourceRect = r.source.isNull() ? QRectF() : DibSourceRect(info, r.source, xSrc, y, cxSrc, cySrc);
-  AddRasterBlit(list, std::move(r));
+  r.sourceRect = r.source.isNull() ? QRectF() : DibSourceRect(info, r.source, src.x, y, srcSize.x, srcSize.y);
+  AddRasterBlit(builder, std::move(r));
 }
 
-void ReadEmfBlt(const TMetaBytes& rec, std::uint32_t type, TMetaPlayList& list) {
-  const bool stretch = type != U_EMR_BITBLT && type != U_EMR_MASKBLT;
-  const std::int64_t minimum = type == U_EMR_MASKBLT ? 128 : stretch ? 108 : 100;
-  if (rec.Size() < minimum) return;
+// The fields every EMF blit record has: the destination, and the source rectangle in logical units, whose
+// size is the destination's unless the record has its own (cSrc).
+template <class Record>
+TBlitRequest EmfBlitRequest(const TMetaBytes& rec, QRectF& sourceLogical) {
   TBlitRequest r;
-  r.x = rec.I32(24), r.y = rec.I32(28), r.width = rec.I32(32), r.height = rec.I32(36);
-  const std::uint32_t word = rec.U32(40);
-  const std::uint32_t usage = rec.U32(80);
-  const double cxSrc = stretch ? rec.I32(100) : r.width, cySrc = stretch ? rec.I32(104) : r.height;
-  const QRectF sourceLogical(rec.I32(44), rec.I32(48), cxSrc, cySrc);
-  QImage prepared;
-  double opacity = 1;
-  if (type == U_EMR_ALPHABLEND) {
-    const std::uint8_t constantAlpha = (word >> 16) & 0xFF, format = (word >> 24) & 0xFF;
-    r.source = EmfDib(rec, 84, usage, list, nullptr, (format & kAcSrcAlpha) != 0);
-    if (r.source.isNull()) return;
-    prepared = StoredPremultiplied(std::move(r.source));
-    opacity = constantAlpha / 255.0;
-    r.rop = MetaRop::kSrcCopy;
-  } else if (type == U_EMR_TRANSPARENTBLT) {
-    r.source = EmfDib(rec, 84, usage, list);
-    if (r.source.isNull()) return;
-    prepared = WithoutColour(r.source, word);
-    r.rop = MetaRop::kSrcCopy;
-  } else {
-    // MaskBlt's word holds two operations: the foreground one where the mask is 1, the background
-    // one in its top byte where the mask is 0.
-    r.rop = type == U_EMR_MASKBLT ? (word & 0x00FFFFFFu) : word;
-    if (RopUsesSource(r.rop)) r.source = EmfDib(rec, 84, usage, list);
-    if (type == U_EMR_MASKBLT && !r.source.isNull() && (word >> 24) == 0xAA &&
-        BlitModeOf(r.rop) == EMetaBlitMode::Copy) {
-      const QImage mask = EmfDib(rec, 112, rec.U32(108), list);
-      if (!mask.isNull())
-        prepared = ThroughMask(PrepareBlitImage(r.source, r.rop), mask, rec.I32(100), rec.I32(104));
-    }
-  }
-  r.sourceRect = SourcePixels(rec, 52, sourceLogical);
-  AddRasterBlit(list, std::move(r), std::move(prepared), opacity);
+  const TMetaPoint dest = ReadPointl(rec, offsetof(Record, Dest)),
+                   size = ReadPointl(rec, offsetof(Record, cDest));
+  r.x = dest.x, r.y = dest.y, r.width = size.x, r.height = size.y;
+  TMetaPoint sourceSize = size;
+  if constexpr (requires { &Record::cSrc; }) sourceSize = ReadPointl(rec, offsetof(Record, cSrc));
+  const TMetaPoint src = ReadPointl(rec, offsetof(Record, Src));
+  sourceLogical = QRectF(src.x, src.y, sourceSize.x, sourceSize.y);
+  return r;
 }
 
-void ReadEmfPlgBlt(const TMetaBytes& rec, TMetaPlayList& list) {
-  if (rec.Size() < 140) return;
-  QImage source = EmfDib(rec, 96, rec.U32(92), list);
-  if (source.isNull()) return;
-  QImage image = PrepareBlitImage(source, MetaRop::kSrcCopy);
-  const QImage mask = EmfDib(rec, 124, rec.U32(120), list);
-  if (!mask.isNull()) image = ThroughMask(image, mask, rec.I32(112), rec.I32(116));
-  TMetaBlit blit;
-  blit.mode = EMetaBlitMode::Copy;
-  blit.source = SourcePixels(rec, 64, QRectF(rec.I32(48), rec.I32(52), rec.I32(56), rec.I32(60)));
-  if (blit.source.width() <= 0 || blit.source.height() <= 0) return;
-  blit.image = std::move(image);
-  blit.topLeft = QPointF(rec.I32(24), rec.I32(28));
-  blit.topRight = QPointF(rec.I32(32), rec.I32(36));
-  blit.bottomLeft = QPointF(rec.I32(40), rec.I32(44));
-  AddBlit(list, std::move(blit));
-}
-
-std::int32_t AddPattern(TMetaPlayList& list, QImage image, bool monochrome) {
-  if (image.isNull() || list.patterns.size() >= kMaxBitmapItems) return -1;
-  list.patterns.push_back({std::move(image), monochrome});
-  return static_cast<std::int32_t>(list.patterns.size() - 1);
+// BitBlt and StretchBlt: the source bitmap through the record's raster operation.
+template <class Record>
+void AddEmfRopBlt(const TMetaBytes& rec, TMetaListBuilder& builder) {
+  if (!rec.Has(0, sizeof(Record))) return;
+  QRectF sourceLogical;
+  TBlitRequest r = EmfBlitRequest<Record>(rec, sourceLogical);
+  r.rop = rec.U32(offsetof(Record, dwRop));
+  if (RopUsesSource(r.rop))
+    r.source = EmfDib(rec, kSourceDib<Record>, rec.U32(offsetof(Record, iUsageSrc)), builder);
+  r.sourceRect = SourcePixels(rec, offsetof(Record, xformSrc), sourceLogical);
+  AddRasterBlit(builder, std::move(r));
 }
 
 TMetaCommand PatternCommand(std::int32_t pattern) {
-  if (pattern < 0) return {EMetaOp::CreateBrush, TMetaBrushArgs{.style = U_BS_PATTERN, .colour = 0x808080}};
+  // A pattern that cannot be decoded is drawn as a grey brush.
+  constexpr std::uint32_t kGrey = 0x808080;
+  if (pattern < 0) return {EMetaOp::CreateBrush, TMetaBrushArgs{.style = U_BS_PATTERN, .colour = kGrey}};
   return {EMetaOp::CreatePatternBrush, TMetaPatternArgs{.slot = 0, .pattern = pattern}};
 }
 
-// The old WMF records carry a device-dependent BITMAP16 at `at`: type, width, height, bytes per row,
-// planes and bits per pixel, then the bits.
-QImage WmfBitmap16(const TMetaBytes& rec, std::int64_t at, std::int64_t bitsAt, TMetaPlayList& list) {
-  if (!rec.Has(at, 10) || !rec.Has(bitsAt, 0)) return QImage();
-  const QByteArray dib = DibFromBitmap16(rec.I16(at + 2), rec.I16(at + 4), rec.I16(at + 6),
-                                         static_cast<std::uint8_t>(rec.U16(at + 8)), rec.U16(at + 8) >> 8,
-                                         View(rec, bitsAt, rec.Size() - bitsAt));
-  if (dib.isEmpty()) return QImage();
-  const std::int64_t infoSize = PackedDibInfoSize(dib, 0);
-  if (infoSize <= 0) return QImage();
-  TMetaDibRequest request;
-  request.info = QByteArrayView(dib).first(static_cast<qsizetype>(infoSize));
-  request.bits = QByteArrayView(dib).sliced(static_cast<qsizetype>(infoSize));
-  return DecodeMetaDib(request, list);
+template <class Record>
+void AddEmfPatternBrush(const TMetaBytes& rec, TMetaListBuilder& builder, bool monochrome) {
+  const std::uint32_t slot = rec.U32(offsetof(Record, ihBrush));
+  if (!rec.Has(0, sizeof(Record))) {
+    builder.CreateObjectAt(slot, PatternCommand(-1));
+    return;
+  }
+  QByteArrayView info;
+  QImage image =
+      EmfDib(rec, kBrushDib<Record>, rec.U32(offsetof(Record, iUsage)), builder, &info, false, monochrome);
+  const std::int32_t pattern = builder.AddPattern(std::move(image), monochrome && DibBitsPerPixel(info) == 1);
+  builder.CreateObjectAt(slot, PatternCommand(pattern));
+}
+
+// The destination of a WMF StretchBlt-like record (hDst, wDst, yDst, xDst) and of a BitBlt-like one
+// (Height, Width, yDst, xDst).
+template <class Record>
+void SetStretchDestination(const TMetaBytes& rec, TBlitRequest& r) {
+  r.height = rec.I16(offsetof(Record, hDst)), r.width = rec.I16(offsetof(Record, wDst));
+  r.y = rec.I16(offsetof(Record, yDst)), r.x = rec.I16(offsetof(Record, xDst));
+}
+
+template <class Record>
+void SetBitBltDestination(const TMetaBytes& rec, TBlitRequest& r) {
+  r.height = rec.I16(offsetof(Record, Height)), r.width = rec.I16(offsetof(Record, Width));
+  r.y = rec.I16(offsetof(Record, yDst)), r.x = rec.I16(offsetof(Record, xDst));
+}
+
+// A WMF StretchBlt or DIBStretchBlt. The form without a bitmap (NoPx) has a reserved word before the
+// destination; the form with one (Px) has the bitmap at bitmapAt.
+template <class NoPx, class Px>
+void AddWmfStretchBlt(const TMetaBytes& rec, TMetaListBuilder& builder, std::int64_t bitmapAt, bool dib) {
+  static_assert(offsetof(NoPx, xSrc) == offsetof(Px, xSrc));
+  if (!rec.Has(0, bitmapAt)) return;
+  TBlitRequest r;
+  r.rop = WmfRop<Px>(rec);
+  const double cySrc = rec.I16(offsetof(Px, hSrc)), cxSrc = rec.I16(offsetof(Px, wSrc)),
+               ySrc = rec.I16(offsetof(Px, ySrc)), xSrc = rec.I16(offsetof(Px, xSrc));
+  const bool withBitmap = rec.Size() > static_cast<std::int64_t>(sizeof(NoPx));
+  if (withBitmap)
+    SetStretchDestination<Px>(rec, r);
+  else
+    SetStretchDestination<NoPx>(rec, r);
+  if (withBitmap && RopUsesSource(r.rop))
+    r.source = dib ? WmfDib(rec, bitmapAt, U_DIB_RGB_COLORS, builder)
+                   : WmfBitmap16(rec, bitmapAt, bitmapAt + sizeof(U_BITMAP16), builder);
+  r.sourceRect = QRectF(xSrc, ySrc, cxSrc, cySrc);
+  AddRasterBlit(builder, std::move(r));
+}
+
+// A WMF BitBlt or DIBBitBlt, laid out as AddWmfStretchBlt's records without the source's size.
+template <class NoPx, class Px>
+void AddWmfBitBlt(const TMetaBytes& rec, TMetaListBuilder& builder, std::int64_t bitmapAt, bool dib) {
+  static_assert(offsetof(NoPx, xSrc) == offsetof(Px, xSrc));
+  if (!rec.Has(0, bitmapAt)) return;
+  TBlitRequest r;
+  r.rop = WmfRop<Px>(rec);
+  const double ySrc = rec.I16(offsetof(Px, ySrc)), xSrc = rec.I16(offsetof(Px, xSrc));
+  const bool withBitmap = rec.Size() > static_cast<std::int64_t>(sizeof(NoPx));
+  if (withBitmap)
+    SetBitBltDestination<Px>(rec, r);
+  else
+    SetBitBltDestination<NoPx>(rec, r);
+  if (withBitmap && RopUsesSource(r.rop))
+    r.source = dib ? WmfDib(rec, bitmapAt, U_DIB_RGB_COLORS, builder)
+                   : WmfBitmap16(rec, bitmapAt, bitmapAt + sizeof(U_BITMAP16), builder);
+  r.sourceRect = QRectF(xSrc, ySrc, r.width, r.height);
+  AddRasterBlit(builder, std::move(r));
 }
 
 }  // namespace
 
-bool ReadWmfBitmapRecord(const TMetaBytes& rec, std::uint8_t type, TMetaPlayList& list) {
-  // A record's parameters come in reverse order; the blits without a bitmap are PatBlts with an extra
-  // reserved word, told apart by their size.
+void ReadEmfStretchDiBits(const TMetaBytes& rec, TMetaListBuilder& builder) {
+  using R = U_EMRSTRETCHDIBITS;
+  if (!rec.Has(0, sizeof(R))) return;
   TBlitRequest r;
+  r.rop = rec.U32(offsetof(R, dwRop));
+  const TMetaPoint size = ReadPointl(rec, offsetof(R, cDest));
+  r.width = size.x, r.height = size.y;
+  AddEmfDibBits<R>(rec, builder, std::move(r), 0, 0);
+}
+
+void ReadEmfSetDiBitsToDevice(const TMetaBytes& rec, TMetaListBuilder& builder) {
+  using R = U_EMRSETDIBITSTODEVICE;
+  if (!rec.Has(0, sizeof(R))) return;
+  TBlitRequest r;
+  const TMetaPoint size = ReadPointl(rec, offsetof(R, cSrc));
+  r.width = size.x, r.height = size.y;
+  AddEmfDibBits<R>(rec, builder, std::move(r), rec.U32(offsetof(R, iStartScan)),
+                   rec.U32(offsetof(R, cScans)));
+}
+
+void ReadEmfBitBlt(const TMetaBytes& rec, TMetaListBuilder& builder) {
+  AddEmfRopBlt<U_EMRBITBLT>(rec, builder);
+}
+
+void ReadEmfStretchBlt(const TMetaBytes& rec, TMetaListBuilder& builder) {
+  AddEmfRopBlt<U_EMRSTRETCHBLT>(rec, builder);
+}
+
+void ReadEmfMaskBlt(const TMetaBytes& rec, TMetaListBuilder& builder) {
+  using R = U_EMRMASKBLT;
+  // dwRop holds two operations: the foreground one in its low three bytes, where the mask is 1, and
+  // the background one's index in its top byte, where the mask is 0.
+  constexpr std::uint32_t kForegroundRop = 0x00FFFFFFu;
+  constexpr int kBackgroundShift = 24;
+  // The background index that leaves the target as it is.
+  constexpr std::uint32_t kKeepTargetIndex = 0xAA;
+  if (!rec.Has(0, sizeof(R))) return;
+  QRectF sourceLogical;
+  TBlitRequest r = EmfBlitRequest<R>(rec, sourceLogical);
+  const std::uint32_t rops = rec.U32(offsetof(R, dwRop));
+  r.rop = rops & kForegroundRop;
+  if (RopUsesSource(r.rop)) r.source = EmfDib(rec, kSourceDib<R>, rec.U32(offsetof(R, iUsageSrc)), builder);
+  QImage prepared;
+  if (!r.source.isNull() && (rops >> kBackgroundShift) == kKeepTargetIndex &&
+      BlitModeOf(r.rop) == EMetaBlitMode::Copy) {
+    const QImage mask = EmfDib(rec, kMaskDib<R>, rec.U32(offsetof(R, iUsageMask)), builder);
+    const TMetaPoint maskAt = ReadPointl(rec, offsetof(R, Mask));
+    if (!mask.isNull()) prepared = ThroughMask(PrepareBlitImage(r.source, r.rop), mask, maskAt.x, maskAt.y);
+  }
+  r.sourceRect = SourcePixels(rec, offsetof(R, xformSrc), sourceLogical);
+  AddRasterBlit(builder, std::move(r), std::move(prepared));
+}
+
+void ReadEmfAlphaBlend(const TMetaBytes& rec, TMetaListBuilder& builder) {
+  using R = U_EMRALPHABLEND;
+  constexpr double kOpaque = 255;
+  if (!rec.Has(0, sizeof(R))) return;
+  QRectF sourceLogical;
+  TBlitRequest r = EmfBlitRequest<R>(rec, sourceLogical);
+  const std::uint8_t constantAlpha = rec.U8(offsetof(R, Blend.Global));
+  const std::uint8_t format = rec.U8(offsetof(R, Blend.Op));
+  r.source = EmfDib(rec, kSourceDib<R>, rec.U32(offsetof(R, iUsageSrc)), builder, nullptr,
+                    (format & U_AC_SRC_ALPHA) != 0);
+  if (r.source.isNull()) return;
+  QImage prepared = StoredPremultiplied(std::move(r.source));
+  r.rop = MetaRop::kSrcCopy;
+  r.sourceRect = SourcePixels(rec, offsetof(R, xformSrc), sourceLogical);
+  AddRasterBlit(builder, std::move(r), std::move(prepared), constantAlpha / kOpaque);
+}
+
+void ReadEmfTransparentBlt(const TMetaBytes& rec, TMetaListBuilder& builder) {
+  using R = U_EMRTRANSPARENTBLT;
+  if (!rec.Has(0, sizeof(R))) return;
+  QRectF sourceLogical;
+  TBlitRequest r = EmfBlitRequest<R>(rec, sourceLogical);
+  r.source = EmfDib(rec, kSourceDib<R>, rec.U32(offsetof(R, iUsageSrc)), builder);
+  if (r.source.isNull()) return;
+  QImage prepared = WithoutColour(r.source, rec.U32(offsetof(R, TColor)));
+  r.rop = MetaRop::kSrcCopy;
+  r.sourceRect = SourcePixels(rec, offsetof(R, xformSrc), sourceLogical);
+  AddRasterBlit(builder, std::move(r), std::move(prepared));
+}
+
+void ReadEmfPlgBlt(const TMetaBytes& rec, TMetaListBuilder& builder) {
+  using R = U_EMRPLGBLT;
+  if (!rec.Has(0, sizeof(R))) return;
+  QImage source = EmfDib(rec, kSourceDib<R>, rec.U32(offsetof(R, iUsageSrc)), builder);
+  if (source.isNull()) return;
+  QImage image = PrepareBlitImage(source, MetaRop::kSrcCopy);
+  const QImage mask = EmfDib(rec, kMaskDib<R>, rec.U32(offsetof(R, iUsageMask)), builder);
+  if (!mask.isNull()) {
+    const TMetaPoint maskAt = ReadPointl(rec, offsetof(R, Mask));
+    image = ThroughMask(image, mask, maskAt.x, maskAt.y);
+  }
+  TMetaBlit blit;
+  blit.mode = EMetaBlitMode::Copy;
+  const TMetaPoint src = ReadPointl(rec, offsetof(R, Src)), srcSize = ReadPointl(rec, offsetof(R, cSrc));
+  blit.source = SourcePixels(rec, offsetof(R, xformSrc), QRectF(src.x, src.y, srcSize.x, srcSize.y));
+  if (blit.source.width() <= 0 || blit.source.height() <= 0) return;
+  blit.image = std::move(image);
+  // The parallelogram's upper-left, upper-right and lower-left corners.
+  const auto corner = [&rec](int i) {
+    const TMetaPoint p = ReadPointl(rec, offsetof(R, aptlDst) + sizeof(U_POINTL) * i);
+    return QPointF(p.x, p.y);
+  };
+  blit.topLeft = corner(0);
+  blit.topRight = corner(1);
+  blit.bottomLeft = corner(2);
+  builder.AddBlit(std::move(blit));
+}
+
+void ReadWmfStretchDib(const TMetaBytes& rec, TMetaListBuilder& builder) {
+  using R = U_WMRSTRETCHDIB;
+  if (!rec.Has(0, offsetof(R, dib))) return;
+  TBlitRequest r;
+  r.rop = WmfRop<R>(rec);
+  const std::uint32_t usage = rec.U16(offsetof(R, cUsage));
+  const double cySrc = rec.I16(offsetof(R, hSrc)), cxSrc = rec.I16(offsetof(R, wSrc)),
+               ySrc = rec.I16(offsetof(R, ySrc)), xSrc = rec.I16(offsetof(R, xSrc));
+  SetStretchDestination<R>(rec, r);
   QByteArrayView info;
-  switch (type) {
-    case U_WMR_STRETCHDIB: {
-      if (rec.Size() < 28) return true;
-      r.rop = rec.U32(6);
-      const std::uint32_t usage = rec.U16(10);
-      const double cySrc = rec.I16(12), cxSrc = rec.I16(14), ySrc = rec.I16(16), xSrc = rec.I16(18);
-      r.height = rec.I16(20), r.width = rec.I16(22), r.y = rec.I16(24), r.x = rec.I16(26);
-      if (RopUsesSource(r.rop)) r.source = WmfDib(rec, 28, usage, list, &info);
-      if (!r.source.isNull()) r.sourceRect = DibSourceRect(info, r.source, xSrc, ySrc, cxSrc, cySrc);
-      break;
-    }
-    case U_WMR_SETDIBTODEV: {
-      if (rec.Size() < 24) return true;
-      const std::uint32_t usage = rec.U16(6);
-      const double startScan = rec.U16(10), ySrc = rec.I16(12), xSrc = rec.I16(14);
-      r.height = rec.I16(16), r.width = rec.I16(18), r.y = rec.I16(20), r.x = rec.I16(22);
-      r.source = WmfDib(rec, 24, usage, list, &info, false, rec.U16(8));
-      if (!r.source.isNull())
-        r.sourceRect = DibSourceRect(info, r.source, xSrc, ySrc - (DibIsBottomUp(info) ? startScan : 0),
-                                     r.width, r.height);
-      break;
-    }
-    case U_WMR_DIBSTRETCHBLT:
-    case U_WMR_STRETCHBLT: {
-      if (rec.Size() < 26) return true;
-      r.rop = rec.U32(6);
-      const double cySrc = rec.I16(10), cxSrc = rec.I16(12), ySrc = rec.I16(14), xSrc = rec.I16(16);
-      const bool withBitmap = rec.Size() > 28;
-      const std::int64_t at = withBitmap ? 18 : 20;
-      r.height = rec.I16(at), r.width = rec.I16(at + 2), r.y = rec.I16(at + 4), r.x = rec.I16(at + 6);
-      if (withBitmap && RopUsesSource(r.rop))
-        r.source = type == U_WMR_DIBSTRETCHBLT ? WmfDib(rec, 26, 0, list) : WmfBitmap16(rec, 26, 36, list);
-      r.sourceRect = QRectF(xSrc, ySrc, cxSrc, cySrc);
-      break;
-    }
-    case U_WMR_DIBBITBLT:
-    case U_WMR_BITBLT: {
-      if (rec.Size() < 22) return true;
-      r.rop = rec.U32(6);
-      const double ySrc = rec.I16(10), xSrc = rec.I16(12);
-      const bool withBitmap = rec.Size() > 24;
-      const std::int64_t at = withBitmap ? 14 : 16;
-      r.height = rec.I16(at), r.width = rec.I16(at + 2), r.y = rec.I16(at + 4), r.x = rec.I16(at + 6);
-      if (withBitmap && RopUsesSource(r.rop))
-        r.source = type == U_WMR_DIBBITBLT ? WmfDib(rec, 22, 0, list) : WmfBitmap16(rec, 22, 32, list);
-      r.sourceRect = QRectF(xSrc, ySrc, r.width, r.height);
-      break;
-    }
-    case U_WMR_PATBLT:
-      if (rec.Size() < 18) return true;
-      r.rop = rec.U32(6);
-      r.height = rec.I16(10), r.width = rec.I16(12), r.y = rec.I16(14), r.x = rec.I16(16);
-      if (RopUsesSource(r.rop)) return true;
-      break;
-    default:
-      return false;
-  }
-  AddRasterBlit(list, std::move(r));
-  return true;
+  if (RopUsesSource(r.rop)) r.source = WmfDib(rec, offsetof(R, dib), usage, builder, &info);
+  if (!r.source.isNull()) r.sourceRect = DibSourceRect(info, r.source, xSrc, ySrc, cxSrc, cySrc);
+  AddRasterBlit(builder, std::move(r));
 }
 
-bool ReadEmfBitmapRecord(const TMetaBytes& rec, std::uint32_t type, TMetaPlayList& list) {
-  switch (type) {
-    case U_EMR_STRETCHDIBITS:
-      ReadEmfStretchDibits(rec, list, true);
-      return true;
-    case U_EMR_SETDIBITSTODEVICE:
-      ReadEmfStretchDibits(rec, list, false);
-      return true;
-    case U_EMR_BITBLT:
-    case U_EMR_STRETCHBLT:
-    case U_EMR_MASKBLT:
-    case U_EMR_ALPHABLEND:
-    case U_EMR_TRANSPARENTBLT:
-      ReadEmfBlt(rec, type, list);
-      return true;
-    case U_EMR_PLGBLT:
-      ReadEmfPlgBlt(rec, list);
-      return true;
-    default:
-      return false;
-  }
+void ReadWmfSetDibToDev(const TMetaBytes& rec, TMetaListBuilder& builder) {
+  using R = U_WMRSETDIBTODEV;
+  if (!rec.Has(0, offsetof(R, dib))) return;
+  TBlitRequest r;
+  const std::uint32_t usage = rec.U16(offsetof(R, cUsage));
+  const double startScan = rec.U16(offsetof(R, StartScan)), ySrc = rec.I16(offsetof(R, ySrc)),
+               xSrc = rec.I16(offsetof(R, xSrc));
+  SetBitBltDestination<R>(rec, r);
+  QByteArrayView info;
+  r.source = WmfDib(rec, offsetof(R, dib), usage, builder, &info, false, rec.U16(offsetof(R, ScanCount)));
+  if (!r.source.isNull())
+    r.sourceRect =
+        DibSourceRect(info, r.source, xSrc, ySrc - (DibIsBottomUp(info) ? startScan : 0), r.width, r.height);
+  AddRasterBlit(builder, std::move(r));
 }
 
-TMetaCommand WmfPatternBrushCommand(const TMetaBytes& rec, std::uint8_t type, TMetaPlayList& list) {
-  if (type == U_WMR_CREATEPATTERNBRUSH) {
-    if (!rec.Has(6, 10)) return PatternCommand(-1);
-    const bool monochrome = (rec.U16(14) >> 8) == 1;
-    return PatternCommand(AddPattern(list, WmfBitmap16(rec, 6, 38, list), monochrome));
+void ReadWmfDibStretchBlt(const TMetaBytes& rec, TMetaListBuilder& builder) {
+  AddWmfStretchBlt<U_WMRDIBSTRETCHBLT_NOPX, U_WMRDIBSTRETCHBLT_PX>(
+      rec, builder, offsetof(U_WMRDIBSTRETCHBLT_PX, dib), true);
+}
+
+void ReadWmfStretchBlt(const TMetaBytes& rec, TMetaListBuilder& builder) {
+  AddWmfStretchBlt<U_WMRSTRETCHBLT_NOPX, U_WMRSTRETCHBLT_PX>(rec, builder,
+                                                             offsetof(U_WMRSTRETCHBLT_PX, bitmap), false);
+}
+
+void ReadWmfDibBitBlt(const TMetaBytes& rec, TMetaListBuilder& builder) {
+  AddWmfBitBlt<U_WMRDIBBITBLT_NOPX, U_WMRDIBBITBLT_PX>(rec, builder, offsetof(U_WMRDIBBITBLT_PX, dib), true);
+}
+
+void ReadWmfBitBlt(const TMetaBytes& rec, TMetaListBuilder& builder) {
+  AddWmfBitBlt<U_WMRBITBLT_NOPX, U_WMRBITBLT_PX>(rec, builder, offsetof(U_WMRBITBLT_PX, bitmap), false);
+}
+
+void ReadWmfPatBlt(const TMetaBytes& rec, TMetaListBuilder& builder) {
+  using R = U_WMRPATBLT;
+  if (!rec.Has(0, sizeof(R))) return;
+  TBlitRequest r;
+  r.rop = WmfRop<R>(rec);
+  SetBitBltDestination<R>(rec, r);
+  // PatBlt has no source to read.
+  if (RopUsesSource(r.rop)) return;
+  AddRasterBlit(builder, std::move(r));
+}
+
+void ReadEmfCreateMonoBrush(const TMetaBytes& rec, TMetaListBuilder& builder) {
+  AddEmfPatternBrush<U_EMRCREATEMONOBRUSH>(rec, builder, true);
+}
+
+void ReadEmfCreateDibPatternBrushPt(const TMetaBytes& rec, TMetaListBuilder& builder) {
+  AddEmfPatternBrush<U_EMRCREATEDIBPATTERNBRUSHPT>(rec, builder, false);
+}
+
+void ReadWmfCreatePatternBrush(const TMetaBytes& rec, TMetaListBuilder& builder) {
+  using R = TWmrCreatePatternBrush;
+  constexpr std::int64_t kBitmapAt = offsetof(R, bitmap);
+  if (!rec.Has(kBitmapAt, sizeof(U_BITMAP16))) {
+    builder.CreateObject(PatternCommand(-1));
+    return;
   }
-  if (!rec.Has(6, 4)) return PatternCommand(-1);
+  const bool monochrome = rec.U8(kBitmapAt + offsetof(U_BITMAP16, BitsPixel)) == 1;
+  QImage image = WmfBitmap16(rec, kBitmapAt, sizeof(R), builder);
+  builder.CreateObject(PatternCommand(builder.AddPattern(std::move(image), monochrome)));
+}
+
+void ReadWmfDibCreatePatternBrush(const TMetaBytes& rec, TMetaListBuilder& builder) {
+  using R = U_WMRDIBCREATEPATTERNBRUSH;
+  if (!rec.Has(0, offsetof(R, Src))) {
+    builder.CreateObject(PatternCommand(-1));
+    return;
+  }
   // A BS_PATTERN brush's DIB has RGB colours whatever its usage field says.
-  const bool monochromeStyle = rec.U16(6) == kStyleBsPattern;
-  const std::uint32_t usage = monochromeStyle ? 0 : rec.U16(8);
+  const bool monochromeStyle = rec.U16(offsetof(R, Style)) == U_BS_PATTERN;
+  const std::uint32_t usage = monochromeStyle ? U_DIB_RGB_COLORS : rec.U16(offsetof(R, cUsage));
   QByteArrayView info;
-  QImage image = WmfDib(rec, 10, usage, list, &info, monochromeStyle);
-  return PatternCommand(AddPattern(list, std::move(image), monochromeStyle && DibBitsPerPixel(info) == 1));
-}
-
-TMetaCommand EmfPatternBrushCommand(const TMetaBytes& rec, std::uint32_t type, TMetaPlayList& list) {
-  if (rec.Size() < 32) return PatternCommand(-1);
-  QByteArrayView info;
-  const bool mono = type == U_EMR_CREATEMONOBRUSH;
-  QImage image = EmfDib(rec, 16, rec.U32(12), list, &info, false, mono);
-  return PatternCommand(AddPattern(list, std::move(image), mono && DibBitsPerPixel(info) == 1));
+  QImage image = WmfDib(rec, offsetof(R, Src), usage, builder, &info, monochromeStyle);
+  const std::int32_t pattern =
+      builder.AddPattern(std::move(image), monochromeStyle && DibBitsPerPixel(info) == 1);
+  builder.CreateObject(PatternCommand(pattern));
 }

@@ -1,4 +1,9 @@
+// The DIBs of metafile records: their headers read, palette colour tables resolved, and decoding by the
+// project's bitmap reader within the bitmap budget.
 #include "metafile/read/MetaDib.h"
+
+#include <uemf.h>
+#include <uwmf.h>
 
 #include <QtEndian>
 #include <algorithm>
@@ -8,11 +13,28 @@
 
 namespace {
 
-constexpr std::int64_t kCoreHeader = 12;
-constexpr std::int64_t kInfoHeader = 40;
-constexpr std::uint32_t kDibPalColors = 1;
-constexpr std::uint32_t kDibPalIndices = 2;
-constexpr std::uint32_t kBitfields = 3, kAlphaBitfields = 6;
+// The OS/2 core header, and the BITMAPINFOHEADER that the larger headers begin with.
+constexpr std::int64_t kCoreHeader = sizeof(U_BITMAPCOREHEADER);
+constexpr std::int64_t kInfoHeader = sizeof(U_BITMAPINFOHEADER);
+constexpr std::uint32_t kDibPalColors = U_DIB_PAL_COLORS;
+constexpr std::uint32_t kDibPalIndices = U_DIB_PAL_INDICES;
+// BI_ALPHABITFIELDS, which libuemf does not name.
+constexpr std::uint32_t kBitfields = U_BI_BITFIELDS, kAlphaBitfields = 6;
+// The masks that follow a BITMAPINFOHEADER of these compressions: red, green, blue (and alpha).
+constexpr std::int64_t kMaskSize = sizeof(std::uint32_t);
+// Colour table entries: RGBQUADs, the core header's RGBTRIPLEs, or 16-bit palette indices.
+constexpr std::int64_t kRgbQuadSize = sizeof(U_RGBQUAD), kRgbTripleSize = 3;
+constexpr std::int64_t kPaletteIndexSize = sizeof(std::uint16_t);
+// A direct-colour bitmap with a longer colour table is read as having none.
+constexpr std::int64_t kMaxColourTable = 256;
+
+using TInfoHeader = U_BITMAPINFOHEADER;
+using TCoreHeader = U_BITMAPCOREHEADER;
+// Headers shorter than the BITMAPINFOHEADER end after one of its fields; each of these is where the
+// field after it begins, the least size of a header that holds it.
+constexpr std::int64_t kBitCountEnd = offsetof(TInfoHeader, biCompression);
+constexpr std::int64_t kCompressionEnd = offsetof(TInfoHeader, biSizeImage);
+constexpr std::int64_t kClrUsedEnd = offsetof(TInfoHeader, biClrImportant);
 
 struct TDibLayout {
   std::int64_t headerSize = 0;
@@ -35,24 +57,26 @@ std::uint16_t U16(QByteArrayView view, std::int64_t at) {
 }
 
 bool ReadLayout(QByteArrayView info, TDibLayout& layout) {
-  if (!Has(info, 0, 4)) return false;
-  layout.headerSize = U32(info, 0);
+  if (!Has(info, 0, sizeof(TInfoHeader::biSize))) return false;
+  layout.headerSize = U32(info, offsetof(TInfoHeader, biSize));
   if (layout.headerSize < kCoreHeader || !Has(info, 0, layout.headerSize)) return false;
   layout.core = layout.headerSize == kCoreHeader;
   if (layout.core) {
-    layout.bitsPerPixel = U16(info, 10);
+    layout.bitsPerPixel = U16(info, offsetof(TCoreHeader, BitCount));
   } else {
-    if (layout.headerSize < 16) return false;
-    layout.bitsPerPixel = U16(info, 14);
-    const std::uint32_t compression = layout.headerSize >= 20 ? U32(info, 16) : 0;
+    if (layout.headerSize < kBitCountEnd) return false;
+    layout.bitsPerPixel = U16(info, offsetof(TInfoHeader, biBitCount));
+    const std::uint32_t compression =
+        layout.headerSize >= kCompressionEnd ? U32(info, offsetof(TInfoHeader, biCompression)) : 0;
     if (layout.headerSize == kInfoHeader && (compression == kBitfields || compression == kAlphaBitfields))
-      layout.masksSize = compression == kBitfields ? 12 : 16;
+      layout.masksSize = (compression == kBitfields ? 3 : 4) * kMaskSize;
   }
-  const std::uint32_t used = !layout.core && layout.headerSize >= 36 ? U32(info, 32) : 0;
+  const std::uint32_t used =
+      !layout.core && layout.headerSize >= kClrUsedEnd ? U32(info, offsetof(TInfoHeader, biClrUsed)) : 0;
   if (layout.bitsPerPixel >= 1 && layout.bitsPerPixel <= 8)
     layout.colours = used == 0 || used > (1u << layout.bitsPerPixel) ? (1 << layout.bitsPerPixel) : used;
   else if (layout.bitsPerPixel > 8)
-    layout.colours = used <= 256 ? used : 0;
+    layout.colours = used <= kMaxColourTable ? used : 0;
   return true;
 }
 
@@ -69,9 +93,11 @@ QByteArray RewrittenInfo(QByteArrayView info, const TDibLayout& layout, const TM
   const std::int64_t tableAt = layout.headerSize + layout.masksSize;
   QByteArray out(info.data(), static_cast<qsizetype>(tableAt));
   if (request.monochrome && layout.bitsPerPixel == 1) {
-    if (!layout.core && layout.headerSize >= 36) qToLittleEndian<quint32>(2, out.data() + 32);
+    // Two colours in the table.
+    if (!layout.core && layout.headerSize >= kClrUsedEnd)
+      qToLittleEndian<quint32>(2, out.data() + offsetof(TInfoHeader, biClrUsed));
     if (layout.core) {
-      out.append(QByteArray("\0\0\0\xFF\xFF\xFF", 6));
+      out.append(QByteArray("\0\0\0\xFF\xFF\xFF", 2 * kRgbTripleSize));
     } else {
       PutRgbQuad(out, qRgb(0, 0, 0));
       PutRgbQuad(out, qRgb(255, 255, 255));
@@ -80,10 +106,10 @@ QByteArray RewrittenInfo(QByteArrayView info, const TDibLayout& layout, const TM
   }
   // Palette indices: two bytes each, or none when the pixels are indices themselves.
   for (std::int64_t i = 0; i < layout.colours; ++i) {
-    const std::int64_t at = tableAt + 2 * i;
-    const std::uint16_t index = request.usage == kDibPalIndices ? static_cast<std::uint16_t>(i)
-                                : Has(info, at, 2)              ? U16(info, at)
-                                                                : 0;
+    const std::int64_t at = tableAt + kPaletteIndexSize * i;
+    const std::uint16_t index = request.usage == kDibPalIndices    ? static_cast<std::uint16_t>(i)
+                                : Has(info, at, kPaletteIndexSize) ? U16(info, at)
+                                                                   : 0;
     PutRgbQuad(out, palettes.Entry(index));
   }
   return out;
@@ -92,17 +118,18 @@ QByteArray RewrittenInfo(QByteArrayView info, const TDibLayout& layout, const TM
 std::int64_t DeclaredPixels(QByteArrayView info) {
   TDibLayout layout;
   if (!ReadLayout(info, layout)) return 0;
-  const std::int64_t width = layout.core ? U16(info, 4) : static_cast<std::int32_t>(U32(info, 4));
+  const std::int64_t width = layout.core
+                                 ? U16(info, offsetof(TCoreHeader, Width))
+                                 : static_cast<std::int32_t>(U32(info, offsetof(TInfoHeader, biWidth)));
   return width * DibHeight(info);
 }
 
 }  // namespace
 
-QImage DecodeMetaDib(const TMetaDibRequest& request, TMetaPlayList& list) {
+QImage DecodeMetaDib(const TMetaDibRequest& request, TMetaListBuilder& builder) {
   TDibLayout layout;
   if (!ReadLayout(request.info, layout)) return QImage();
-  const std::int64_t budget = std::min(
-      kMaxMetaBitmapPixels, kMaxMetaPicturePixels - std::min(list.bitmapPixels, kMaxMetaPicturePixels));
+  const std::int64_t budget = builder.BitmapPixelsLeft();
   // Checked here as well as by the reader: a refused size must not be copied either.
   const std::int64_t declared = DeclaredPixels(request.info);
   if (budget <= 0 || declared <= 0 || declared > budget) return QImage();
@@ -110,13 +137,15 @@ QImage DecodeMetaDib(const TMetaDibRequest& request, TMetaPlayList& list) {
                        ((request.usage == kDibPalColors || request.usage == kDibPalIndices) &&
                         layout.bitsPerPixel <= 8 && layout.colours > 0);
   QByteArray block =
-      rewrite ? RewrittenInfo(request.info, layout, request, list.palettes) : request.info.toByteArray();
+      rewrite ? RewrittenInfo(request.info, layout, request, builder.Palettes()) : request.info.toByteArray();
   if (request.rows > 0 && request.rows < DibHeight(request.info)) {
     const bool bottomUp = DibIsBottomUp(request.info);
     if (layout.core)
-      qToLittleEndian<quint16>(static_cast<quint16>(request.rows), block.data() + 6);
+      qToLittleEndian<quint16>(static_cast<quint16>(request.rows),
+                               block.data() + offsetof(TCoreHeader, Height));
     else
-      qToLittleEndian<qint32>(static_cast<qint32>(bottomUp ? request.rows : -request.rows), block.data() + 8);
+      qToLittleEndian<qint32>(static_cast<qint32>(bottomUp ? request.rows : -request.rows),
+                              block.data() + offsetof(TInfoHeader, biHeight));
   }
   const qsizetype bitsOffset = block.size();
   block.append(request.bits.data(), request.bits.size());
@@ -127,7 +156,7 @@ QImage DecodeMetaDib(const TMetaDibRequest& request, TMetaPlayList& list) {
   if (result.image.isNull()) return QImage();
   const std::int64_t pixels = static_cast<std::int64_t>(result.image.width()) * result.image.height();
   if (pixels > budget) return QImage();
-  list.bitmapPixels += pixels;
+  builder.SpendBitmapPixels(pixels);
   return result.image;
 }
 
@@ -136,9 +165,9 @@ std::int64_t PackedDibInfoSize(QByteArrayView packed, std::uint32_t usage) {
   if (!ReadLayout(packed, layout)) return -1;
   const bool indexed = layout.bitsPerPixel <= 8;
   const std::int64_t entry = indexed && usage == kDibPalIndices  ? 0
-                             : indexed && usage == kDibPalColors ? 2
-                             : layout.core                       ? 3
-                                                                 : 4;
+                             : indexed && usage == kDibPalColors ? kPaletteIndexSize
+                             : layout.core                       ? kRgbTripleSize
+                                                                 : kRgbQuadSize;
   const std::int64_t size = layout.headerSize + layout.masksSize + entry * layout.colours;
   return std::min<std::int64_t>(size, packed.size());
 }
@@ -146,14 +175,14 @@ std::int64_t PackedDibInfoSize(QByteArrayView packed, std::uint32_t usage) {
 bool DibIsBottomUp(QByteArrayView info) {
   TDibLayout layout;
   if (!ReadLayout(info, layout)) return true;
-  return layout.core || static_cast<std::int32_t>(U32(info, 8)) > 0;
+  return layout.core || static_cast<std::int32_t>(U32(info, offsetof(TInfoHeader, biHeight))) > 0;
 }
 
 std::int64_t DibHeight(QByteArrayView info) {
   TDibLayout layout;
   if (!ReadLayout(info, layout)) return 0;
-  if (layout.core) return U16(info, 6);
-  const std::int64_t height = static_cast<std::int32_t>(U32(info, 8));
+  if (layout.core) return U16(info, offsetof(TCoreHeader, Height));
+  const std::int64_t height = static_cast<std::int32_t>(U32(info, offsetof(TInfoHeader, biHeight)));
   return height < 0 ? -height : height;
 }
 
@@ -169,14 +198,16 @@ QByteArray DibFromBitmap16(int width, int height, int widthBytes, int planes, in
     return {};
   const std::int64_t rowBytes = (static_cast<std::int64_t>(width) * bitsPerPixel + 7) / 8;
   if (widthBytes < rowBytes || !Has(bits, 0, static_cast<std::int64_t>(widthBytes) * height)) return {};
+  // DIB rows are padded to whole 32-bit words.
   const std::int64_t stride = (static_cast<std::int64_t>(width) * bitsPerPixel + 31) / 32 * 4;
   QByteArray dib(static_cast<qsizetype>(kInfoHeader), '\0');
   auto* header = reinterpret_cast<uchar*>(dib.data());
-  qToLittleEndian<quint32>(kInfoHeader, header);
-  qToLittleEndian<qint32>(width, header + 4);
-  qToLittleEndian<qint32>(-height, header + 8);  // device bitmaps store their rows top-down
-  qToLittleEndian<quint16>(1, header + 12);
-  qToLittleEndian<quint16>(static_cast<quint16>(bitsPerPixel), header + 14);
+  qToLittleEndian<quint32>(kInfoHeader, header + offsetof(TInfoHeader, biSize));
+  qToLittleEndian<qint32>(width, header + offsetof(TInfoHeader, biWidth));
+  // Device bitmaps store their rows top-down.
+  qToLittleEndian<qint32>(-height, header + offsetof(TInfoHeader, biHeight));
+  qToLittleEndian<quint16>(1, header + offsetof(TInfoHeader, biPlanes));
+  qToLittleEndian<quint16>(static_cast<quint16>(bitsPerPixel), header + offsetof(TInfoHeader, biBitCount));
   if (bitsPerPixel == 1) {
     PutRgbQuad(dib, qRgb(0, 0, 0));
     PutRgbQuad(dib, qRgb(255, 255, 255));

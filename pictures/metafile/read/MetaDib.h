@@ -1,10 +1,11 @@
+// The DIB inside a metafile record: its header read and its pixels decoded within the bitmap budget.
 #pragma once
 
 #include <QByteArrayView>
 #include <QImage>
 #include <cstdint>
 
-#include "metafile/model/MetaPlayList.h"
+#include "metafile/read/MetaListBuilder.h"
 
 // The DIB of a metafile record, decoded by the project's bitmap reader within the picture's pixel
 // budget (kMaxMetaBitmapPixels per bitmap, kMaxMetaPicturePixels for all together).
@@ -12,7 +13,7 @@ struct TMetaDibRequest {
   QByteArrayView info;  // BITMAPINFO: header, masks and colour table
   QByteArrayView bits;
   // DIB_RGB_COLORS (0), DIB_PAL_COLORS (1): the colour table holds 16-bit palette indices, or
-  // DIB_PAL_INDICES (2): there is no table and the pixels are palette indices. The list's selected
+  // DIB_PAL_INDICES (2): there is no table and the pixels are palette indices. The builder's selected
   // palette resolves them.
   std::uint32_t usage = 0;
   bool alpha = false;       // a 32-bit bitmap carries alpha in its fourth byte
@@ -23,8 +24,8 @@ struct TMetaDibRequest {
 };
 
 // The decoded bitmap, or a null image when it is broken or over the budget; the pixels are counted
-// against the list's budget.
-QImage DecodeMetaDib(const TMetaDibRequest& request, TMetaPlayList& list);
+// against the builder's budget.
+QImage DecodeMetaDib(const TMetaDibRequest& request, TMetaListBuilder& builder);
 
 // The size of the BITMAPINFO at the start of a packed DIB (header, masks and a table of the usage's
 // entries), or -1 when its header cannot be read.

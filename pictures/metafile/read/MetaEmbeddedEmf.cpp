@@ -1,24 +1,52 @@
+// The EMF a WMF carries in its comment escapes, gathered chunk by chunk.
 #include "metafile/read/MetaEmbeddedEmf.h"
+
+#include <uwmf.h>
+
+#include <cstddef>
 
 namespace {
 
-constexpr std::uint16_t kMfComment = 0x000F;
+// META_ESCAPE_ENHANCED_METAFILE, which libuemf has no struct for: the escape's head, then the fields
+// of one chunk of the EMF. Its 32-bit fields are not aligned, so they are kept as pairs of words.
+struct TEnhancedMetafileEscape {
+  U_METARECORD head;
+  std::uint16_t escapeFunction;  // MFCOMMENT
+  std::uint16_t byteCount;       // of what follows
+  std::uint16_t commentIdentifier[2];
+  std::uint16_t commentType[2];
+  std::uint16_t version[2];
+  std::uint16_t checksum;
+  std::uint16_t flags[2];
+  std::uint16_t commentRecordCount[2];
+  std::uint16_t currentRecordSize[2];
+  std::uint16_t remainingBytes[2];
+  std::uint16_t enhancedMetafileDataSize[2];
+};
+
+using R = TEnhancedMetafileEscape;
 constexpr std::uint32_t kWmfCommentId = 0x43464D57;  // "WMFC"
 constexpr std::uint32_t kEmfChunk = 1;
 constexpr std::uint32_t kChunkVersion = 0x00010000;
-constexpr std::int64_t kChunkHeader = 44;  // record head, escape head and the chunk fields
-constexpr std::int64_t kEscapeHead = 10;   // record head, escape function and byte count
+// The chunk's data follows its fields; byteCount counts from the comment identifier on.
+constexpr std::int64_t kChunkHeader = sizeof(R);
+constexpr std::int64_t kEscapeHead = offsetof(R, commentIdentifier);
 
 }  // namespace
 
 void TWmfEmbeddedEmf::Add(const TMetaBytes& rec) {
-  if (broken_ || !rec.Has(0, kChunkHeader) || rec.U16(6) != kMfComment || rec.U32(10) != kWmfCommentId ||
-      rec.U32(14) != kEmfChunk)
+  if (broken_ || !rec.Has(0, kChunkHeader) ||
+      rec.U16(offsetof(R, escapeFunction)) != U_MFE_META_ESCAPE_ENHANCED_METAFILE ||
+      rec.U32(offsetof(R, commentIdentifier)) != kWmfCommentId ||
+      rec.U32(offsetof(R, commentType)) != kEmfChunk)
     return;
-  const std::int64_t byteCount = rec.U16(8), chunks = rec.U32(28), current = rec.U32(32),
-                     remaining = rec.U32(36), total = rec.U32(40);
-  const bool fits = rec.U32(18) == kChunkVersion && current <= byteCount - (kChunkHeader - kEscapeHead) &&
-                    rec.Has(kChunkHeader, current);
+  const std::int64_t byteCount = rec.U16(offsetof(R, byteCount)),
+                     chunks = rec.U32(offsetof(R, commentRecordCount)),
+                     current = rec.U32(offsetof(R, currentRecordSize)),
+                     remaining = rec.U32(offsetof(R, remainingBytes)),
+                     total = rec.U32(offsetof(R, enhancedMetafileDataSize));
+  const bool fits = rec.U32(offsetof(R, version)) == kChunkVersion &&
+                    current <= byteCount - (kChunkHeader - kEscapeHead) && rec.Has(kChunkHeader, current);
   if (!fits) {
     broken_ = true;
     return;

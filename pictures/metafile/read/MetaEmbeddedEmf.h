@@ -1,3 +1,4 @@
+// The EMF that a WMF may carry in its comment escapes.
 #pragma once
 
 #include <QByteArray>

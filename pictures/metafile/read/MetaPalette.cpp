@@ -1,7 +1,9 @@
+// The logical palettes of a metafile as its records leave them, and the colours they resolve.
 #include "metafile/read/MetaPalette.h"
 
 #include <algorithm>
 #include <array>
+#include <cstddef>
 
 namespace {
 
@@ -13,6 +15,12 @@ constexpr std::array<QRgb, 20> kDefaultPalette = {
     qRgb(255, 255, 0),   qRgb(0, 0, 255),     qRgb(255, 0, 255),   qRgb(0, 255, 255),   qRgb(255, 255, 255)};
 
 constexpr std::uint32_t kPaletteIndexType = 0x01;
+
+// A palette entry as GDI writes it (PALETTEENTRY: red, green, blue, flags); libuemf's U_LOGPLTNTRY and
+// U_PLTNTRY name its bytes in other orders.
+struct TPaletteEntry {
+  std::uint8_t red, green, blue, flags;
+};
 
 }  // namespace
 
@@ -90,11 +98,11 @@ std::uint32_t TMetaPalettes::Resolve(std::uint32_t colourRef) const {
 std::vector<QRgb> MetaPaletteEntries(const TMetaBytes& rec, std::int64_t at, std::uint32_t count) {
   std::vector<QRgb> entries;
   for (std::uint32_t i = 0; i < count && i < TMetaPalettes::kMaxEntries; ++i) {
-    const std::int64_t entry = at + 4 * static_cast<std::int64_t>(i);
-    if (!rec.Has(entry, 4)) break;
-    const std::uint32_t rgb = rec.U32(entry);
-    entries.push_back(qRgb(static_cast<int>(rgb & 0xFF), static_cast<int>((rgb >> 8) & 0xFF),
-                           static_cast<int>((rgb >> 16) & 0xFF)));
+    const std::int64_t entry = at + static_cast<std::int64_t>(sizeof(TPaletteEntry)) * i;
+    if (!rec.Has(entry, sizeof(TPaletteEntry))) break;
+    entries.push_back(qRgb(rec.U8(entry + offsetof(TPaletteEntry, red)),
+                           rec.U8(entry + offsetof(TPaletteEntry, green)),
+                           rec.U8(entry + offsetof(TPaletteEntry, blue))));
   }
   return entries;
 }

@@ -1,3 +1,4 @@
+// The logical palettes that WMF and EMF records create, change and select, and palette records' entries.
 #pragma once
 
 #include <QRgb>

@@ -1,3 +1,4 @@
+// GDI raster operations: their truth tables read, and sources prepared for the modes they draw in.
 #include "metafile/read/MetaRasterOp.h"
 
 #include <algorithm>
@@ -48,6 +49,10 @@ QImage MaskOf(const QImage& source, QRgb colour) {
 
 bool RopUsesSource(std::uint32_t rop) {
   return IndexUsesSource(RopIndex(rop));
+}
+
+QRgb RopFillColour(std::uint32_t rop) {
+  return RopIndex(rop) == RopIndex(MetaRop::kBlackness) ? kBlack : kWhite;
 }
 
 EMetaBlitMode BlitModeOf(std::uint32_t rop) {

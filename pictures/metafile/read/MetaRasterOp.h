@@ -1,3 +1,5 @@
+// GDI raster operations of bitmap records: which read a source, the drawing mode each becomes and the
+// source prepared for it.
 #pragma once
 
 #include <QImage>
@@ -28,6 +30,8 @@ bool RopUsesSource(std::uint32_t rop);
 // The drawing mode of an operation; operations with a source that cannot be told apart draw the
 // source as SRCCOPY would, those without one fill with the brush when they use it.
 EMetaBlitMode BlitModeOf(std::uint32_t rop);
+// The colour a FillColour operation fills with: black for BLACKNESS, white for WHITENESS.
+QRgb RopFillColour(std::uint32_t rop);
 // The source image ready to draw in the operation's mode (see EMetaBlitMode), as 32-bit
 // premultiplied pixels. Null when the mode draws no image.
 QImage PrepareBlitImage(const QImage& source, std::uint32_t rop);

@@ -1,13 +1,11 @@
+// Region data of WMF and EMF records (the WMF Region object, the EMF RgnData block) as rectangles.
 #pragma once
 
-#include <QPainterPath>
 #include <QRect>
 #include <cstdint>
 #include <vector>
 
 #include "metafile/model/MetaBytes.h"
-
-// Regions of WMF and EMF records as lists of rectangles.
 
 // Regions of more rectangles than this are refused: combining them would cost more than they show.
 inline constexpr std::int64_t kMaxRegionRects = 4096;
@@ -19,6 +17,3 @@ std::vector<QRect> ReadWmfRegion(const TMetaBytes& rec, std::int64_t at);
 
 // The rectangles of an EMF RgnData block of size bytes at offset at; empty when malformed.
 std::vector<QRect> ReadEmfRegionData(const TMetaBytes& rec, std::int64_t at, std::int64_t size);
-
-// The union of the rectangles, as a path (rectangles of a region never overlap, so any fill rule fills it).
-QPainterPath RegionPath(const QRect* rects, std::int32_t count);

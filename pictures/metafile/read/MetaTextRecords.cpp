@@ -1,17 +1,22 @@
+// Records of text output and text state.
 #include "metafile/read/MetaTextRecords.h"
-
-#include <uemf.h>
-#include <uwmf.h>
 
 #include <algorithm>
 
+#include "metafile/read/MetaRecordFields.h"
+
 namespace {
 
-constexpr std::int32_t kFaceChars = 32;
+// EMR_SETTEXTJUSTIFICATION, which libuemf has no struct for.
+struct TEmrSetTextJustification {
+  U_EMR emr;
+  std::int32_t nBreakExtra;
+  std::int32_t nBreakCount;
+};
 
-std::int32_t CapFontUnits(std::int64_t units) {
-  return static_cast<std::int32_t>(std::clamp<std::int64_t>(units, -kMaxMetaFontUnits, kMaxMetaFontUnits));
-}
+// UTF-16 characters and glyph indices of the wide records, and the advances of EMF records.
+constexpr std::int64_t kWideCharSize = sizeof(std::uint16_t);
+constexpr std::int64_t kEmfAdvanceSize = sizeof(std::int32_t);
 
 // Characters a record may carry: what it claims, cut to what fits and to the per-record limit.
 std::int64_t FittingChars(std::int64_t claimed, std::int64_t available, std::int64_t bytesPerChar) {
@@ -19,12 +24,13 @@ std::int64_t FittingChars(std::int64_t claimed, std::int64_t available, std::int
   return std::min({claimed, available / bytesPerChar, kMaxMetaTextChars});
 }
 
-void AddRun(TMetaPlayList& list, TMetaTextRun run) {
-  const std::int32_t index = list.AddText(std::move(run));
-  list.Add({EMetaOp::TextOut, TMetaIndex{index}});
+void AddRun(TMetaListBuilder& builder, TMetaTextRun run) {
+  const std::int32_t index = builder.AddText(std::move(run));
+  builder.Add({EMetaOp::TextOut, TMetaIndex{index}});
 }
 
-// The common tail of both ExtTextOut forms: the advances, when the record holds all of them.
+// The advances that follow the text, when the record holds all of them: 32-bit ones step bytes apart
+// (EMF), or 16-bit ones (WMF).
 void ReadAdvances(const TMetaBytes& rec, std::int64_t at, std::int64_t count, std::int64_t step, bool wide,
                   TMetaTextRun& run) {
   if (count <= 0 || at <= 0 || !rec.Has(at, step * count)) return;
@@ -33,56 +39,36 @@ void ReadAdvances(const TMetaBytes& rec, std::int64_t at, std::int64_t count, st
     run.dx.push_back(wide ? rec.I32(at + step * i) : rec.I16(at + step * i));
 }
 
-void ReadWmfTextOut(const TMetaBytes& rec, TMetaPlayList& list) {
-  const std::int64_t length = rec.U16(6);
-  const std::int64_t padded = length + (length & 1);
-  if (!rec.Has(8, padded + 4)) return;
-  TMetaTextRun run;
-  run.isAnsi = true;
-  run.ansi = QByteArray(rec.Data(8, length), static_cast<qsizetype>(std::min(length, kMaxMetaTextChars)));
-  run.reference = QPoint(rec.I16(8 + padded + 2), rec.I16(8 + padded));
-  AddRun(list, std::move(run));
+// The opaque or clip rectangle that EMF text records carry unless their options say ETO_NO_RECT; moves
+// at past it. False when the record is too short for it.
+bool ReadEmfTextRect(const TMetaBytes& rec, std::int64_t& at, TMetaTextRun& run) {
+  if (run.options & U_ETO_NO_RECT) return true;
+  if (!rec.Has(at, sizeof(U_RECTL))) return false;
+  const TMetaRect rect = ReadRectl(rec, at);
+  // Corners as floating point: QRect's width and height overflow for corners far apart.
+  run.rect = QRectF(QPointF(rect.left, rect.top), QPointF(rect.right, rect.bottom));
+  run.hasRect = (run.options & (U_ETO_OPAQUE | U_ETO_CLIPPED)) != 0;
+  at += sizeof(U_RECTL);
+  return true;
 }
 
-void ReadWmfExtTextOut(const TMetaBytes& rec, TMetaPlayList& list) {
-  if (!rec.Has(6, 8)) return;
-  TMetaTextRun run;
-  run.isAnsi = true;
-  run.reference = QPoint(rec.I16(8), rec.I16(6));
-  const std::int64_t claimed = rec.I16(10);
-  run.options = rec.U16(12);
-  std::int64_t at = 14;
-  // The rectangle is there only when the options ask for one; some writers drop it regardless, which
-  // the record's size tells.
-  if ((run.options & (U_ETO_OPAQUE | U_ETO_CLIPPED)) && rec.Has(at, 8 + std::max<std::int64_t>(claimed, 0))) {
-    run.rect = QRectF(QPointF(rec.I16(at), rec.I16(at + 2)), QPointF(rec.I16(at + 4), rec.I16(at + 6)));
-    run.hasRect = true;
-    at += 8;
-  }
-  const std::int64_t chars = FittingChars(claimed, rec.Size() - at, 1);
-  run.ansi = QByteArray(rec.Data(at, chars), static_cast<qsizetype>(chars));
-  ReadAdvances(rec, at + chars + (chars & 1), chars, 2, false, run);
-  if (run.ansi.isEmpty() && !run.hasRect) return;
-  AddRun(list, std::move(run));
-}
-
-void ReadEmfExtTextOut(const TMetaBytes& rec, bool wide, TMetaPlayList& list) {
-  if (!rec.Has(36, 20)) return;
+// ExtTextOutA and ExtTextOutW share their layout; the text is single bytes or 16-bit characters.
+void ReadEmfExtTextOut(const TMetaBytes& rec, bool wide, TMetaListBuilder& builder) {
+  using R = U_EMREXTTEXTOUTW;
+  static_assert(offsetof(R, emrtext) == offsetof(U_EMREXTTEXTOUTA, emrtext));
+  if (!rec.Has(0, sizeof(R))) return;
   TMetaTextRun run;
   run.isAnsi = !wide;
-  run.reference = QPoint(rec.I32(36), rec.I32(40));
-  const std::int64_t claimed = rec.U32(44), offString = rec.U32(48);
-  run.options = rec.U32(52);
-  std::int64_t at = 56;
-  if (!(run.options & U_ETO_NO_RECT)) {
-    if (!rec.Has(at, 16)) return;
-    run.rect = QRectF(QPointF(rec.I32(at), rec.I32(at + 4)), QPointF(rec.I32(at + 8), rec.I32(at + 12)));
-    run.hasRect = (run.options & (U_ETO_OPAQUE | U_ETO_CLIPPED)) != 0;
-    at += 16;
-  }
-  if (!rec.Has(at, 4)) return;
+  const TMetaPoint reference = ReadPointl(rec, offsetof(R, emrtext.ptlReference));
+  run.reference = QPoint(reference.x, reference.y);
+  const std::int64_t claimed = rec.U32(offsetof(R, emrtext.nChars));
+  const std::int64_t offString = rec.U32(offsetof(R, emrtext.offString));
+  run.options = rec.U32(offsetof(R, emrtext.fOptions));
+  // The optional rectangle, then the offset of the advances.
+  std::int64_t at = sizeof(R);
+  if (!ReadEmfTextRect(rec, at, run) || !rec.Has(at, sizeof(U_OFFDX))) return;
   const std::int64_t offDx = rec.U32(at);
-  const std::int64_t bytesPerChar = wide ? 2 : 1;
+  const std::int64_t bytesPerChar = wide ? kWideCharSize : 1;
   // Glyph indices, which GDI records in the wide form, name glyphs of the font file rather than
   // characters; an ANSI record with them is left undrawn, its width per glyph being unknown.
   const bool glyphs = (run.options & U_ETO_GLYPH_INDEX) != 0;
@@ -92,108 +78,144 @@ void ReadEmfExtTextOut(const TMetaBytes& rec, bool wide, TMetaPlayList& list) {
   if (glyphs) {
     run.glyphs.resize(static_cast<std::size_t>(chars));
     for (std::int64_t i = 0; i < chars; ++i)
-      run.glyphs[static_cast<std::size_t>(i)] = rec.U16(offString + 2 * i);
+      run.glyphs[static_cast<std::size_t>(i)] = rec.U16(offString + kWideCharSize * i);
   } else if (wide) {
     run.text.resize(static_cast<qsizetype>(chars));
     for (std::int64_t i = 0; i < chars; ++i)
-      run.text[static_cast<qsizetype>(i)] = QChar(rec.U16(offString + 2 * i));
+      run.text[static_cast<qsizetype>(i)] = QChar(rec.U16(offString + kWideCharSize * i));
   } else {
     run.ansi = QByteArray(rec.Data(offString, chars), static_cast<qsizetype>(chars));
   }
   // With ETO_PDY each character has an x and a y advance; only the x advances are kept.
-  const std::int64_t step = (run.options & U_ETO_PDY) ? 8 : 4;
+  const std::int64_t step = (run.options & U_ETO_PDY) ? 2 * kEmfAdvanceSize : kEmfAdvanceSize;
   ReadAdvances(rec, offDx, chars, step, true, run);
   if (chars == 0 && !run.hasRect) return;
-  AddRun(list, std::move(run));
+  AddRun(builder, std::move(run));
 }
 
 }  // namespace
 
-bool ReadWmfTextRecord(const TMetaBytes& rec, std::uint8_t type, TMetaPlayList& list) {
-  switch (type) {
-    case U_WMR_SETTEXTCOLOR:
-      list.Add({EMetaOp::SetTextColor, TMetaColour{list.Colour(rec.U32(6))}});
-      return true;
-    case U_WMR_SETBKCOLOR:
-      list.Add({EMetaOp::SetBkColor, TMetaColour{list.Colour(rec.U32(6))}});
-      return true;
-    case U_WMR_SETBKMODE:
-      list.Add({EMetaOp::SetBkMode, TMetaMode{rec.U16(6)}});
-      return true;
-    case U_WMR_SETTEXTALIGN:
-      list.Add({EMetaOp::SetTextAlign, TMetaMode{rec.U16(6)}});
-      return true;
-    case U_WMR_SETTEXTCHAREXTRA:
-      list.Add({EMetaOp::SetTextCharExtra, TMetaCharExtra{rec.I16(6)}});
-      return true;
-    case U_WMR_TEXTOUT:
-      ReadWmfTextOut(rec, list);
-      return true;
-    case U_WMR_EXTTEXTOUT:
-      ReadWmfExtTextOut(rec, list);
-      return true;
-    default:
-      return false;
-  }
+void ReadEmfSetTextColor(const TMetaBytes& rec, TMetaListBuilder& builder) {
+  builder.Add(
+      {EMetaOp::SetTextColor, TMetaColour{builder.Colour(rec.U32(offsetof(U_EMRSETTEXTCOLOR, crColor)))}});
 }
 
-bool ReadEmfTextRecord(const TMetaBytes& rec, std::uint32_t type, TMetaPlayList& list) {
-  switch (type) {
-    case U_EMR_SETTEXTCOLOR:
-      list.Add({EMetaOp::SetTextColor, TMetaColour{list.Colour(rec.U32(8))}});
-      return true;
-    case U_EMR_SETBKCOLOR:
-      list.Add({EMetaOp::SetBkColor, TMetaColour{list.Colour(rec.U32(8))}});
-      return true;
-    case U_EMR_SETBKMODE:
-      list.Add({EMetaOp::SetBkMode, TMetaMode{rec.I32(8)}});
-      return true;
-    case U_EMR_SETTEXTALIGN:
-      list.Add({EMetaOp::SetTextAlign, TMetaMode{rec.I32(8)}});
-      return true;
-    case U_EMR_EXTTEXTOUTA:
-    case U_EMR_EXTTEXTOUTW:
-      ReadEmfExtTextOut(rec, type == U_EMR_EXTTEXTOUTW, list);
-      return true;
-    default:
-      return false;
-  }
+void ReadEmfSetBkColor(const TMetaBytes& rec, TMetaListBuilder& builder) {
+  builder.Add(
+      {EMetaOp::SetBkColor, TMetaColour{builder.Colour(rec.U32(offsetof(U_EMRSETBKCOLOR, crColor)))}});
 }
 
-TMetaCommand WmfFontCommand(const TMetaBytes& rec, TMetaPlayList& list) {
-  TMetaFont font;
-  if (rec.Has(6, 18)) {
-    font.height = CapFontUnits(rec.I16(6));
-    font.width = CapFontUnits(rec.I16(8));
-    font.escapement = rec.I16(10);
-    font.weight = rec.I16(14);
-    const char* flags = rec.Data(16, 4);
-    font.italic = flags[0] != 0, font.underline = flags[1] != 0, font.strikeOut = flags[2] != 0;
-    font.charset = static_cast<std::uint8_t>(flags[3]);
-    // The face name may be cut short by the record's end and need not end in a zero.
-    const std::int64_t faceBytes = std::clamp<std::int64_t>(rec.Size() - 24, 0, kFaceChars);
-    const char* face = rec.Data(24, faceBytes);
-    font.face =
-        QString::fromLatin1(face, static_cast<qsizetype>(std::find(face, face + faceBytes, '\0') - face));
-  }
-  return {EMetaOp::CreateFont, TMetaFontArgs{.slot = 0, .font = list.AddFont(std::move(font))}};
+void ReadEmfSetBkMode(const TMetaBytes& rec, TMetaListBuilder& builder) {
+  builder.Add({EMetaOp::SetBkMode, TMetaMode{rec.I32(offsetof(U_EMRSETBKMODE, iMode))}});
 }
 
-TMetaCommand EmfFontCommand(const TMetaBytes& rec, TMetaPlayList& list) {
-  TMetaFont font;
-  if (rec.Has(12, 28)) {
-    font.height = CapFontUnits(rec.I32(12));
-    font.width = CapFontUnits(rec.I32(16));
-    font.escapement = static_cast<std::int32_t>(rec.I32(20) % 3600);
-    font.weight = rec.I32(28);
-    const char* flags = rec.Data(32, 4);
-    font.italic = flags[0] != 0, font.underline = flags[1] != 0, font.strikeOut = flags[2] != 0;
-    font.charset = static_cast<std::uint8_t>(flags[3]);
-    for (std::int64_t i = 0; i < kFaceChars && rec.Has(40 + 2 * i, 2); ++i) {
-      const std::uint16_t c = rec.U16(40 + 2 * i);
-      if (c == 0) break;
-      font.face.append(QChar(c));
-    }
+void ReadEmfSetTextAlign(const TMetaBytes& rec, TMetaListBuilder& builder) {
+  builder.Add({EMetaOp::SetTextAlign, TMetaMode{rec.I32(offsetof(U_EMRSETTEXTALIGN, iMode))}});
+}
+
+void ReadEmfSetTextJustification(const TMetaBytes& rec, TMetaListBuilder& builder) {
+  using R = TEmrSetTextJustification;
+  if (!rec.Has(0, sizeof(R))) return;
+  builder.Add({EMetaOp::SetTextJustification,
+               TMetaJustification{rec.I32(offsetof(R, nBreakExtra)), rec.I32(offsetof(R, nBreakCount))}});
+}
+
+void ReadWmfSetTextColor(const TMetaBytes& rec, TMetaListBuilder& builder) {
+  builder.Add(
+      {EMetaOp::SetTextColor, TMetaColour{builder.Colour(rec.U32(offsetof(U_WMRSETTEXTCOLOR, Color)))}});
+}
+
+void ReadWmfSetBkColor(const TMetaBytes& rec, TMetaListBuilder& builder) {
+  builder.Add({EMetaOp::SetBkColor, TMetaColour{builder.Colour(rec.U32(offsetof(U_WMRSETBKCOLOR, Color)))}});
+}
+
+void ReadWmfSetBkMode(const TMetaBytes& rec, TMetaListBuilder& builder) {
+  builder.Add({EMetaOp::SetBkMode, TMetaMode{rec.U16(offsetof(U_WMRSETBKMODE, Mode))}});
+}
+
+void ReadWmfSetTextAlign(const TMetaBytes& rec, TMetaListBuilder& builder) {
+  builder.Add({EMetaOp::SetTextAlign, TMetaMode{rec.U16(offsetof(U_WMRSETTEXTALIGN, Mode))}});
+}
+
+void ReadWmfSetTextCharExtra(const TMetaBytes& rec, TMetaListBuilder& builder) {
+  builder.Add({EMetaOp::SetTextCharExtra, TMetaCharExtra{rec.I16(offsetof(U_WMRSETTEXTCHAREXTRA, Mode))}});
+}
+
+void ReadWmfSetTextJustification(const TMetaBytes& rec, TMetaListBuilder& builder) {
+  using R = U_WMRSETTEXTJUSTIFICATION;
+  if (!rec.Has(0, sizeof(R))) return;
+  builder.Add({EMetaOp::SetTextJustification,
+               TMetaJustification{rec.I16(offsetof(R, Extra)), rec.U16(offsetof(R, Count))}});
+}
+
+void ReadEmfExtTextOutA(const TMetaBytes& rec, TMetaListBuilder& builder) {
+  ReadEmfExtTextOut(rec, false, builder);
+}
+
+void ReadEmfExtTextOutW(const TMetaBytes& rec, TMetaListBuilder& builder) {
+  ReadEmfExtTextOut(rec, true, builder);
+}
+
+void ReadEmfSmallTextOut(const TMetaBytes& rec, TMetaListBuilder& builder) {
+  using R = U_EMRSMALLTEXTOUT;
+  if (!rec.Has(0, sizeof(R))) return;
+  TMetaTextRun run;
+  const TMetaPoint dest = ReadPointl(rec, offsetof(R, Dest));
+  run.reference = QPoint(dest.x, dest.y);
+  const std::int64_t claimed = rec.U32(offsetof(R, cChars));
+  run.options = rec.U32(offsetof(R, fuOptions));
+  // The optional rectangle, then the text.
+  std::int64_t at = sizeof(R);
+  if (!ReadEmfTextRect(rec, at, run)) return;
+  const std::int64_t bytesPerChar = (run.options & U_ETO_SMALL_CHARS) ? 1 : kWideCharSize;
+  const std::int64_t chars =
+      std::min({claimed, std::max<std::int64_t>(rec.Size() - at, 0) / bytesPerChar, kMaxMetaTextChars});
+  for (std::int64_t i = 0; i < chars; ++i)
+    run.text.append(QChar(bytesPerChar == 1 ? rec.U8(at + i) : rec.U16(at + kWideCharSize * i)));
+  if (run.text.isEmpty() && !run.hasRect) return;
+  AddRun(builder, std::move(run));
+}
+
+void ReadWmfTextOut(const TMetaBytes& rec, TMetaListBuilder& builder) {
+  using R = U_WMRTEXTOUT;
+  // The string is padded to whole words; the reference point's y and x follow it.
+  constexpr std::int64_t kStringAt = offsetof(R, String);
+  constexpr std::int64_t kCoordinateSize = sizeof(std::int16_t);
+  const std::int64_t length = rec.U16(offsetof(R, Length));
+  const std::int64_t padded = length + (length & 1);
+  if (!rec.Has(kStringAt, padded + 2 * kCoordinateSize)) return;
+  TMetaTextRun run;
+  run.isAnsi = true;
+  run.ansi =
+      QByteArray(rec.Data(kStringAt, length), static_cast<qsizetype>(std::min(length, kMaxMetaTextChars)));
+  run.reference = QPoint(rec.I16(kStringAt + padded + kCoordinateSize), rec.I16(kStringAt + padded));
+  AddRun(builder, std::move(run));
+}
+
+void ReadWmfExtTextOut(const TMetaBytes& rec, TMetaListBuilder& builder) {
+  using R = U_WMREXTTEXTOUT;
+  if (!rec.Has(0, sizeof(R))) return;
+  TMetaTextRun run;
+  run.isAnsi = true;
+  const TMetaPoint reference = WmfPoint<R>(rec);
+  run.reference = QPoint(reference.x, reference.y);
+  const std::int64_t claimed = rec.I16(offsetof(R, Length));
+  run.options = rec.U16(offsetof(R, Opts));
+  // The optional rectangle, the string padded to whole words, then the advances.
+  std::int64_t at = sizeof(R);
+  // The rectangle is there only when the options ask for one; some writers drop it regardless, which
+  // the record's size tells.
+  if ((run.options & (U_ETO_OPAQUE | U_ETO_CLIPPED)) &&
+      rec.Has(at, sizeof(U_RECT16) + std::max<std::int64_t>(claimed, 0))) {
+    run.rect =
+        QRectF(QPointF(rec.I16(at + offsetof(U_RECT16, left)), rec.I16(at + offsetof(U_RECT16, top))),
+               QPointF(rec.I16(at + offsetof(U_RECT16, right)), rec.I16(at + offsetof(U_RECT16, bottom))));
+    run.hasRect = true;
+    at += sizeof(U_RECT16);
   }
-  return {EMetaOp::CreateFont, TMetaFontArgs{.slot = 0, .font = list.AddFont(std::move(font))}};
+  const std::int64_t chars = FittingChars(claimed, rec.Size() - at, 1);
+  run.ansi = QByteArray(rec.Data(at, chars), static_cast<qsizetype>(chars));
+  ReadAdvances(rec, at + chars + (chars & 1), chars, sizeof(std::int16_t), false, run);
+  if (run.ansi.isEmpty() && !run.hasRect) return;
+  AddRun(builder, std::move(run));
 }

@@ -1,17 +1,32 @@
+// Records of text, for both readers: text output (ExtTextOut, TextOut, SmallTextOut) and the text state
+// (colours, background mode, alignment, character and justification spacing). Fonts are read with the
+// object records.
 #pragma once
 
-#include <cstdint>
-
 #include "metafile/model/MetaBytes.h"
-#include "metafile/model/MetaPlayList.h"
+#include "metafile/read/MetaListBuilder.h"
 
-// Reads the WMF records of text output and text state (colour, background, alignment, spacing) into
-// the list. Returns false for any other record type.
-bool ReadWmfTextRecord(const TMetaBytes& rec, std::uint8_t type, TMetaPlayList& list);
-// As ReadWmfTextRecord, for EMF records.
-bool ReadEmfTextRecord(const TMetaBytes& rec, std::uint32_t type, TMetaPlayList& list);
+// A single record's text beyond this is cut; GDI itself refuses longer strings in most calls.
+inline constexpr std::int64_t kMaxMetaTextChars = 65536;
 
-// The CreateFont command of a META_CREATEFONTINDIRECT / EMR_EXTCREATEFONTINDIRECTW record; its font
-// goes into the list's font store and the caller places the command in an object slot.
-TMetaCommand WmfFontCommand(const TMetaBytes& rec, TMetaPlayList& list);
-TMetaCommand EmfFontCommand(const TMetaBytes& rec, TMetaPlayList& list);
+// Text state.
+void ReadEmfSetTextColor(const TMetaBytes& rec, TMetaListBuilder& builder);
+void ReadEmfSetBkColor(const TMetaBytes& rec, TMetaListBuilder& builder);
+void ReadEmfSetBkMode(const TMetaBytes& rec, TMetaListBuilder& builder);
+void ReadEmfSetTextAlign(const TMetaBytes& rec, TMetaListBuilder& builder);
+void ReadEmfSetTextJustification(const TMetaBytes& rec, TMetaListBuilder& builder);
+void ReadWmfSetTextColor(const TMetaBytes& rec, TMetaListBuilder& builder);
+void ReadWmfSetBkColor(const TMetaBytes& rec, TMetaListBuilder& builder);
+void ReadWmfSetBkMode(const TMetaBytes& rec, TMetaListBuilder& builder);
+void ReadWmfSetTextAlign(const TMetaBytes& rec, TMetaListBuilder& builder);
+void ReadWmfSetTextCharExtra(const TMetaBytes& rec, TMetaListBuilder& builder);
+void ReadWmfSetTextJustification(const TMetaBytes& rec, TMetaListBuilder& builder);
+
+// Text output. A record's text is cut to what it holds and to kMaxMetaTextChars; a record with neither
+// text nor an opaque or clip rectangle draws nothing.
+void ReadEmfExtTextOutA(const TMetaBytes& rec, TMetaListBuilder& builder);
+void ReadEmfExtTextOutW(const TMetaBytes& rec, TMetaListBuilder& builder);
+// SmallTextOut: a run without advances, its characters 16-bit or, with ETO_SMALL_CHARS, single bytes.
+void ReadEmfSmallTextOut(const TMetaBytes& rec, TMetaListBuilder& builder);
+void ReadWmfTextOut(const TMetaBytes& rec, TMetaListBuilder& builder);
+void ReadWmfExtTextOut(const TMetaBytes& rec, TMetaListBuilder& builder);

@@ -1,11 +1,10 @@
+// Reading a WMF, placeable or plain, into a play list.
 #pragma once
 
 #include <QByteArray>
 
 #include "metafile/emfplus/EmfPlusNestedMetafile.h"
 #include "metafile/model/MetaPlayList.h"
-
-inline constexpr std::uint32_t kPlaceableWmfKey = 0x9AC6CDD7u;
 
 // True when the bytes begin like a placeable or a plain Windows metafile.
 bool IsWmf(const QByteArray& bytes);
