@@ -355,6 +355,32 @@ TEST(EmfPlus, MetafileImagesAreDrawnIntoTheirDestination) {
   EXPECT_TRUE(Near(image.pixelColor(85, 85), kWhite));
 }
 
+TEST(EmfPlus, MetafileImagesAreReadAsGdiPlusStoresThem) {
+  // GDI+ writes a WMF's placeable header as a C struct, padded to 24 bytes with whatever the padding
+  // held, and declares the size of the WMF alone, so that its last records, here its only drawing, lie
+  // past the declared size; other writers declare all of it.
+  TMetaDrawing drawing;
+  drawing.box = {0, 0, 100, 100};
+  drawing.shapes.push_back(GdiRectangle({0, 0, 50, 50}, kRed));
+  const QByteArray plain = WriteWmf(drawing, true);
+  for (const QByteArray& padding : {QByteArray(2, '\0'), QByteArray("\xcd\xcd", 2)})
+    for (const bool wmfAlone : {true, false}) {
+      QByteArray wmf = plain;
+      wmf.insert(22, padding);
+      const auto declared = static_cast<std::uint32_t>(wmfAlone ? plain.size() - 22 : wmf.size());
+      wmf.append(QByteArray((4 - wmf.size() % 4) % 4, '\0'));
+      const QImage image = Render(EmfPlusFile([&](TEmfWriter& emf, TEmfPlusWriter& plus) {
+        plus.Header(false);
+        plus.Begin(0x4008, 0x0500 | 3).U32(0xDBC01002).U32(2).U32(2).U32(declared).Raw(wmf).End();
+        plus.Begin(0x401A, 3).U32(0).U32(2).Rect(QRectF(0, 0, 100, 100)).Rect(QRectF(40, 40, 60, 60)).End();
+        plus.Flush(emf);
+      }));
+      EXPECT_TRUE(Near(image.pixelColor(55, 55), kRed)) << padding.toHex().constData() << " " << wmfAlone;
+      EXPECT_TRUE(Near(image.pixelColor(20, 20), kWhite));
+      EXPECT_TRUE(Near(image.pixelColor(85, 85), kWhite));
+    }
+}
+
 TEST(EmfPlus, PageUnitsAndContainersPlaceTheDrawing) {
   const QImage image = Render(EmfPlusFile([](TEmfWriter& emf, TEmfPlusWriter& plus) {
     // Page in millimetres at 96 dpi: 10 mm are 37.8 pixels.

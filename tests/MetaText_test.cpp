@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QRawFont>
+#include <cmath>
 
 #include "EmfWriter.h"
 #include "WmfWriter.h"
@@ -317,4 +318,118 @@ TEST(MetaText, KeptOutlinesAreTheFontsOwnAndFollowItsSize) {
   const QRectF larger = kept.Outline(font, QStringLiteral("Ab")).boundingRect();
   EXPECT_NEAR(larger.height(), 2 * first.boundingRect().height(), 1);
   EXPECT_NE(kept.Outline(font, QStringLiteral("Ac")).boundingRect(), larger);
+}
+
+namespace {
+
+// A plain WMF of labelled lines as office programs write it: a 757 x 174 window, a bold Arial letter
+// of 21 units' character height at the start of a line, and a bold System label of the stock object's
+// size, a 16-unit cell and 7 units wide, at its end. The fonts' heights and widths are in the window's
+// units, like the lines.
+QByteArray LabelledLines() {
+  TMetaDrawing drawing;
+  drawing.box = {0, 0, 757, 174};
+  TMetaShape line;
+  line.kind = TMetaShape::EKind::Polyline;
+  line.points = {QPoint(40, 100), QPoint(290, 100)};
+  drawing.shapes.push_back(line);
+  TMetaText arial = RedText("A", {20, 100});
+  arial.height = -21;
+  arial.weight = 700;
+  arial.align = kTaBaseline;
+  TMetaText system = arial;
+  system.text = "OH";
+  system.at = {300, 100};
+  system.height = 16;
+  system.width = 7;
+  system.face = "System";
+  drawing.texts = {arial, system};
+  return WriteWmf(drawing, false);
+}
+
+// The bounding box of the pixels where red shows, however faint; empty when there are none.
+QRect ReddishBox(const QImage& image) {
+  constexpr int kVisible = 60;
+  QRect box;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x) {
+      const QColor c = image.pixelColor(x, y);
+      if (c.red() - c.green() > kVisible) box = box.united(QRect(x, y, 1, 1));
+    }
+  return box;
+}
+
+// The ink of the letter and of the label, in window units, of the picture drawn into a target of the
+// size; the window maps onto all of it.
+struct TLabelInk {
+  QRectF letter, label;
+};
+
+TLabelInk LabelInk(QSize size) {
+  TMetafile metafile;
+  metafile.LoadFromBytes(LabelledLines());
+  EXPECT_EQ(metafile.Width(), 757);
+  EXPECT_EQ(metafile.Height(), 174);
+  QImage image(size, QImage::Format_RGB32);
+  image.fill(kWhite);
+  QPainter painter(&image);
+  metafile.Draw(painter, image.rect());
+  painter.end();
+  const double sx = size.width() / 757.0, sy = size.height() / 174.0;
+  const auto inWindow = [&](int from, int to) {
+    const int left = static_cast<int>(from * sx), right = static_cast<int>(std::ceil(to * sx));
+    const QRect ink = ReddishBox(image.copy(left, 0, right - left, size.height()));
+    if (ink.isEmpty()) return QRectF();
+    return QRectF((ink.left() + left) / sx, ink.top() / sy, ink.width() / sx, ink.height() / sy);
+  };
+  return {inWindow(0, 80), inWindow(295, 395)};
+}
+
+}  // namespace
+
+TEST(MetaText, PlainWmfTextIsSizedByItsWindowAsItsLinesAre) {
+  const TLabelInk ink = LabelInk(QSize(757, 174));
+  ASSERT_FALSE(ink.letter.isEmpty());
+  ASSERT_FALSE(ink.label.isEmpty());
+  // A capital of a 21-unit character height is some 15 units tall and stands on the line's level.
+  EXPECT_NEAR(ink.letter.height(), 15, 2);
+  EXPECT_NEAR(ink.letter.bottom(), 100, 1);
+  // Two bold capitals some 8 units wide each, side by side, no taller than the cell's capitals.
+  EXPECT_NEAR(ink.label.width(), 18, 5);
+  EXPECT_LE(ink.label.height(), 12);
+  EXPECT_NEAR(ink.label.bottom(), 100, 1);
+}
+
+// On a tile the picture shrinks whole: the letters keep their size against the lines.
+TEST(MetaText, PlainWmfTextShrinksWithItsLinesOnATile) {
+  for (const QSize tile : {QSize(256, 59), QSize(128, 29)}) {
+    const TLabelInk ink = LabelInk(tile);
+    ASSERT_FALSE(ink.letter.isEmpty()) << tile.width();
+    ASSERT_FALSE(ink.label.isEmpty()) << tile.width();
+    // Antialiasing spreads the ink by up to a pixel on each side: 757 / 128 units at the smaller size.
+    const double pixel = 757.0 / tile.width();
+    EXPECT_NEAR(ink.letter.height(), 15, 2 * pixel) << tile.width();
+    EXPECT_LE(ink.label.height(), 12 + 2 * pixel) << tile.width();
+    EXPECT_LE(ink.label.width(), 23 + 2 * pixel) << tile.width();
+    EXPECT_NEAR(ink.label.bottom(), 100, pixel + 1) << tile.width();
+  }
+}
+
+// Stretched unevenly, GDI maps a font's height by the vertical scale and a width it is given by the
+// horizontal one; a font without a width keeps its own proportions at its mapped height.
+TEST(MetaText, AnisotropicMappingScalesHeightsByYAndGivenWidthsByX) {
+  const TLabelInk plain = LabelInk(QSize(757, 174));
+  const TLabelInk tall = LabelInk(QSize(757, 348));
+  ASSERT_FALSE(tall.letter.isEmpty());
+  ASSERT_FALSE(tall.label.isEmpty());
+  // In window units the heights stay, the Arial letter widens with its height, the label does not.
+  EXPECT_NEAR(tall.letter.height(), plain.letter.height(), 1);
+  EXPECT_NEAR(tall.letter.width(), 2 * plain.letter.width(), 2);
+  EXPECT_NEAR(tall.label.height(), plain.label.height(), 1);
+  EXPECT_NEAR(tall.label.width(), plain.label.width(), 1.5);
+  const TLabelInk wide = LabelInk(QSize(1514, 174));
+  ASSERT_FALSE(wide.letter.isEmpty());
+  EXPECT_NEAR(wide.letter.height(), plain.letter.height(), 1);
+  EXPECT_NEAR(wide.letter.width(), plain.letter.width() / 2, 1.5);
+  EXPECT_NEAR(wide.label.width(), plain.label.width(), 1.5);
 }

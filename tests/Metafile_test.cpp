@@ -102,6 +102,24 @@ void PutU32(QByteArray& bytes, int at, quint32 value) {
   for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
 }
 
+quint32 GetU32(const QByteArray& bytes, int at) {
+  quint32 value = 0;
+  for (int i = 3; i >= 0; --i) value = (value << 8) | static_cast<unsigned char>(bytes[at + i]);
+  return value;
+}
+
+// The offset of an EMF's first record of the type, or -1.
+int FindEmfRecord(const QByteArray& bytes, quint32 type) {
+  int pos = 0;
+  while (pos + 8 <= bytes.size()) {
+    if (GetU32(bytes, pos) == type) return pos;
+    const quint32 size = GetU32(bytes, pos + 4);
+    if (size < 8 || size > static_cast<quint32>(bytes.size() - pos)) break;
+    pos += static_cast<int>(size);
+  }
+  return -1;
+}
+
 void ExpectInvalid(const QByteArray& bytes) {
   EXPECT_THROW(Load(bytes), EInvalidGraphic);
 }
@@ -379,30 +397,71 @@ TEST(Metafile, BadRecordSizesAreRefused) {
   QByteArray negativePoints = good;
   PutU16(negativePoints, polygon + 6, 0xFFFF);
   ExpectInvalid(negativePoints);
-
-  const QByteArray emf = WriteEmf(SquareDrawing());
-  const int first = 108;  // the header libuemf writes without a description
-  ASSERT_EQ(static_cast<unsigned char>(emf[4]), first);
-  QByteArray emfZero = emf;
-  PutU32(emfZero, first + 4, 0);
-  ExpectInvalid(emfZero);
-  QByteArray emfOdd = emf;
-  PutU32(emfOdd, first + 4, 10);
-  ExpectInvalid(emfOdd);
-  QByteArray emfHuge = emf;
-  PutU32(emfHuge, first + 4, 0xFFFFFFF0u);
-  ExpectInvalid(emfHuge);
 }
 
-TEST(Metafile, HugeEmfPointCountsAreRefused) {
+// An EMF plays the records before a damaged one, as GDI does: a red square, then a blue one whose
+// rectangle record is broken.
+TEST(Metafile, EmfRecordsBeforeADamagedOneAreDrawn) {
   TMetaDrawing drawing = SquareDrawing();
-  QByteArray emf = WriteEmf(drawing);
-  const int polygon = emf.indexOf(QByteArray::fromHex("03000000"), 108);
+  drawing.shapes.push_back(BoxShape(TMetaShape::EKind::Rectangle, {70, 70, 95, 95}, kBlue));
+  const QByteArray whole = WriteEmf(drawing);
+  const int rectangle = FindEmfRecord(whole, U_EMR_RECTANGLE);
+  ASSERT_GT(rectangle, 0);
+  ASSERT_EQ(At(Render(whole), 80, 80), kBlue);
+  for (const quint32 size : {0u, 4u, 10u, 26u, 0x7FFFFFF0u, 0xFFFFFFFCu}) {
+    QByteArray damaged = whole;
+    PutU32(damaged, rectangle + 4, size);
+    const QImage image = Render(damaged);
+    EXPECT_EQ(At(image, 40, 40), kRed) << size;
+    EXPECT_EQ(At(image, 80, 80), kWhite) << size;
+  }
+}
+
+// A file cut in the middle of a record draws what came before when its header was made to agree; one
+// shorter than its header says is refused, as GDI refuses it, and so is a broken header.
+TEST(Metafile, CutEmfFilesDrawTheirWholeRecordsWhenTheHeaderAgrees) {
+  TMetaDrawing drawing = SquareDrawing();
+  drawing.shapes.push_back(BoxShape(TMetaShape::EKind::Rectangle, {70, 70, 95, 95}, kBlue));
+  const QByteArray whole = WriteEmf(drawing);
+  constexpr int kHeaderBytes = 48;
+  ASSERT_EQ(GetU32(whole, kHeaderBytes), static_cast<quint32>(whole.size()));
+  const int rectangle = FindEmfRecord(whole, U_EMR_RECTANGLE);
+  const int end = FindEmfRecord(whole, U_EMR_EOF);
+  ASSERT_GT(rectangle, 0);
+  ASSERT_GT(end, rectangle);
+  for (const int length : {rectangle + 3, rectangle + 12, rectangle}) {
+    QByteArray cut = whole.left(length);
+    ExpectInvalid(cut);
+    PutU32(cut, kHeaderBytes, static_cast<quint32>(cut.size()));
+    const QImage image = Render(cut);
+    EXPECT_EQ(At(image, 40, 40), kRed) << length;
+    EXPECT_EQ(At(image, 80, 80), kWhite) << length;
+  }
+  // Without its end record, every record is drawn.
+  QByteArray endless = whole.left(end);
+  PutU32(endless, kHeaderBytes, static_cast<quint32>(endless.size()));
+  EXPECT_EQ(At(Render(endless), 80, 80), kBlue);
+
+  const int first = static_cast<int>(GetU32(whole, 4));
+  for (const quint32 headerSize : {0u, 10u, 84u, static_cast<quint32>(whole.size()) + 4}) {
+    QByteArray badHeader = whole;
+    PutU32(badHeader, 4, headerSize);
+    ExpectInvalid(badHeader);
+  }
+  ExpectInvalid(whole.left(first));
+}
+
+// A count of points beyond its record makes the record a damaged one: the picture ends before it.
+TEST(Metafile, EmfPointCountsBeyondTheRecordEndThePicture) {
+  const QByteArray whole = WriteEmf(SquareDrawing());
+  const int polygon = FindEmfRecord(whole, U_EMR_POLYGON);
   ASSERT_GT(polygon, 0);
-  PutU32(emf, polygon + 24, 0x40000000u);
-  ExpectInvalid(emf);
-  PutU32(emf, polygon + 24, 0xFFFFFFFFu);
-  ExpectInvalid(emf);
+  ASSERT_EQ(At(Render(whole), 40, 40), kRed);
+  for (const quint32 count : {5u, 1000u, 0x40000000u, 0xFFFFFFFFu}) {
+    QByteArray emf = whole;
+    PutU32(emf, polygon + 24, count);
+    EXPECT_EQ(At(Render(emf), 40, 40), kWhite) << count;
+  }
 }
 
 TEST(Metafile, BadPlaceableHeadersAreRefused) {

@@ -105,8 +105,8 @@ void TEmfWriter::AddShape(const TMetaShape& shape) {
 void TEmfWriter::AddText(const TMetaText& text) {
   size_t faceLength = 0;
   uint16_t* face = U_Utf8ToUtf16le(text.face.c_str(), 0, &faceLength);
-  U_LOGFONT logFont = logfont_set(text.height, 0, text.escapement, text.escapement, text.weight, 0, 0, 0,
-                                  U_ANSI_CHARSET, 0, 0, 0, 0, face);
+  U_LOGFONT logFont = logfont_set(text.height, text.width, text.escapement, text.escapement, text.weight, 0,
+                                  0, 0, U_ANSI_CHARSET, 0, 0, 0, 0, face);
   free(face);
   uint32_t handle = 0;
   Append(extcreatefontindirectw_set(&handle, handles_, reinterpret_cast<const char*>(&logFont), nullptr));
@@ -127,11 +127,16 @@ void TEmfWriter::AddText(const TMetaText& text) {
   } else {
     string = strdup(text.text.c_str());
   }
-  std::vector<uint32_t> dx(chars, 0);
-  for (size_t i = 0; i < chars && i < text.dx.size(); ++i) dx[i] = static_cast<uint32_t>(text.dx[i]);
-  char* emrText =
-      emrtext_set(U_POINTL{text.at.x(), text.at.y()}, static_cast<U_NUM_STR>(chars), text.wide ? 2 : 1,
-                  string, glyphs ? U_ETO_GLYPH_INDEX : U_ETO_NONE, U_RECTL{}, dx.data());
+  // With displacements each character has a pair: its advance, then its displacement.
+  const bool pairs = !text.dy.empty();
+  const size_t step = pairs ? 2 : 1;
+  std::vector<uint32_t> dx(step * chars, 0);
+  for (size_t i = 0; i < chars && i < text.dx.size(); ++i) dx[step * i] = static_cast<uint32_t>(text.dx[i]);
+  for (size_t i = 0; pairs && i < chars && i < text.dy.size(); ++i)
+    dx[2 * i + 1] = static_cast<uint32_t>(text.dy[i]);
+  const uint32_t options = (glyphs ? U_ETO_GLYPH_INDEX : U_ETO_NONE) | (pairs ? U_ETO_PDY : U_ETO_NONE);
+  char* emrText = emrtext_set(U_POINTL{text.at.x(), text.at.y()}, static_cast<U_NUM_STR>(chars),
+                              text.wide ? 2 : 1, string, options, U_RECTL{}, dx.data());
   free(string);
   const U_RECTL bounds{0, 0, 0, 0};
   char* record =

@@ -32,6 +32,7 @@ struct TMetaText {
   QPoint at;
   std::string text;  // Latin-1 bytes (ANSI forms) or UTF-8 (the EMF wide form)
   int height = -20;  // logical units: negative for the character height, positive for the cell
+  int width = 0;     // average character width in logical units; 0 keeps the face's proportions
   int weight = 400;
   int escapement = 0;  // tenths of a degree
   std::string face = "Arial";
@@ -40,6 +41,7 @@ struct TMetaText {
   bool opaque = false;  // OPAQUE background mode, else TRANSPARENT
   QColor background{255, 255, 255};
   std::vector<int> dx;        // advances; empty: none written
+  std::vector<int> dy;        // with dx: displacements up the font's vertical, written with ETO_PDY
   bool wide = true;           // EMF: EXTTEXTOUTW, else EXTTEXTOUTA
   bool plainTextOut = false;  // WMF: TEXTOUT instead of EXTTEXTOUT
   // EMF: glyph indices of the font written with ETO_GLYPH_INDEX in place of the text, when not empty.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <stdexcept>
 
 namespace {
@@ -29,6 +30,32 @@ std::vector<U_POINT16> Points16(const std::vector<QPoint>& points) {
 void PutU16(QByteArray& bytes, int at, int value) {
   bytes[at] = static_cast<char>(value & 0xFF);
   bytes[at + 1] = static_cast<char>((value >> 8) & 0xFF);
+}
+
+// META_EXTTEXTOUT with ETO_PDY, which libuemf cannot write: its advances come in pairs, each
+// character's advance and then its displacement, all after the text padded to a whole word.
+char* ExtTextOutWithDisplacements(QPoint at, const std::string& text, const std::vector<int>& dx,
+                                  const std::vector<int>& dy) {
+  std::vector<int16_t> words = {0,
+                                0,
+                                static_cast<int16_t>(U_WMR_EXTTEXTOUT),
+                                static_cast<int16_t>(at.y()),
+                                static_cast<int16_t>(at.x()),
+                                static_cast<int16_t>(text.size()),
+                                static_cast<int16_t>(U_ETO_PDY)};
+  for (size_t i = 0; i < text.size(); i += 2)
+    words.push_back(
+        static_cast<int16_t>(static_cast<unsigned char>(text[i]) |
+                             (i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) << 8 : 0)));
+  for (size_t i = 0; i < text.size(); ++i) {
+    words.push_back(static_cast<int16_t>(i < dx.size() ? dx[i] : 0));
+    words.push_back(static_cast<int16_t>(i < dy.size() ? dy[i] : 0));
+  }
+  words[0] = static_cast<int16_t>(words.size() & 0xFFFF);
+  words[1] = static_cast<int16_t>(words.size() >> 16);
+  auto* record = static_cast<char*>(malloc(2 * words.size()));
+  if (record) std::memcpy(record, words.data(), 2 * words.size());
+  return record;
 }
 
 }  // namespace
@@ -95,9 +122,10 @@ void TWmfWriter::AddShape(const TMetaShape& shape) {
 
 void TWmfWriter::AddText(const TMetaText& text) {
   std::string face = text.face;
-  U_FONT* font = U_FONT_set(static_cast<int16_t>(text.height), 0, static_cast<int16_t>(text.escapement),
-                            static_cast<int16_t>(text.escapement), static_cast<int16_t>(text.weight), 0, 0, 0,
-                            U_ANSI_CHARSET, 0, 0, 0, 0, face.data());
+  U_FONT* font =
+      U_FONT_set(static_cast<int16_t>(text.height), static_cast<int16_t>(text.width),
+                 static_cast<int16_t>(text.escapement), static_cast<int16_t>(text.escapement),
+                 static_cast<int16_t>(text.weight), 0, 0, 0, U_ANSI_CHARSET, 0, 0, 0, 0, face.data());
   uint32_t handle = 0;
   Append(wcreatefontindirect_set(&handle, handles_, font));
   free(font);
@@ -109,6 +137,8 @@ void TWmfWriter::AddText(const TMetaText& text) {
   std::string bytes = text.text;
   if (text.plainTextOut) {
     Append(U_WMRTEXTOUT_set(Point16(text.at.x(), text.at.y()), bytes.data()));
+  } else if (!text.dy.empty()) {
+    Append(ExtTextOutWithDisplacements(text.at, bytes, text.dx, text.dy));
   } else {
     std::vector<int16_t> dx(text.dx.begin(), text.dx.end());
     Append(U_WMREXTTEXTOUT_set(Point16(text.at.x(), text.at.y()), static_cast<int16_t>(bytes.size()), 0,

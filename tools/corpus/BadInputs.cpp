@@ -268,14 +268,15 @@ void AddLyingEmfs(const std::vector<TCorpusFile>& seeds, std::vector<TCorpusFile
     patch(bytes);
     out.push_back({folder + name + ".emf", bytes});
   };
-  lie("reject/", "record-size-0", [&](QByteArray& b) { Put32(b, records[1] + 4, 0); });
-  lie("reject/", "record-size-4", [&](QByteArray& b) { Put32(b, records[1] + 4, 4); });
-  lie("reject/", "record-past-end", [&](QByteArray& b) { Put32(b, records[1] + 4, 0xFFFFFFF0u); });
-  lie("reject/", "record-size-odd",
+  lie("damaged/", "record-size-0", [&](QByteArray& b) { Put32(b, records[1] + 4, 0); });
+  lie("damaged/", "record-size-4", [&](QByteArray& b) { Put32(b, records[1] + 4, 4); });
+  lie("damaged/", "record-past-end", [&](QByteArray& b) { Put32(b, records[1] + 4, 0xFFFFFFF0u); });
+  lie("damaged/", "record-size-odd",
       [&](QByteArray& b) { Put32(b, records[1] + 4, Get32(b, records[1] + 4) + 2); });
+  lie("reject/", "cut-short", [&](QByteArray& b) { b.truncate(polygon + 12); });
   lie("reject/", "header-size-huge", [&](QByteArray& b) { Put32(b, 4, 0x7FFFFFF0); });
-  lie("reject/", "polygon-huge-count", [&](QByteArray& b) { Put32(b, polygon + 24, 0x7FFFFFFF); });
-  lie("reject/", "polygon-count-past-record", [&](QByteArray& b) { Put32(b, polygon + 24, 1000); });
+  lie("damaged/", "polygon-huge-count", [&](QByteArray& b) { Put32(b, polygon + 24, 0x7FFFFFFF); });
+  lie("damaged/", "polygon-count-past-record", [&](QByteArray& b) { Put32(b, polygon + 24, 1000); });
   lie("reject/", "frame-and-bounds-0", [&](QByteArray& b) {
     for (int i = 8; i < 40; i += 4) Put32(b, i, 0);
   });

@@ -2,6 +2,7 @@
 
 #include <QBuffer>
 #include <QImageReader>
+#include <algorithm>
 #include <cstring>
 #include <exception>
 #include <vector>
@@ -130,8 +131,7 @@ QImage DecodePixels(const TMetaBytes& b, std::int64_t at, std::int64_t width, st
   return image;
 }
 
-// GDI+ stores some WMFs cut short by the size of their placeable header; the records that are whole
-// are drawn, as other viewers draw them.
+// A WMF cut short inside its object draws the records that are whole, as other viewers draw them.
 void EndWmfAtLastWholeRecord(QByteArray& bytes) {
   const TMetaBytes wmf(bytes);
   // A record: its size in words, then its function; the end record's function is 0.
@@ -158,19 +158,32 @@ bool IsEmfFile(const QByteArray& bytes) {
   return emf.Has(0, kHeaderMinSize) && emf.U32(0) == kHeaderRecord && emf.U32(kSignatureAt) == kSignature;
 }
 
-// The bytes of a nested metafile as GDI+ stores them, made into the file they stand for.
+// A plain WMF header at `pos`: its type, then its own size in 16-bit words.
+bool WmfHeaderAt(const TMetaBytes& b, std::int64_t pos) {
+  constexpr std::int64_t kHeaderWordsAt = 2;
+  return b.Has(pos, kWmfHeaderSize) && b.U16(pos) >= 1 && b.U16(pos) <= kMaxWmfType &&
+         b.U16(pos + kHeaderWordsAt) == kWmfHeaderWords;
+}
+
+// The bytes of a nested metafile as GDI+ stores them, made into the file they stand for. GDI+ writes a
+// WMF's placeable header as a C struct, padded to 24 bytes with whatever the padding held, and may
+// declare the size of the WMF alone: the WMF then runs on past the declared size, to its own size or
+// the end of the object.
 QByteArray NestedMetafileBytes(const TMetaBytes& b, std::int64_t at) {
-  const std::int64_t size = b.U32(at + kMetafileSize);
-  if (!b.Has(at + kMetafileData, size)) return {};
-  QByteArray bytes(b.Data(at + kMetafileData, size), static_cast<qsizetype>(size));
-  // GDI+ pads the placeable header of a WMF to 24 bytes: two zero bytes come before the plain header.
-  const TMetaBytes wmf(bytes);
-  constexpr std::int64_t kPadding = 2, kPaddedType = kPlaceableSize + kPadding,
-                         kPaddedHeaderWords = kPaddedType + 2;
-  constexpr std::int64_t kPaddedMinSize = 30;
-  if (wmf.Has(0, kPaddedMinSize) && wmf.U32(0) == kPlaceableKey && wmf.U16(kPaddedType) <= kMaxWmfType &&
-      wmf.U16(kPaddedHeaderWords) == kWmfHeaderWords && wmf.U16(kPlaceableSize) == 0)
-    bytes.remove(kPlaceableSize, kPadding);
+  constexpr std::int64_t kPaddedPlaceableSize = 24, kWmfSizeWordsAt = 6;
+  const std::int64_t start = at + kMetafileData, declared = b.U32(at + kMetafileSize);
+  if (!b.Has(start, declared)) return {};
+  const bool placeable = b.Has(start, 4) && b.U32(start) == kPlaceableKey;
+  const bool padded =
+      placeable && !WmfHeaderAt(b, start + kPlaceableSize) && WmfHeaderAt(b, start + kPaddedPlaceableSize);
+  std::int64_t size = declared;
+  if (placeable) {
+    const std::int64_t header = padded ? kPaddedPlaceableSize : kPlaceableSize;
+    const std::int64_t whole = header + 2 * std::int64_t{b.U32(start + header + kWmfSizeWordsAt)};
+    if (whole > size) size = std::min(whole, b.Size() - start);
+  }
+  QByteArray bytes(b.Data(start, size), static_cast<qsizetype>(size));
+  if (padded) bytes.remove(kPlaceableSize, kPaddedPlaceableSize - kPlaceableSize);
   if (!IsEmfFile(bytes)) EndWmfAtLastWholeRecord(bytes);
   return bytes;
 }

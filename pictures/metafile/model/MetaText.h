@@ -31,6 +31,8 @@ struct TMetaTextRun {
   std::uint32_t options = 0;     // ETO_*
   QRectF rect;                   // the opaque/clip rectangle, when options ask for one
   bool hasRect = false;
+  // ETO_PDY: each character's displacement along the font's vertical, up positive; empty when absent.
+  std::vector<std::int32_t> dy;
 };
 
 // Font sizes beyond this many logical units are capped.

@@ -68,7 +68,21 @@ struct TLaidOutText {
   QString text;
   std::vector<double> advances;  // local units, per character
   double width = 0;
+  // How far below the baseline each character stands (local units) once the ETO_PDY displacements
+  // before it have moved it, and a last entry for the run's end; only {0} without displacements.
+  std::vector<double> drops{0.0};
+
+  double DropAt(std::size_t i) const { return i < drops.size() ? drops[i] : 0.0; }
 };
+
+// The drops of a run from its ETO_PDY displacements (logical units, up positive).
+std::vector<double> GlyphDrops(const std::vector<std::int32_t>& rises, std::size_t characters,
+                               double logicalToLocal) {
+  std::vector<double> drops(characters + 1, 0.0);
+  for (std::size_t i = 0; i < characters; ++i)
+    drops[i + 1] = drops[i] - (i < rises.size() ? rises[i] * logicalToLocal : 0.0);
+  return drops;
+}
 
 // The advances of glyphs by index: the record's own where it gives them, else the font's with the
 // character extra.
@@ -112,7 +126,8 @@ QPainterPath GlyphOutlines(const QRawFont& rawFont, const QList<quint32>& glyphs
   QPainterPath outlines;
   double x = origin.x();
   for (qsizetype i = 0; i < glyphs.size(); ++i) {
-    outlines.addPath(rawFont.pathForGlyph(glyphs[i]).translated(x, origin.y()));
+    const double y = origin.y() + laid.DropAt(static_cast<std::size_t>(i));
+    outlines.addPath(rawFont.pathForGlyph(glyphs[i]).translated(x, y));
     x += laid.advances[static_cast<std::size_t>(i)];
   }
   return outlines;
@@ -131,7 +146,8 @@ QPainterPath TextOutlines(TMetaTextOutlines& kept, const QFont& font, const TLai
   double x = origin.x();
   for (qsizetype i = 0; i < text.size(); ++i) {
     const qsizetype length = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
-    outlines.addPath(kept.Outline(font, text.mid(i, length)).translated(QPointF(x, origin.y())));
+    const double y = origin.y() + laid.DropAt(static_cast<std::size_t>(i));
+    outlines.addPath(kept.Outline(font, text.mid(i, length)).translated(QPointF(x, y)));
     x += laid.advances[static_cast<std::size_t>(i)];
     if (length == 2) x += laid.advances[static_cast<std::size_t>(++i)];
   }
@@ -160,8 +176,9 @@ QRectF PlayMetaText(QPainter* painter, const TMetaTextRun& run, const TMetaFont*
   defaultFont.height = kDefaultFontHeight;
   const TMetaFont& f = font ? *font : defaultFont;
   // Multi-byte code pages turn the advances of the bytes into advances of the characters.
-  std::vector<std::int32_t> advances = run.dx;
+  std::vector<std::int32_t> advances = run.dx, rises = run.dy;
   QString text = run.isAnsi ? DecodeMetaAnsi(run.ansi, f.charset, &advances) : run.text;
+  if (run.isAnsi && !rises.empty()) DecodeMetaAnsi(run.ansi, f.charset, &rises);
   if (IsSymbolFontFace(f.face)) text = SymbolFontTextFor(QtFont(f), std::move(text));
   const bool updateCp = (dc.textAlign & U_TA_UPDATECP) != 0;
   const QPointF logicalRef = updateCp ? dc.position : QPointF(run.reference);
@@ -221,18 +238,21 @@ QRectF PlayMetaText(QPainter* painter, const TMetaTextRun& run, const TMetaFont*
   const double breakExtra =
       advances.empty() && dc.breakCount > 0 ? static_cast<double>(dc.breakExtra) / dc.breakCount : 0;
   const bool spaced = !advances.empty() || dc.charExtra != 0 || breakExtra != 0;
-  const TLaidOutText laid =
-      byGlyph  ? LayOutGlyphs(glyphs, rawFont, advances, dc.charExtra, logicalToLocal)
-      : spaced ? LayOutSpaced(text, metrics, advances, dc.charExtra, breakExtra, logicalToLocal)
-               : TLaidOutText{text, {}, metrics.horizontalAdvance(text)};
+  TLaidOutText laid = byGlyph ? LayOutGlyphs(glyphs, rawFont, advances, dc.charExtra, logicalToLocal)
+                      : spaced
+                          ? LayOutSpaced(text, metrics, advances, dc.charExtra, breakExtra, logicalToLocal)
+                          : TLaidOutText{text, {}, metrics.horizontalAdvance(text)};
+  laid.drops = GlyphDrops(rises, laid.advances.size(), sy / scale);
+  const double drop = laid.drops.back();
 
-  double x = 0;
+  // Alignment moves the run back by all of its travel, the vertical part included.
+  double x = 0, y = 0;
   switch (dc.textAlign & (U_TA_CENTER | U_TA_RIGHT)) {
     case U_TA_CENTER:
-      x = -laid.width / 2;
+      x = -laid.width / 2, y = -drop / 2;
       break;
     case U_TA_RIGHT:
-      x = -laid.width;
+      x = -laid.width, y = -drop;
       break;
     default:
       break;
@@ -242,18 +262,20 @@ QRectF PlayMetaText(QPainter* painter, const TMetaTextRun& run, const TMetaFont*
     baseline = 0;
   else if (dc.textAlign & U_TA_BOTTOM)
     baseline = -metrics.descent();
-  const QRectF cell(QPointF(std::min(x, x + laid.width), baseline - metrics.ascent()),
-                    QPointF(std::max(x, x + laid.width), baseline + metrics.descent()));
+  const auto [highest, lowest] = std::minmax_element(laid.drops.begin(), laid.drops.end());
+  const QRectF cell(QPointF(std::min(x, x + laid.width), y + *highest + baseline - metrics.ascent()),
+                    QPointF(std::max(x, x + laid.width), y + *lowest + baseline + metrics.descent()));
   const QRectF windowCell = localToWindow.mapRect(cell);
   box = box.isEmpty() ? windowCell : box.united(windowCell);
 
   if (updateCp) {
     // GDI moves the position to the far end of left-aligned text, the near end of right-aligned text.
     const int horizontal = dc.textAlign & (U_TA_CENTER | U_TA_RIGHT);
-    const double move = horizontal == U_TA_CENTER ? 0 : horizontal == U_TA_RIGHT ? -laid.width : laid.width;
+    const double way = horizontal == U_TA_CENTER ? 0 : horizontal == U_TA_RIGHT ? -1 : 1;
     bool invertible = false;
     const QTransform windowToLogical = logicalToWindow.inverted(&invertible);
-    if (invertible) dc.position = windowToLogical.map(localToWindow.map(QPointF(move, 0)));
+    if (invertible)
+      dc.position = windowToLogical.map(localToWindow.map(QPointF(way * laid.width, way * drop)));
   }
   if (!painter) return box;
 
@@ -267,7 +289,7 @@ QRectF PlayMetaText(QPainter* painter, const TMetaTextRun& run, const TMetaFont*
   // Glyphs are filled from their outlines, at exactly the place and size the mapping gives them.
   TMetaTextOutlines ownOutlines;
   TMetaTextOutlines& kept = textOutlines ? *textOutlines : ownOutlines;
-  const QPointF origin(x, baseline);
+  const QPointF origin(x, y + baseline);
   const QPainterPath outlines = byGlyph ? GlyphOutlines(rawFont, glyphs, laid, origin)
                                         : TextOutlines(kept, qfont, laid, spaced, origin);
   painter->fillPath(outlines, MetaColourRef(dc.textColour));

@@ -176,6 +176,7 @@ class TEmfParser {
 
  private:
   void ReadHeader(const TMetaBytes& header);
+  void EndBeforeDamage() const;
 
   const QByteArray& bytes_;
   TMetaBytes file_;
@@ -225,28 +226,38 @@ void TEmfParser::ReadHeader(const TMetaBytes& header) {
   list.objectSlots = header.U16(offsetof(R, nHandles));
 }
 
+void TEmfParser::EndBeforeDamage() const {
+  // GDI plays the records before a damaged one, or before the end of a file without an end record.
+  // A file shorter than its header says was cut on its way, and GDI refuses it.
+  if (file_.U32(offsetof(U_EMRHEADER, nBytes)) > file_.Size())
+    throw EInvalidGraphic("Enhanced metafile is cut short");
+}
+
 TMetaPlayList TEmfParser::Run() {
   builder_.List().enhanced = true;
   if (!IsEmf(bytes_)) throw EInvalidGraphic("Not an enhanced metafile");
   std::int64_t pos = 0;
   bool first = true;
   TEmfPlusReader emfPlus(builder_.List(), readMetafile_);
-  // Every record is at least a U_EMR long, so the loop ends within Size / 8 turns.
+  // Every record is at least a U_EMR long, so the loop ends within Size / 8 turns; a damaged record
+  // or a missing end record ends the picture.
   for (;;) {
-    if (!file_.Has(pos, sizeof(U_EMR))) throw EInvalidGraphic("Metafile ends without an end record");
-    const std::uint32_t type = file_.U32(pos + offsetof(U_EMR, iType));
-    const std::int64_t size = file_.U32(pos + offsetof(U_EMR, nSize));
-    if (size < static_cast<std::int64_t>(sizeof(U_EMR)) || size % kRecordAlignment != 0 ||
-        !file_.Has(pos, size))
-      throw EInvalidGraphic("Metafile record has a bad size");
-    if (first && (type != U_EMR_HEADER || size < kHeaderMinSize))
-      throw EInvalidGraphic("Enhanced metafile has a bad header");
-    const TEmfRecordReader* reader = first ? nullptr : FindReader(type);
-    // libuemf's checks trust nSize, which is known now to lie inside the file. It complains on stderr
+    const bool headed = file_.Has(pos, sizeof(U_EMR));
+    const std::uint32_t type = headed ? file_.U32(pos + offsetof(U_EMR, iType)) : 0;
+    const std::int64_t size = headed ? file_.U32(pos + offsetof(U_EMR, nSize)) : 0;
+    const bool framed = size >= static_cast<std::int64_t>(sizeof(U_EMR)) && size % kRecordAlignment == 0 &&
+                        file_.Has(pos, size);
+    const TEmfRecordReader* reader = first || !framed ? nullptr : FindReader(type);
+    // libuemf's checks trust nSize, which is known then to lie inside the file. It complains on stderr
     // about the records it cannot check, so only the header and the records listed with it are checked.
     const bool libuemfChecks = first || (reader != nullptr && reader->check == EEmfCheck::Libuemf);
-    if (libuemfChecks && U_emf_record_safe(file_.Data(pos, size)) == 0)
-      throw EInvalidGraphic("Metafile record is malformed");
+    const bool whole = framed && (!libuemfChecks || U_emf_record_safe(file_.Data(pos, size)) != 0);
+    if (first && (!whole || type != U_EMR_HEADER || size < kHeaderMinSize))
+      throw EInvalidGraphic("Enhanced metafile has a bad header");
+    if (!whole) {
+      EndBeforeDamage();
+      break;
+    }
     const TMetaBytes rec = file_.Sub(pos, size);
     if (first) {
       ReadHeader(rec);
@@ -257,7 +268,12 @@ TMetaPlayList TEmfParser::Run() {
       emfPlus.ReadComment(rec);
     } else {
       const std::size_t firstCommand = builder_.List().commands.size();
-      if (reader != nullptr) reader->read(rec, builder_);
+      try {
+        if (reader != nullptr) reader->read(rec, builder_);
+      } catch (const EDamagedRecord&) {
+        EndBeforeDamage();
+        break;
+      }
       emfPlus.NoteGdiCommands(firstCommand, builder_.List().commands.size());
     }
     pos += size;

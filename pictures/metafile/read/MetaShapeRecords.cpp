@@ -26,12 +26,12 @@ std::int32_t AddPoint(TMetaListBuilder& builder, const TMetaPoint& point) {
   return builder.AddPoint(point.x, point.y);
 }
 
-// count points from `at`; the file is refused when they do not fit the record.
+// count points from `at`; a record they do not fit is damaged.
 void AddEmfPoints(const TMetaBytes& rec, TMetaListBuilder& builder, std::int64_t at, std::int64_t count,
                   EPoints points) {
   const std::int64_t step = PointSize(points);
   if (count < 0 || count > rec.Size() / step || !rec.Has(at, step * count))
-    throw EInvalidGraphic("Metafile point count does not fit its record");
+    throw EDamagedRecord("Metafile point count does not fit its record");
   builder.CheckRoomForPoints(count);
   for (std::int64_t i = 0; i < count; ++i) AddPoint(builder, ReadPoint(rec, at + step * i, points));
 }
@@ -55,14 +55,14 @@ void AddEmfPolyPoly(const TMetaBytes& rec, TMetaListBuilder& builder, EMetaOp op
   constexpr std::int64_t kCountSize = sizeof(U_POLYCOUNTS);
   const std::int64_t polygons = rec.U32(offsetof(R, nPolys)), total = rec.U32(offsetof(R, cptl));
   if (polygons > rec.Size() / kCountSize || !rec.Has(kCountsAt, kCountSize * polygons))
-    throw EInvalidGraphic("Metafile polygon count does not fit its record");
+    throw EDamagedRecord("Metafile polygon count does not fit its record");
   const auto firstPoint = static_cast<std::int32_t>(builder.List().points.size());
   const auto firstCount = static_cast<std::int32_t>(builder.List().polyCounts.size());
   std::int64_t counted = 0;
   for (std::int64_t i = 0; i < polygons; ++i) {
     const std::int64_t count = rec.U32(kCountsAt + kCountSize * i);
     counted += count;
-    if (counted > total) throw EInvalidGraphic("Metafile polygon counts exceed its point count");
+    if (counted > total) throw EDamagedRecord("Metafile polygon counts exceed its point count");
     builder.AddPolyCount(static_cast<std::int32_t>(count));
   }
   AddEmfPoints(rec, builder, kCountsAt + kCountSize * polygons, total, points);

@@ -3,8 +3,16 @@
 // into the list's shared point store.
 #pragma once
 
+#include "Graphic.h"
 #include "metafile/model/MetaBytes.h"
 #include "metafile/read/MetaListBuilder.h"
+
+// An EMF record whose counts do not fit its size. GDI plays an EMF's records up to such a record; a
+// reader that does not catch it refuses the file, as it refuses any other invalid picture.
+class EDamagedRecord : public EInvalidGraphic {
+ public:
+  using EInvalidGraphic::EInvalidGraphic;
+};
 
 // Lines from the current position.
 void ReadEmfMoveToEx(const TMetaBytes& rec, TMetaListBuilder& builder);
@@ -13,7 +21,7 @@ void ReadWmfMoveTo(const TMetaBytes& rec, TMetaListBuilder& builder);
 void ReadWmfLineTo(const TMetaBytes& rec, TMetaListBuilder& builder);
 
 // Polylines, polygons and curves, with 32-bit points or, in the records named ...16, 16-bit ones. A point
-// count that does not fit its record refuses the file.
+// count that does not fit its record raises EDamagedRecord (EMF) or refuses the file (WMF).
 void ReadEmfPolygon(const TMetaBytes& rec, TMetaListBuilder& builder);
 void ReadEmfPolygon16(const TMetaBytes& rec, TMetaListBuilder& builder);
 void ReadEmfPolyline(const TMetaBytes& rec, TMetaListBuilder& builder);

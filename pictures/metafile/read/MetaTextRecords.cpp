@@ -29,14 +29,20 @@ void AddRun(TMetaListBuilder& builder, TMetaTextRun run) {
   builder.Add({EMetaOp::TextOut, TMetaIndex{index}});
 }
 
-// The advances that follow the text, when the record holds all of them: 32-bit ones step bytes apart
-// (EMF), or 16-bit ones (WMF).
-void ReadAdvances(const TMetaBytes& rec, std::int64_t at, std::int64_t count, std::int64_t step, bool wide,
+// The advances that follow the text, when the record holds all of them: 32-bit ones (EMF) or 16-bit
+// ones (WMF), size bytes each. With ETO_PDY each character has a pair: its advance, then its
+// displacement along the font's vertical.
+void ReadAdvances(const TMetaBytes& rec, std::int64_t at, std::int64_t count, std::int64_t size, bool wide,
                   TMetaTextRun& run) {
+  const bool pairs = (run.options & U_ETO_PDY) != 0;
+  const std::int64_t step = pairs ? 2 * size : size;
   if (count <= 0 || at <= 0 || !rec.Has(at, step * count)) return;
+  const auto value = [&](std::int64_t pos) -> std::int32_t { return wide ? rec.I32(pos) : rec.I16(pos); };
   run.dx.reserve(static_cast<std::size_t>(count));
-  for (std::int64_t i = 0; i < count; ++i)
-    run.dx.push_back(wide ? rec.I32(at + step * i) : rec.I16(at + step * i));
+  for (std::int64_t i = 0; i < count; ++i) {
+    run.dx.push_back(value(at + step * i));
+    if (pairs) run.dy.push_back(value(at + step * i + size));
+  }
 }
 
 // The opaque or clip rectangle that EMF text records carry unless their options say ETO_NO_RECT; moves
@@ -86,9 +92,7 @@ void ReadEmfExtTextOut(const TMetaBytes& rec, bool wide, TMetaListBuilder& build
   } else {
     run.ansi = QByteArray(rec.Data(offString, chars), static_cast<qsizetype>(chars));
   }
-  // With ETO_PDY each character has an x and a y advance; only the x advances are kept.
-  const std::int64_t step = (run.options & U_ETO_PDY) ? 2 * kEmfAdvanceSize : kEmfAdvanceSize;
-  ReadAdvances(rec, offDx, chars, step, true, run);
+  ReadAdvances(rec, offDx, chars, kEmfAdvanceSize, true, run);
   if (chars == 0 && !run.hasRect) return;
   AddRun(builder, std::move(run));
 }
