@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "EmfPlusTesting.h"
 #include "EmfPlusWriter.h"
 #include "EmfWriter.h"
 #include "Graphic.h"
@@ -23,35 +24,7 @@
 namespace {
 
 using EmfPlus::ERecord;
-
-const QColor kRed(255, 0, 0);
-const QColor kBlue(0, 0, 255);
-const QColor kGreen(0, 160, 0);
-const QColor kWhite(255, 255, 255);
-
-// A 100 x 100 EMF at 96 dpi whose body writes EMF+ and GDI records.
-QByteArray EmfPlusFile(const std::function<void(TEmfWriter&, TEmfPlusWriter&)>& body) {
-  TEmfWriter emf({0, 0, 100, 100}, 96);
-  TEmfPlusWriter plus;
-  body(emf, plus);
-  plus.EndOfFile().Flush(emf);
-  return emf.Finish();
-}
-
-QImage Render(const QByteArray& bytes) {
-  TMetafile metafile;
-  metafile.LoadFromBytes(bytes);
-  QImage image(100, 100, QImage::Format_RGB32);
-  image.fill(kWhite);
-  QPainter painter(&image);
-  metafile.Draw(painter, QRect(0, 0, 100, 100));
-  return image;
-}
-
-bool Near(const QColor& a, const QColor& b, int tolerance = 24) {
-  return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance &&
-         std::abs(a.blue() - b.blue()) <= tolerance;
-}
+using namespace emfplustest;
 
 TMetaShape GdiRectangle(TMetaBox box, const QColor& colour) {
   TMetaShape shape;
@@ -72,15 +45,6 @@ void DrawWmfImage(TEmfPlusWriter& plus, const QByteArray& wmf, std::uint32_t uni
       .U32(static_cast<std::uint32_t>(wmf.size()));
   plus.Raw(wmf).End();
   plus.Begin(ERecord::DrawImage, 3).U32(0).U32(unit).Rect(source).Rect(onto).End();
-}
-
-// The bounds of the dark pixels.
-QRect DarkInkBox(const QImage& image) {
-  QRect box;
-  for (int y = 0; y < image.height(); ++y)
-    for (int x = 0; x < image.width(); ++x)
-      if (image.pixelColor(x, y).lightness() < 128) box = box.united(QRect(x, y, 1, 1));
-  return box;
 }
 
 }  // namespace
@@ -808,4 +772,21 @@ TEST(EmfPlus, PathGradientsBeyondTheBudgetAreTheMiddleColourAndPaintedOnesDrawAl
   EXPECT_TRUE(Near(first.pixelColor(50, 7), kBlue, 40));
   draw(37);
   EXPECT_EQ(draw(100), first);
+}
+
+TEST(EmfPlus, ClearSetsTheClipsPixelsToItsColourAndAlphaWithoutBlending) {
+  // Red everywhere, then half-transparent blue cleared within the left half: the left half takes the
+  // blue and its alpha in place of the red, the right half keeps the red.
+  const QImage image = Render(EmfPlusFile([](TEmfWriter& emf, TEmfPlusWriter& plus) {
+                                plus.Header(false).FillRects(kRed, {QRectF(0, 0, 100, 100)});
+                                plus.SetClipRect(QRectF(0, 0, 50, 100), 0).Clear(QColor(0, 0, 255, 128));
+                                plus.Flush(emf);
+                              }),
+                              Qt::transparent, QImage::Format_ARGB32);
+  const QColor cleared = image.pixelColor(25, 50), kept = image.pixelColor(75, 50);
+  EXPECT_NEAR(cleared.alpha(), 128, 2);
+  EXPECT_LT(cleared.red(), 8);
+  EXPECT_GT(cleared.blue(), 245);
+  EXPECT_TRUE(Near(kept, kRed));
+  EXPECT_EQ(kept.alpha(), 255);
 }

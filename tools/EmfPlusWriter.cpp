@@ -48,6 +48,11 @@ TEmfPlusWriter& TEmfPlusWriter::F32(float value) {
   return U32(std::bit_cast<std::uint32_t>(value));
 }
 
+TEmfPlusWriter& TEmfPlusWriter::Matrix(const QTransform& m) {
+  for (const double v : {m.m11(), m.m12(), m.m21(), m.m22(), m.dx(), m.dy()}) F32(static_cast<float>(v));
+  return *this;
+}
+
 TEmfPlusWriter& TEmfPlusWriter::Raw(const QByteArray& bytes) {
   records_.append(bytes);
   return *this;
@@ -183,6 +188,156 @@ TEmfPlusWriter& TEmfPlusWriter::Restore(std::uint32_t id) {
 
 TEmfPlusWriter& TEmfPlusWriter::SetClipRect(const QRectF& rect, int mode) {
   return Begin(ERecord::SetClipRect, static_cast<std::uint16_t>(mode << 8)).Rect(rect).End();
+}
+
+TEmfPlusWriter& TEmfPlusWriter::Clear(const QColor& colour) {
+  return Begin(ERecord::Clear).U32(Argb(colour)).End();
+}
+
+TEmfPlusWriter& TEmfPlusWriter::Pen(int id, float width, const QColor& colour, const TEmfPlusPenData& data) {
+  std::uint32_t flags = 0;
+  if (data.transform) flags |= EmfPlus::kPenDataTransform;
+  if (data.startCap) flags |= EmfPlus::kPenDataStartCap;
+  if (data.endCap) flags |= EmfPlus::kPenDataEndCap;
+  if (!data.compound.empty()) flags |= EmfPlus::kPenDataCompoundLine;
+  if (!data.customStartCap.isEmpty()) flags |= EmfPlus::kPenDataCustomStartCap;
+  if (!data.customEndCap.isEmpty()) flags |= EmfPlus::kPenDataCustomEndCap;
+  Begin(ERecord::Object, static_cast<std::uint16_t>(0x0200 | id)).U32(kGraphicsVersion).U32(0).U32(flags);
+  U32(EmfPlus::kUnitWorld).F32(width);
+  if (data.transform) Matrix(*data.transform);
+  if (data.startCap) U32(static_cast<std::uint32_t>(*data.startCap));
+  if (data.endCap) U32(static_cast<std::uint32_t>(*data.endCap));
+  if (!data.compound.empty()) {
+    U32(static_cast<std::uint32_t>(data.compound.size()));
+    for (const float edge : data.compound) F32(edge);
+  }
+  for (const QByteArray* cap : {&data.customStartCap, &data.customEndCap}) {
+    if (cap->isEmpty()) continue;
+    U32(static_cast<std::uint32_t>(cap->size())).Raw(*cap);
+  }
+  return U32(kGraphicsVersion).U32(0).U32(Argb(colour)).End();
+}
+
+TEmfPlusWriter& TEmfPlusWriter::DrawLines(int penId, const std::vector<QPointF>& points) {
+  return Begin(ERecord::DrawLines, static_cast<std::uint16_t>(penId))
+      .U32(static_cast<std::uint32_t>(points.size()))
+      .Points(points)
+      .End();
+}
+
+TEmfPlusWriter& TEmfPlusWriter::Font(int id, float emSize, int unit, std::int32_t style,
+                                     const QString& family) {
+  Begin(ERecord::Object, static_cast<std::uint16_t>(0x0600 | id)).U32(kGraphicsVersion).F32(emSize);
+  U32(static_cast<std::uint32_t>(unit)).U32(static_cast<std::uint32_t>(style)).U32(0);
+  U32(static_cast<std::uint32_t>(family.size()));
+  for (const QChar c : family) U16(c.unicode());
+  return End();
+}
+
+TEmfPlusWriter& TEmfPlusWriter::StringFormat(int id, const TEmfPlusStringFormatData& format) {
+  Begin(ERecord::Object, static_cast<std::uint16_t>(0x0700 | id)).U32(kGraphicsVersion).U32(format.flags);
+  U32(0)
+      .U32(static_cast<std::uint32_t>(format.alignment))
+      .U32(static_cast<std::uint32_t>(format.lineAlignment));
+  U32(0).U32(0).F32(0).U32(static_cast<std::uint32_t>(format.hotkeyPrefix));
+  F32(format.leadingMargin).F32(format.trailingMargin).F32(1).U32(0).U32(0).U32(0);
+  return End();
+}
+
+TEmfPlusWriter& TEmfPlusWriter::DrawString(int fontId, const QColor& colour, int formatId,
+                                           const QRectF& layout, const QString& text) {
+  Begin(ERecord::DrawString, static_cast<std::uint16_t>(EmfPlus::kFlagColourBrush | fontId))
+      .U32(Argb(colour));
+  return StringFields(formatId, layout, text);
+}
+
+TEmfPlusWriter& TEmfPlusWriter::DrawStringWithBrush(int fontId, int brushId, int formatId,
+                                                    const QRectF& layout, const QString& text) {
+  Begin(ERecord::DrawString, static_cast<std::uint16_t>(fontId)).U32(static_cast<std::uint32_t>(brushId));
+  return StringFields(formatId, layout, text);
+}
+
+TEmfPlusWriter& TEmfPlusWriter::StringFields(int formatId, const QRectF& layout, const QString& text) {
+  U32(formatId < 0 ? 0xFFFFFFFFu : static_cast<std::uint32_t>(formatId));
+  U32(static_cast<std::uint32_t>(text.size())).Rect(layout);
+  for (const QChar c : text) U16(c.unicode());
+  return End();
+}
+
+TEmfPlusWriter& TEmfPlusWriter::DrawDriverString(int fontId, const QColor& colour, const QString& text,
+                                                 const std::vector<QPointF>& origins) {
+  Begin(ERecord::DrawDriverString, static_cast<std::uint16_t>(EmfPlus::kFlagColourBrush | fontId));
+  U32(Argb(colour)).U32(EmfPlus::kDriverStringCmapLookup).U32(0).U32(static_cast<std::uint32_t>(text.size()));
+  for (const QChar c : text) U16(c.unicode());
+  return Points(origins).End();
+}
+
+TEmfPlusWriter& TEmfPlusWriter::BitmapImage(int id, const QImage& image) {
+  Begin(ERecord::Object, static_cast<std::uint16_t>(0x0500 | id));
+  return BitmapFields(image).End();
+}
+
+TEmfPlusWriter& TEmfPlusWriter::BitmapFields(const QImage& image) {
+  const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+  U32(kGraphicsVersion).U32(1);
+  U32(static_cast<std::uint32_t>(argb.width())).U32(static_cast<std::uint32_t>(argb.height()));
+  U32(static_cast<std::uint32_t>(4 * argb.width())).U32(EmfPlus::kPixelFormat32bppARGB).U32(0);
+  for (int y = 0; y < argb.height(); ++y)
+    for (int x = 0; x < argb.width(); ++x) U32(argb.pixel(x, y));
+  return *this;
+}
+
+TEmfPlusWriter& TEmfPlusWriter::TextureBrush(int id, const QImage& image, std::int32_t wrapMode,
+                                             const std::optional<QTransform>& transform) {
+  Begin(ERecord::Object, static_cast<std::uint16_t>(0x0100 | id)).U32(kGraphicsVersion).U32(2);
+  U32(transform ? EmfPlus::kBrushDataTransform : 0).U32(static_cast<std::uint32_t>(wrapMode));
+  if (transform) Matrix(*transform);
+  return BitmapFields(image).End();
+}
+
+TEmfPlusWriter& TEmfPlusWriter::ImageAttributes(int id, std::int32_t wrapMode, const QColor& clampColour) {
+  return Begin(ERecord::Object, static_cast<std::uint16_t>(0x0800 | id))
+      .U32(kGraphicsVersion)
+      .U32(0)
+      .U32(static_cast<std::uint32_t>(wrapMode))
+      .U32(Argb(clampColour))
+      .U32(0)
+      .U32(0)
+      .End();
+}
+
+TEmfPlusWriter& TEmfPlusWriter::DrawImage(int imageId, int attributesId, const QRectF& source,
+                                          const QRectF& destination) {
+  return Begin(ERecord::DrawImage, static_cast<std::uint16_t>(imageId))
+      .U32(attributesId < 0 ? 0xFFFFFFFFu : static_cast<std::uint32_t>(attributesId))
+      .U32(EmfPlus::kUnitPixel)
+      .Rect(source)
+      .Rect(destination)
+      .End();
+}
+
+QByteArray TEmfPlusWriter::ArrowCap(float width, float height, bool filled) {
+  TEmfPlusWriter w;
+  w.U32(kGraphicsVersion).U32(1).F32(width).F32(height).F32(0).U32(filled ? 1 : 0);
+  w.U32(0).U32(0).U32(0).F32(10).F32(1).F32(0).F32(0).F32(0).F32(0);
+  return w.Bytes();
+}
+
+QByteArray TEmfPlusWriter::PathCap(const std::vector<QPointF>& points, bool filled, float baseInset,
+                                   float widthScale) {
+  TEmfPlusWriter path;
+  path.U32(kGraphicsVersion).U32(static_cast<std::uint32_t>(points.size())).U32(0).Points(points);
+  for (std::size_t i = 0; i < points.size(); ++i)
+    path.records_.append(static_cast<char>(i == 0 ? 0x00 : i + 1 == points.size() ? 0x81 : 0x01));
+  while (path.records_.size() % 4 != 0) path.records_.append('\0');
+  TEmfPlusWriter w;
+  w.U32(kGraphicsVersion)
+      .U32(0)
+      .U32(filled ? EmfPlus::kCustomLineCapDataFillPath : EmfPlus::kCustomLineCapDataLinePath);
+  w.U32(EmfPlus::kLineCapFlat).F32(baseInset).U32(0).U32(0).U32(0).F32(10).F32(widthScale);
+  w.F32(0).F32(0).F32(0).F32(0);
+  w.U32(static_cast<std::uint32_t>(path.Bytes().size())).Raw(path.Bytes());
+  return w.Bytes();
 }
 
 namespace {
@@ -338,7 +493,7 @@ QByteArray EmfPlusSampleFile() {
   w.End();
   w.Flush(emf);
   // Drawing, with the state records around it.
-  w.Begin(ERecord::Clear).U32(0x00FFFFFF).End();  // clear to transparent: nothing shows
+  w.Clear(QColor(255, 255, 255, 0));  // clear to transparent white: the frame starts transparent
   w.Save(1).Begin(ERecord::RotateWorldTransform).F32(10).End();
   w.FillRectsWithBrush(2, {QRectF(5, 5, 90, 20)});
   w.Restore(1);
@@ -428,6 +583,26 @@ QByteArray EmfPlusSampleFile() {
   w.U32(1).U32(0xFF800080).U32(3).Points({{20, 100}, {60, 140}, {10, 145}}).U32(2).F32(0.4f).F32(0.2f).End();
   w.Begin(ERecord::DrawLines, 17).U32(3).Points({{60, 90}, {90, 95}, {70, 110}}).End();
   w.Begin(ERecord::FillEllipse).U32(18).Rect(QRectF(10, 95, 55, 55)).End();
+  // A pen of its own transform drawing a compound line between an inset path cap and a filled arrow; a
+  // bitmap drawn beyond its edges, mirrored; a clamped texture; text wrapped to whole lines.
+  TEmfPlusPenData pen;
+  pen.transform = QTransform(1, 0.5, 0, 2, 7, 7);
+  pen.compound = {0, 0.4f, 0.6f, 1};
+  pen.customStartCap = TEmfPlusWriter::PathCap({{-0.5, 0}, {0.5, 0}, {0, 1}, {-0.5, 0}}, true, 1);
+  pen.customEndCap = TEmfPlusWriter::ArrowCap(3, 3, true);
+  w.Pen(19, 3, QColor(90, 0, 90), pen).DrawLines(19, {{100, 60}, {140, 75}});
+  w.ImageAttributes(20, EmfPlus::kWrapTileFlipXY, Qt::transparent);
+  w.DrawImage(16, 20, QRectF(-1, -1, 4, 4), QRectF(5, 5, 20, 20));
+  QImage texture(2, 2, QImage::Format_ARGB32);
+  texture.fill(QColor(0, 120, 200));
+  texture.setPixelColor(0, 0, QColor(250, 200, 0));
+  w.TextureBrush(21, texture, EmfPlus::kWrapClamp, QTransform::fromScale(4, 4).translate(7, 1));
+  w.FillRectsWithBrush(21, {QRectF(26, 2, 20, 20)});
+  TEmfPlusStringFormatData format;
+  format.flags = EmfPlus::kStringFormatLineLimit;
+  format.alignment = EmfPlus::kStringAlignmentCenter;
+  w.StringFormat(22, format)
+      .DrawString(13, QColor(0, 90, 0), 22, QRectF(100, 2, 40, 30), "Wrapped EMF+ text");
   w.Begin(ERecord::ResetWorldTransform).End();
   w.GetDC().Flush(emf);
   TMetaShape shape;

@@ -9,6 +9,7 @@
 #include "metafile/emfplus/EmfPlusBudget.h"
 #include "metafile/emfplus/EmfPlusFields.h"
 #include "metafile/emfplus/EmfPlusImage.h"
+#include "metafile/emfplus/EmfPlusImageAttributes.h"
 #include "metafile/emfplus/EmfPlusPath.h"
 #include "metafile/emfplus/EmfPlusPathGradient.h"
 #include "metafile/emfplus/EmfPlusTypes.h"
@@ -23,7 +24,7 @@ constexpr std::int64_t kBrushType = 4, kBrushData = 8;
 // Hatch data.
 constexpr std::int64_t kHatchStyle = 0, kHatchForeColour = 4, kHatchBackColour = 8, kHatchSize = 12;
 // Texture data: flags and wrap mode, then an optional transform and the image.
-constexpr std::int64_t kTextureFlags = 0, kTextureOptional = 8;
+constexpr std::int64_t kTextureFlags = 0, kTextureWrap = 4, kTextureOptional = 8;
 // Linear gradient data: the optional data (transform, then preset colours or blend factors) follow.
 constexpr std::int64_t kLinearFlags = 0, kLinearWrap = 4, kLinearRect = 8, kLinearStartColour = 24,
                        kLinearEndColour = 28, kLinearOptional = 40;
@@ -106,8 +107,15 @@ bool ReadTexture(const TMetaBytes& b, std::int64_t at, TEmfPlusBudget& budget, T
   if ((flags & EmfPlus::kBrushDataTransform) && !ReadEmfPlusObjectMatrix(b, imageAt, matrix)) return false;
   const QImage image = ReadEmfPlusBitmap(b, imageAt, budget);
   if (image.isNull()) return false;
-  brush.brush = QBrush(image);
+  const std::int32_t wrap = b.I32(at + kTextureWrap);
+  // Mirrored tiles take three more copies of the image; beyond the budget they repeat unmirrored.
+  const std::int64_t mirrors = image.width() * std::int64_t{image.height()} * 3;
+  const bool mirrored = (EmfPlusWrapFlipsX(wrap) || EmfPlusWrapFlipsY(wrap)) && mirrors <= budget.pixelsLeft;
+  if (mirrored) budget.pixelsLeft -= mirrors;
+  brush.brush = QBrush(mirrored ? EmfPlusWrapTile(image, wrap) : image);
   brush.brush.setTransform(matrix);
+  // Clamped, the texture paints once, with nothing beyond it.
+  if (wrap == EmfPlus::kWrapClamp) brush.area.addPolygon(matrix.map(QPolygonF(QRectF(image.rect()))));
   return true;
 }
 

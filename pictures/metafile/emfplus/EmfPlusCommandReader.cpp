@@ -225,7 +225,7 @@ std::optional<TEmfPlusCommand> TRecordReader::Fill(ERecord type) const {
   switch (type) {
     case ERecord::Clear: {
       constexpr std::int64_t kColour = 0;
-      return TEmfPlusFill{{ReadEmfPlusColour(b_, kColour), nullptr}, QPainterPath(), true};
+      return TEmfPlusClear{ReadEmfPlusColour(b_, kColour)};
     }
     case ERecord::FillRects: {
       constexpr std::int64_t kCount = 4, kRects = 8;
@@ -341,12 +341,12 @@ std::optional<TEmfPlusCommand> TRecordReader::Curve(ERecord type) const {
 
 std::optional<TEmfPlusCommand> TRecordReader::Image(ERecord type) const {
   // The image attributes, the source's unit and rectangle, then where it goes.
-  constexpr std::int64_t kSourceUnit = 4, kSource = 8, kDestination = 24;
+  constexpr std::int64_t kAttributes = 0, kSourceUnit = 4, kSource = 8, kDestination = 24;
   constexpr std::int64_t kPointCount = 24, kPoints = 28;
   auto image = objects_.Get<TEmfPlusImage>(Slot(flags_));
   if (!image) return std::nullopt;
   TEmfPlusDrawImage draw{std::move(image), ReadEmfPlusRect(b_, kSource, false), b_.U32(kSourceUnit),
-                         QTransform()};
+                         QTransform(), objects_.Get<TEmfPlusImageAttributes>(b_.U32(kAttributes))};
   if (type == ERecord::DrawImage) {
     const QRectF to = ReadEmfPlusRect(b_, kDestination, compressed_);
     draw.placement = QTransform(to.width(), 0, 0, to.height(), to.x(), to.y());

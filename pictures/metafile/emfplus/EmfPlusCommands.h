@@ -19,6 +19,7 @@
 struct TEmfPlusBrush;
 struct TEmfPlusFont;
 struct TEmfPlusImage;
+struct TEmfPlusImageAttributes;
 struct TEmfPlusPen;
 struct TEmfPlusStringFormat;
 
@@ -79,7 +80,11 @@ struct TEmfPlusOffsetClip {
   QPointF offset;  // finite
 };
 
-// Drawing, in world coordinates. Clear and infinite regions fill everywhere: the whole frame.
+// Sets every pixel of the clip to the colour, its alpha included, in place of what is there.
+struct TEmfPlusClear {
+  QColor colour;
+};
+// Drawing, in world coordinates. Infinite regions fill everywhere: the whole frame.
 struct TEmfPlusFill {
   TEmfPlusFillStyle style;
   QPainterPath shape;
@@ -96,6 +101,8 @@ struct TEmfPlusDrawImage {
   std::uint32_t sourceUnit = 0;
   // The unit square onto the image's place in world space.
   QTransform placement;
+  // How a bitmap goes on beyond its edges where the source reaches past them; null leaves nothing there.
+  std::shared_ptr<const TEmfPlusImageAttributes> attributes;
 };
 // Text in a layout rectangle, aligned and wrapped as the string format says (null: near, near,
 // wrapping).
@@ -127,9 +134,9 @@ using TEmfPlusCommand =
     std::variant<TEmfPlusSetAntialias, TEmfPlusSetCompositing, TEmfPlusSave, TEmfPlusRestore,
                  TEmfPlusBoxed<TEmfPlusBeginContainer>, TEmfPlusBeginContainerNoParams,
                  TEmfPlusBoxed<TEmfPlusSetWorld>, TEmfPlusResetWorld, TEmfPlusBoxed<TEmfPlusMultiplyWorld>,
-                 TEmfPlusSetPage, TEmfPlusResetClip, TEmfPlusSetClip, TEmfPlusOffsetClip, TEmfPlusFill,
-                 TEmfPlusStroke, TEmfPlusBoxed<TEmfPlusDrawImage>, TEmfPlusBoxed<TEmfPlusDrawString>,
-                 TEmfPlusBoxed<TEmfPlusDrawDriverString>>;
+                 TEmfPlusSetPage, TEmfPlusResetClip, TEmfPlusSetClip, TEmfPlusOffsetClip, TEmfPlusClear,
+                 TEmfPlusFill, TEmfPlusStroke, TEmfPlusBoxed<TEmfPlusDrawImage>,
+                 TEmfPlusBoxed<TEmfPlusDrawString>, TEmfPlusBoxed<TEmfPlusDrawDriverString>>;
 
 // A command's fields, boxed or not.
 template <class T>

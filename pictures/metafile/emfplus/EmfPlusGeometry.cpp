@@ -143,3 +143,53 @@ QPolygonF OffsetPolyline(const QPolygonF& line, double distance) {
   if (closed) out.append(out.first());
   return out;
 }
+
+TEmfPlusStrokeSpace EmfPlusStrokeSpace(const std::optional<QTransform>& penTransform,
+                                       const QTransform& worldToDevice, double deviceWidth) {
+  if (!penTransform) return {QTransform(), QTransform(), deviceWidth};
+  const QTransform& w = worldToDevice;
+  const QTransform worldLinear(w.m11(), w.m12(), w.m21(), w.m22(), 0, 0);
+  // The nib: a round one of the world's width, shaped by the pen's transform, then by the world's.
+  const QTransform nibToDevice = *penTransform * worldLinear;
+  const double area = std::abs(nibToDevice.determinant()), worldScale = EmfPlusMaxScale(worldLinear);
+  if (!(area > 0) || !(worldScale > 0) || !std::isfinite(area))
+    return {QTransform(), QTransform(), deviceWidth};
+  // Scaled so that a unit there is about a device pixel.
+  const double pixels = std::sqrt(area);
+  const QTransform toDevice = QTransform::fromScale(1 / pixels, 1 / pixels) * nibToDevice;
+  bool invertible = false;
+  const QTransform fromDevice = toDevice.inverted(&invertible);
+  if (!invertible) return {QTransform(), QTransform(), deviceWidth};
+  return {fromDevice, toDevice, deviceWidth / worldScale * pixels};
+}
+
+namespace {
+
+// The polyline from the point `length` along it on; empty when it is not that long.
+QPolygonF CutStart(const QPolygonF& line, double length) {
+  if (!(length > 0)) return line;
+  for (qsizetype i = 1; i < line.size(); ++i) {
+    const QPointF step = line[i] - line[i - 1];
+    const double segment = std::hypot(step.x(), step.y());
+    if (segment > length) {
+      QPolygonF out{line[i - 1] + step * (length / segment)};
+      out.append(line.mid(i));
+      return out;
+    }
+    length -= segment;
+  }
+  return {};
+}
+
+QPolygonF Reversed(const QPolygonF& line) {
+  return QPolygonF(line.rbegin(), line.rend());
+}
+
+}  // namespace
+
+QPolygonF TrimPolyline(const QPolygonF& line, double fromStart, double fromEnd) {
+  if (line.size() < 2) return {};
+  const QPolygonF start = CutStart(line, fromStart);
+  if (!(fromEnd > 0)) return start;
+  return Reversed(CutStart(Reversed(start), fromEnd));
+}

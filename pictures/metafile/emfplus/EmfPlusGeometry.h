@@ -7,6 +7,7 @@
 #include <QRectF>
 #include <QTransform>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 // Coordinates, scales and offsets beyond this size are not drawn with: records that bring them change
@@ -35,3 +36,18 @@ QPainterPath EmfPlusArc(const QRectF& box, double startAngle, double sweepAngle,
 // positive distance. Corners are mitred, but reach at most four times the distance from their point.
 // A closed polyline (last point equal to the first) stays closed.
 QPolygonF OffsetPolyline(const QPolygonF& line, double distance);
+
+// Where a pen's nib is round, so that lines are stroked there as Qt strokes them: the device itself,
+// or for a pen with a transform of its own the space that the inverse of that transform makes of the
+// device, scaled back to about device pixels. width is the nib's width there, for a device width of
+// deviceWidth along the world's own axes.
+struct TEmfPlusStrokeSpace {
+  QTransform fromDevice, toDevice;
+  double width = 0;
+};
+TEmfPlusStrokeSpace EmfPlusStrokeSpace(const std::optional<QTransform>& penTransform,
+                                       const QTransform& worldToDevice, double deviceWidth);
+
+// The polyline with `fromStart` of its length cut off its start and `fromEnd` off its end; empty when
+// the cuts meet.
+QPolygonF TrimPolyline(const QPolygonF& line, double fromStart, double fromEnd);

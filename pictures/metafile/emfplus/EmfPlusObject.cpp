@@ -35,6 +35,8 @@ TEmfPlusObject ReadEmfPlusObject(EmfPlus::EObjectType type, const QByteArray& da
         return Shared(TEmfPlusFont::Read(b));
       case EObjectType::StringFormat:
         return Shared(std::optional(TEmfPlusStringFormat::Read(b)));
+      case EObjectType::ImageAttributes:
+        return Shared(TEmfPlusImageAttributes::Read(b));
       default:
         return {};
     }

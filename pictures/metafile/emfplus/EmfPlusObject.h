@@ -1,5 +1,5 @@
-// An object of an EMF+ file (brush, pen, path, region, image, font or string format), read from its
-// reassembled data, and the table of slots through which drawing records name objects.
+// An object of an EMF+ file (brush, pen, path, region, image, font, string format or image attributes), read
+// from its reassembled data, and the table of slots through which drawing records name objects.
 #pragma once
 
 #include <QByteArray>
@@ -11,6 +11,7 @@
 #include "metafile/emfplus/EmfPlusBrush.h"
 #include "metafile/emfplus/EmfPlusFont.h"
 #include "metafile/emfplus/EmfPlusImage.h"
+#include "metafile/emfplus/EmfPlusImageAttributes.h"
 #include "metafile/emfplus/EmfPlusPath.h"
 #include "metafile/emfplus/EmfPlusPen.h"
 #include "metafile/emfplus/EmfPlusRegion.h"
@@ -25,7 +26,7 @@ using TEmfPlusObject =
     std::variant<std::monostate, std::shared_ptr<const TEmfPlusBrush>, std::shared_ptr<const TEmfPlusPen>,
                  std::shared_ptr<const TEmfPlusPath>, std::shared_ptr<const TEmfPlusRegion>,
                  std::shared_ptr<const TEmfPlusImage>, std::shared_ptr<const TEmfPlusFont>,
-                 std::shared_ptr<const TEmfPlusStringFormat>>;
+                 std::shared_ptr<const TEmfPlusStringFormat>, std::shared_ptr<const TEmfPlusImageAttributes>>;
 
 // Reads an object of the type from its data; anything malformed gives an empty object.
 TEmfPlusObject ReadEmfPlusObject(EmfPlus::EObjectType type, const QByteArray& data, TEmfPlusBudget& budget,

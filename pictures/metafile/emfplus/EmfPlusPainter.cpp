@@ -8,6 +8,7 @@
 #include "metafile/emfplus/EmfPlusBrush.h"
 #include "metafile/emfplus/EmfPlusGeometry.h"
 #include "metafile/emfplus/EmfPlusImage.h"
+#include "metafile/emfplus/EmfPlusImageAttributes.h"
 #include "metafile/emfplus/EmfPlusPen.h"
 #include "metafile/emfplus/EmfPlusText.h"
 #include "metafile/emfplus/EmfPlusTypes.h"
@@ -25,6 +26,8 @@ constexpr int kMaxCompoundElements = 100000;
 constexpr qsizetype kMaxLineEnds = 10000;
 // GDI+ draws a line at least one pixel of its device wide; QPen takes widths up to about this.
 constexpr double kMinDeviceWidth = 0.4, kMaxDeviceWidth = 30000;
+// Mirrored tiles of a bitmap larger than this many pixels (four times as large) repeat unmirrored.
+constexpr std::int64_t kMaxMirroredTilePixels = std::int64_t{4} << 20;
 // Compound parts thinner than this many device pixels are drawn this thin.
 constexpr double kMinCompoundPartWidth = 0.25;
 
@@ -114,6 +117,15 @@ double TEmfPlusPainter::EmSize(int unit, double emSize, const TEmfPlusView& view
   return emSize * EmfPlus::UnitPixels(unit, dpi_) / view.pagePixels;
 }
 
+void TEmfPlusPainter::Clear(const QColor& colour) {
+  QPainter& painter = *target_.painter;
+  painter.setCompositionMode(QPainter::CompositionMode_Source);
+  painter.setTransform(target_.pictureToDevice);
+  painter.setPen(Qt::NoPen);
+  painter.setBrush(colour);
+  painter.drawRect(target_.frame.normalized());
+}
+
 void TEmfPlusPainter::Fill(const TEmfPlusFill& fill, const TEmfPlusView& view) {
   const QTransform toDevice = view.worldToPicture * target_.pictureToDevice;
   const QPainterPath* area =
@@ -166,30 +178,49 @@ void TEmfPlusPainter::StrokePath(const QPainterPath& path, const QPen& pen, cons
                                  const QTransform& toDevice) {
   if (path.isEmpty() || pen.style() == Qt::NoPen) return;
   QPainter& painter = *target_.painter;
-  // Lines are drawn in device space: world units may be too small for QPen's width range.
-  const double radius = pen.widthF() / 2 + 2;
+  // Lines are drawn in device space, or where the pen's own transform leaves its nib round: world
+  // units may be too small for QPen's width range.
+  const TEmfPlusStrokeSpace space = EmfPlusStrokeSpace(penObject.transform, toDevice, pen.widthF());
+  const QTransform toStroke = toDevice * space.fromDevice;
+  const double radius = space.width * EmfPlusMaxScale(space.toDevice) / 2 + 2;
   if (!EmfPlusFinite(radius)) return;
   const QRectF bounds = toDevice.mapRect(path.controlPointRect()).adjusted(-radius, -radius, radius, radius);
   if (!FiniteRect(bounds) || !Overlaps(bounds, visible_)) return;
-  QPen devicePen = pen;
+  QPen strokePen = pen;
+  strokePen.setWidthF(space.width);
   QBrush brush = pen.brush();
-  brush.setTransform(brush.transform() * toDevice);
-  devicePen.setBrush(brush);
-  painter.setTransform(QTransform());
-  painter.setPen(devicePen);
+  brush.setTransform(brush.transform() * toStroke);
+  strokePen.setBrush(brush);
+  painter.setTransform(space.toDevice);
+  painter.setPen(strokePen);
   painter.setBrush(Qt::NoBrush);
-  const bool caps = !penObject.startCap.shape.isEmpty() || !penObject.endCap.shape.isEmpty();
+  const TEmfPlusCapShape &startCap = penObject.startCap, &endCap = penObject.endCap;
+  const bool caps = !startCap.shape.isEmpty() || !endCap.shape.isEmpty();
   const bool compound = !penObject.compound.empty() && path.elementCount() <= kMaxCompoundElements;
-  if (Within(bounds, near_) && !compound) {
-    painter.drawPath(toDevice.map(path));
+  const bool near = Within(bounds, near_);
+  if (near && !compound && !caps) {
+    painter.drawPath(toStroke.map(path));
+    return;
+  }
+  const QList<QPolygonF> lines = path.toSubpathPolygons(toStroke);
+  const bool ends = caps && lines.size() <= kMaxLineEnds;
+  // Open lines stop short of the end shapes that cover their ends.
+  const double startInset = ends && !startCap.shape.isEmpty() ? startCap.inset * space.width : 0;
+  const double endInset = ends && !endCap.shape.isEmpty() ? endCap.inset * space.width : 0;
+  const bool inset = startInset > 0 || endInset > 0;
+  if (near && !compound && !inset) {
+    painter.drawPath(toStroke.map(path));
   } else {
     // Far-reaching lines are cut down to the area they can show in.
     const QRectF reach = near_.adjusted(-radius, -radius, radius, radius);
-    for (const QPolygonF& line : path.toSubpathPolygons(toDevice))
-      for (const QPolygonF& piece : ClipPolylineToRect(line, reach))
-        compound ? DrawCompound(piece, devicePen, penObject) : painter.drawPolyline(piece);
+    for (const QPolygonF& line : lines) {
+      const QPolygonF drawn = inset && !line.isClosed() ? TrimPolyline(line, startInset, endInset) : line;
+      for (const QPolygonF& piece : ClipPolylineToRect(space.toDevice.map(drawn), reach))
+        compound ? DrawCompound(space.fromDevice.map(piece), strokePen, penObject)
+                 : painter.drawPolyline(space.fromDevice.map(piece));
+    }
   }
-  if (caps) DrawCaps(path.toSubpathPolygons(toDevice), devicePen, penObject);
+  if (ends) DrawCaps(lines, strokePen, penObject, space.toDevice);
 }
 
 void TEmfPlusPainter::DrawCompound(const QPolygonF& line, const QPen& pen, const TEmfPlusPen& penObject) {
@@ -210,14 +241,14 @@ void TEmfPlusPainter::DrawCompound(const QPolygonF& line, const QPen& pen, const
   painter.setPen(pen);
 }
 
-void TEmfPlusPainter::DrawCaps(const QList<QPolygonF>& lines, const QPen& pen, const TEmfPlusPen& penObject) {
+void TEmfPlusPainter::DrawCaps(const QList<QPolygonF>& lines, const QPen& pen, const TEmfPlusPen& penObject,
+                               const QTransform& toDevice) {
   QPainter& painter = *target_.painter;
   const double width = pen.widthF() > 0 ? pen.widthF() : 1;
-  if (lines.size() > kMaxLineEnds) return;
   const auto draw = [&](const TEmfPlusCapShape& cap, const QPolygonF& line, bool atEnd) {
     if (cap.shape.isEmpty() || line.size() < 2 || line.isClosed()) return;
     const QPointF tip = atEnd ? line.last() : line.first();
-    if (!near_.contains(tip)) return;
+    if (!near_.contains(toDevice.map(tip))) return;
     // The direction comes from the nearest point that differs from the tip.
     for (qsizetype i = 1; i < line.size(); ++i) {
       const QPointF along = tip - (atEnd ? line[line.size() - 1 - i] : line[i]);
@@ -260,15 +291,47 @@ bool TEmfPlusPainter::DrawImage(const TEmfPlusDrawImage& draw, const TEmfPlusVie
     image.metafile->Draw(painter, part, target_.pixelOnDevice);
     return true;
   }
+  const QRectF bitmap(image.bitmap.rect());
   const bool whole = draw.source.width() <= 0 || draw.source.height() <= 0;
-  painter.drawImage(kUnitSquare, image.bitmap, whole ? QRectF(image.bitmap.rect()) : draw.source);
+  const QRectF source = whole ? bitmap : draw.source;
+  if (!draw.attributes || bitmap.contains(source)) {
+    painter.drawImage(kUnitSquare, image.bitmap, source);
+    return false;
+  }
+  DrawWrapped(image.bitmap, source, *draw.attributes);
   return false;
+}
+
+void TEmfPlusPainter::DrawWrapped(const QImage& bitmap, const QRectF& source,
+                                  const TEmfPlusImageAttributes& attributes) {
+  if (!FiniteRect(source)) return;
+  QPainter& painter = *target_.painter;
+  // The bitmap's pixels onto the unit square.
+  const QTransform pixels = QTransform::fromTranslate(-source.x(), -source.y()) *
+                            QTransform::fromScale(1 / source.width(), 1 / source.height());
+  const bool tiled = attributes.wrap >= EmfPlus::kWrapTile && attributes.wrap <= EmfPlus::kWrapTileFlipXY;
+  const bool flips = EmfPlusWrapFlipsX(attributes.wrap) || EmfPlusWrapFlipsY(attributes.wrap);
+  if (tiled && !(flips && bitmap.width() * std::int64_t{bitmap.height()} > kMaxMirroredTilePixels)) {
+    QBrush tile(EmfPlusWrapTile(bitmap, attributes.wrap));
+    tile.setTransform(pixels);
+    painter.fillRect(kUnitSquare, tile);
+    return;
+  }
+  // Clamped: the bitmap once, and the clamp colour around it.
+  const QRectF inside = source.intersected(QRectF(bitmap.rect()));
+  if (!inside.isEmpty()) painter.drawImage(pixels.mapRect(inside), bitmap, inside);
+  if (attributes.clampColour.alpha() == 0) return;
+  QPainterPath around, shown;
+  around.addRect(kUnitSquare);
+  shown.addRect(pixels.mapRect(QRectF(bitmap.rect())));
+  painter.fillPath(around.subtracted(shown), attributes.clampColour);
 }
 
 void TEmfPlusPainter::DrawString(const TEmfPlusDrawString& text, const TEmfPlusView& view) {
   const QTransform toDevice = view.worldToPicture * target_.pictureToDevice;
   DrawEmfPlusString(*target_.painter, toDevice, text.text, text.layout, *text.font, text.format.get(),
-                    EmSize(text.font->unit, text.font->emSize, view), FillBrush(text.style, toDevice));
+                    EmSize(text.font->unit, text.font->emSize, view), FillBrush(text.style, toDevice),
+                    textOutlines_);
 }
 
 void TEmfPlusPainter::DrawDriverString(const TEmfPlusDrawDriverString& text, const TEmfPlusView& view) {

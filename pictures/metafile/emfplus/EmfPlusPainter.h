@@ -9,9 +9,12 @@
 #include <QRectF>
 #include <QTransform>
 
+#include "metafile/draw/MetaTextOutlines.h"
 #include "metafile/emfplus/EmfPlusCommands.h"
 
+class QImage;
 class QPainter;
+struct TEmfPlusImageAttributes;
 struct TEmfPlusPen;
 
 // Where the EMF+ records draw: EMF+ device space is the picture space of the metafile player.
@@ -39,6 +42,9 @@ class TEmfPlusPainter {
   // dpi is the reference device's resolution, which physical units are converted with.
   TEmfPlusPainter(const TEmfPlusTarget& target, double dpi);
 
+  // Sets the frame's pixels within the clip to the colour, alpha included; leaves the painter's
+  // compositing its own.
+  void Clear(const QColor& colour);
   void Fill(const TEmfPlusFill& fill, const TEmfPlusView& view);
   void Stroke(const TEmfPlusStroke& stroke, const TEmfPlusView& view);
   // Returns true when it drew a metafile, which leaves the painter's compositing and clipping its own.
@@ -58,13 +64,21 @@ class TEmfPlusPainter {
                 const QTransform& worldToDevice);
   void StrokePath(const QPainterPath& path, const QPen& pen, const TEmfPlusPen& penObject,
                   const QTransform& worldToDevice);
-  // A compound pen's parallel lines along a device-space line.
+  // A compound pen's parallel lines along a line of the stroke space (EmfPlusStrokeSpace), which the
+  // painter's transform maps onto the device.
   void DrawCompound(const QPolygonF& line, const QPen& pen, const TEmfPlusPen& penObject);
-  // The pen's end shapes at the open ends of device-space lines.
-  void DrawCaps(const QList<QPolygonF>& lines, const QPen& pen, const TEmfPlusPen& penObject);
+  // The pen's end shapes at the open ends of lines of the stroke space, which toDevice maps onto the
+  // device.
+  void DrawCaps(const QList<QPolygonF>& lines, const QPen& pen, const TEmfPlusPen& penObject,
+                const QTransform& toDevice);
+
+  // The source part of a bitmap, reaching beyond its edges, onto the unit square of the painter's
+  // transform: tiled, mirrored or clamped as the attributes say.
+  void DrawWrapped(const QImage& bitmap, const QRectF& source, const TEmfPlusImageAttributes& attributes);
 
   TEmfPlusTarget target_;
   double dpi_;
   QRectF visible_;  // the painter's window, where drawing shows
   QRectF near_;     // geometry beyond it is cut down before it goes to Qt
+  TMetaTextOutlines textOutlines_;
 };

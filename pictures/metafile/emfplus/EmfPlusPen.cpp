@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "metafile/emfplus/EmfPlusFields.h"
+#include "metafile/emfplus/EmfPlusGeometry.h"
 #include "metafile/emfplus/EmfPlusPath.h"
 #include "metafile/emfplus/EmfPlusTypes.h"
 #include "metafile/model/MetaBytes.h"
@@ -17,10 +18,12 @@ constexpr std::int64_t kPenFlags = 8, kPenUnit = 12, kPenWidth = 16, kPenOptiona
 // The fields of a custom line cap: its graphics version, then these.
 constexpr std::int64_t kCapType = 4;
 // An adjustable arrow cap.
-constexpr std::int64_t kArrowWidth = 8, kArrowHeight = 12, kArrowFillState = 20;
-// A path cap: its flags, then the base cap, insets, stroke caps and hot spots, then the path's size and
-// the path.
-constexpr std::int64_t kCapFlags = 8, kCapPathSize = 56, kCapPath = 60;
+constexpr std::int64_t kArrowWidth = 8, kArrowHeight = 12, kArrowMiddleInset = 16, kArrowFillState = 20,
+                       kArrowWidthScale = 40;
+// A path cap: its flags, the base cap, the base inset, the stroke's caps, join and mitre limit, the
+// width scale, the hot spots, then the path's size and the path.
+constexpr std::int64_t kCapFlags = 8, kCapBaseInset = 16, kCapWidthScale = 36, kCapPathSize = 56,
+                       kCapPath = 60;
 
 constexpr std::int64_t kMaxDashes = 256;
 // A longer compound array makes the pen unreadable. Real compound pens have two or three parts; a pen
@@ -30,15 +33,36 @@ constexpr std::int64_t kMaxCompoundParts = 8;
 // Custom caps larger than this many pen widths are not drawn.
 constexpr double kMaxCap = 100;
 constexpr double kMinMiterLimit = 1, kMaxMiterLimit = 100, kDefaultMiterLimit = 10;
+// A pen transform that stretches one way more than this many times the other is left out: its lines
+// would be drawn in a space so distorted that Qt's flattening of curves costs without bound.
+constexpr double kMaxPenStretch = 1000;
 
-QPainterPath ArrowShape(double width, double length) {
+// The linear part of a pen's transform, when it shapes a usable nib.
+std::optional<QTransform> PenTransform(const QTransform& m) {
+  const QTransform linear(m.m11(), m.m12(), m.m21(), m.m22(), 0, 0);
+  const double across = EmfPlusMaxScale(linear), det = std::abs(linear.determinant());
+  // The smaller stretch is det / the larger one.
+  if (!(det > 0) || !(across > 0) || across * across / det > kMaxPenStretch) return std::nullopt;
+  if (linear.isIdentity()) return std::nullopt;
+  return linear;
+}
+
+// An arrowhead with its tip at the origin; the middle of its base moves middleInset towards the tip.
+QPainterPath ArrowShape(double width, double length, double middleInset = 0) {
   QPainterPath shape;
   if (!(width > 0) || !(length > 0)) return shape;
   shape.moveTo(0, 0);
   shape.lineTo(width / 2, -length);
+  if (middleInset != 0) shape.lineTo(0, middleInset - length);
   shape.lineTo(-width / 2, -length);
   shape.closeSubpath();
   return shape;
+}
+
+// A cap's scale against the pen's width; 1 when unusable.
+double WidthScale(const TMetaBytes& b, std::int64_t at) {
+  const double scale = EmfPlusObjectValue(EmfPlusFloat(b, at), 1);
+  return scale > 0 && scale <= kMaxCap ? scale : 1;
 }
 
 // The shape a standard cap adds beyond a flat end. Anchors are centred on the end and twice the pen's
@@ -86,9 +110,16 @@ QPainterPath CapShape(std::int32_t cap) {
 void ReadCustomCap(const TMetaBytes& b, TEmfPlusCapShape& cap) {
   const auto type = static_cast<EmfPlus::ECustomLineCapType>(b.U32(kCapType));
   if (type == EmfPlus::ECustomLineCapType::AdjustableArrow) {
-    cap.shape = ArrowShape(std::clamp(EmfPlusObjectValue(EmfPlusFloat(b, kArrowWidth)), 0.0, kMaxCap),
-                           std::clamp(EmfPlusObjectValue(EmfPlusFloat(b, kArrowHeight)), 0.0, kMaxCap));
+    const double scale = WidthScale(b, kArrowWidthScale);
+    const double width = std::clamp(EmfPlusObjectValue(EmfPlusFloat(b, kArrowWidth)), 0.0, kMaxCap) * scale;
+    const double height = std::clamp(EmfPlusObjectValue(EmfPlusFloat(b, kArrowHeight)), 0.0, kMaxCap) * scale;
     cap.filled = b.U32(kArrowFillState) != 0;
+    // The middle inset shapes a filled head only; one that reaches the tip leaves no head at all.
+    const double middle = cap.filled ? EmfPlusObjectValue(EmfPlusFloat(b, kArrowMiddleInset)) * scale : 0;
+    if (!(middle < height) || middle < -kMaxCap) return;
+    cap.shape = ArrowShape(width, height, middle);
+    // A filled head hides the line up to its base; two strokes leave it running on to the tip.
+    if (cap.filled) cap.inset = height - std::max(middle, 0.0);
     return;
   }
   if (type != EmfPlus::ECustomLineCapType::Default) return;
@@ -103,8 +134,10 @@ void ReadCustomCap(const TMetaBytes& b, TEmfPlusCapShape& cap) {
   if (bounds.width() > kMaxCap || bounds.height() > kMaxCap || std::abs(bounds.x()) > kMaxCap ||
       std::abs(bounds.y()) > kMaxCap)
     return;
-  cap.shape = shape;
+  const double scale = WidthScale(b, kCapWidthScale);
+  cap.shape = QTransform::fromScale(scale, scale).map(shape);
   cap.filled = flags & EmfPlus::kCustomLineCapDataFillPath;
+  cap.inset = std::clamp(EmfPlusObjectValue(EmfPlusFloat(b, kCapBaseInset)), 0.0, kMaxCap) * scale;
 }
 
 // QPen draws both ends alike, and only flat, square and round; other ends are drawn as shapes.
@@ -170,8 +203,12 @@ void SetDashes(std::int32_t style, const QList<qreal>& dashes, QPen& pen) {
 
 // The optional data between the width and the brush; at moves past them.
 bool ReadOptionalData(const TMetaBytes& b, std::int64_t& at, std::uint32_t flags, TEmfPlusPen& pen) {
-  // The pen's own transform is left out: GDI+ applies it to the width only.
-  if (flags & EmfPlus::kPenDataTransform) at += kEmfPlusMatrixSize;
+  if (flags & EmfPlus::kPenDataTransform) {
+    QTransform matrix;
+    std::int64_t after = at;
+    if (ReadEmfPlusObjectMatrix(b, after, matrix)) pen.transform = PenTransform(matrix);
+    at += kEmfPlusMatrixSize;
+  }
   std::int32_t startCap = EmfPlus::kLineCapFlat, endCap = EmfPlus::kLineCapFlat;
   if (flags & EmfPlus::kPenDataStartCap) startCap = b.I32(at), at += 4;
   if (flags & EmfPlus::kPenDataEndCap) endCap = b.I32(at), at += 4;

@@ -4,6 +4,7 @@
 
 #include <QPainterPath>
 #include <QPen>
+#include <QTransform>
 #include <cstdint>
 #include <optional>
 #include <utility>
@@ -19,6 +20,8 @@ struct TEmfPlusBudget;
 struct TEmfPlusCapShape {
   QPainterPath shape;
   bool filled = true;
+  // How far short of its end, in pen widths, the line itself stops: the shape covers the rest.
+  double inset = 0;
 };
 
 struct TEmfPlusPen {
@@ -31,6 +34,9 @@ struct TEmfPlusPen {
   // The width in `unit`s (EmfPlus::kUnit*), 0 for the thinnest line.
   double width = 0;
   int unit = 0;
+  // The pen's own transform, which shapes its nib in world space before the world transform does:
+  // its linear part only, as GDI+ ignores the translation. None for a round nib.
+  std::optional<QTransform> transform;
   TEmfPlusCapShape startCap, endCap;
   // A compound pen's parallel lines: pairs of fractions of the width, from its left edge (as the line
   // runs) to its right; empty for a single line.

@@ -167,6 +167,11 @@ void TEmfPlusPlayer::Execute(const TEmfPlusOffsetClip& command) {
   ApplyClip();
 }
 
+void TEmfPlusPlayer::Execute(const TEmfPlusClear& command) {
+  painter_->Clear(command.colour);
+  ApplyCompositing();
+}
+
 void TEmfPlusPlayer::Execute(const TEmfPlusFill& command) {
   painter_->Fill(command, View());
 }

@@ -45,6 +45,7 @@ class TEmfPlusPlayer {
   void Execute(const TEmfPlusResetClip& command);
   void Execute(const TEmfPlusSetClip& command);
   void Execute(const TEmfPlusOffsetClip& command);
+  void Execute(const TEmfPlusClear& command);
   void Execute(const TEmfPlusFill& command);
   void Execute(const TEmfPlusStroke& command);
   void Execute(const TEmfPlusDrawImage& command);

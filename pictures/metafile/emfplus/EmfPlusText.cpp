@@ -8,6 +8,8 @@
 #include <cmath>
 
 #include "metafile/draw/MetaGlyphs.h"
+#include "metafile/draw/MetaTextOutlines.h"
+#include "metafile/emfplus/EmfPlusStringLayout.h"
 #include "metafile/emfplus/EmfPlusTypes.h"
 
 namespace {
@@ -32,18 +34,6 @@ bool AsOutlines(const QTransform& layoutToDevice) {
   return !(across <= kMaxCachedGlyphPixels && down <= kMaxCachedGlyphPixels);
 }
 
-int Horizontal(int alignment) {
-  return alignment == EmfPlus::kStringAlignmentCenter ? Qt::AlignHCenter
-         : alignment == EmfPlus::kStringAlignmentFar  ? Qt::AlignRight
-                                                      : Qt::AlignLeft;
-}
-
-int Vertical(int alignment) {
-  return alignment == EmfPlus::kStringAlignmentCenter ? Qt::AlignVCenter
-         : alignment == EmfPlus::kStringAlignmentFar  ? Qt::AlignBottom
-                                                      : Qt::AlignTop;
-}
-
 }  // namespace
 
 QFont EmfPlusQFont(const TEmfPlusFont& font) {
@@ -58,41 +48,33 @@ QFont EmfPlusQFont(const TEmfPlusFont& font) {
 
 void DrawEmfPlusString(QPainter& painter, const QTransform& worldToDevice, const QString& text,
                        const QRectF& layout, const TEmfPlusFont& font, const TEmfPlusStringFormat* format,
-                       double emSize, const QBrush& brush) {
+                       double emSize, const QBrush& brush, TMetaTextOutlines& outlines) {
   if (!Usable(emSize) || text.isEmpty()) return;
   const double scale = emSize / kLayoutPixels;
-  painter.setTransform(QTransform::fromScale(scale, scale) * worldToDevice);
-  painter.setFont(EmfPlusQFont(font));
-  painter.setPen(QPen(brush, 0));
+  const QFont qfont = EmfPlusQFont(font);
   const QRectF box(layout.x() / scale, layout.y() / scale, std::max(0.0, layout.width() / scale),
                    std::max(0.0, layout.height() / scale));
-  int flags = Qt::TextDontClip;
-  flags |= Horizontal(format ? format->alignment : 0) | Vertical(format ? format->lineAlignment : 0);
-  const bool wrap = box.width() > 0 && !(format && (format->flags & EmfPlus::kStringFormatNoWrap));
-  if (wrap) flags |= Qt::TextWordWrap;
-  QRectF anchored = box;
-  // A rectangle without width or height only anchors the text.
-  if (box.width() <= 0) anchored.setWidth(0);
-  if (box.height() <= 0) anchored.setHeight(0);
-  if (!AsOutlines(painter.transform())) {
-    painter.drawText(anchored, flags, text);
+  const TEmfPlusStringFormat plain;
+  const TEmfPlusStringFormat& how = format ? *format : plain;
+  // Filled from the glyphs' outlines, as GDI text is: glyph images would stand each line on a whole
+  // device pixel.
+  QPainterPath filled;
+  for (const TEmfPlusTextLine& line :
+       LayOutEmfPlusString(text, QFontMetricsF(qfont), kLayoutPixels, box, how))
+    if (!line.text.isEmpty()) filled.addPath(outlines.Outline(qfont, line.text).translated(line.origin));
+  painter.setTransform(QTransform::fromScale(scale, scale) * worldToDevice);
+  QBrush layoutBrush = brush;
+  layoutBrush.setTransform(brush.transform() * QTransform::fromScale(1 / scale, 1 / scale));
+  // The layout rectangle clips the text unless the format says otherwise.
+  const bool clipped = box.width() > 0 && box.height() > 0 && !(how.flags & EmfPlus::kStringFormatNoClip);
+  if (!clipped) {
+    painter.fillPath(filled, layoutBrush);
     return;
   }
-  // As outlines, laid out by Qt's own rules for the rectangle, one line at a time.
-  const QFont qfont = EmfPlusQFont(font);
-  const QFontMetricsF metrics(qfont);
-  const QRectF inked = metrics.boundingRect(anchored, flags, text);
-  QPainterPath outlines;
-  double y = inked.top() + metrics.ascent();
-  for (const QString& line : text.split(QLatin1Char('\n'))) {
-    const double width = metrics.horizontalAdvance(line);
-    double x = inked.left();
-    if (flags & Qt::AlignHCenter) x = inked.center().x() - width / 2;
-    if (flags & Qt::AlignRight) x = inked.right() - width;
-    outlines.addText(QPointF(x, y), qfont, line);
-    y += metrics.lineSpacing();
-  }
-  painter.fillPath(outlines, brush);
+  painter.save();
+  painter.setClipRect(box, Qt::IntersectClip);
+  painter.fillPath(filled, layoutBrush);
+  painter.restore();
 }
 
 void DrawEmfPlusGlyphs(QPainter& painter, const QTransform& worldToDevice, const QString& text,

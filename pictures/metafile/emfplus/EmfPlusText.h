@@ -15,16 +15,18 @@
 #include "metafile/emfplus/EmfPlusStringFormat.h"
 
 class QPainter;
+class TMetaTextOutlines;
 
 // How text of an EMF+ font object is drawn: the font at a fixed pixel size, scaled to its em size.
 QFont EmfPlusQFont(const TEmfPlusFont& font);
 
-// Draws text in the layout rectangle (world coordinates; a rectangle without width or height is a
-// point the text is aligned on), aligned and wrapped as the string format says (nullptr: near, near,
-// wrapping). emSize is the font's em in world units.
+// Fills the outlines of text in the layout rectangle (world coordinates; a rectangle without width or
+// height is a point the text is aligned on), laid out as the string format says (nullptr: GDI+'s
+// default format) and clipped by the rectangle. emSize is the font's em in world units; outlines keeps
+// the lines' outlines for the next use.
 void DrawEmfPlusString(QPainter& painter, const QTransform& worldToDevice, const QString& text,
                        const QRectF& layout, const TEmfPlusFont& font, const TEmfPlusStringFormat* format,
-                       double emSize, const QBrush& brush);
+                       double emSize, const QBrush& brush, TMetaTextOutlines& outlines);
 
 // Draws characters each on its own baseline origin (world coordinates); with one position only,
 // the characters follow each other from it.

@@ -73,6 +73,7 @@ enum class EObjectType : std::uint8_t {
   Image = 5,
   Font = 6,
   StringFormat = 7,
+  ImageAttributes = 8,
 };
 
 // Drawing records name objects by their slot, one byte; the table has this many slots.
@@ -246,8 +247,11 @@ inline constexpr std::int32_t kFontStyleItalic = 0x02;
 inline constexpr std::int32_t kFontStyleUnderline = 0x04;
 inline constexpr std::int32_t kFontStyleStrikeout = 0x08;
 
-// String formats: the flag that keeps lines from wrapping, and the alignments.
+// String formats: flags that keep lines from wrapping, show only whole lines and leave the text
+// unclipped by its layout rectangle, and the alignments.
 inline constexpr std::uint32_t kStringFormatNoWrap = 0x00001000;
+inline constexpr std::uint32_t kStringFormatLineLimit = 0x00002000;
+inline constexpr std::uint32_t kStringFormatNoClip = 0x00004000;
 enum EStringAlignment : std::int32_t {
   kStringAlignmentNear = 0,
   kStringAlignmentCenter = 1,
