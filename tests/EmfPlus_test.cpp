@@ -4,19 +4,25 @@
 #include <QImage>
 #include <QPainter>
 #include <QRawFont>
+#include <cmath>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "EmfPlusWriter.h"
 #include "EmfWriter.h"
 #include "Graphic.h"
 #include "WmfWriter.h"
 #include "metafile/Metafile.h"
+#include "metafile/emfplus/EmfPlusBudget.h"
+#include "metafile/emfplus/EmfPlusFields.h"
 #include "metafile/emfplus/EmfPlusGeometry.h"
-#include "metafile/emfplus/EmfPlusObjects.h"
+#include "metafile/emfplus/EmfPlusRegion.h"
 #include "metafile/model/MetaBytes.h"
 
 namespace {
+
+using EmfPlus::ERecord;
 
 const QColor kRed(255, 0, 0);
 const QColor kBlue(0, 0, 255);
@@ -59,9 +65,13 @@ TMetaShape GdiRectangle(TMetaBox box, const QColor& colour) {
 // A WMF image object in slot 3, drawn (DrawImage) from its source, in the unit, onto the rectangle.
 void DrawWmfImage(TEmfPlusWriter& plus, const QByteArray& wmf, std::uint32_t unit, const QRectF& source,
                   const QRectF& onto) {
-  plus.Begin(0x4008, 0x0500 | 3).U32(0xDBC01002).U32(2).U32(2).U32(static_cast<std::uint32_t>(wmf.size()));
+  plus.Begin(ERecord::Object, 0x0500 | 3)
+      .U32(0xDBC01002)
+      .U32(2)
+      .U32(2)
+      .U32(static_cast<std::uint32_t>(wmf.size()));
   plus.Raw(wmf).End();
-  plus.Begin(0x401A, 3).U32(0).U32(unit).Rect(source).Rect(onto).End();
+  plus.Begin(ERecord::DrawImage, 3).U32(0).U32(unit).Rect(source).Rect(onto).End();
 }
 
 // The bounds of the dark pixels.
@@ -102,6 +112,21 @@ TEST(EmfPlus, DualFileWithoutDrawingRecordsDrawsItsGdiRecords) {
     emf.AddShape(GdiRectangle({10, 10, 40, 40}, kBlue));
   }));
   EXPECT_TRUE(Near(image.pixelColor(25, 25), kBlue));
+}
+
+TEST(EmfPlus, GdiLinesHandedBackByGetDcStopWhereTheFallbackBegins) {
+  // One-pixel LineTo records run together into one line; the run must not reach into the fallback
+  // records that follow once an EMF+ record has taken drawing back, even one that leaves no command.
+  const QImage image = Render(EmfPlusFile([](TEmfWriter& emf, TEmfPlusWriter& plus) {
+    plus.Header(true).FillRects(kRed, {QRectF(10, 10, 30, 30)}).GetDC().Flush(emf);
+    emf.Append(U_EMRMOVETOEX_set(U_POINTL{10, 80}));
+    emf.Append(U_EMRLINETO_set(U_POINTL{50, 80}));
+    plus.Begin(ERecord::Comment).U32(0).End().Flush(emf);  // an EMF+ comment record: drawing is EMF+'s again
+    emf.Append(U_EMRLINETO_set(U_POINTL{90, 80}));
+  }));
+  EXPECT_TRUE(Near(image.pixelColor(25, 25), kRed));
+  EXPECT_LT(image.pixelColor(30, 80).lightness(), 160);
+  EXPECT_TRUE(Near(image.pixelColor(70, 80), kWhite));
 }
 
 TEST(EmfPlus, WorldTransformsAndSaveRestore) {
@@ -158,12 +183,12 @@ TEST(EmfPlus, ObjectsSplitOverContinuedRecordsAreJoined) {
   const QImage image = Render(EmfPlusFile([](TEmfWriter& emf, TEmfPlusWriter& plus) {
     plus.Header(false);
     // A solid brush of 12 bytes in two parts: the first carries the total size.
-    plus.Begin(0x4008, 0x8000 | 0x0100 | 4).U32(12).U32(0xDBC01002).End();
-    plus.Begin(0x4008, 0x0100 | 4).U32(0).U32(Argb(kBlue)).End();
+    plus.Begin(ERecord::Object, 0x8000 | 0x0100 | 4).U32(12).U32(0xDBC01002).End();
+    plus.Begin(ERecord::Object, 0x0100 | 4).U32(0).U32(Argb(kBlue)).End();
     plus.FillRectsWithBrush(4, {QRectF(20, 20, 60, 60)});
     // GDI+ itself flags every part, the last one too: the total size tells where the object ends.
-    plus.Begin(0x4008, 0x8000 | 0x0100 | 5).U32(12).U32(0xDBC01002).U32(0).End();
-    plus.Begin(0x4008, 0x8000 | 0x0100 | 5).U32(12).U32(Argb(kRed)).End();
+    plus.Begin(ERecord::Object, 0x8000 | 0x0100 | 5).U32(12).U32(0xDBC01002).U32(0).End();
+    plus.Begin(ERecord::Object, 0x8000 | 0x0100 | 5).U32(12).U32(Argb(kRed)).End();
     plus.FillRectsWithBrush(5, {QRectF(40, 40, 20, 20)}).Flush(emf);
   }));
   EXPECT_TRUE(Near(image.pixelColor(30, 30), kBlue));
@@ -175,11 +200,16 @@ TEST(EmfPlus, BrokenObjectsAndLyingSizesDrawNothingAndDoNotCrash) {
     plus.Header(false);
     plus.FillPath(63, kRed);                               // no such path
     plus.FillRectsWithBrush(200, {QRectF(0, 0, 50, 50)});  // an index beyond the table
-    plus.Begin(0x400A, 0x8000).U32(Argb(kRed)).U32(0x7FFFFFFF).Rect(QRectF(0, 0, 90, 90)).End();  // count
-                                                                                                  // lies
-    plus.Begin(0x4008, 0x0300 | 1).U32(0xDBC01002).U32(0x40000000).U32(0).End();  // points that are not there
+    plus.Begin(ERecord::FillRects, 0x8000)
+        .U32(Argb(kRed))
+        .U32(0x7FFFFFFF)
+        .Rect(QRectF(0, 0, 90, 90))
+        .End();                                                                            // count
+                                                                                           // lies
+    plus.Begin(ERecord::Object, 0x0300 | 1).U32(0xDBC01002).U32(0x40000000).U32(0).End();  // points that are
+                                                                                           // not there
     plus.FillPath(1, kRed);
-    plus.Begin(0x4008, 0x8000 | 0x0100 | 2).U32(0xFFFFFFF0).U32(1).End();  // an absurd total size
+    plus.Begin(ERecord::Object, 0x8000 | 0x0100 | 2).U32(0xFFFFFFF0).U32(1).End();  // an absurd total size
     plus.FillRectsWithBrush(2, {QRectF(0, 0, 50, 50)});
     plus.FillRects(kGreen, {QRectF(60, 60, 30, 30)});
     plus.Flush(emf);
@@ -199,6 +229,24 @@ TEST(EmfPlus, BrokenObjectsAndLyingSizesDrawNothingAndDoNotCrash) {
     QPainter painter(&small);
     metafile.Draw(painter, QRect(0, 0, 20, 20));
   }
+}
+
+TEST(EmfPlus, RecordsShorterThanTheirFieldsDrawNothingAndChangeNothingWhileTheOthersDraw) {
+  const QImage image = Render(EmfPlusFile([](TEmfWriter& emf, TEmfPlusWriter& plus) {
+    plus.Header(false).FillRects(kRed, {QRectF(10, 10, 30, 30)});
+    plus.Begin(ERecord::FillEllipse, 0x8000).U32(Argb(kBlue)).End();  // FillEllipse without its rectangle
+    plus.Begin(ERecord::TranslateWorldTransform).F32(40).End();       // TranslateWorldTransform without its y
+    plus.Begin(ERecord::Save).End();                                  // Save without its id
+    plus.Begin(ERecord::FillRects, 0x8000).U32(Argb(kBlue)).U32(1).F32(0).End();  // FillRects cut in its
+                                                                                  // rectangle
+    plus.FillRects(kGreen, {QRectF(60, 60, 30, 30)}).Flush(emf);
+  }));
+  EXPECT_TRUE(Near(image.pixelColor(25, 25), kRed));
+  EXPECT_TRUE(Near(image.pixelColor(75, 75), kGreen));
+  // Nothing moved the green square, and nothing blue was drawn.
+  EXPECT_TRUE(Near(image.pixelColor(95, 75), kWhite));
+  for (int y = 0; y < image.height(); y += 3)
+    for (int x = 0; x < image.width(); x += 3) EXPECT_FALSE(Near(image.pixelColor(x, y), kBlue, 60));
 }
 
 TEST(EmfPlusGeometry, RelativePointsAddUpFromTheOrigin) {
@@ -275,11 +323,11 @@ TEST(EmfPlus, PenWithAnArrowCapDrawsItsHeadAtTheLineEnd) {
   const QImage image = Render(EmfPlusFile([](TEmfWriter& emf, TEmfPlusWriter& plus) {
     plus.Header(false);
     // A 2-unit pen with an adjustable arrow end cap 8 pen widths across and long, filled.
-    plus.Begin(0x4008, 0x0200 | 1).U32(0xDBC01002).U32(0).U32(0x1000).U32(0).F32(2);
+    plus.Begin(ERecord::Object, 0x0200 | 1).U32(0xDBC01002).U32(0).U32(0x1000).U32(0).F32(2);
     plus.U32(60).U32(0xDBC01002).U32(1).F32(8).F32(8).F32(0).U32(1);
     plus.U32(0).U32(0).U32(0).F32(10).F32(1).F32(0).F32(0).F32(0).F32(0);
     plus.U32(0xDBC01002).U32(0).U32(Argb(kBlue)).End();
-    plus.Begin(0x400D, 1).U32(2).Points({{10, 50}, {90, 50}}).End().Flush(emf);
+    plus.Begin(ERecord::DrawLines, 1).U32(2).Points({{10, 50}, {90, 50}}).End().Flush(emf);
   }));
   EXPECT_TRUE(Near(image.pixelColor(50, 50), kBlue));
   // The head is 16 units across at its base, 16 units behind the end, and nothing is beyond its tip.
@@ -290,6 +338,11 @@ TEST(EmfPlus, PenWithAnArrowCapDrawsItsHeadAtTheLineEnd) {
 }
 
 TEST(EmfPlusObjects, RegionsCombineTheirNodes) {
+  const auto read = [](const TEmfPlusWriter& writer, TEmfPlusBudget& budget) {
+    const QByteArray data = writer.Bytes().mid(12);
+    return TEmfPlusRegion::Read(TMetaBytes(data), budget);
+  };
+  TEmfPlusBudget budget;
   TEmfPlusWriter body;
   body.Begin(0, 0)
       .U32(0xDBC01002)
@@ -299,22 +352,22 @@ TEST(EmfPlusObjects, RegionsCombineTheirNodes) {
       .U32(0x10000000)
       .Rect(QRectF(0, 0, 200, 20))
       .End();
-  TEmfPlusImageBudget budget;
-  const TEmfPlusObject everythingButAStrip = ParseEmfPlusObject(4, body.Bytes().mid(12), budget);
-  ASSERT_EQ(everythingButAStrip.kind, 4);
-  EXPECT_FALSE(everythingButAStrip.infinite);
-  EXPECT_TRUE(everythingButAStrip.path.contains(QPointF(100, 50)));
-  EXPECT_FALSE(everythingButAStrip.path.contains(QPointF(100, 10)));
+  const std::optional<TEmfPlusRegion> everythingButAStrip = read(body, budget);
+  ASSERT_TRUE(everythingButAStrip);
+  EXPECT_FALSE(everythingButAStrip->infinite);
+  EXPECT_TRUE(everythingButAStrip->path.contains(QPointF(100, 50)));
+  EXPECT_FALSE(everythingButAStrip->path.contains(QPointF(100, 10)));
   TEmfPlusWriter both;
   both.Begin(0, 0).U32(0xDBC01002).U32(2).U32(1).U32(0x10000000).Rect(QRectF(0, 0, 50, 50));
   both.U32(0x10000000).Rect(QRectF(25, 25, 50, 50)).End();
-  const TEmfPlusObject overlap = ParseEmfPlusObject(4, both.Bytes().mid(12), budget);
-  EXPECT_TRUE(overlap.path.contains(QPointF(40, 40)));
-  EXPECT_FALSE(overlap.path.contains(QPointF(10, 10)));
+  const std::optional<TEmfPlusRegion> overlap = read(both, budget);
+  ASSERT_TRUE(overlap);
+  EXPECT_TRUE(overlap->path.contains(QPointF(40, 40)));
+  EXPECT_FALSE(overlap->path.contains(QPointF(10, 10)));
   // A tree deeper than its node count says is refused.
   TEmfPlusWriter lying;
   lying.Begin(0, 0).U32(0xDBC01002).U32(0).U32(1).U32(0x10000000).Rect(QRectF(0, 0, 5, 5)).End();
-  EXPECT_EQ(ParseEmfPlusObject(4, lying.Bytes().mid(12), budget).kind, 0);
+  EXPECT_FALSE(read(lying, budget));
 }
 
 TEST(EmfPlus, MetafileImagesAreDrawnIntoTheirDestination) {
@@ -341,12 +394,16 @@ TEST(EmfPlus, MetafileImagesAreDrawnIntoTheirDestination) {
 TEST(EmfPlus, PageUnitsAndContainersPlaceTheDrawing) {
   const QImage image = Render(EmfPlusFile([](TEmfWriter& emf, TEmfPlusWriter& plus) {
     // Page in millimetres at 96 dpi: 10 mm are 37.8 pixels.
-    plus.Header(false).Begin(0x4030, 6).F32(1).End();
+    plus.Header(false).Begin(ERecord::SetPageTransform, 6).F32(1).End();
     plus.FillRects(kRed, {QRectF(0, 0, 10, 10)});
     // A container mapping its 0..10 square onto 15..25 mm.
-    plus.Begin(0x4027, 0x0600).Rect(QRectF(15, 15, 10, 10)).Rect(QRectF(0, 0, 10, 10)).U32(4).End();
+    plus.Begin(ERecord::BeginContainer, 0x0600)
+        .Rect(QRectF(15, 15, 10, 10))
+        .Rect(QRectF(0, 0, 10, 10))
+        .U32(4)
+        .End();
     plus.FillRects(kBlue, {QRectF(0, 0, 10, 10)});
-    plus.Begin(0x4029).U32(4).End();
+    plus.Begin(ERecord::EndContainer).U32(4).End();
     plus.FillRects(kGreen, {QRectF(0, 20, 5, 5)});
     plus.Flush(emf);
   }));
@@ -363,7 +420,13 @@ TEST(EmfPlus, ClipCombineModesAndOffset) {
   const QImage image = Render(EmfPlusFile([](TEmfWriter& emf, TEmfPlusWriter& plus) {
     plus.Header(false).SetClipRect(QRectF(0, 0, 100, 50), 0).SetClipRect(QRectF(0, 0, 50, 100), 4);
     plus.FillRects(kRed, {QRectF(0, 0, 100, 100)});  // only the top right quarter
-    plus.Begin(0x4031).End().SetClipRect(QRectF(0, 60, 20, 20), 0).Begin(0x4035).F32(30).F32(0).End();
+    plus.Begin(ERecord::ResetClip)
+        .End()
+        .SetClipRect(QRectF(0, 60, 20, 20), 0)
+        .Begin(ERecord::OffsetClip)
+        .F32(30)
+        .F32(0)
+        .End();
     plus.FillRects(kBlue, {QRectF(0, 50, 100, 50)});  // only 30..50 x 60..80
     plus.Flush(emf);
   }));
@@ -378,12 +441,12 @@ TEST(EmfPlus, ShapesPiesAndCurves) {
   const QImage image = Render(EmfPlusFile([](TEmfWriter& emf, TEmfPlusWriter& plus) {
     plus.Header(false);
     // A pie of the quarter from 0 to 90 degrees: the bottom right of the circle around 25,25.
-    plus.Begin(0x4010, 0x8000).U32(Argb(kRed)).F32(0).F32(90).Rect(QRectF(5, 5, 40, 40)).End();
+    plus.Begin(ERecord::FillPie, 0x8000).U32(Argb(kRed)).F32(0).F32(90).Rect(QRectF(5, 5, 40, 40)).End();
     // A closed curve through four points round 75,25 filled blue.
-    plus.Begin(0x4016, 0x8000).U32(Argb(kBlue)).F32(0.5f).U32(4);
+    plus.Begin(ERecord::FillClosedCurve, 0x8000).U32(Argb(kBlue)).F32(0.5f).U32(4);
     plus.Points({{75, 5}, {95, 25}, {75, 45}, {55, 25}}).End();
     // A 16-bit ellipse filled green.
-    plus.Begin(0x400E, 0xC000).U32(Argb(kGreen)).U16(10).U16(60).U16(30).U16(30).End();
+    plus.Begin(ERecord::FillEllipse, 0xC000).U32(Argb(kGreen)).U16(10).U16(60).U16(30).U16(30).End();
     plus.Flush(emf);
   }));
   EXPECT_TRUE(Near(image.pixelColor(32, 32), kRed));
@@ -405,12 +468,26 @@ TEST(EmfPlus, BitmapImagesOfPixelsAndPng) {
   const QImage image = Render(EmfPlusFile([&](TEmfWriter& emf, TEmfPlusWriter& plus) {
     plus.Header(false);
     // 24-bit pixels, two rows of two: red, green / blue, white, rows padded to 8 bytes.
-    plus.Begin(0x4008, 0x0500 | 1).U32(0xDBC01002).U32(1).U32(2).U32(2).U32(8).U32(0x00021808).U32(0);
+    plus.Begin(ERecord::Object, 0x0500 | 1)
+        .U32(0xDBC01002)
+        .U32(1)
+        .U32(2)
+        .U32(2)
+        .U32(8)
+        .U32(0x00021808)
+        .U32(0);
     plus.Raw(QByteArray("\x00\x00\xFF\x00\xA0\x00\x00\x00\xFF\x00\x00\xFF\xFF\xFF\x00\x00", 16)).End();
-    plus.Begin(0x401A, 1).U32(0).U32(2).Rect(QRectF(0, 0, 2, 2)).Rect(QRectF(0, 0, 40, 40)).End();
-    plus.Begin(0x4008, 0x0500 | 2).U32(0xDBC01002).U32(1).U32(2).U32(2).U32(8).U32(0x0026200A).U32(1);
+    plus.Begin(ERecord::DrawImage, 1).U32(0).U32(2).Rect(QRectF(0, 0, 2, 2)).Rect(QRectF(0, 0, 40, 40)).End();
+    plus.Begin(ERecord::Object, 0x0500 | 2)
+        .U32(0xDBC01002)
+        .U32(1)
+        .U32(2)
+        .U32(2)
+        .U32(8)
+        .U32(0x0026200A)
+        .U32(1);
     plus.Raw(png).End();
-    plus.Begin(0x401B, 2)
+    plus.Begin(ERecord::DrawImagePoints, 2)
         .U32(0)
         .U32(2)
         .Rect(QRectF(0, 0, 2, 2))
@@ -429,12 +506,20 @@ TEST(EmfPlus, StringsDrawInTheirLayoutRectangleWithTheFormatsAlignment) {
   const auto render = [](int alignment) {
     return Render(EmfPlusFile([&](TEmfWriter& emf, TEmfPlusWriter& plus) {
       plus.Header(false);
-      plus.Begin(0x4008, 0x0600 | 1).U32(0xDBC01002).F32(16).U32(2).U32(0).U32(0).U32(5);
+      plus.Begin(ERecord::Object, 0x0600 | 1).U32(0xDBC01002).F32(16).U32(2).U32(0).U32(0).U32(5);
       for (const QChar c : QStringLiteral("Arial")) plus.U16(c.unicode());
       plus.End();
-      plus.Begin(0x4008, 0x0700 | 2).U32(0xDBC01002).U32(0).U32(0).U32(static_cast<std::uint32_t>(alignment));
+      plus.Begin(ERecord::Object, 0x0700 | 2)
+          .U32(0xDBC01002)
+          .U32(0)
+          .U32(0)
+          .U32(static_cast<std::uint32_t>(alignment));
       plus.U32(1).U32(0).U32(0).F32(0).U32(0).F32(0).F32(0).F32(1).U32(0).U32(0).U32(0).End();
-      plus.Begin(0x401C, 0x8000 | 1).U32(Argb(Qt::black)).U32(2).U32(3).Rect(QRectF(0, 0, 100, 100));
+      plus.Begin(ERecord::DrawString, 0x8000 | 1)
+          .U32(Argb(Qt::black))
+          .U32(2)
+          .U32(3)
+          .Rect(QRectF(0, 0, 100, 100));
       for (const QChar c : QStringLiteral("HHH")) plus.U16(c.unicode());
       plus.End().Flush(emf);
     }));
@@ -454,12 +539,16 @@ TEST(EmfPlus, LargeStringsDrawnAsOutlinesKeepTheirAlignment) {
   // Beyond the glyph cache's size the string is filled as outlines, laid out as glyphs would be.
   const QImage image = Render(EmfPlusFile([&](TEmfWriter& emf, TEmfPlusWriter& plus) {
     plus.Header(false);
-    plus.Begin(0x4008, 0x0600 | 1).U32(0xDBC01002).F32(80).U32(2).U32(0).U32(0).U32(5);
+    plus.Begin(ERecord::Object, 0x0600 | 1).U32(0xDBC01002).F32(80).U32(2).U32(0).U32(0).U32(5);
     for (const QChar c : QStringLiteral("Arial")) plus.U16(c.unicode());
     plus.End();
-    plus.Begin(0x4008, 0x0700 | 2).U32(0xDBC01002).U32(0).U32(0).U32(1);
+    plus.Begin(ERecord::Object, 0x0700 | 2).U32(0xDBC01002).U32(0).U32(0).U32(1);
     plus.U32(1).U32(0).U32(0).F32(0).U32(0).F32(0).F32(0).F32(1).U32(0).U32(0).U32(0).End();
-    plus.Begin(0x401C, 0x8000 | 1).U32(Argb(Qt::black)).U32(2).U32(1).Rect(QRectF(0, 0, 100, 100));
+    plus.Begin(ERecord::DrawString, 0x8000 | 1)
+        .U32(Argb(Qt::black))
+        .U32(2)
+        .U32(1)
+        .Rect(QRectF(0, 0, 100, 100));
     plus.U16('H');
     plus.End().Flush(emf);
   }));
@@ -483,10 +572,14 @@ TEST(EmfPlus, DriverStringsOfGlyphIndicesDrawTheFontsGlyphs) {
   const auto render = [&](bool characters, float em) {
     return Render(EmfPlusFile([&](TEmfWriter& emf, TEmfPlusWriter& plus) {
       plus.Header(false);
-      plus.Begin(0x4008, 0x0600 | 1).U32(0xDBC01002).F32(em).U32(2).U32(0).U32(0).U32(5);
+      plus.Begin(ERecord::Object, 0x0600 | 1).U32(0xDBC01002).F32(em).U32(2).U32(0).U32(0).U32(5);
       for (const QChar c : QStringLiteral("Arial")) plus.U16(c.unicode());
       plus.End();
-      plus.Begin(0x4036, 0x8000 | 1).U32(Argb(Qt::black)).U32(characters ? 1 : 0).U32(0).U32(3);
+      plus.Begin(ERecord::DrawDriverString, 0x8000 | 1)
+          .U32(Argb(Qt::black))
+          .U32(characters ? 1 : 0)
+          .U32(0)
+          .U32(3);
       for (int i = 0; i < 3; ++i) plus.U16(characters ? 'H' : static_cast<std::uint16_t>(indexes[i]));
       plus.Points({{2, 70}, {2 + em / 3, 70}, {2 + 2 * em / 3, 70}});
       plus.End().Flush(emf);
@@ -563,7 +656,7 @@ TEST(EmfPlus, SourceCopyCompositingReplacesWhatIsThere) {
     const QColor blue(0, 0, 255, 128);
     plus.FillRects(blue, {QRectF(0, 0, 30, 100)});
     plus.Save(1);
-    plus.Begin(0x4023, 1).End();
+    plus.Begin(ERecord::SetCompositingMode, 1).End();
     plus.FillRects(blue, {QRectF(35, 0, 30, 100)});
     plus.Restore(1);
     plus.FillRects(blue, {QRectF(70, 0, 30, 100)});
@@ -581,15 +674,15 @@ TEST(EmfPlus, PenEndsDifferAndCompoundPensDrawParallelLines) {
   const QImage image = Render(EmfPlusFile([](TEmfWriter& emf, TEmfPlusWriter& plus) {
     plus.Header(false);
     // Slot 1: 10 units wide, flat start, round end.
-    plus.Begin(0x4008, 0x0200 | 1).U32(0xDBC01002).U32(0).U32(0x6).U32(0).F32(10).U32(0).U32(2);
+    plus.Begin(ERecord::Object, 0x0200 | 1).U32(0xDBC01002).U32(0).U32(0x6).U32(0).F32(10).U32(0).U32(2);
     plus.U32(0xDBC01002).U32(0).U32(Argb(kRed)).End();
     // Slot 2: 12 units wide, its outer quarters drawn.
-    plus.Begin(0x4008, 0x0200 | 2).U32(0xDBC01002).U32(0).U32(0x400).U32(0).F32(12);
+    plus.Begin(ERecord::Object, 0x0200 | 2).U32(0xDBC01002).U32(0).U32(0x400).U32(0).F32(12);
     plus.U32(4).F32(0).F32(0.25f).F32(0.75f).F32(1);
     plus.U32(0xDBC01002).U32(0).U32(Argb(kBlue)).End();
-    plus.Begin(0x400D, 1).U32(2).Points({{20, 20}, {70, 20}}).End();
-    plus.Begin(0x4019, 1).U32(4).Points({{20, 45}, {35, 45}, {55, 45}, {70, 45}}).End();
-    plus.Begin(0x400D, 2).U32(2).Points({{20, 75}, {80, 75}}).End().Flush(emf);
+    plus.Begin(ERecord::DrawLines, 1).U32(2).Points({{20, 20}, {70, 20}}).End();
+    plus.Begin(ERecord::DrawBeziers, 1).U32(4).Points({{20, 45}, {35, 45}, {55, 45}, {70, 45}}).End();
+    plus.Begin(ERecord::DrawLines, 2).U32(2).Points({{20, 75}, {80, 75}}).End().Flush(emf);
   }));
   for (const int y : {20, 45}) {
     EXPECT_TRUE(Near(image.pixelColor(18, y), kWhite)) << y;  // flat start
@@ -629,7 +722,7 @@ TEST(EmfPlus, PathGradientsFollowTheirBoundary) {
   const auto render = [](float focus) {
     return Render(EmfPlusFile([focus](TEmfWriter& emf, TEmfPlusWriter& plus) {
       plus.Header(false);
-      plus.Begin(0x4008, 0x0100 | 1).U32(0xDBC01002).U32(3);
+      plus.Begin(ERecord::Object, 0x0100 | 1).U32(0xDBC01002).U32(3);
       plus.U32(focus > 0 ? 0x40 : 0).U32(4).U32(Argb(kRed)).F32(50).F32(50).U32(1).U32(Argb(kBlue));
       plus.U32(4).Points({{20, 20}, {80, 20}, {80, 80}, {20, 80}});
       if (focus > 0) plus.U32(2).F32(focus).F32(focus);
@@ -650,4 +743,43 @@ TEST(EmfPlus, PathGradientsFollowTheirBoundary) {
   const QImage focused = render(0.5f);
   EXPECT_TRUE(Near(focused.pixelColor(37, 50), kRed, 12));
   EXPECT_FALSE(Near(plain.pixelColor(37, 50), kRed, 40));
+}
+
+TEST(EmfPlus, PathGradientsBeyondTheBudgetAreTheMiddleColourAndPaintedOnesDrawAlikeEveryTime) {
+  // A path gradient from blue at its boundary to red at its centre, the boundary a polygon of the
+  // given number of points around (50, 50), repeating beyond it.
+  const auto file = [](int points) {
+    return EmfPlusFile([points](TEmfWriter& emf, TEmfPlusWriter& plus) {
+      std::vector<QPointF> boundary;
+      for (int i = 0; i < points; ++i) {
+        const double angle = 2 * M_PI * i / points;
+        boundary.emplace_back(50 + 45 * std::cos(angle), 50 + 45 * std::sin(angle));
+      }
+      plus.Header(false);
+      plus.Begin(ERecord::Object, 0x0100 | 1).U32(0xDBC01002).U32(3);
+      plus.U32(0).U32(0).U32(Argb(kRed)).F32(50).F32(50).U32(1).U32(Argb(kBlue));
+      plus.U32(static_cast<std::uint32_t>(points)).Points(boundary).End();
+      plus.FillRectsWithBrush(1, {QRectF(0, 0, 100, 100)}).Flush(emf);
+    });
+  };
+  // Painting a boundary of 100,000 points in every ring costs more than a file may spend.
+  const QImage costly = Render(file(100000));
+  const QColor middle(128, 0, 128);
+  EXPECT_TRUE(Near(costly.pixelColor(50, 50), middle, 4));
+  EXPECT_TRUE(Near(costly.pixelColor(10, 50), middle, 4));
+
+  TMetafile metafile;
+  metafile.LoadFromBytes(file(64));
+  const auto draw = [&metafile](int side) {
+    QImage image(side, side, QImage::Format_RGB32);
+    image.fill(kWhite);
+    QPainter painter(&image);
+    metafile.Draw(painter, QRect(0, 0, side, side));
+    return image;
+  };
+  const QImage first = draw(100);
+  EXPECT_TRUE(Near(first.pixelColor(50, 50), kRed, 40));
+  EXPECT_TRUE(Near(first.pixelColor(50, 7), kBlue, 40));
+  draw(37);
+  EXPECT_EQ(draw(100), first);
 }

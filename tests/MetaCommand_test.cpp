@@ -97,7 +97,7 @@ TEST(MetaCommand, ArgumentsAreTakenOnlyAsTheirOwnKind) {
 
 TEST(MetaCommand, ObjectsArePlacedInTheirSlot) {
   const TMetaCommand pen(EMetaOp::CreatePen, TMetaPenArgs{.slot = 0, .style = 2, .width = 5, .colour = 0xFF});
-  const TMetaPenArgs& placed = pen.InSlot(7).Args<TMetaPenArgs>();
+  const TMetaPenArgs placed = pen.InSlot(7).Args<TMetaPenArgs>();
   EXPECT_EQ(placed.slot, 7);
   EXPECT_EQ(placed.style, 2);
   EXPECT_EQ(placed.width, 5);

@@ -8,6 +8,8 @@
 
 namespace {
 
+using EmfPlus::ERecord;
+
 constexpr std::uint32_t kGraphicsVersion = 0xDBC01002;
 
 void PutU32(QByteArray& bytes, qsizetype at, std::uint32_t value) {
@@ -18,6 +20,10 @@ void PutU32(QByteArray& bytes, qsizetype at, std::uint32_t value) {
 
 std::uint32_t Argb(const QColor& colour) {
   return colour.rgba();
+}
+
+TEmfPlusWriter& TEmfPlusWriter::Begin(EmfPlus::ERecord type, std::uint16_t flags) {
+  return Begin(static_cast<std::uint16_t>(type), flags);
 }
 
 TEmfPlusWriter& TEmfPlusWriter::Begin(std::uint16_t type, std::uint16_t flags) {
@@ -77,31 +83,33 @@ void TEmfPlusWriter::Flush(TEmfWriter& emf) {
 }
 
 TEmfPlusWriter& TEmfPlusWriter::Header(bool dual) {
-  return Begin(0x4001, dual ? 1 : 0).U32(kGraphicsVersion).U32(1).U32(96).U32(96).End();
+  return Begin(ERecord::Header, dual ? 1 : 0).U32(kGraphicsVersion).U32(1).U32(96).U32(96).End();
 }
 
 TEmfPlusWriter& TEmfPlusWriter::EndOfFile() {
-  return Begin(0x4002).End();
+  return Begin(ERecord::EndOfFile).End();
 }
 
 TEmfPlusWriter& TEmfPlusWriter::GetDC() {
-  return Begin(0x4004).End();
+  return Begin(ERecord::GetDC).End();
 }
 
 TEmfPlusWriter& TEmfPlusWriter::FillRects(const QColor& colour, const std::vector<QRectF>& rects) {
-  Begin(0x400A, 0x8000).U32(Argb(colour)).U32(static_cast<std::uint32_t>(rects.size()));
+  Begin(ERecord::FillRects, 0x8000).U32(Argb(colour)).U32(static_cast<std::uint32_t>(rects.size()));
   for (const QRectF& rect : rects) Rect(rect);
   return End();
 }
 
 TEmfPlusWriter& TEmfPlusWriter::FillRectsWithBrush(int brushId, const std::vector<QRectF>& rects) {
-  Begin(0x400A).U32(static_cast<std::uint32_t>(brushId)).U32(static_cast<std::uint32_t>(rects.size()));
+  Begin(ERecord::FillRects)
+      .U32(static_cast<std::uint32_t>(brushId))
+      .U32(static_cast<std::uint32_t>(rects.size()));
   for (const QRectF& rect : rects) Rect(rect);
   return End();
 }
 
 TEmfPlusWriter& TEmfPlusWriter::SolidBrush(int id, const QColor& colour) {
-  return Begin(0x4008, static_cast<std::uint16_t>(0x0100 | id))
+  return Begin(ERecord::Object, static_cast<std::uint16_t>(0x0100 | id))
       .U32(kGraphicsVersion)
       .U32(0)
       .U32(Argb(colour))
@@ -110,7 +118,7 @@ TEmfPlusWriter& TEmfPlusWriter::SolidBrush(int id, const QColor& colour) {
 
 TEmfPlusWriter& TEmfPlusWriter::LinearGradientBrush(int id, const QRectF& rect, const QColor& from,
                                                     const QColor& to) {
-  return Begin(0x4008, static_cast<std::uint16_t>(0x0100 | id))
+  return Begin(ERecord::Object, static_cast<std::uint16_t>(0x0100 | id))
       .U32(kGraphicsVersion)
       .U32(4)  // linear gradient
       .U32(0)  // no optional data
@@ -124,7 +132,7 @@ TEmfPlusWriter& TEmfPlusWriter::LinearGradientBrush(int id, const QRectF& rect, 
 }
 
 TEmfPlusWriter& TEmfPlusWriter::PolygonPath(int id, const std::vector<QPointF>& points) {
-  Begin(0x4008, static_cast<std::uint16_t>(0x0300 | id))
+  Begin(ERecord::Object, static_cast<std::uint16_t>(0x0300 | id))
       .U32(kGraphicsVersion)
       .U32(static_cast<std::uint32_t>(points.size()))
       .U32(0)
@@ -135,7 +143,7 @@ TEmfPlusWriter& TEmfPlusWriter::PolygonPath(int id, const std::vector<QPointF>& 
 }
 
 TEmfPlusWriter& TEmfPlusWriter::SolidPen(int id, float width, const QColor& colour) {
-  return Begin(0x4008, static_cast<std::uint16_t>(0x0200 | id))
+  return Begin(ERecord::Object, static_cast<std::uint16_t>(0x0200 | id))
       .U32(kGraphicsVersion)
       .U32(0)
       .U32(0)  // no optional data
@@ -148,31 +156,33 @@ TEmfPlusWriter& TEmfPlusWriter::SolidPen(int id, float width, const QColor& colo
 }
 
 TEmfPlusWriter& TEmfPlusWriter::FillPath(int pathId, const QColor& colour) {
-  return Begin(0x4014, static_cast<std::uint16_t>(0x8000 | pathId)).U32(Argb(colour)).End();
+  return Begin(ERecord::FillPath, static_cast<std::uint16_t>(0x8000 | pathId)).U32(Argb(colour)).End();
 }
 
 TEmfPlusWriter& TEmfPlusWriter::DrawPath(int pathId, int penId) {
-  return Begin(0x4015, static_cast<std::uint16_t>(pathId)).U32(static_cast<std::uint32_t>(penId)).End();
+  return Begin(ERecord::DrawPath, static_cast<std::uint16_t>(pathId))
+      .U32(static_cast<std::uint32_t>(penId))
+      .End();
 }
 
 TEmfPlusWriter& TEmfPlusWriter::TranslateWorld(float dx, float dy) {
-  return Begin(0x402D).F32(dx).F32(dy).End();
+  return Begin(ERecord::TranslateWorldTransform).F32(dx).F32(dy).End();
 }
 
 TEmfPlusWriter& TEmfPlusWriter::ScaleWorld(float sx, float sy) {
-  return Begin(0x402E).F32(sx).F32(sy).End();
+  return Begin(ERecord::ScaleWorldTransform).F32(sx).F32(sy).End();
 }
 
 TEmfPlusWriter& TEmfPlusWriter::Save(std::uint32_t id) {
-  return Begin(0x4025).U32(id).End();
+  return Begin(ERecord::Save).U32(id).End();
 }
 
 TEmfPlusWriter& TEmfPlusWriter::Restore(std::uint32_t id) {
-  return Begin(0x4026).U32(id).End();
+  return Begin(ERecord::Restore).U32(id).End();
 }
 
 TEmfPlusWriter& TEmfPlusWriter::SetClipRect(const QRectF& rect, int mode) {
-  return Begin(0x4032, static_cast<std::uint16_t>(mode << 8)).Rect(rect).End();
+  return Begin(ERecord::SetClipRect, static_cast<std::uint16_t>(mode << 8)).Rect(rect).End();
 }
 
 namespace {
@@ -210,19 +220,37 @@ QByteArray EmfPlusSampleFile() {
   TEmfWriter emf({0, 0, 200, 150}, 96);
   TEmfPlusWriter w;
   w.Header(true);
-  w.Begin(0x4030, 2).F32(1).End();  // page in pixels
-  w.Begin(0x401E, 0x0009).End();    // antialiased
+  w.Begin(ERecord::SetPageTransform, 2).F32(1).End();  // page in pixels
+  w.Begin(ERecord::SetAntiAliasMode, 0x0009).End();    // antialiased
   // Brushes: solid, hatch, linear gradient with blend factors, path gradient with preset colours, texture.
   w.SolidBrush(0, QColor(200, 30, 30));
-  w.Begin(0x4008, ObjectFlags(1, 1)).U32(kVersion).U32(1).U32(4).U32(0xFF000080).U32(0xFFFFFFFF).End();
-  w.Begin(0x4008, ObjectFlags(1, 2)).U32(kVersion).U32(4).U32(0x02 | 0x08).U32(0).Rect(QRectF(0, 0, 100, 20));
+  w.Begin(ERecord::Object, ObjectFlags(1, 1))
+      .U32(kVersion)
+      .U32(1)
+      .U32(4)
+      .U32(0xFF000080)
+      .U32(0xFFFFFFFF)
+      .End();
+  w.Begin(ERecord::Object, ObjectFlags(1, 2))
+      .U32(kVersion)
+      .U32(4)
+      .U32(0x02 | 0x08)
+      .U32(0)
+      .Rect(QRectF(0, 0, 100, 20));
   w.U32(0xFFFF0000).U32(0xFF0000FF).U32(0).U32(0);
   w.F32(1).F32(0.2f).F32(-0.2f).F32(1).F32(5).F32(5);  // brush transform
   w.U32(3).F32(0).F32(0.5f).F32(1).F32(0).F32(0.8f).F32(1).End();
-  w.Begin(0x4008, ObjectFlags(1, 3)).U32(kVersion).U32(3).U32(0x04).U32(4).U32(0xFFFFFF00).F32(150).F32(40);
+  w.Begin(ERecord::Object, ObjectFlags(1, 3))
+      .U32(kVersion)
+      .U32(3)
+      .U32(0x04)
+      .U32(4)
+      .U32(0xFFFFFF00)
+      .F32(150)
+      .F32(40);
   w.U32(2).U32(0xFF008000).U32(0xFF00FF00).U32(4).Points({{120, 10}, {180, 10}, {180, 70}, {120, 70}});
   w.U32(2).F32(0).F32(1).U32(0xFF000000).U32(0xFFFFFFFF).End();
-  w.Begin(0x4008, ObjectFlags(1, 4)).U32(kVersion).U32(2).U32(0).U32(0);
+  w.Begin(ERecord::Object, ObjectFlags(1, 4)).U32(kVersion).U32(2).U32(0).U32(0);
   PixelImage(w);
   w.End();
   // A texture brush split over continued records.
@@ -233,15 +261,20 @@ QByteArray EmfPlusSampleFile() {
     part.End();
     const QByteArray body = part.Bytes().mid(12);
     const auto total = static_cast<std::uint32_t>(body.size());
-    w.Begin(0x4008, 0x8000 | ObjectFlags(1, 5)).U32(total).Raw(body.left(20)).End();
-    w.Begin(0x4008, ObjectFlags(1, 5)).Raw(body.mid(20)).End();
+    w.Begin(ERecord::Object, 0x8000 | ObjectFlags(1, 5)).U32(total).Raw(body.left(20)).End();
+    w.Begin(ERecord::Object, ObjectFlags(1, 5)).Raw(body.mid(20)).End();
   }
   // Pens: a dashed one with round joins and caps, a custom-dashed one, one in millimetres.
-  w.Begin(0x4008, ObjectFlags(2, 6)).U32(kVersion).U32(0).U32(0x02 | 0x04 | 0x08 | 0x20).U32(0).F32(3);
+  w.Begin(ERecord::Object, ObjectFlags(2, 6))
+      .U32(kVersion)
+      .U32(0)
+      .U32(0x02 | 0x04 | 0x08 | 0x20)
+      .U32(0)
+      .F32(3);
   w.U32(2).U32(1).U32(2).U32(1).U32(kVersion).U32(0).U32(0xFF0000FF).End();
-  w.Begin(0x4008, ObjectFlags(2, 7)).U32(kVersion).U32(0).U32(0x20 | 0x100 | 0x10).U32(0).F32(2);
+  w.Begin(ERecord::Object, ObjectFlags(2, 7)).U32(kVersion).U32(0).U32(0x20 | 0x100 | 0x10).U32(0).F32(2);
   w.F32(4).U32(5).U32(4).F32(2).F32(1).F32(0.5f).F32(1).U32(kVersion).U32(0).U32(0xFF804000).End();
-  w.Begin(0x4008, ObjectFlags(2, 8)).U32(kVersion).U32(0).U32(0).U32(6).F32(0.5f);
+  w.Begin(ERecord::Object, ObjectFlags(2, 8)).U32(kVersion).U32(0).U32(0).U32(6).F32(0.5f);
   w.U32(kVersion)
       .U32(4)
       .U32(0)
@@ -253,10 +286,10 @@ QByteArray EmfPlusSampleFile() {
       .U32(0)
       .End();
   // Paths: 16-bit points with run-length types, relative points with a Bézier.
-  w.Begin(0x4008, ObjectFlags(3, 9)).U32(kVersion).U32(4).U32(0x4000 | 0x1000);
+  w.Begin(ERecord::Object, ObjectFlags(3, 9)).U32(kVersion).U32(4).U32(0x4000 | 0x1000);
   w.U16(10).U16(80).U16(60).U16(80).U16(60).U16(140).U16(10).U16(140);
   w.U16(0x0001).U16(0x0102).U16(0x8101).End();  // runs: a start, two lines, a closing line
-  w.Begin(0x4008, ObjectFlags(3, 10)).U32(kVersion).U32(4).U32(0x0800);
+  w.Begin(ERecord::Object, ObjectFlags(3, 10)).U32(kVersion).U32(4).U32(0x0800);
   w.Raw(QByteArray("\x46\x50\x0A\x0A\x0A\x7B\x0A\x0A", 8));
   w.Raw(QByteArray("\x00\x03\x03\x83", 4)).End();
   // A region: the union of a rectangle and a path, then a region combining with infinity.
@@ -265,7 +298,7 @@ QByteArray EmfPlusSampleFile() {
     path.Begin(0, 0).U32(kVersion).U32(3).U32(0).Points({{100, 100}, {140, 140}, {100, 140}});
     path.Raw(QByteArray("\x00\x01\x81\x00", 4)).End();
     const QByteArray pathBody = path.Bytes().mid(12);
-    w.Begin(0x4008, ObjectFlags(4, 11))
+    w.Begin(ERecord::Object, ObjectFlags(4, 11))
         .U32(kVersion)
         .U32(2)
         .U32(2)
@@ -273,29 +306,44 @@ QByteArray EmfPlusSampleFile() {
         .Rect(QRectF(90, 90, 20, 20));
     w.U32(0x10000001).U32(static_cast<std::uint32_t>(pathBody.size())).Raw(pathBody).End();
   }
-  w.Begin(0x4008, ObjectFlags(4, 12)).U32(kVersion).U32(2).U32(4).U32(0x10000003).U32(0x10000000);
+  w.Begin(ERecord::Object, ObjectFlags(4, 12)).U32(kVersion).U32(2).U32(4).U32(0x10000003).U32(0x10000000);
   w.Rect(QRectF(0, 0, 200, 20)).End();
   // A font and a centring string format.
-  w.Begin(0x4008, ObjectFlags(6, 13)).U32(kVersion).F32(12).U32(3).U32(1).U32(0).U32(5);
+  w.Begin(ERecord::Object, ObjectFlags(6, 13)).U32(kVersion).F32(12).U32(3).U32(1).U32(0).U32(5);
   Utf16(w, "Arial");
   w.End();
-  w.Begin(0x4008, ObjectFlags(7, 14)).U32(kVersion).U32(0x1000).U32(0).U32(1).U32(1).U32(0).U32(0).F32(0);
+  w.Begin(ERecord::Object, ObjectFlags(7, 14))
+      .U32(kVersion)
+      .U32(0x1000)
+      .U32(0)
+      .U32(1)
+      .U32(1)
+      .U32(0)
+      .U32(0)
+      .F32(0);
   w.U32(0).F32(0).F32(0).F32(1).U32(0).U32(0).U32(0).End();
   // Images: a PNG and a bitmap.
   const QByteArray png = PngBytes();
-  w.Begin(0x4008, ObjectFlags(5, 15)).U32(kVersion).U32(1).U32(4).U32(4).U32(16).U32(0x0026200A).U32(1);
+  w.Begin(ERecord::Object, ObjectFlags(5, 15))
+      .U32(kVersion)
+      .U32(1)
+      .U32(4)
+      .U32(4)
+      .U32(16)
+      .U32(0x0026200A)
+      .U32(1);
   w.Raw(png).End();
-  w.Begin(0x4008, ObjectFlags(5, 16));
+  w.Begin(ERecord::Object, ObjectFlags(5, 16));
   PixelImage(w);
   w.End();
   w.Flush(emf);
   // Drawing, with the state records around it.
-  w.Begin(0x4009).U32(0x00FFFFFF).End();  // clear to transparent: nothing shows
-  w.Save(1).Begin(0x402F).F32(10).End();
+  w.Begin(ERecord::Clear).U32(0x00FFFFFF).End();  // clear to transparent: nothing shows
+  w.Save(1).Begin(ERecord::RotateWorldTransform).F32(10).End();
   w.FillRectsWithBrush(2, {QRectF(5, 5, 90, 20)});
   w.Restore(1);
-  w.Begin(0x400B, 6).U32(1).Rect(QRectF(5, 30, 40, 20)).End();
-  w.Begin(0x400C, 0x4000 | 0x8000)
+  w.Begin(ERecord::DrawRects, 6).U32(1).Rect(QRectF(5, 30, 40, 20)).End();
+  w.Begin(ERecord::FillPolygon, 0x4000 | 0x8000)
       .U32(0xFF808000)
       .U32(3)
       .U16(50)
@@ -305,62 +353,82 @@ QByteArray EmfPlusSampleFile() {
       .U16(70)
       .U16(55)
       .End();
-  w.Begin(0x400D, 7 | 0x2000).U32(3).Points({{100, 5}, {115, 25}, {100, 45}}).End();
-  w.Begin(0x400E).U32(3).Rect(QRectF(120, 10, 60, 60)).End();
-  w.Begin(0x400F, 8).Rect(QRectF(125, 15, 50, 50)).End();
-  w.Begin(0x4010).U32(1).F32(30).F32(120).Rect(QRectF(60, 60, 40, 40)).End();
-  w.Begin(0x4011, 6).F32(200).F32(90).Rect(QRectF(60, 60, 40, 40)).End();
-  w.Begin(0x4012, 7).F32(-45).F32(-270).Rect(QRectF(65, 65, 30, 30)).End();
-  w.Begin(0x4013, 11).U32(4).End();
-  w.Begin(0x4013, 0x8000 | 12).U32(0x20000000).End();
-  w.Begin(0x4014, 9).U32(5).End();
-  w.Begin(0x4015, 10).U32(6).End();
-  w.Begin(0x4016, 0x2000)
+  w.Begin(ERecord::DrawLines, 7 | 0x2000).U32(3).Points({{100, 5}, {115, 25}, {100, 45}}).End();
+  w.Begin(ERecord::FillEllipse).U32(3).Rect(QRectF(120, 10, 60, 60)).End();
+  w.Begin(ERecord::DrawEllipse, 8).Rect(QRectF(125, 15, 50, 50)).End();
+  w.Begin(ERecord::FillPie).U32(1).F32(30).F32(120).Rect(QRectF(60, 60, 40, 40)).End();
+  w.Begin(ERecord::DrawPie, 6).F32(200).F32(90).Rect(QRectF(60, 60, 40, 40)).End();
+  w.Begin(ERecord::DrawArc, 7).F32(-45).F32(-270).Rect(QRectF(65, 65, 30, 30)).End();
+  w.Begin(ERecord::FillRegion, 11).U32(4).End();
+  w.Begin(ERecord::FillRegion, 0x8000 | 12).U32(0x20000000).End();
+  w.Begin(ERecord::FillPath, 9).U32(5).End();
+  w.Begin(ERecord::DrawPath, 10).U32(6).End();
+  w.Begin(ERecord::FillClosedCurve, 0x2000)
       .U32(0)
       .F32(0.5f)
       .U32(4)
       .Points({{150, 80}, {190, 90}, {180, 120}, {140, 110}})
       .End();
-  w.Begin(0x4017, 7).F32(0.8f).U32(3).Points({{150, 120}, {190, 130}, {160, 145}}).End();
-  w.Begin(0x4018, 6).F32(0.5f).U32(1).U32(2).U32(4).Points({{5, 145}, {30, 120}, {60, 145}, {90, 120}}).End();
-  w.Begin(0x4019, 8).U32(4).Points({{100, 145}, {110, 100}, {130, 150}, {140, 110}}).End();
-  w.Begin(0x4027, 2).Rect(QRectF(0, 100, 50, 50)).Rect(QRectF(0, 0, 100, 100)).U32(2);
+  w.Begin(ERecord::DrawClosedCurve, 7).F32(0.8f).U32(3).Points({{150, 120}, {190, 130}, {160, 145}}).End();
+  w.Begin(ERecord::DrawCurve, 6)
+      .F32(0.5f)
+      .U32(1)
+      .U32(2)
+      .U32(4)
+      .Points({{5, 145}, {30, 120}, {60, 145}, {90, 120}})
+      .End();
+  w.Begin(ERecord::DrawBeziers, 8).U32(4).Points({{100, 145}, {110, 100}, {130, 150}, {140, 110}}).End();
+  w.Begin(ERecord::BeginContainer, 2).Rect(QRectF(0, 100, 50, 50)).Rect(QRectF(0, 0, 100, 100)).U32(2);
   w.End();
-  w.Begin(0x401A, 15).U32(0).U32(2).Rect(QRectF(0, 0, 4, 4)).Rect(QRectF(10, 10, 80, 80)).End();
-  w.Begin(0x4029).U32(2).End();
-  w.Begin(0x4028).U32(3).End();
-  w.Begin(0x402C, 0x2000).F32(1).F32(0).F32(0).F32(1).F32(2).F32(2).End();
-  w.Begin(0x401B, 16)
+  w.Begin(ERecord::DrawImage, 15).U32(0).U32(2).Rect(QRectF(0, 0, 4, 4)).Rect(QRectF(10, 10, 80, 80)).End();
+  w.Begin(ERecord::EndContainer).U32(2).End();
+  w.Begin(ERecord::BeginContainerNoParams).U32(3).End();
+  w.Begin(ERecord::MultiplyWorldTransform, 0x2000).F32(1).F32(0).F32(0).F32(1).F32(2).F32(2).End();
+  w.Begin(ERecord::DrawImagePoints, 16)
       .U32(0)
       .U32(2)
       .Rect(QRectF(0, 0, 2, 2))
       .U32(3)
       .Points({{160, 100}, {190, 105}, {155, 140}});
   w.End();
-  w.Begin(0x4029).U32(3).End();
+  w.Begin(ERecord::EndContainer).U32(3).End();
   w.SetClipRect(QRectF(0, 0, 150, 150), 0);
-  w.Begin(0x4033, (1 << 8) | 9).End();
-  w.Begin(0x4034, (4 << 8) | 11).End();
-  w.Begin(0x4035).F32(3).F32(-2).End();
-  w.Begin(0x401C, 0x8000 | 13).U32(0xFF000000).U32(14).U32(5).Rect(QRectF(0, 0, 200, 150));
+  w.Begin(ERecord::SetClipPath, (1 << 8) | 9).End();
+  w.Begin(ERecord::SetClipRegion, (4 << 8) | 11).End();
+  w.Begin(ERecord::OffsetClip).F32(3).F32(-2).End();
+  w.Begin(ERecord::DrawString, 0x8000 | 13).U32(0xFF000000).U32(14).U32(5).Rect(QRectF(0, 0, 200, 150));
   Utf16(w, "EMF+!");
   w.End();
-  w.Begin(0x4031).End();
-  w.Begin(0x402A).F32(1).F32(0).F32(0).F32(1).F32(0).F32(0).End();
-  w.Begin(0x4036, 0x8000 | 13).U32(0xFF0000FF).U32(1).U32(1).U32(3);
+  w.Begin(ERecord::ResetClip).End();
+  w.Begin(ERecord::SetWorldTransform).F32(1).F32(0).F32(0).F32(1).F32(0).F32(0).End();
+  w.Begin(ERecord::DrawDriverString, 0x8000 | 13).U32(0xFF0000FF).U32(1).U32(1).U32(3);
   Utf16(w, "abc");
   w.Points({{10, 60}, {20, 60}, {30, 60}}).F32(1).F32(0).F32(0.2f).F32(1).F32(0).F32(0).End();
   // Glyph indices of the font, placed from one origin by their advances.
-  w.Begin(0x4036, 0x8000 | 13).U32(0xFF008000).U32(4).U32(0).U32(3).U16(36).U16(37).U16(38);
+  w.Begin(ERecord::DrawDriverString, 0x8000 | 13)
+      .U32(0xFF008000)
+      .U32(4)
+      .U32(0)
+      .U32(3)
+      .U16(36)
+      .U16(37)
+      .U16(38);
   w.Points({{10, 80}}).End();
   // A compound pen with a flat start and a triangle end, and a clamped path gradient with a focus.
-  w.Begin(0x4008, ObjectFlags(2, 17)).U32(kVersion).U32(0).U32(0x02 | 0x04 | 0x400).U32(0).F32(6);
+  w.Begin(ERecord::Object, ObjectFlags(2, 17)).U32(kVersion).U32(0).U32(0x02 | 0x04 | 0x400).U32(0).F32(6);
   w.U32(0).U32(3).U32(4).F32(0).F32(0.3f).F32(0.7f).F32(1).U32(kVersion).U32(0).U32(0xFF006060).End();
-  w.Begin(0x4008, ObjectFlags(1, 18)).U32(kVersion).U32(3).U32(0x40).U32(4).U32(0xFFFFFFFF).F32(40).F32(120);
+  w.Begin(ERecord::Object, ObjectFlags(1, 18))
+      .U32(kVersion)
+      .U32(3)
+      .U32(0x40)
+      .U32(4)
+      .U32(0xFFFFFFFF)
+      .F32(40)
+      .F32(120);
   w.U32(1).U32(0xFF800080).U32(3).Points({{20, 100}, {60, 140}, {10, 145}}).U32(2).F32(0.4f).F32(0.2f).End();
-  w.Begin(0x400D, 17).U32(3).Points({{60, 90}, {90, 95}, {70, 110}}).End();
-  w.Begin(0x400E).U32(18).Rect(QRectF(10, 95, 55, 55)).End();
-  w.Begin(0x402B).End();
+  w.Begin(ERecord::DrawLines, 17).U32(3).Points({{60, 90}, {90, 95}, {70, 110}}).End();
+  w.Begin(ERecord::FillEllipse).U32(18).Rect(QRectF(10, 95, 55, 55)).End();
+  w.Begin(ERecord::ResetWorldTransform).End();
   w.GetDC().Flush(emf);
   TMetaShape shape;
   shape.kind = TMetaShape::EKind::Ellipse;

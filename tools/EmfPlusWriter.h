@@ -7,13 +7,17 @@
 #include <cstdint>
 #include <vector>
 
+#include "metafile/emfplus/EmfPlusTypes.h"
+
 class TEmfWriter;
 
 // Writes EMF+ records, byte by byte as GDI+ lays them out, and wraps them in the comment records of
 // an EMF.
 class TEmfPlusWriter {
  public:
-  // Starts a record; the fields that follow go into it until End.
+  // Starts a record; the fields that follow go into it until End. A type outside the enumeration
+  // writes a record no reader knows, or an object's bytes alone.
+  TEmfPlusWriter& Begin(EmfPlus::ERecord type, std::uint16_t flags = 0);
   TEmfPlusWriter& Begin(std::uint16_t type, std::uint16_t flags = 0);
   TEmfPlusWriter& U32(std::uint32_t value);
   TEmfPlusWriter& F32(float value);

@@ -5,17 +5,69 @@
 
 #include <QPainter>
 #include <cmath>
+#include <memory>
 
 #include "metafile/draw/MetaStrokeCache.h"
 #include "metafile/draw/MetaTextOutlines.h"
-#include "metafile/emfplus/EmfPlusRecords.h"
-#include "metafile/emfplus/EmfPlusTypes.h"
+#include "metafile/emfplus/EmfPlusCommands.h"
+#include "metafile/emfplus/EmfPlusImage.h"
+#include "metafile/emfplus/EmfPlusNestedMetafile.h"
 #include "metafile/model/MetaPlayList.h"
 #include "metafile/play/MetafilePlayer.h"
 #include "metafile/read/EmfReader.h"
 #include "metafile/read/WmfReader.h"
 
 namespace {
+
+// The bounds of what a plain WMF without a window extent draws, which stand for its frame. Throws
+// EInvalidGraphic when it draws nothing, or nothing of a finite size.
+QRectF DrawnBounds(const TMetaPlayList& list) {
+  const QRectF drawn = TMetafilePlayer(list).DrawnBounds();
+  if (drawn.isNull()) throw EInvalidGraphic("Metafile draws nothing");
+  if (!std::isfinite(drawn.width()) || !std::isfinite(drawn.height()))
+    throw EInvalidGraphic("Metafile is too large");
+  return drawn;
+}
+
+// A metafile that an EMF+ image carries, drawn as a picture of its own.
+class TNestedMetafile final : public TEmfPlusNestedMetafile {
+ public:
+  explicit TNestedMetafile(TMetaPlayList list) : list_(std::move(list)) {}
+
+  QRectF Frame() const override { return list_.frame; }
+  double UnitsPerMm() const override { return list_.unitsPerMmX; }
+  void Draw(QPainter& painter, const QRectF& target, double referencePixel) const override {
+    TMetafilePlayer(list_).Play(painter, target, referencePixel);
+  }
+  const TMetaPlayList& List() const { return list_; }
+
+ private:
+  TMetaPlayList list_;
+};
+
+// Metafiles inside metafiles are read one level deep only: each level could carry the next, and a file
+// nesting thousands of them would exhaust the stack. So the nested ones are read without a reader for
+// metafiles of their own.
+std::shared_ptr<const TEmfPlusNestedMetafile> ReadNestedMetafile(const QByteArray& bytes) {
+  try {
+    TMetaPlayList list = IsEmf(bytes) ? ReadEmf(bytes) : ReadWmf(bytes);
+    if (list.frame.isEmpty()) {
+      // Its frame goes onto the image's place as it is: it needs an area, not a size in pixels.
+      const QRectF drawn = DrawnBounds(list);
+      if (drawn.width() <= 0 || drawn.height() <= 0) return nullptr;
+      list.frame = drawn;
+    }
+    return std::make_shared<const TNestedMetafile>(std::move(list));
+  } catch (const EInvalidGraphic&) {
+    return nullptr;
+  }
+}
+
+// The play list of a metafile that an EMF+ image carries; null for an image of pixels.
+const TMetaPlayList* NestedList(const TEmfPlusImage& image) {
+  const auto* nested = dynamic_cast<const TNestedMetafile*>(image.metafile.get());
+  return nested ? &nested->List() : nullptr;
+}
 
 // The R2_* mix modes whose pixels depend on the target's: all but the pen's colour, its inverse,
 // black, white and nothing at all. Modes out of range draw as the pen's colour.
@@ -48,16 +100,15 @@ bool BlitReadsTarget(EMetaBlitMode mode) {
 
 bool ReadsTarget(const TMetaPlayList& list);
 
-// SourceCopy compositing writes colour and alpha in place of the target's; GDI+ clears the same way.
+// SourceCopy compositing writes colour and alpha in place of the target's instead of blending over it.
 bool EmfPlusReadsTarget(const TEmfPlusData& data) {
-  for (const TEmfPlusRecord& record : data.records) {
-    if (record.type == EmfPlus::kSetCompositingMode && (record.flags & 0xFF) == 1) return true;
-    if (record.type == EmfPlus::kClear && record.data.size() >= 4 &&
-        static_cast<std::uint8_t>(record.data[3]) != 0xFF)
+  for (const TEmfPlusCommand& command : data.commands) {
+    if (const auto* mode = std::get_if<TEmfPlusSetCompositing>(&command); mode && mode->sourceCopy)
       return true;
+    if (const auto* draw = std::get_if<TEmfPlusBoxed<TEmfPlusDrawImage>>(&command); draw && (*draw)->image)
+      if (const TMetaPlayList* nested = NestedList(*(*draw)->image); nested && ReadsTarget(*nested))
+        return true;
   }
-  for (const TEmfPlusObject& object : data.objects)
-    if (object.metafile && ReadsTarget(*object.metafile)) return true;
   return false;
 }
 
@@ -71,7 +122,8 @@ bool ReadsTarget(const TMetaPlayList& list) {
   return list.emfPlus && EmfPlusReadsTarget(*list.emfPlus);
 }
 
-// Roughly the bytes the list holds: its stores, the pixels of its bitmaps and its EMF+ records.
+// Roughly the bytes the list holds: its stores, the pixels of its bitmaps and its EMF+ commands with
+// the images they draw.
 qint64 ListCost(const TMetaPlayList& list) {
   qint64 bytes = static_cast<qint64>(
       list.commands.size() * sizeof(TMetaCommand) + list.points.size() * sizeof(QPoint) +
@@ -83,12 +135,13 @@ qint64 ListCost(const TMetaPlayList& list) {
   bytes += 4 * list.textChars;  // the text and its glyph indices
   for (const TMetaBlit& blit : list.blits) bytes += blit.image.sizeInBytes();
   for (const TMetaPattern& pattern : list.patterns) bytes += pattern.image.sizeInBytes();
-  if (list.emfPlus) {
-    for (const TEmfPlusRecord& record : list.emfPlus->records) bytes += sizeof record + record.data.size();
-    for (const TEmfPlusObject& object : list.emfPlus->objects) {
-      bytes += static_cast<qint64>(sizeof object) + object.image.sizeInBytes();
-      if (object.metafile) bytes += ListCost(*object.metafile);
-    }
+  if (!list.emfPlus) return bytes;
+  bytes += static_cast<qint64>(list.emfPlus->commands.size() * sizeof(TEmfPlusCommand));
+  for (const TEmfPlusCommand& command : list.emfPlus->commands) {
+    const auto* draw = std::get_if<TEmfPlusBoxed<TEmfPlusDrawImage>>(&command);
+    if (!draw || !(*draw)->image) continue;
+    bytes += (*draw)->image->bitmap.sizeInBytes();
+    if (const TMetaPlayList* nested = NestedList(*(*draw)->image)) bytes += ListCost(*nested);
   }
   return bytes;
 }
@@ -117,17 +170,15 @@ void TMetafile::LoadFromBytes(const QByteArray& bytes) {
   auto parsed = std::make_shared<TParsed>();
   TMetaPlayList& list = parsed->list;
   if (IsEmf(bytes))
-    list = ReadEmf(bytes);
+    list = ReadEmf(bytes, ReadNestedMetafile);
   else if (IsWmf(bytes))
-    list = ReadWmf(bytes);
+    list = ReadWmf(bytes, ReadNestedMetafile);
   else
     throw EInvalidGraphic("Not a metafile");
   if (list.frame.isEmpty()) {
-    // Only a plain WMF without a window extent gets here: what it draws gives its size.
-    const QRectF drawn = TMetafilePlayer(list).DrawnBounds();
-    if (drawn.isNull()) throw EInvalidGraphic("Metafile draws nothing");
-    if (!std::isfinite(drawn.width()) || !std::isfinite(drawn.height()) ||
-        drawn.width() > kMaxMetafilePixels || drawn.height() > kMaxMetafilePixels)
+    // Only a plain WMF without a window extent gets here: what it draws gives its size in pixels.
+    const QRectF drawn = DrawnBounds(list);
+    if (drawn.width() > kMaxMetafilePixels || drawn.height() > kMaxMetafilePixels)
       throw EInvalidGraphic("Metafile is too large");
     const auto width = static_cast<std::int64_t>(std::max(1.0, std::ceil(drawn.width())));
     const auto height = static_cast<std::int64_t>(std::max(1.0, std::ceil(drawn.height())));

@@ -1,3 +1,4 @@
+// Glyph indices of a record checked against the font file's glyph count.
 #include "metafile/draw/MetaGlyphs.h"
 
 #include <QByteArray>

@@ -1,3 +1,4 @@
+// Glyph indices of a record as indices into the font file that draws them.
 #pragma once
 
 #include <QList>

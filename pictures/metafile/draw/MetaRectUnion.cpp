@@ -1,3 +1,4 @@
+// The union of many rectangles, merged pairwise, and the bound of a merge's rectangles.
 #include "metafile/draw/MetaRectUnion.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// The union of many rectangles, merged pairwise, within a bound of rectangles.
 #pragma once
 
 #include <QList>

@@ -1,3 +1,4 @@
+// The cache of stroke outlines: when it may stand in for Qt's stroke, and what it keeps.
 #include "metafile/draw/MetaStrokeCache.h"
 
 #include <QPainterPathStroker>

@@ -1,3 +1,4 @@
+// The cache of stroke outlines of a picture's shapes, by record.
 #pragma once
 
 #include <QPainterPath>

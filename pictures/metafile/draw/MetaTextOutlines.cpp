@@ -1,3 +1,4 @@
+// The cache of a picture's text outlines, within a budget of path elements.
 #include "metafile/draw/MetaTextOutlines.h"
 
 namespace {

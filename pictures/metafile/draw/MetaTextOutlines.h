@@ -1,3 +1,4 @@
+// The cache of a picture's text outlines, by font and text.
 #pragma once
 
 #include <QFont>

@@ -1,91 +1,16 @@
 #include "metafile/emfplus/EmfPlusGeometry.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 
-#include "metafile/model/MetaBytes.h"
+#include "metafile/emfplus/EmfPlusTypes.h"
 
-EEmfPlusPointForm EmfPlusPointForm(std::uint16_t flags) {
-  if (flags & 0x0800) return EEmfPlusPointForm::Relative;
-  if (flags & 0x4000) return EEmfPlusPointForm::Int16;
-  return EEmfPlusPointForm::Float;
+bool EmfPlusFinite(double value) {
+  return std::isfinite(value) && std::abs(value) < kMaxEmfPlusValue;
 }
 
-float EmfPlusFloat(const TMetaBytes& bytes, std::int64_t at) {
-  return std::bit_cast<float>(bytes.U32(at));
-}
-
-namespace {
-
-// One relative coordinate: a byte with bit 7 clear holds a 7-bit signed value; otherwise it and the
-// next byte hold a 15-bit signed value, high byte first.
-bool ReadRelative(const TMetaBytes& bytes, std::int64_t& at, std::int64_t end, int& value) {
-  if (at >= end) return false;
-  const int first = static_cast<std::uint8_t>(*bytes.Data(at, 1));
-  if (!(first & 0x80)) {
-    value = (first & 0x40) ? first - 0x80 : first;
-    at += 1;
-    return true;
-  }
-  if (at + 1 >= end) return false;
-  const int second = static_cast<std::uint8_t>(*bytes.Data(at + 1, 1));
-  const int raw = ((first & 0x7F) << 8) | second;
-  value = (raw & 0x4000) ? raw - 0x8000 : raw;
-  at += 2;
-  return true;
-}
-
-bool Finite(const QPointF& p) {
-  return std::isfinite(p.x()) && std::isfinite(p.y());
-}
-
-}  // namespace
-
-bool ReadEmfPlusPoints(const TMetaBytes& bytes, std::int64_t at, std::int64_t count, EEmfPlusPointForm form,
-                       std::vector<QPointF>& points, std::int64_t* end, std::int64_t maxCount) {
-  points.clear();
-  if (count < 0 || count > maxCount || !bytes.Has(at, 0)) return false;
-  if (form == EEmfPlusPointForm::Relative) {
-    // Each point takes two bytes at least.
-    if (count > (bytes.Size() - at) / 2) return false;
-    points.reserve(static_cast<std::size_t>(count));
-    std::int64_t x = 0, y = 0;
-    for (std::int64_t i = 0; i < count; ++i) {
-      int dx = 0, dy = 0;
-      if (!ReadRelative(bytes, at, bytes.Size(), dx) || !ReadRelative(bytes, at, bytes.Size(), dy)) {
-        points.clear();
-        return false;
-      }
-      x += dx, y += dy;
-      points.emplace_back(static_cast<double>(x), static_cast<double>(y));
-    }
-    if (end) *end = at;
-    return true;
-  }
-  const std::int64_t step = form == EEmfPlusPointForm::Int16 ? 4 : 8;
-  if (count > (bytes.Size() - at) / step) return false;
-  points.reserve(static_cast<std::size_t>(count));
-  for (std::int64_t i = 0; i < count; ++i) {
-    const std::int64_t p = at + step * i;
-    QPointF point = form == EEmfPlusPointForm::Int16
-                        ? QPointF(bytes.I16(p), bytes.I16(p + 2))
-                        : QPointF(EmfPlusFloat(bytes, p), EmfPlusFloat(bytes, p + 4));
-    if (!Finite(point)) point = QPointF();
-    points.push_back(point);
-  }
-  if (end) *end = at + step * count;
-  return true;
-}
-
-QRectF ReadEmfPlusRect(const TMetaBytes& bytes, std::int64_t at, bool compressed) {
-  if (compressed) return QRectF(bytes.I16(at), bytes.I16(at + 2), bytes.I16(at + 4), bytes.I16(at + 6));
-  const QRectF rect(EmfPlusFloat(bytes, at), EmfPlusFloat(bytes, at + 4), EmfPlusFloat(bytes, at + 8),
-                    EmfPlusFloat(bytes, at + 12));
-  if (!std::isfinite(rect.x()) || !std::isfinite(rect.y()) || !std::isfinite(rect.width()) ||
-      !std::isfinite(rect.height()))
-    return QRectF();
-  return rect;
+double EmfPlusMaxScale(const QTransform& t) {
+  return std::max(std::hypot(t.m11(), t.m12()), std::hypot(t.m21(), t.m22()));
 }
 
 QPainterPath EmfPlusPathFromTypes(const std::vector<QPointF>& points,
@@ -94,17 +19,17 @@ QPainterPath EmfPlusPathFromTypes(const std::vector<QPointF>& points,
   const std::size_t count = std::min(points.size(), types.size());
   bool open = false;
   for (std::size_t i = 0; i < count; ++i) {
-    const int kind = types[i] & 0x07;
-    if (!open || kind == 0) {
+    const int kind = types[i] & EmfPlus::kPathPointTypeMask;
+    if (!open || kind == EmfPlus::kPathPointTypeStart) {
       path.moveTo(points[i]);
       open = true;
-    } else if (kind == 3 && i + 2 < count) {
+    } else if (kind == EmfPlus::kPathPointTypeBezier && i + 2 < count) {
       path.cubicTo(points[i], points[i + 1], points[i + 2]);
       i += 2;
     } else {
       path.lineTo(points[i]);
     }
-    if (types[i] & 0x80) {
+    if (types[i] & EmfPlus::kPathPointTypeCloseSubpath) {
       path.closeSubpath();
       open = false;
     }

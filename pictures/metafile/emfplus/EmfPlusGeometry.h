@@ -1,39 +1,24 @@
+// The curves of EMF+ records and paths, built from their points; free of any painter and of any bytes.
 #pragma once
 
 #include <QPainterPath>
 #include <QPointF>
 #include <QPolygonF>
 #include <QRectF>
+#include <QTransform>
 #include <cstdint>
 #include <vector>
 
-class TMetaBytes;
+// Coordinates, scales and offsets beyond this size are not drawn with: records that bring them change
+// nothing, and shapes that reach them are left out.
+inline constexpr double kMaxEmfPlusValue = 1e9;
+// True for a finite value below kMaxEmfPlusValue.
+bool EmfPlusFinite(double value);
+// The larger of the lengths the transform gives the unit vectors along x and y.
+double EmfPlusMaxScale(const QTransform& transform);
 
-// Reading the coordinates of EMF+ records and building their curves; free of any painter.
-
-// The 32-bit float at at.
-float EmfPlusFloat(const TMetaBytes& bytes, std::int64_t at);
-
-// Points are float pairs, 16-bit integer pairs (compressed) or relative offsets of one or two bytes
-// per coordinate (relative), each from the point before.
-enum class EEmfPlusPointForm { Float, Int16, Relative };
-
-// The form the C and P flags of a record choose.
-EEmfPlusPointForm EmfPlusPointForm(std::uint16_t flags);
-
-// Reads count points from at; returns false, leaving points empty, when they do not fit the bytes or
-// count is negative or above maxCount. end receives the offset after the last point.
-bool ReadEmfPlusPoints(const TMetaBytes& bytes, std::int64_t at, std::int64_t count, EEmfPlusPointForm form,
-                       std::vector<QPointF>& points, std::int64_t* end = nullptr,
-                       std::int64_t maxCount = std::int64_t{1} << 20);
-// Reads a rectangle (x, y, width, height) as floats or, compressed, 16-bit integers.
-QRectF ReadEmfPlusRect(const TMetaBytes& bytes, std::int64_t at, bool compressed);
-// The bytes one rectangle takes.
-inline std::int64_t EmfPlusRectSize(bool compressed) {
-  return compressed ? 8 : 16;
-}
-
-// Point types of a path: the low bits say start (0), line (1) or Bézier (3); 0x80 closes the figure.
+// The path of points with their point types (EmfPlus::kPathPointType*): a start, a line, or the first of
+// three Bézier points; a type may close its figure.
 QPainterPath EmfPlusPathFromTypes(const std::vector<QPointF>& points, const std::vector<std::uint8_t>& types);
 
 // A cardinal spline through the points as Bézier curves: tangents at each point run parallel to the

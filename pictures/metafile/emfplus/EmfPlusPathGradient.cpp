@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "metafile/emfplus/EmfPlusFields.h"
+
 namespace {
 
 // The image's longer side, and how many rings the colours change in: steps too fine to see on a tile.
@@ -23,31 +25,48 @@ QColor ColourAt(const QGradientStops& stops, double p) {
   return stops.last().second;
 }
 
-}  // namespace
-
-QColor EmfPlusMix(const QColor& from, const QColor& to, double t) {
-  t = std::clamp(t, 0.0, 1.0);
-  const auto mix = [t](int a, int b) { return static_cast<int>(std::lround(a + (b - a) * t)); };
-  return QColor(mix(from.red(), to.red()), mix(from.green(), to.green()), mix(from.blue(), to.blue()),
-                mix(from.alpha(), to.alpha()));
+// The size of the image over the box, its longer side kImageSide; empty for a box without area.
+QSize ImageSize(const QRectF& box) {
+  if (!(box.width() > 0) || !(box.height() > 0) || !std::isfinite(box.width()) ||
+      !std::isfinite(box.height()))
+    return QSize();
+  const double longer = std::max(box.width(), box.height());
+  return QSize(std::max(8, static_cast<int>(std::lround(kImageSide * box.width() / longer))),
+               std::max(8, static_cast<int>(std::lround(kImageSide * box.height() / longer))));
 }
 
-QBrush EmfPlusPathGradientBrush(const QPainterPath& boundary, QPointF centre, const QGradientStops& stops,
-                                QPointF focusScales, const QTransform& transform, std::int64_t& pixelBudget,
-                                std::int64_t& workBudget) {
-  const QRectF box = boundary.boundingRect();
-  if (stops.isEmpty() || !(box.width() > 0) || !(box.height() > 0) || !std::isfinite(box.width()) ||
-      !std::isfinite(box.height()))
-    return QBrush();
-  const double longer = std::max(box.width(), box.height());
-  const QSize size(std::max(8, static_cast<int>(std::lround(kImageSide * box.width() / longer))),
-                   std::max(8, static_cast<int>(std::lround(kImageSide * box.height() / longer))));
-  const std::int64_t pixels = std::int64_t{size.width()} * size.height();
-  const std::int64_t work = std::int64_t{kRings + 1} * boundary.elementCount();
-  if (pixels > pixelBudget || work > workBudget) return QBrush(ColourAt(stops, 0.5));
-  pixelBudget -= pixels;
-  workBudget -= work;
+}  // namespace
 
+TEmfPlusPathGradient::TEmfPlusPathGradient(const QPainterPath& boundary, QPointF centre,
+                                           const QGradientStops& stops, QPointF focusScales,
+                                           const QTransform& transform)
+    : boundary_(boundary),
+      centre_(centre),
+      stops_(stops),
+      focusScales_(focusScales),
+      transform_(transform),
+      imageSize_(stops.isEmpty() ? QSize() : ImageSize(boundary.boundingRect())) {}
+
+std::int64_t TEmfPlusPathGradient::Pixels() const {
+  return std::int64_t{imageSize_.width()} * imageSize_.height();
+}
+
+std::int64_t TEmfPlusPathGradient::Work() const {
+  return std::int64_t{kRings + 1} * boundary_.elementCount();
+}
+
+QColor TEmfPlusPathGradient::MiddleColour() const {
+  return ColourAt(stops_, 0.5);
+}
+
+const QBrush& TEmfPlusPathGradient::Brush() const {
+  if (!painted_) painted_ = Paint();
+  return *painted_;
+}
+
+QBrush TEmfPlusPathGradient::Paint() const {
+  const QRectF box = boundary_.boundingRect();
+  const QSize size = imageSize_;
   QImage image(size, QImage::Format_ARGB32_Premultiplied);
   image.fill(Qt::transparent);
   QPainter painter(&image);
@@ -57,26 +76,26 @@ QBrush EmfPlusPathGradientBrush(const QPainterPath& boundary, QPointF centre, co
   painter.setCompositionMode(QPainter::CompositionMode_Source);
   const QTransform toImage = QTransform::fromTranslate(-box.left(), -box.top()) *
                              QTransform::fromScale(size.width() / box.width(), size.height() / box.height());
-  const double fx = std::clamp(focusScales.x(), 0.0, 1.0), fy = std::clamp(focusScales.y(), 0.0, 1.0);
+  const double fx = std::clamp(focusScales_.x(), 0.0, 1.0), fy = std::clamp(focusScales_.y(), 0.0, 1.0);
   const auto shrunk = [&](double sx, double sy) {
-    const QTransform toward = QTransform::fromTranslate(-centre.x(), -centre.y()) *
+    const QTransform toward = QTransform::fromTranslate(-centre_.x(), -centre_.y()) *
                               QTransform::fromScale(sx, sy) *
-                              QTransform::fromTranslate(centre.x(), centre.y());
-    return (toward * toImage).map(boundary);
+                              QTransform::fromTranslate(centre_.x(), centre_.y());
+    return (toward * toImage).map(boundary_);
   };
   for (int ring = 0; ring < kRings; ++ring) {
     const double p = static_cast<double>(ring) / kRings;
-    painter.setBrush(ColourAt(stops, p + 0.5 / kRings));
+    painter.setBrush(ColourAt(stops_, p + 0.5 / kRings));
     painter.drawPath(shrunk(1 - p * (1 - fx), 1 - p * (1 - fy)));
   }
   if (fx > 0 && fy > 0) {
-    painter.setBrush(ColourAt(stops, 1));
+    painter.setBrush(ColourAt(stops_, 1));
     painter.drawPath(shrunk(fx, fy));
   }
   painter.end();
 
   QBrush brush(image);
   brush.setTransform(QTransform::fromScale(box.width() / size.width(), box.height() / size.height()) *
-                     QTransform::fromTranslate(box.left(), box.top()) * transform);
+                     QTransform::fromTranslate(box.left(), box.top()) * transform_);
   return brush;
 }

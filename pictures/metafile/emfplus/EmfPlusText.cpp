@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "metafile/draw/MetaGlyphs.h"
+#include "metafile/emfplus/EmfPlusTypes.h"
 
 namespace {
 
@@ -15,7 +16,6 @@ namespace {
 // fraction of a pixel in world units.
 constexpr int kLayoutPixels = 100;
 constexpr double kMinEm = 1e-4, kMaxEm = 1e6;
-constexpr std::uint32_t kFormatNoWrap = 0x1000;
 
 bool Usable(double emSize) {
   return std::isfinite(emSize) && emSize >= kMinEm && emSize <= kMaxEm;
@@ -33,27 +33,31 @@ bool AsOutlines(const QTransform& layoutToDevice) {
 }
 
 int Horizontal(int alignment) {
-  return alignment == 1 ? Qt::AlignHCenter : alignment == 2 ? Qt::AlignRight : Qt::AlignLeft;
+  return alignment == EmfPlus::kStringAlignmentCenter ? Qt::AlignHCenter
+         : alignment == EmfPlus::kStringAlignmentFar  ? Qt::AlignRight
+                                                      : Qt::AlignLeft;
 }
 
 int Vertical(int alignment) {
-  return alignment == 1 ? Qt::AlignVCenter : alignment == 2 ? Qt::AlignBottom : Qt::AlignTop;
+  return alignment == EmfPlus::kStringAlignmentCenter ? Qt::AlignVCenter
+         : alignment == EmfPlus::kStringAlignmentFar  ? Qt::AlignBottom
+                                                      : Qt::AlignTop;
 }
 
 }  // namespace
 
-QFont EmfPlusQFont(const TEmfPlusObject& font) {
+QFont EmfPlusQFont(const TEmfPlusFont& font) {
   QFont qfont(font.family.isEmpty() ? QStringLiteral("Arial") : font.family);
   qfont.setPixelSize(kLayoutPixels);
-  qfont.setBold(font.fontStyle & 1);
-  qfont.setItalic(font.fontStyle & 2);
-  qfont.setUnderline(font.fontStyle & 4);
-  qfont.setStrikeOut(font.fontStyle & 8);
+  qfont.setBold(font.style & EmfPlus::kFontStyleBold);
+  qfont.setItalic(font.style & EmfPlus::kFontStyleItalic);
+  qfont.setUnderline(font.style & EmfPlus::kFontStyleUnderline);
+  qfont.setStrikeOut(font.style & EmfPlus::kFontStyleStrikeout);
   return qfont;
 }
 
 void DrawEmfPlusString(QPainter& painter, const QTransform& worldToDevice, const QString& text,
-                       const QRectF& layout, const TEmfPlusObject& font, const TEmfPlusObject* format,
+                       const QRectF& layout, const TEmfPlusFont& font, const TEmfPlusStringFormat* format,
                        double emSize, const QBrush& brush) {
   if (!Usable(emSize) || text.isEmpty()) return;
   const double scale = emSize / kLayoutPixels;
@@ -64,7 +68,7 @@ void DrawEmfPlusString(QPainter& painter, const QTransform& worldToDevice, const
                    std::max(0.0, layout.height() / scale));
   int flags = Qt::TextDontClip;
   flags |= Horizontal(format ? format->alignment : 0) | Vertical(format ? format->lineAlignment : 0);
-  const bool wrap = box.width() > 0 && !(format && (format->formatFlags & kFormatNoWrap));
+  const bool wrap = box.width() > 0 && !(format && (format->flags & EmfPlus::kStringFormatNoWrap));
   if (wrap) flags |= Qt::TextWordWrap;
   QRectF anchored = box;
   // A rectangle without width or height only anchors the text.
@@ -92,7 +96,7 @@ void DrawEmfPlusString(QPainter& painter, const QTransform& worldToDevice, const
 }
 
 void DrawEmfPlusGlyphs(QPainter& painter, const QTransform& worldToDevice, const QString& text,
-                       const std::vector<QPointF>& origins, const TEmfPlusObject& font, double emSize,
+                       const std::vector<QPointF>& origins, const TEmfPlusFont& font, double emSize,
                        const QBrush& brush) {
   if (!Usable(emSize) || text.isEmpty() || origins.empty()) return;
   const double scale = emSize / kLayoutPixels;
@@ -122,7 +126,7 @@ void DrawEmfPlusGlyphs(QPainter& painter, const QTransform& worldToDevice, const
 
 void DrawEmfPlusGlyphIndices(QPainter& painter, const QTransform& worldToDevice,
                              const std::vector<std::uint16_t>& glyphs, const std::vector<QPointF>& origins,
-                             const TEmfPlusObject& font, double emSize, const QBrush& brush) {
+                             const TEmfPlusFont& font, double emSize, const QBrush& brush) {
   if (!Usable(emSize) || glyphs.empty() || origins.empty()) return;
   const QRawFont rawFont = QRawFont::fromFont(EmfPlusQFont(font));
   if (!rawFont.isValid()) return;

@@ -1,3 +1,5 @@
+// Drawing EMF+ text: strings in their layout rectangles, and driver strings of characters or glyph
+// indices at their own positions.
 #pragma once
 
 #include <QBrush>
@@ -9,28 +11,29 @@
 #include <cstdint>
 #include <vector>
 
-#include "metafile/emfplus/EmfPlusObjects.h"
+#include "metafile/emfplus/EmfPlusFont.h"
+#include "metafile/emfplus/EmfPlusStringFormat.h"
 
 class QPainter;
 
 // How text of an EMF+ font object is drawn: the font at a fixed pixel size, scaled to its em size.
-QFont EmfPlusQFont(const TEmfPlusObject& font);
+QFont EmfPlusQFont(const TEmfPlusFont& font);
 
 // Draws text in the layout rectangle (world coordinates; a rectangle without width or height is a
 // point the text is aligned on), aligned and wrapped as the string format says (nullptr: near, near,
 // wrapping). emSize is the font's em in world units.
 void DrawEmfPlusString(QPainter& painter, const QTransform& worldToDevice, const QString& text,
-                       const QRectF& layout, const TEmfPlusObject& font, const TEmfPlusObject* format,
+                       const QRectF& layout, const TEmfPlusFont& font, const TEmfPlusStringFormat* format,
                        double emSize, const QBrush& brush);
 
 // Draws characters each on its own baseline origin (world coordinates); with one position only,
 // the characters follow each other from it.
 void DrawEmfPlusGlyphs(QPainter& painter, const QTransform& worldToDevice, const QString& text,
-                       const std::vector<QPointF>& origins, const TEmfPlusObject& font, double emSize,
+                       const std::vector<QPointF>& origins, const TEmfPlusFont& font, double emSize,
                        const QBrush& brush);
 
 // Draws glyphs by their index in the font file Qt draws the font with, each on its own baseline
 // origin (world coordinates); with one position only, they follow each other by their advances.
 void DrawEmfPlusGlyphIndices(QPainter& painter, const QTransform& worldToDevice,
                              const std::vector<std::uint16_t>& glyphs, const std::vector<QPointF>& origins,
-                             const TEmfPlusObject& font, double emSize, const QBrush& brush);
+                             const TEmfPlusFont& font, double emSize, const QBrush& brush);

@@ -16,7 +16,7 @@
 #include "metafile/model/MetaText.h"
 #include "metafile/read/MetaPalette.h"
 
-struct TEmfPlusData;  // emfplus/EmfPlusRecords.h
+struct TEmfPlusData;  // emfplus/EmfPlusCommands.h
 
 // Refusing larger lists keeps a hostile file from exhausting memory while it is being parsed.
 inline constexpr std::size_t kMaxMetaCommands = std::size_t{1} << 22;

@@ -1,15 +1,13 @@
+// Bitmap records drawn: blits and stretches with their raster operations, and pattern brushes.
 #include "metafile/play/MetaBitmapPlayer.h"
 
 #include <QPaintEngine>
 #include <QPainter>
 #include <QPolygonF>
 
-namespace {
+#include "metafile/play/MetaColour.h"
 
-QColor ColourOf(std::uint32_t colourRef) {
-  return QColor(static_cast<int>(colourRef & 0xFF), static_cast<int>((colourRef >> 8) & 0xFF),
-                static_cast<int>((colourRef >> 16) & 0xFF));
-}
+namespace {
 
 QPolygonF Parallelogram(const TMetaBlit& blit) {
   const QPointF bottomRight = blit.topRight + blit.bottomLeft - blit.topLeft;
@@ -162,7 +160,7 @@ QBrush MetaPatternBrush(const TMetaPattern& pattern, std::uint32_t textColour, s
   if (pattern.image.isNull()) return QBrush(Qt::NoBrush);
   if (!pattern.monochrome) return QBrush(pattern.image);
   QImage image = pattern.image.convertToFormat(QImage::Format_RGB32);
-  const QRgb text = ColourOf(textColour).rgb(), background = ColourOf(bkColour).rgb();
+  const QRgb text = MetaColourRef(textColour).rgb(), background = MetaColourRef(bkColour).rgb();
   for (int y = 0; y < image.height(); ++y) {
     auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
     for (int x = 0; x < image.width(); ++x) row[x] = (row[x] & 0xFFFFFF) == 0 ? text : background;

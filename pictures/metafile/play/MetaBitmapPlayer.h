@@ -1,3 +1,4 @@
+// Bitmap records of the play list drawn, and pattern brushes made from their pixels.
 #pragma once
 
 #include <QBrush>

@@ -1,36 +1,46 @@
+// Character sets and their code pages, and the decoding of ANSI text with them.
 #include "metafile/play/MetaCharset.h"
+
+#include <uemf.h>
 
 #include <QStringDecoder>
 
+namespace {
+
+// A character set of later Windows versions that libuemf does not name.
+constexpr std::uint8_t kVietnameseCharset = 163;
+
+}  // namespace
+
 const char* MetaCharsetCodePage(std::uint8_t charset) {
   switch (charset) {
-    case 128:
+    case U_SHIFTJIS_CHARSET:
       return "Shift_JIS";
-    case 129:
+    case U_HANGEUL_CHARSET:
       return "windows-949";
-    case 130:
-      return "windows-1361";  // Johab
-    case 134:
+    case U_JOHAB_CHARSET:
+      return "windows-1361";
+    case U_GB2312_CHARSET:
       return "GBK";
-    case 136:
+    case U_CHINESEBIG5_CHARSET:
       return "Big5";
-    case 161:
+    case U_GREEK_CHARSET:
       return "windows-1253";
-    case 162:
+    case U_TURKISH_CHARSET:
       return "windows-1254";
-    case 163:
+    case kVietnameseCharset:
       return "windows-1258";
-    case 177:
+    case U_HEBREW_CHARSET:
       return "windows-1255";
-    case 178:
+    case U_ARABIC_CHARSET:
       return "windows-1256";
-    case 186:
+    case U_BALTIC_CHARSET:
       return "windows-1257";
-    case 204:
+    case U_RUSSIAN_CHARSET:
       return "windows-1251";
-    case 222:
+    case U_THAI_CHARSET:
       return "windows-874";
-    case 238:
+    case U_EE_CHARSET:
       return "windows-1250";
     default:
       return nullptr;

@@ -1,3 +1,4 @@
+// The ANSI text of a font's character set (LOGFONT lfCharSet) decoded by its code page.
 #pragma once
 
 #include <QByteArray>

@@ -1,3 +1,4 @@
+// The mapping of a device context's logical space onto picture space, and GDI's scaling of extents.
 #include "metafile/play/MetaDc.h"
 
 #include <uemf.h>
@@ -10,11 +11,6 @@ namespace {
 
 double Ratio(std::int64_t num, std::int64_t denom) {
   return static_cast<double>(num) / static_cast<double>(denom);
-}
-
-QColor ColourRef(std::uint32_t colour) {
-  return QColor(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
-                static_cast<int>((colour >> 16) & 0xFF));
 }
 
 }  // namespace
@@ -65,27 +61,4 @@ bool ScaleMetaExtent(std::int64_t& ext, std::int64_t num, std::int64_t denom) {
     return false;
   ext = scaled;
   return true;
-}
-
-QBrush MetaBrush(int style, std::uint32_t colour, int hatch) {
-  if (style == U_BS_NULL) return QBrush(Qt::NoBrush);
-  if (style == U_BS_HATCHED) {
-    switch (hatch) {
-      case U_HS_HORIZONTAL:
-        return QBrush(ColourRef(colour), Qt::HorPattern);
-      case U_HS_VERTICAL:
-        return QBrush(ColourRef(colour), Qt::VerPattern);
-      case U_HS_FDIAGONAL:
-        return QBrush(ColourRef(colour), Qt::FDiagPattern);
-      case U_HS_BDIAGONAL:
-        return QBrush(ColourRef(colour), Qt::BDiagPattern);
-      case U_HS_CROSS:
-        return QBrush(ColourRef(colour), Qt::CrossPattern);
-      case U_HS_DIAGCROSS:
-        return QBrush(ColourRef(colour), Qt::DiagCrossPattern);
-      default:
-        break;
-    }
-  }
-  return QBrush(ColourRef(colour));
 }

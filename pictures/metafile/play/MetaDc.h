@@ -1,3 +1,4 @@
+// The device context that a metafile's records change, and the mapping from its logical space.
 #pragma once
 
 #include <QBrush>
@@ -7,6 +8,21 @@
 #include <QRegion>
 #include <QTransform>
 #include <cstdint>
+
+// Rectangle clips are kept in this fraction of a picture unit.
+constexpr int kClipRectUnits = 16;
+
+// The clip region a device context keeps, in picture space, saved and restored with the rest of it;
+// unclipped while the flags are false. While every change was made of rectangles the region is kept
+// as rects, in 1/kClipRectUnits of a picture unit (GDI's own clip regions are rectangles; combining
+// those is cheap where paths are not).
+struct TMetaClipState {
+  bool clipped = false, metaClipped = false, asRects = false;
+  QPainterPath path, metaRegion;
+  QRegion rects;
+  // Rectangles (clip units) still to be cut out of rects: a run of excluded rectangles is cut at once.
+  QList<QRect> cuts;
+};
 
 // The drawing state a metafile's records change: mapping, selected pen and brush, fill mode and position.
 struct TMetaDc {
@@ -36,18 +52,8 @@ struct TMetaDc {
   bool arcClockwise = false;
   int rop2 = 13;                // R2_COPYPEN
   bool penInsideFrame = false;  // PS_INSIDEFRAME: boxed shapes shrink to keep the pen inside the box
-  // Clipping in picture space, saved and restored with the rest; unclipped while the flags are false.
-  // While every change was made of rectangles the clip is kept as clipRects, in 1/kClipRectUnits of a
-  // picture unit (GDI's own clip regions are rectangles; combining those is cheap where paths are not).
-  bool clipped = false, metaClipped = false, clipAsRects = false;
-  QPainterPath clip, metaClip;
-  QRegion clipRects;
-  // Rectangles (clip units) still to be cut out of clipRects: a run of excluded rectangles is cut at once.
-  QList<QRect> clipCuts;
+  TMetaClipState clip;
 };
-
-// Rectangle clips are kept in this fraction of a picture unit.
-constexpr int kClipRectUnits = 16;
 
 // The mapping from a state's logical coordinates to picture space. The fixed map modes use the given
 // picture units per millimetre and have y growing upwards.
@@ -56,6 +62,3 @@ QTransform MetaDcTransform(const TMetaDc& dc, double unitsPerMmX, double unitsPe
 // Scales an extent as GDI does (ext * num / denom, truncated); returns false, changing nothing, when the
 // result would be 0 or leave the 32-bit range.
 bool ScaleMetaExtent(std::int64_t& ext, std::int64_t num, std::int64_t denom);
-
-// A brush from a GDI brush style (BS_*), 0x00BBGGRR colour and hatch (HS_*).
-QBrush MetaBrush(int style, std::uint32_t colour, int hatch);

@@ -1,3 +1,4 @@
+// GDI pens as Qt pens: styles, widths, dashes, ends and joins, and the pen drawn under a mapping.
 #include "metafile/play/MetaPen.h"
 
 #include <uemf.h>
@@ -6,12 +7,9 @@
 #include <algorithm>
 #include <cmath>
 
-namespace {
+#include "metafile/play/MetaColour.h"
 
-QColor ColourRef(std::uint32_t colour) {
-  return QColor(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
-                static_cast<int>((colour >> 16) & 0xFF));
-}
+namespace {
 
 bool Dashed(int style) {
   switch (style & U_PS_STYLE_MASK) {
@@ -101,7 +99,7 @@ QPen MetaPen(int style, int width, std::uint32_t colour) {
   // Dashed pens are one pixel wide; GDI draws wider ones solid.
   const bool dashed = Dashed(style) && (style & U_PS_STYLE_MASK) != U_PS_USERSTYLE && absWidth <= 1;
   const bool cosmetic = absWidth == 0 || dashed;
-  QPen pen(ColourRef(colour), cosmetic ? 0.0 : static_cast<double>(absWidth));
+  QPen pen(MetaColourRef(colour), cosmetic ? 0.0 : static_cast<double>(absWidth));
   SetEnds(pen, static_cast<std::uint32_t>(style), cosmetic);
   if (dashed) SetPattern(pen, MetaDashPattern(style, true));
   return pen;
@@ -112,7 +110,7 @@ QPen MetaExtPen(std::uint32_t style, std::int32_t width, std::uint32_t colour,
   if ((style & U_PS_STYLE_MASK) == U_PS_NULL) return QPen(Qt::NoPen);
   const bool cosmetic = (style & U_PS_TYPE_MASK) != U_PS_GEOMETRIC || width == 0;
   const double penWidth = cosmetic ? 0.0 : std::abs(static_cast<double>(width));
-  QPen pen(ColourRef(colour), penWidth);
+  QPen pen(MetaColourRef(colour), penWidth);
   SetEnds(pen, style, cosmetic);
   if ((style & U_PS_STYLE_MASK) == U_PS_USERSTYLE) {
     std::vector<double> pattern;

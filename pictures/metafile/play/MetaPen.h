@@ -1,3 +1,4 @@
+// GDI pens as Qt pens.
 #pragma once
 
 #include <QPen>

@@ -1,3 +1,4 @@
+// The Symbol font's encoding as Unicode, and the text to draw for it with the font standing in.
 #include "metafile/play/MetaSymbolFont.h"
 
 #include <QFont>

@@ -1,3 +1,4 @@
+// Text in the Symbol font: its codes, and the characters they show.
 #pragma once
 
 #include <QString>

@@ -1,8 +1,11 @@
+// Text runs drawn as GDI draws them: fonts, alignment, spacing, background, character sets, glyph
+// outlines.
 #include "metafile/play/MetaTextPlayer.h"
 
 #include "metafile/draw/MetaGlyphs.h"
 #include "metafile/draw/MetaTextOutlines.h"
 #include "metafile/play/MetaCharset.h"
+#include "metafile/play/MetaColour.h"
 #include "metafile/play/MetaSymbolFont.h"
 
 #include <uemf.h>
@@ -18,8 +21,6 @@
 
 namespace {
 
-constexpr std::uint8_t kAnsiCharset = 0;
-constexpr std::uint8_t kDefaultCharset = 1;
 // Fonts are rasterised at most this many pixels high and scaled beyond it.
 constexpr int kMaxRasterPixels = 2048;
 // Text larger than this in window pixels or placed farther out than this is not drawn: it could only
@@ -49,14 +50,11 @@ double AverageCharWidth(const QFontMetricsF& metrics) {
   return sum / 1000;
 }
 
-QColor ColourRef(std::uint32_t colour) {
-  return QColor(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
-                static_cast<int>((colour >> 16) & 0xFF));
-}
-
 QFont QtFont(const TMetaFont& font) {
   QFont qfont(font.face.isEmpty() ? QStringLiteral("Liberation Sans") : font.face);
-  qfont.setWeight(static_cast<QFont::Weight>(font.weight <= 0 ? 400 : std::clamp(font.weight, 1, 1000)));
+  // A weight of 0 is the default one; Qt takes weights up to 1000, as LOGFONT does.
+  qfont.setWeight(
+      static_cast<QFont::Weight>(font.weight <= 0 ? U_FW_NORMAL : std::clamp(font.weight, 1, 1000)));
   qfont.setItalic(font.italic);
   qfont.setUnderline(font.underline);
   qfont.setStrikeOut(font.strikeOut);
@@ -72,6 +70,74 @@ struct TLaidOutText {
   double width = 0;
 };
 
+// The advances of glyphs by index: the record's own where it gives them, else the font's with the
+// character extra.
+TLaidOutText LayOutGlyphs(const QList<quint32>& glyphs, const QRawFont& rawFont,
+                          const std::vector<std::int32_t>& advances, int charExtra, double logicalToLocal) {
+  TLaidOutText laid;
+  const QList<QPointF> own = rawFont.advancesForGlyphIndexes(glyphs);
+  for (qsizetype i = 0; i < glyphs.size(); ++i) {
+    const std::size_t k = static_cast<std::size_t>(i);
+    const double advance = k < advances.size()
+                               ? advances[k] * logicalToLocal
+                               : (i < own.size() ? own[i].x() : 0) + charExtra * logicalToLocal;
+    laid.advances.push_back(advance);
+    laid.width += advance;
+  }
+  return laid;
+}
+
+// The advances of characters: the record's own where it gives them, else the font's with the character
+// extra and, for spaces, the justification's share.
+TLaidOutText LayOutSpaced(const QString& text, const QFontMetricsF& metrics,
+                          const std::vector<std::int32_t>& advances, int charExtra, double breakExtra,
+                          double logicalToLocal) {
+  TLaidOutText laid{text, {}, 0};
+  laid.advances.reserve(static_cast<std::size_t>(text.size()));
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const std::size_t k = static_cast<std::size_t>(i);
+    const double justify = text.at(i) == QLatin1Char(' ') ? breakExtra : 0;
+    double advance = k < advances.size()
+                         ? advances[k] * logicalToLocal
+                         : metrics.horizontalAdvance(text.at(i)) + (charExtra + justify) * logicalToLocal;
+    laid.advances.push_back(advance);
+    laid.width += advance;
+  }
+  return laid;
+}
+
+// The outlines of glyphs by index, each at its advance along the baseline from origin.
+QPainterPath GlyphOutlines(const QRawFont& rawFont, const QList<quint32>& glyphs, const TLaidOutText& laid,
+                           QPointF origin) {
+  QPainterPath outlines;
+  double x = origin.x();
+  for (qsizetype i = 0; i < glyphs.size(); ++i) {
+    outlines.addPath(rawFont.pathForGlyph(glyphs[i]).translated(x, origin.y()));
+    x += laid.advances[static_cast<std::size_t>(i)];
+  }
+  return outlines;
+}
+
+// The outlines of the text from origin along the baseline: at once, or each character at its own
+// advance when spaced, a surrogate pair as one character.
+QPainterPath TextOutlines(TMetaTextOutlines& kept, const QFont& font, const TLaidOutText& laid, bool spaced,
+                          QPointF origin) {
+  QPainterPath outlines;
+  const QString& text = laid.text;
+  if (!spaced) {
+    outlines.addPath(kept.Outline(font, text).translated(origin));
+    return outlines;
+  }
+  double x = origin.x();
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const qsizetype length = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+    outlines.addPath(kept.Outline(font, text.mid(i, length)).translated(QPointF(x, origin.y())));
+    x += laid.advances[static_cast<std::size_t>(i)];
+    if (length == 2) x += laid.advances[static_cast<std::size_t>(++i)];
+  }
+  return outlines;
+}
+
 }  // namespace
 
 QString DecodeMetaAnsi(const QByteArray& bytes, std::uint8_t charset, std::vector<std::int32_t>* advances) {
@@ -80,7 +146,7 @@ QString DecodeMetaAnsi(const QByteArray& bytes, std::uint8_t charset, std::vecto
     if (!decoded.isEmpty() || bytes.isEmpty()) return decoded;
   }
   QString text = QString::fromLatin1(bytes);
-  if (charset != kAnsiCharset && charset != kDefaultCharset) return text;
+  if (charset != U_ANSI_CHARSET && charset != U_DEFAULT_CHARSET) return text;
   for (QChar& c : text) {
     const char16_t u = c.unicode();
     if (u >= 0x80 && u < 0xA0 && kCp1252High[u - 0x80] != 0) c = QChar(kCp1252High[u - 0x80]);
@@ -107,7 +173,7 @@ QRectF PlayMetaText(QPainter* painter, const TMetaTextRun& run, const TMetaFont*
     return QRectF();
 
   QRectF box;
-  QColor background = ColourRef(dc.bkColour);
+  QColor background = MetaColourRef(dc.bkColour);
   if (run.hasRect) {
     const QRectF rect = run.rect.normalized();
     box = logicalToWindow.mapRect(rect);
@@ -151,35 +217,14 @@ QRectF PlayMetaText(QPainter* painter, const TMetaTextRun& run, const TMetaFont*
   const QRawFont rawFont = byGlyph ? QRawFont::fromFont(qfont) : QRawFont();
   if (byGlyph && !rawFont.isValid()) return box;
   const QList<quint32> glyphs = byGlyph ? MetaFontGlyphs(rawFont, run.glyphs) : QList<quint32>();
-  TLaidOutText laid{text, {}, 0};
   // Justification widens the spaces of text without advances of its own.
   const double breakExtra =
       advances.empty() && dc.breakCount > 0 ? static_cast<double>(dc.breakExtra) / dc.breakCount : 0;
   const bool spaced = !advances.empty() || dc.charExtra != 0 || breakExtra != 0;
-  if (byGlyph) {
-    const QList<QPointF> own = rawFont.advancesForGlyphIndexes(glyphs);
-    for (qsizetype i = 0; i < glyphs.size(); ++i) {
-      const std::size_t k = static_cast<std::size_t>(i);
-      const double advance = k < advances.size()
-                                 ? advances[k] * logicalToLocal
-                                 : (i < own.size() ? own[i].x() : 0) + dc.charExtra * logicalToLocal;
-      laid.advances.push_back(advance);
-      laid.width += advance;
-    }
-  } else if (spaced) {
-    laid.advances.reserve(static_cast<std::size_t>(text.size()));
-    for (qsizetype i = 0; i < text.size(); ++i) {
-      const std::size_t k = static_cast<std::size_t>(i);
-      const double justify = text.at(i) == QLatin1Char(' ') ? breakExtra : 0;
-      double advance = k < advances.size() ? advances[k] * logicalToLocal
-                                           : metrics.horizontalAdvance(text.at(i)) +
-                                                 (dc.charExtra + justify) * logicalToLocal;
-      laid.advances.push_back(advance);
-      laid.width += advance;
-    }
-  } else {
-    laid.width = metrics.horizontalAdvance(text);
-  }
+  const TLaidOutText laid =
+      byGlyph  ? LayOutGlyphs(glyphs, rawFont, advances, dc.charExtra, logicalToLocal)
+      : spaced ? LayOutSpaced(text, metrics, advances, dc.charExtra, breakExtra, logicalToLocal)
+               : TLaidOutText{text, {}, metrics.horizontalAdvance(text)};
 
   double x = 0;
   switch (dc.textAlign & (U_TA_CENTER | U_TA_RIGHT)) {
@@ -222,26 +267,10 @@ QRectF PlayMetaText(QPainter* painter, const TMetaTextRun& run, const TMetaFont*
   // Glyphs are filled from their outlines, at exactly the place and size the mapping gives them.
   TMetaTextOutlines ownOutlines;
   TMetaTextOutlines& kept = textOutlines ? *textOutlines : ownOutlines;
-  QPainterPath outlines;
-  const auto draw = [&](QPointF at, const QString& part) {
-    outlines.addPath(kept.Outline(qfont, part).translated(at));
-  };
-  if (byGlyph) {
-    for (qsizetype i = 0; i < glyphs.size(); ++i) {
-      outlines.addPath(rawFont.pathForGlyph(glyphs[i]).translated(x, baseline));
-      x += laid.advances[static_cast<std::size_t>(i)];
-    }
-  } else if (!spaced) {
-    draw(QPointF(x, baseline), text);
-  } else {
-    for (qsizetype i = 0; i < text.size(); ++i) {
-      const qsizetype length = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
-      draw(QPointF(x, baseline), text.mid(i, length));
-      x += laid.advances[static_cast<std::size_t>(i)];
-      if (length == 2) x += laid.advances[static_cast<std::size_t>(++i)];
-    }
-  }
-  painter->fillPath(outlines, ColourRef(dc.textColour));
+  const QPointF origin(x, baseline);
+  const QPainterPath outlines = byGlyph ? GlyphOutlines(rawFont, glyphs, laid, origin)
+                                        : TextOutlines(kept, qfont, laid, spaced, origin);
+  painter->fillPath(outlines, MetaColourRef(dc.textColour));
   painter->restore();
   return box;
 }

@@ -1,3 +1,4 @@
+// Text runs of the play list drawn as GDI draws them, and ANSI text decoded by its character set.
 #pragma once
 
 #include <QRectF>

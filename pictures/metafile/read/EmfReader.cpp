@@ -9,7 +9,7 @@
 #include <cmath>
 
 #include "Graphic.h"
-#include "metafile/emfplus/EmfPlusRecords.h"
+#include "metafile/emfplus/EmfPlusReader.h"
 #include "metafile/model/MetaBytes.h"
 #include "metafile/read/MetaBitmapRecords.h"
 #include "metafile/read/MetaGdiRecords.h"
@@ -28,7 +28,8 @@ constexpr std::int64_t kRegionHeaderSize = 32;
 
 class TEmfParser {
  public:
-  TEmfParser(const QByteArray& bytes, TMetaPlayList& list) : bytes_(bytes), file_(bytes), list_(list) {}
+  TEmfParser(const QByteArray& bytes, TMetaPlayList& list, const TEmfPlusMetafileReader& readMetafile)
+      : bytes_(bytes), file_(bytes), list_(list), readMetafile_(readMetafile) {}
 
   void Run();
 
@@ -46,6 +47,7 @@ class TEmfParser {
   const QByteArray& bytes_;
   TMetaBytes file_;
   TMetaPlayList& list_;
+  const TEmfPlusMetafileReader& readMetafile_;
 };
 
 bool Decodes(std::uint32_t type) {
@@ -147,7 +149,7 @@ void TEmfParser::Run() {
   if (!IsEmf(bytes_)) throw EInvalidGraphic("Not an enhanced metafile");
   std::int64_t pos = 0;
   bool first = true;
-  TEmfPlusReader emfPlus(list_);
+  TEmfPlusReader emfPlus(list_, readMetafile_);
   // Every record is at least eight bytes long, so the loop ends within Size / 8 turns.
   for (;;) {
     if (!file_.Has(pos, 8)) throw EInvalidGraphic("Metafile ends without an end record");
@@ -492,8 +494,8 @@ bool IsEmf(const QByteArray& bytes) {
   return view.Has(0, kHeaderMinSize) && view.U32(0) == U_EMR_HEADER && view.U32(40) == U_ENHMETA_SIGNATURE;
 }
 
-TMetaPlayList ReadEmf(const QByteArray& bytes) {
+TMetaPlayList ReadEmf(const QByteArray& bytes, const TEmfPlusMetafileReader& readMetafile) {
   TMetaPlayList list;
-  TEmfParser(bytes, list).Run();
+  TEmfParser(bytes, list, readMetafile).Run();
   return list;
 }

@@ -337,12 +337,13 @@ bool IsWmf(const QByteArray& bytes) {
 namespace {
 
 // The EMF the WMF carries, when it is whole and reads as an EMF.
-bool ReadEmbeddedEmf(const TWmfParser& parser, TMetaPlayList& list) {
+bool ReadEmbeddedEmf(const TWmfParser& parser, const TEmfPlusMetafileReader& readMetafile,
+                     TMetaPlayList& list) {
   const QByteArray emf = parser.EmbeddedEmf().Complete();
   if (emf.isEmpty() || !IsEmf(emf)) return false;
   TMetaPlayList read;
   try {
-    read = ReadEmf(emf);
+    read = ReadEmf(emf, readMetafile);
   } catch (const EInvalidGraphic&) {
     return false;
   }
@@ -354,7 +355,7 @@ bool ReadEmbeddedEmf(const TWmfParser& parser, TMetaPlayList& list) {
 
 }  // namespace
 
-TMetaPlayList ReadWmf(const QByteArray& bytes) {
+TMetaPlayList ReadWmf(const QByteArray& bytes, const TEmfPlusMetafileReader& readMetafile) {
   TMetaPlayList list;
   TWmfParser parser(bytes, list);
   try {
@@ -362,10 +363,10 @@ TMetaPlayList ReadWmf(const QByteArray& bytes) {
   } catch (const EInvalidGraphic&) {
     // Records after a whole embedded EMF do not matter: the EMF is drawn.
     TMetaPlayList embedded;
-    if (ReadEmbeddedEmf(parser, embedded)) return embedded;
+    if (ReadEmbeddedEmf(parser, readMetafile, embedded)) return embedded;
     throw;
   }
   TMetaPlayList embedded;
-  if (ReadEmbeddedEmf(parser, embedded)) return embedded;
+  if (ReadEmbeddedEmf(parser, readMetafile, embedded)) return embedded;
   return list;
 }

@@ -1,5 +1,8 @@
+// Cutting geometry far outside the view down to it: polygons, polylines and outlines cut to a rectangle.
 #pragma once
 
+#include <QList>
+#include <QPainterPath>
 #include <QPolygonF>
 #include <QRectF>
 #include <vector>
@@ -18,3 +21,11 @@ std::vector<QPolygonF> ClipPolylineToRect(const QPolygonF& polyline, const QRect
 // The shortest distance from the point to any segment of the polylines; infinity when they have no
 // point. A polyline of one point counts as that point.
 double DistanceToPolylines(QPointF point, const std::vector<QPolygonF>& polylines);
+
+// The parts of the outline inside reach, as a path to stroke. A closed line keeps its join where it
+// starts and ends: cut through elsewhere, its last piece continues into its first; not cut at all, it
+// stays closed.
+QPainterPath ReachablePart(const std::vector<QPolygonF>& outline, const QRectF& reach);
+
+// The polygons cut down to the area, as one path to fill with the rule.
+QPainterPath CutDownFill(const QList<QPolygonF>& polygons, const QRectF& area, Qt::FillRule rule);

@@ -1,4 +1,6 @@
-#include "metafile/draw/MetaClip.h"
+// Cutting geometry far outside the view down to it: Sutherland-Hodgman for polygons, Liang-Barsky for
+// polylines.
+#include "metafile/draw/MetaViewCut.h"
 
 #include <algorithm>
 #include <cmath>
@@ -117,4 +119,34 @@ double DistanceToPolylines(QPointF point, const std::vector<QPolygonF>& polyline
       best = std::min(best, SegmentDistance(point, line[i - 1], line[i]));
   }
   return best;
+}
+
+QPainterPath ReachablePart(const std::vector<QPolygonF>& outline, const QRectF& reach) {
+  QPainterPath path;
+  for (const QPolygonF& line : outline) {
+    std::vector<QPolygonF> pieces = ClipPolylineToRect(line, reach);
+    const bool closed = line.size() > 2 && line.first() == line.last();
+    if (closed && pieces.size() == 1 && pieces.front() == line) {
+      path.addPolygon(line);
+      path.closeSubpath();
+      continue;
+    }
+    if (closed && pieces.size() >= 2 && pieces.front().first() == line.first() &&
+        pieces.back().last() == line.last()) {
+      pieces.back().append(pieces.front().mid(1));
+      pieces.erase(pieces.begin());
+    }
+    for (const QPolygonF& piece : pieces) path.addPolygon(piece);
+  }
+  return path;
+}
+
+QPainterPath CutDownFill(const QList<QPolygonF>& polygons, const QRectF& area, Qt::FillRule rule) {
+  QPainterPath fill;
+  fill.setFillRule(rule);
+  for (const QPolygonF& polygon : polygons) {
+    const QPolygonF clipped = ClipPolygonToRect(polygon, area);
+    if (clipped.size() >= 3) fill.addPolygon(clipped);
+  }
+  return fill;
 }

@@ -1,4 +1,4 @@
-#include "metafile/draw/MetaClip.h"
+#include "metafile/draw/MetaViewCut.h"
 
 #include <gtest/gtest.h>
 
@@ -22,7 +22,7 @@ QPainterPath Filled(const QPolygonF& polygon, Qt::FillRule rule) {
 
 // Cutting must not change which points inside the rectangle are filled, whatever the polygon does
 // outside it: crossing itself, circling the rectangle, reaching thousands of pixels away.
-TEST(MetaClip, PolygonCutKeepsEveryInsidePointFilledOrNotUnderBothRules) {
+TEST(MetaViewCut, PolygonCutKeepsEveryInsidePointFilledOrNotUnderBothRules) {
   QRandomGenerator random(20261209);
   for (int trial = 0; trial < 200; ++trial) {
     QPolygonF polygon;
@@ -42,7 +42,7 @@ TEST(MetaClip, PolygonCutKeepsEveryInsidePointFilledOrNotUnderBothRules) {
   }
 }
 
-TEST(MetaClip, PolygonInsideStaysAndPolygonOutsideVanishes) {
+TEST(MetaViewCut, PolygonInsideStaysAndPolygonOutsideVanishes) {
   const QPolygonF inside({{10, 10}, {90, 10}, {50, 70}});
   EXPECT_EQ(ClipPolygonToRect(inside, kArea), inside);
   EXPECT_TRUE(ClipPolygonToRect(QPolygonF({{200, 10}, {300, 10}, {250, 70}}), kArea).isEmpty());
@@ -56,7 +56,7 @@ TEST(MetaClip, PolygonInsideStaysAndPolygonOutsideVanishes) {
   EXPECT_EQ(onBottom, 2);
 }
 
-TEST(MetaClip, PolylineSplitsWhereItLeavesAndComesBack) {
+TEST(MetaViewCut, PolylineSplitsWhereItLeavesAndComesBack) {
   // In, out over the right side, back in, and out over the bottom.
   const QPolygonF line({{10, 10}, {90, 10}, {150, 40}, {90, 40}, {50, 40}, {50, 200}});
   const std::vector<QPolygonF> pieces = ClipPolylineToRect(line, kArea);
@@ -72,11 +72,41 @@ TEST(MetaClip, PolylineSplitsWhereItLeavesAndComesBack) {
   EXPECT_EQ(across[0], QPolygonF({{0, 20}, {100, 20}}));
 }
 
-TEST(MetaClip, DistanceIsToTheNearestSegmentOrPoint) {
+TEST(MetaViewCut, DistanceIsToTheNearestSegmentOrPoint) {
   const std::vector<QPolygonF> lines{QPolygonF({{0, 0}, {10, 0}, {10, 10}}), QPolygonF({{30, 30}})};
   EXPECT_DOUBLE_EQ(DistanceToPolylines(QPointF(5, 3), lines), 3);    // above the first segment
   EXPECT_DOUBLE_EQ(DistanceToPolylines(QPointF(13, 14), lines), 5);  // past the end of the second
   EXPECT_DOUBLE_EQ(DistanceToPolylines(QPointF(30, 25), lines), 5);  // the single point
   EXPECT_DOUBLE_EQ(DistanceToPolylines(QPointF(-3, -4), lines), 5);  // the first corner
   EXPECT_TRUE(std::isinf(DistanceToPolylines(QPointF(0, 0), {})));
+}
+
+TEST(MetaViewCut, AClosedOutlineCutElsewhereKeepsTheJoinWhereItStarts) {
+  // A square over the right side: what stays inside runs on through the corner where it starts.
+  const QPolygonF square({{50, 10}, {150, 10}, {150, 50}, {50, 50}, {50, 10}});
+  const QPainterPath cut = ReachablePart({square}, kArea);
+  const QList<QPolygonF> pieces = cut.toSubpathPolygons();
+  ASSERT_EQ(pieces.size(), 1);
+  EXPECT_EQ(pieces[0], QPolygonF({{100, 50}, {50, 50}, {50, 10}, {100, 10}}));
+  // An open line that happens to turn the same way stays in two pieces.
+  const QPolygonF open({{50, 10}, {150, 10}, {150, 50}, {50, 50}, {60, 10}});
+  EXPECT_EQ(ReachablePart({open}, kArea).toSubpathPolygons().size(), 2);
+  // Inside, a closed outline stays closed, an open one open.
+  const QPolygonF inside({{10, 10}, {40, 10}, {40, 40}, {10, 10}});
+  const QPainterPath whole = ReachablePart({inside}, kArea);
+  EXPECT_EQ(whole.toSubpathPolygons().size(), 1);
+  EXPECT_EQ(whole.toSubpathPolygons().front(), inside);
+  EXPECT_TRUE(ReachablePart({QPolygonF({{200, 200}, {300, 300}})}, kArea).isEmpty());
+}
+
+TEST(MetaViewCut, AFillKeepsWhatLiesInTheAreaUnderItsRule) {
+  const QList<QPolygonF> polygons{QPolygonF({{-50, -50}, {50, -50}, {50, 50}, {-50, 50}}),
+                                  QPolygonF({{200, 200}, {300, 200}, {300, 300}})};
+  const QPainterPath fill = CutDownFill(polygons, kArea, Qt::WindingFill);
+  EXPECT_EQ(fill.fillRule(), Qt::WindingFill);
+  ASSERT_EQ(fill.toSubpathPolygons().size(), 1);  // the one outside is gone
+  EXPECT_TRUE(kArea.contains(fill.boundingRect()));
+  EXPECT_TRUE(fill.contains(QPointF(25, 25)));
+  EXPECT_FALSE(fill.contains(QPointF(75, 25)));
+  EXPECT_EQ(CutDownFill({}, kArea, Qt::OddEvenFill).fillRule(), Qt::OddEvenFill);
 }
