@@ -10,33 +10,32 @@
 
 namespace {
 
-// The picture drawn as the tile draws it: fitted into the area, at the area's origin, onto a copy of
-// the ground (device pixels of the area; transparent when null). Null when it draws nowhere.
+// The picture drawn as the tile draws it, fitted into the area, onto transparent ground or onto the
+// part of the ground (device pixels of the area) that a tile centring it shows under it. Null when it
+// draws nowhere or the ground does not cover it.
 TDrawnImage::TOver DrawnOver(TGraphic& graphic, const TDrawArea& area, const QImage& ground) {
   const TRect fit = FitPictureRect(area.width, area.height, graphic.Width(), graphic.Height());
   const QRect target(0, 0, fit.Width(), fit.Height());
   const QSize pixels(qRound(target.width() * area.ratio), qRound(target.height() * area.ratio));
   if (target.isEmpty() || pixels.isEmpty()) return {};
-  QImage canvas;
+  TDrawnImage::TOver over;
   if (ground.isNull()) {
-    canvas = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
-    canvas.fill(Qt::transparent);
+    over.ground = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
+    over.ground.fill(Qt::transparent);
   } else {
-    if (ground.format() != QImage::Format_ARGB32_Premultiplied || ground.width() < pixels.width() ||
-        ground.height() < pixels.height())
-      return {};
-    canvas = ground.copy();
+    // Centred as the tile centres it; a tile that does not gets no match, and draws.
+    const QPoint offset(area.width / 2 - target.width() / 2, area.height / 2 - target.height() / 2);
+    const QRect under(QPoint(qRound(offset.x() * area.ratio), qRound(offset.y() * area.ratio)), pixels);
+    if (ground.format() != QImage::Format_ARGB32_Premultiplied || !ground.rect().contains(under)) return {};
+    over.ground = ground.copy(under);
   }
-  if (canvas.isNull()) return {};
-  canvas.setDevicePixelRatio(area.ratio);
-  TDrawnImage::TOver over{canvas.copy(QRect(QPoint(0, 0), pixels)), {}};
+  if (over.ground.isNull()) return {};
+  over.ground.setDevicePixelRatio(area.ratio);
+  over.drawn = over.ground.copy();
   {
-    QPainter painter(&canvas);
+    QPainter painter(&over.drawn);
     graphic.Draw(painter, target);
   }
-  over.drawn = canvas.copy(QRect(QPoint(0, 0), pixels));
-  over.ground.setDevicePixelRatio(area.ratio);
-  over.drawn.setDevicePixelRatio(area.ratio);
   return over;
 }
 

@@ -33,6 +33,8 @@ class TMetafile : public TGraphic {
   // Raster operations and mix modes that invert, mask or merge with the target, and EMF+ drawing that
   // replaces the target's pixels instead of blending over them.
   bool ReadsTheGround() const override;
+  // True when both were made from one load: a twin and its original, or twins of one picture.
+  bool SharesRecordsWith(const TMetafile& other) const { return parsed_ && parsed_ == other.parsed_; }
 
  private:
   // The parsed play list with what is known of it at load; never changed once made, so pictures share it.
