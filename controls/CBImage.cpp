@@ -312,6 +312,7 @@ TDrawArea TCBImage::DrawArea() const {
   area.width = ClampToInt(static_cast<long long>(free.Right) - free.Left);
   area.height = ClampToInt(static_cast<long long>(free.Bottom) - free.Top);
   area.ratio = devicePixelRatioF();
+  area.centred = centerView_;
   return area;
 }
 

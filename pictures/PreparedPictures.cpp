@@ -11,8 +11,8 @@
 namespace {
 
 // The picture drawn as the tile draws it, fitted into the area, onto transparent ground or onto the
-// part of the ground (device pixels of the area) that a tile centring it shows under it. Null when it
-// draws nowhere or the ground does not cover it.
+// part of the ground (device pixels of the area) that the tile shows under it. Null when it draws
+// nowhere or the ground does not cover it.
 TDrawnImage::TOver DrawnOver(TGraphic& graphic, const TDrawArea& area, const QImage& ground) {
   const TRect fit = FitPictureRect(area.width, area.height, graphic.Width(), graphic.Height());
   const QRect target(0, 0, fit.Width(), fit.Height());
@@ -23,8 +23,9 @@ TDrawnImage::TOver DrawnOver(TGraphic& graphic, const TDrawArea& area, const QIm
     over.ground = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
     over.ground.fill(Qt::transparent);
   } else {
-    // Centred as the tile centres it; a tile that does not gets no match, and draws.
-    const QPoint offset(area.width / 2 - target.width() / 2, area.height / 2 - target.height() / 2);
+    const QPoint offset =
+        area.centred ? QPoint(area.width / 2 - target.width() / 2, area.height / 2 - target.height() / 2)
+                     : QPoint(0, 0);
     const QRect under(QPoint(qRound(offset.x() * area.ratio), qRound(offset.y() * area.ratio)), pixels);
     if (ground.format() != QImage::Format_ARGB32_Premultiplied || !ground.rect().contains(under)) return {};
     over.ground = ground.copy(under);

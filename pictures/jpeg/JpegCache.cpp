@@ -20,6 +20,8 @@ std::optional<TJpegKey> KeyOf(const QString& fileName, const TJpegDecodeOptions&
   key.performance = options.performance;
   // Tiles that do not reduce share one decoding whatever their size.
   if (area.reduce) key.area = area;
+  // Where the tile puts the picture in the area changes nothing of its decoding.
+  key.area.centred = false;
   return key;
 }
 
