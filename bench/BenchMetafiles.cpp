@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "Picture.h"
+#include "PictureCorpus.h"
 #include "PictureFit.h"
 
 namespace {
@@ -35,23 +36,6 @@ double Median(std::vector<double> values) {
   if (values.empty()) return 0;
   std::sort(values.begin(), values.end());
   return values[values.size() / 2];
-}
-
-QString CorpusFolder() {
-  const QByteArray chosen = qgetenv("ZUM_PICTURE_CORPUS");
-  return chosen.isEmpty() ? QStringLiteral(ZUM_SOURCE_DIR "/../shared/pictures")
-                          : QString::fromLocal8Bit(chosen);
-}
-
-QStringList Metafiles(const QString& corpus) {
-  QStringList files;
-  for (const char* kind : {"wmf", "emf"}) {
-    const QDir folder(corpus + QLatin1Char('/') + QLatin1String(kind));
-    for (const QString& name :
-         folder.entryList({QStringLiteral("*.") + QLatin1String(kind)}, QDir::Files, QDir::Name))
-      files << folder.filePath(name);
-  }
-  return files;
 }
 
 // Draw times of one picture fitted into a side x side tile; the first one, which fills the picture's
@@ -82,8 +66,8 @@ std::vector<double> DrawTimes(TGraphic& graphic, int side) {
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QGuiApplication app(argc, argv);
-  const QString corpus = CorpusFolder();
-  const QStringList files = Metafiles(corpus);
+  const QString corpus = PictureCorpusFolder();
+  const QStringList files = PictureCorpusFiles({"wmf", "emf"});
   if (files.isEmpty()) {
     std::printf("metafile draw times: no WMF/EMF under %s, skipped\n", qPrintable(corpus));
     return 0;

@@ -10,6 +10,7 @@
 #include <QPainter>
 
 #include "PictureName.h"
+#include "PreparedPictures.h"
 #include "jpeg/JpegCache.h"
 #include "jpeg/JpegImage.h"
 
@@ -49,36 +50,35 @@ TCBImage::~TCBImage() {
 }
 
 void TCBImage::LoadImage(const QString& fileName) {
-  if (IsAcceptedPictureName(fileName) && LoadCachedJpeg(fileName)) {
-    PaintNow();
-    return;
-  }
-  if (IsAcceptedPictureName(fileName)) {
-    bool loaded = true;
-    try {
-      picture_->LoadFromFile(fileName);
-    } catch (const EInvalidGraphic&) {
-      loaded = false;
-    }
-    if (!loaded) {
-      picture_->Clear();
-    } else if (auto* jpeg = dynamic_cast<TJPEGImage*>(picture_->Graphic())) {
-      jpeg->SetPixelFormat(jpegPixelFormat_);
-      jpeg->SetScale(jpegScale_);
-      jpeg->SetGrayscale(jpegGrayscale_);
-      jpeg->SetPerformance(jpegPerformance_);
-      jpeg->SetProgressiveDisplay(jpegProgressiveDisplay_);
-    }
-    // Decoding here rather than in a paint event lets a JPEG decoding error reach our caller.
-    if (TGraphic* graphic = picture_->Graphic()) graphic->Prepare();
-  } else {
+  if (!IsAcceptedPictureName(fileName))
     picture_->Clear();
-  }
+  else if (!LoadCachedJpeg(fileName) && !LoadPrepared(fileName))
+    LoadPlain(fileName);
   // Without a picture the paint operation draws no background, so painting over the old pixels
   // would leave the previous picture (usually the card back) in view and the turn would seem to do
   // nothing. The tile starts afresh instead, as a platform repaint of it would.
   if (picture_->Width() <= 0) ClearSurface();
   PaintNow();
+}
+
+void TCBImage::LoadPlain(const QString& fileName) {
+  bool loaded = true;
+  try {
+    picture_->LoadFromFile(fileName);
+  } catch (const EInvalidGraphic&) {
+    loaded = false;
+  }
+  if (!loaded) {
+    picture_->Clear();
+  } else if (auto* jpeg = dynamic_cast<TJPEGImage*>(picture_->Graphic())) {
+    jpeg->SetPixelFormat(jpegPixelFormat_);
+    jpeg->SetScale(jpegScale_);
+    jpeg->SetGrayscale(jpegGrayscale_);
+    jpeg->SetPerformance(jpegPerformance_);
+    jpeg->SetProgressiveDisplay(jpegProgressiveDisplay_);
+  }
+  // Decoding here rather than in a paint event lets a JPEG decoding error reach our caller.
+  if (TGraphic* graphic = picture_->Graphic()) graphic->Prepare();
 }
 
 // Anything the cache cannot serve (no cache, no JPEG, a failure) takes the plain load, which then
@@ -93,6 +93,15 @@ bool TCBImage::LoadCachedJpeg(const QString& fileName) {
   std::unique_ptr<TJPEGImage> jpeg = jpegCache_->LoadJpeg(fileName, options, DrawArea());
   if (!jpeg) return false;
   picture_->SetGraphic(std::move(jpeg));
+  return true;
+}
+
+// Anything not prepared (no store, another kind, a failure) takes the plain load, which then reports it.
+bool TCBImage::LoadPrepared(const QString& fileName) {
+  if (!preparedPictures_) return false;
+  std::unique_ptr<TGraphic> graphic = preparedPictures_->Load(fileName, DrawArea());
+  if (!graphic) return false;
+  picture_->SetGraphic(std::move(graphic));
   return true;
 }
 
@@ -303,7 +312,20 @@ TDrawArea TCBImage::DrawArea() const {
   area.width = ClampToInt(static_cast<long long>(free.Right) - free.Left);
   area.height = ClampToInt(static_cast<long long>(free.Bottom) - free.Top);
   area.ratio = devicePixelRatioF();
+  area.centred = centerView_;
   return area;
+}
+
+QImage TCBImage::Ground() const {
+  const TDrawArea area = DrawArea();
+  if (!area.reduce || surface_.isNull()) return {};
+  const TRect free = FreeArea(QFontMetrics(QGuiApplication::font()).height());
+  const QRect pixels(qRound(free.Left * area.ratio), qRound(free.Top * area.ratio),
+                     qRound(area.width * area.ratio), qRound(area.height * area.ratio));
+  if (!surface_.rect().contains(pixels)) return {};
+  QImage ground = surface_.copy(pixels);
+  ground.setDevicePixelRatio(area.ratio);
+  return ground;
 }
 
 void TCBImage::PaintMargins(QPainter& painter) {

@@ -15,6 +15,7 @@
 
 class QPainter;
 class TJpegCache;
+class TPreparedPictures;
 
 // A windowless picture tile: one picture from a file, optionally shrunk to fit, centred, framed,
 // captioned, with margins painted in a check colour while Checked.
@@ -74,6 +75,11 @@ class TCBImage : public QWidget {
   // initial value, decodes at every load.
   void SetJpegCache(TJpegCache* cache) { jpegCache_ = cache; }
   TJpegCache* JpegCache() const { return jpegCache_; }
+  // BMP, ICO, WMF and EMF pictures then come from these, parsed once for both tiles of a pair and,
+  // when the tile fits them into its area, drawn there already; what the player sees is the same.
+  // Not owned; null, the initial value, reads and parses at every load.
+  void SetPreparedPictures(TPreparedPictures* pictures) { preparedPictures_ = pictures; }
+  TPreparedPictures* PreparedPictures() const { return preparedPictures_; }
 
   bool StretchRatio() const { return stretchRatio_; }
   void SetStretchRatio(bool value);
@@ -116,6 +122,9 @@ class TCBImage : public QWidget {
   TRect PictureRect() const { return pictureRect_; }
   // Where the paint operation fits the picture; JPEGs from the cache are decoded for it.
   TDrawArea DrawArea() const;
+  // What the surface shows in that area now, in device pixels: what a picture loaded now is drawn
+  // over. Null when the tile does not fit its picture into an area.
+  QImage Ground() const;
 
   // The margin colour while not Checked; the parent's background while ParentColor is on.
   TColor Color() const;
@@ -138,7 +147,10 @@ class TCBImage : public QWidget {
 
  private:
   void ClearImage();
+  // The file read, parsed and decoded here and now; failures as LoadImage describes.
+  void LoadPlain(const QString& fileName);
   bool LoadCachedJpeg(const QString& fileName);
+  bool LoadPrepared(const QString& fileName);
   void HandlePictureChange();
   // The paint operation, at once: on the surface, then shown.
   void PaintNow();
@@ -185,4 +197,5 @@ class TCBImage : public QWidget {
   bool repaintScheduled_ = false;
   bool leftPressed_ = false;
   TJpegCache* jpegCache_ = nullptr;
+  TPreparedPictures* preparedPictures_ = nullptr;
 };

@@ -1,4 +1,4 @@
-// The decode-ahead workers: a request queue that each deal replaces, drained into the JPEG cache.
+// The decode-ahead workers: a request queue that each deal replaces, drained into the picture caches.
 #include "DecodeAhead.h"
 
 #ifdef __linux__
@@ -6,9 +6,11 @@
 #include <unistd.h>
 #endif
 
+#include "PreparedPictures.h"
 #include "jpeg/JpegCache.h"
 
-TDecodeAhead::TDecodeAhead(TJpegCache& cache, int workers) : cache_(cache) {
+TDecodeAhead::TDecodeAhead(TJpegCache& jpegs, TPreparedPictures* others, int workers)
+    : jpegs_(jpegs), others_(others) {
   for (int i = 0; i < workers; ++i) workers_.emplace_back([this] { Work(); });
 }
 
@@ -23,9 +25,12 @@ TDecodeAhead::~TDecodeAhead() {
 }
 
 void TDecodeAhead::Request(std::vector<TDecodeRequest> requests) {
+  std::vector<std::shared_ptr<const void>> released;
   {
     std::lock_guard lock(mutex_);
     queue_.assign(std::make_move_iterator(requests.begin()), std::make_move_iterator(requests.end()));
+    ++level_;
+    released.swap(held_);
   }
   wake_.notify_all();
 }
@@ -51,10 +56,16 @@ void TDecodeAhead::Work() {
     if (stopping_) return;
     TDecodeRequest request = std::move(queue_.front());
     queue_.pop_front();
+    const std::uint64_t level = level_;
     ++busy_;
     lock.unlock();
-    cache_.Acquire(request.path, request.options, request.area);
+    std::shared_ptr<const void> made;
+    if (TJpegCache::Decodes(request.path))
+      made = jpegs_.Acquire(request.path, request.options, request.area);
+    else if (others_)
+      made = others_->Acquire(request.path, request.area, request.ground);
     lock.lock();
+    if (made && level == level_) held_.push_back(std::move(made));
     --busy_;
     if (queue_.empty() && busy_ == 0) idle_.notify_all();
   }

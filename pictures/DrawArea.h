@@ -11,5 +11,7 @@ struct TDrawArea {
   int width = 0;
   int height = 0;
   qreal ratio = 1;
+  // The fitted picture stands centred in the area, else at its top-left corner.
+  bool centred = false;
   auto operator<=>(const TDrawArea&) const = default;
 };

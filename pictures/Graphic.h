@@ -5,7 +5,10 @@
 #include <QRect>
 #include <QString>
 #include <functional>
+#include <memory>
 #include <stdexcept>
+
+#include "DrawnImage.h"
 
 class QPainter;
 
@@ -50,14 +53,34 @@ class TGraphic {
   // Does now any decoding that Draw would do lazily, so that its errors surface to the caller.
   virtual void Prepare() {}
 
+  // A picture of the same kind that shares this one's decoded data, which neither of them changes;
+  // null for a kind that does not share (JPEG pictures share through their own cache). It has no
+  // drawn image attached.
+  virtual std::unique_ptr<TGraphic> Twin() const { return nullptr; }
+  // Roughly the bytes the picture holds, for the budgets of the caches that keep pictures.
+  virtual qint64 Cost() const { return 0; }
+  // True when some of its drawing combines with what lies under the picture, so that a copy drawn
+  // apart on transparent ground and laid over would not show the same.
+  virtual bool ReadsTheGround() const { return false; }
+
+  // The picture as drawn ahead at one target's device size: Draw lays it over wherever it stands for
+  // drawing (see TDrawnImage). Any change of the picture drops it.
+  void AttachDrawn(TDrawnImage drawn) { drawn_ = std::move(drawn); }
+  const TDrawnImage& Drawn() const { return drawn_; }
+
   // Called after each change of the picture (options that discard decoded pixels, for example).
   void SetOnChange(std::function<void()> onChange) { onChange_ = std::move(onChange); }
 
  protected:
   void Changed() {
+    drawn_ = {};
     if (onChange_) onChange_();
   }
+  // For the kinds' Draw: lays the attached image over the target and returns true where it stands
+  // for drawing the picture there.
+  bool DrawAttached(QPainter& painter, const QRect& target) const { return drawn_.DrawInto(painter, target); }
 
  private:
   std::function<void()> onChange_;
+  TDrawnImage drawn_;
 };

@@ -59,12 +59,16 @@ std::unique_ptr<TGraphic> LoadGraphicFromFile(const QString& path) {
   return Decode(kind, ReadPictureFile(path));
 }
 
+std::unique_ptr<TGraphic> LoadGraphicFromBytes(const QByteArray& bytes, const QString& extension) {
+  return Decode(KindOf(extension.toLower()), bytes);
+}
+
 void TPicture::LoadFromFile(const QString& path) {
   Assign(LoadGraphicFromFile(path));
 }
 
 void TPicture::LoadFromBytes(const QByteArray& bytes, const QString& extension) {
-  Assign(Decode(KindOf(extension.toLower()), bytes));
+  Assign(LoadGraphicFromBytes(bytes, extension));
 }
 
 void TPicture::Clear() {

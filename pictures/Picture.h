@@ -11,6 +11,8 @@
 // Reads a picture file into a picture of the kind its extension names, as TPicture::LoadFromFile does
 // (and throws as it does), for a holder of one fixed picture that needs no change notices.
 std::unique_ptr<TGraphic> LoadGraphicFromFile(const QString& path);
+// The same from bytes already read, the extension given apart (without the dot, in any letter case).
+std::unique_ptr<TGraphic> LoadGraphicFromBytes(const QByteArray& bytes, const QString& extension);
 
 // Holds one picture of the kind its file's extension names and tells one listener of each change.
 class TPicture {

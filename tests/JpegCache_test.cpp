@@ -188,7 +188,7 @@ TEST_F(JpegCacheTest, DecodingAheadLeavesTheClickNothingToDecode) {
   QStringList paths;
   for (int i = 0; i < 4; ++i) {
     paths << WriteJpeg(QStringLiteral("p%1.jpg").arg(i), Pattern(1200, 900, i * 40));
-    requests.push_back({paths.back(), options, tileArea});
+    requests.push_back({paths.back(), options, tileArea, {}});
   }
   {
     TDecodeAhead ahead(cache);
@@ -225,7 +225,7 @@ TEST_F(JpegCacheTest, PicturesDecodedAheadStandUprightByTheirExifOrientation) {
   for (int orientation = 1; orientation <= 8; ++orientation) {
     const QByteArray bytes = EncodeJpeg(CornerMarked(640, 480), {.quality = 95, .orientation = orientation});
     paths << Write(QStringLiteral("turned%1.jpg").arg(orientation), bytes);
-    requests.push_back({paths.back(), options, tileArea});
+    requests.push_back({paths.back(), options, tileArea, {}});
   }
   {
     TDecodeAhead ahead(cache);

@@ -113,6 +113,7 @@ void TForm1::CreateBoard(QWidget* client) {
     tile->SetCheckColor(clRed);
     tile->SetEmptyLabel(QStringLiteral("Empty"));
     tile->SetJpegCache(&jpegCache_);
+    tile->SetPreparedPictures(&preparedPictures_);
     connect(tile, &TCBImage::clicked, this, [this, n] { RunGuarded([this, n] { ImageClick(n); }); });
     Image[static_cast<std::size_t>(n)] = tile;
   }
@@ -206,18 +207,21 @@ void TForm1::CreateMenu() {
 
 void TForm1::LoadImage(int tile, const std::string& fileName) {
   TCBImage& image = *Image[static_cast<std::size_t>(tile)];
-  // A deal draws new pictures before covering the board, so the first load after it sees them.
-  if (image.JpegCache() && State().fotos != fotosAhead_) DecodeLevelAhead(image);
   std::string& shown = shownPicture_[static_cast<std::size_t>(tile)];
   shown.clear();
   image.LoadImage(QString::fromLocal8Bit(fileName.c_str()));
   if (image.Picture().Width() > 0) shown = fileName;
   UpdateAccessibleName(tile);
+  // A deal draws new pictures before covering the board, so the first load after it sees them, and
+  // its tile then shows what the faces will be turned over: the card back.
+  if (State().fotos != fotosAhead_) DecodeLevelAhead(image);
 }
 
 void TForm1::DecodeLevelAhead(const TCBImage& tile) {
   fotosAhead_ = State().fotos;
-  if (tile.JPEGProgressiveDisplay()) return;  // such a tile loads without the cache
+  // Each kind only for a tile that takes it from its store; progressive JPEGs load without the cache.
+  const bool jpegs = tile.JpegCache() && !tile.JPEGProgressiveDisplay();
+  const bool others = tile.PreparedPictures() != nullptr;
   std::vector<TDecodeRequest> requests;
   TJpegDecodeOptions options;
   options.pixelFormat = tile.JPEGPixelFormat();
@@ -225,12 +229,14 @@ void TForm1::DecodeLevelAhead(const TCBImage& tile) {
   options.grayscale = tile.JPEGGrayscale();
   options.performance = tile.JPEGPerformance();
   const TDrawArea area = tile.DrawArea();
+  const QImage ground = tile.Ground();
   for (std::size_t n = 1; n < fotosAhead_.size(); ++n) {
     const QString name = QString::fromLocal8Bit(fotosAhead_[n].c_str());
-    const QString extension = TPicture::ExtensionOf(name);
-    if (name.isEmpty() || (extension != QLatin1String("jpg") && extension != QLatin1String("jpeg"))) continue;
+    if (name.isEmpty()) continue;
+    const bool wanted = TJpegCache::Decodes(name) ? jpegs : others && TPreparedPictures::Prepares(name);
+    if (!wanted) continue;
     // Resolved now: the workers must not depend on the current directory.
-    requests.push_back({QFileInfo(name).absoluteFilePath(), options, area});
+    requests.push_back({QFileInfo(name).absoluteFilePath(), options, area, ground});
   }
   decodeAhead_.Request(std::move(requests));
 }

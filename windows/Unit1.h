@@ -7,6 +7,7 @@
 
 #include "DecodeAhead.h"
 #include "Juego.h"
+#include "PreparedPictures.h"
 #include "SystemClock.h"
 #include "Tiles.h"
 #include "jpeg/JpegCache.h"
@@ -41,8 +42,10 @@ class TForm1 : public QMainWindow, private ITiles {
   void SetShowModal(std::function<void(QDialog&)> showModal) { showModal_ = std::move(showModal); }
 
   TJuego& Juego() { return *juego_; }
-  // The tiles' decoded pictures and the workers that decode a level's pictures right after dealing.
+  // The tiles' decoded and prepared pictures and the workers that fill them with a level's pictures
+  // right after dealing.
   TJpegCache& JpegCache() { return jpegCache_; }
+  TPreparedPictures& PreparedPictures() { return preparedPictures_; }
   TDecodeAhead& DecodeAhead() { return decodeAhead_; }
   GameState& State() { return juego_->State(); }
 
@@ -96,9 +99,10 @@ class TForm1 : public QMainWindow, private ITiles {
   void UpdateAccessibleNames();
 
   QString dataFolder_;
-  // Before the tiles, which only point at it, and before the workers, which fill it.
+  // Before the tiles, which only point at them, and before the workers, which fill them.
   TJpegCache jpegCache_;
-  TDecodeAhead decodeAhead_{jpegCache_};
+  TPreparedPictures preparedPictures_;
+  TDecodeAhead decodeAhead_{jpegCache_, &preparedPictures_};
   std::array<std::string, 11> fotosAhead_{};
   // The file whose picture each tile shows; empty while it shows none.
   std::array<std::string, 21> shownPicture_{};

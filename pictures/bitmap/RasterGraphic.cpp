@@ -2,6 +2,7 @@
 #include "bitmap/RasterGraphic.h"
 
 #include <QPainter>
+
 #include "bitmap/DibReader.h"
 #include "bitmap/IconReader.h"
 
@@ -14,10 +15,11 @@ void TRasterGraphic::LoadFromBytes(const QByteArray& bytes) {
   if (result.image.isNull())
     throw EInvalidGraphic((kindName + QStringLiteral(" image is not valid: ") + result.error).toStdString());
   image_ = std::move(result.image);
+  Changed();
 }
 
 void TRasterGraphic::Draw(QPainter& painter, const QRect& target) {
-  if (image_.isNull()) return;
+  if (image_.isNull() || DrawAttached(painter, target)) return;
   if (target.size() == image_.size()) {
     painter.drawImage(target.topLeft(), image_);
   } else {
@@ -26,4 +28,10 @@ void TRasterGraphic::Draw(QPainter& painter, const QRect& target) {
     painter.drawImage(target, image_);
     painter.restore();
   }
+}
+
+std::unique_ptr<TGraphic> TRasterGraphic::Twin() const {
+  auto twin = std::make_unique<TRasterGraphic>(kind_);
+  twin->image_ = image_;
+  return twin;
 }

@@ -26,6 +26,9 @@ class TRasterGraphic : public TGraphic {
   int Width() const override { return image_.width(); }
   int Height() const override { return image_.height(); }
   void Draw(QPainter& painter, const QRect& target) override;
+  // The twin shares the decoded pixels.
+  std::unique_ptr<TGraphic> Twin() const override;
+  qint64 Cost() const override { return image_.sizeInBytes(); }
 
  private:
   Kind kind_;

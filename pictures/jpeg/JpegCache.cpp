@@ -1,13 +1,6 @@
-// The JPEG cache: keys from the file's status, one decoding per key across threads, least recently used out.
+// The JPEG cache: keys from the file's stamp and the decoding options, each decoded once across threads.
 #include "jpeg/JpegCache.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <QFile>
-#include <QFileInfo>
-#include <algorithm>
 #include <optional>
 
 #include "Picture.h"
@@ -17,32 +10,26 @@
 namespace {
 std::optional<TJpegKey> KeyOf(const QString& fileName, const TJpegDecodeOptions& options,
                               const TDrawArea& area) {
+  std::optional<TFileStamp> file = StampOf(fileName);
+  if (!file) return std::nullopt;
   TJpegKey key;
-  key.path = QFileInfo(fileName).absoluteFilePath();
-  struct stat info {};
-  if (::stat(QFile::encodeName(key.path).constData(), &info) != 0 || !S_ISREG(info.st_mode))
-    return std::nullopt;
-  key.size = info.st_size;
-  // The status change time moves with permission changes too, so a file made unreadable is not
-  // served from memory; the open below catches what the key cannot see.
-  key.changeTimeNs = static_cast<qint64>(info.st_ctim.tv_sec) * 1000000000 + info.st_ctim.tv_nsec;
-  const int fd = ::open(QFile::encodeName(key.path).constData(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return std::nullopt;
-  ::close(fd);
+  key.file = std::move(*file);
   key.pixelFormat = options.pixelFormat;
   key.scale = options.scale;
   key.grayscale = options.grayscale;
   key.performance = options.performance;
   // Tiles that do not reduce share one decoding whatever their size.
   if (area.reduce) key.area = area;
+  // Where the tile puts the picture in the area changes nothing of its decoding.
+  key.area.centred = false;
   return key;
 }
 
 std::shared_ptr<const TCachedJpeg> Decode(const TJpegKey& key) {
   auto picture = std::make_shared<TCachedJpeg>();
-  picture->bytes = ReadPictureFile(key.path);
+  picture->bytes = ReadPictureFile(key.file.path);
   // Changed between the look and the read: not what the key describes, so not worth keeping.
-  if (picture->bytes.size() != key.size) return nullptr;
+  if (picture->bytes.size() != key.file.size) return nullptr;
   picture->header = ReadJpegHeader(picture->bytes);
   TJpegDecodeOptions options;
   options.pixelFormat = key.pixelFormat;
@@ -64,34 +51,17 @@ std::shared_ptr<const TCachedJpeg> TJpegCache::Acquire(const QString& fileName,
                                                        const TDrawArea& area) {
   const std::optional<TJpegKey> key = KeyOf(fileName, options, area);
   if (!key) return nullptr;
-  std::unique_lock lock(mutex_);
-  for (;;) {
-    if (auto hit = FindLocked(*key)) return hit;
-    if (std::find(inFlight_.begin(), inFlight_.end(), *key) == inFlight_.end()) break;
-    decoded_.wait(lock);
-  }
-  inFlight_.push_back(*key);
-  ++decodings_;
-  lock.unlock();
+  return cache_.Acquire(*key, [&key] { return Decode(*key); });
+}
 
-  std::shared_ptr<const TCachedJpeg> picture;
-  try {
-    picture = Decode(*key);
-  } catch (...) {
-    // The plain load repeats the failure in the player's sight.
-  }
-
-  lock.lock();
-  std::erase(inFlight_, *key);
-  if (picture) InsertLocked(*key, picture);
-  decoded_.notify_all();
-  return picture;
+bool TJpegCache::Decodes(const QString& fileName) {
+  const QString extension = TPicture::ExtensionOf(fileName);
+  return extension == QLatin1String("jpg") || extension == QLatin1String("jpeg");
 }
 
 std::unique_ptr<TJPEGImage> TJpegCache::LoadJpeg(const QString& fileName, const TJpegDecodeOptions& options,
                                                  const TDrawArea& area) {
-  const QString extension = TPicture::ExtensionOf(fileName);
-  if (extension != QLatin1String("jpg") && extension != QLatin1String("jpeg")) return nullptr;
+  if (!Decodes(fileName)) return nullptr;
   const std::shared_ptr<const TCachedJpeg> picture = Acquire(fileName, options, area);
   if (!picture) return nullptr;
   auto jpeg = std::make_unique<TJPEGImage>();
@@ -103,38 +73,4 @@ std::unique_ptr<TJPEGImage> TJpegCache::LoadJpeg(const QString& fileName, const 
   jpeg->SetProgressiveDisplay(options.progressiveDisplay);
   jpeg->AdoptPixels(picture->pixels, picture->drawn);
   return jpeg;
-}
-
-int TJpegCache::Decodings() const {
-  std::lock_guard lock(mutex_);
-  return decodings_;
-}
-
-qint64 TJpegCache::Cost() const {
-  std::lock_guard lock(mutex_);
-  return cost_;
-}
-
-void TJpegCache::Clear() {
-  std::lock_guard lock(mutex_);
-  entries_.clear();
-  cost_ = 0;
-}
-
-std::shared_ptr<const TCachedJpeg> TJpegCache::FindLocked(const TJpegKey& key) {
-  for (auto it = entries_.begin(); it != entries_.end(); ++it) {
-    if (it->first != key) continue;
-    entries_.splice(entries_.begin(), entries_, it);
-    return entries_.front().second;
-  }
-  return nullptr;
-}
-
-void TJpegCache::InsertLocked(const TJpegKey& key, std::shared_ptr<const TCachedJpeg> picture) {
-  cost_ += picture->Cost();
-  entries_.emplace_front(key, std::move(picture));
-  while (cost_ > budget_ && !entries_.empty()) {
-    cost_ -= entries_.back().second->Cost();
-    entries_.pop_back();
-  }
 }

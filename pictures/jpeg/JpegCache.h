@@ -4,14 +4,11 @@
 #include <QByteArray>
 #include <QImage>
 #include <QString>
-#include <condition_variable>
-#include <list>
 #include <memory>
-#include <mutex>
-#include <tuple>
-#include <vector>
 
 #include "DrawArea.h"
+#include "FileStamp.h"
+#include "MadeOnceCache.h"
 #include "jpeg/JpegDecoder.h"
 
 class TJPEGImage;
@@ -29,9 +26,7 @@ struct TCachedJpeg {
 // What makes two decodings interchangeable: the same file unchanged since (path, size, change time),
 // the same options and the same area to fit into.
 struct TJpegKey {
-  QString path;
-  qint64 size = 0;
-  qint64 changeTimeNs = 0;
+  TFileStamp file;
   TJPEGPixelFormat pixelFormat = TJPEGPixelFormat::jf24Bit;
   TJPEGScale scale = TJPEGScale::jsFullSize;
   bool grayscale = false;
@@ -46,9 +41,12 @@ struct TJpegKey {
 class TJpegCache {
  public:
   static constexpr qint64 kDefaultBudget = 64ll * 1024 * 1024;
-  explicit TJpegCache(qint64 budgetBytes = kDefaultBudget) : budget_(budgetBytes) {}
+  explicit TJpegCache(qint64 budgetBytes = kDefaultBudget) : cache_(budgetBytes) {}
   TJpegCache(const TJpegCache&) = delete;
   TJpegCache& operator=(const TJpegCache&) = delete;
+
+  // True for the names of JPEG pictures (by extension: jpg, jpeg), which LoadJpeg serves.
+  static bool Decodes(const QString& fileName);
 
   // The picture of the file as it is now, decoded once; a decoding that another thread has begun is
   // waited for. Null when the file cannot be read or decoded: the caller then loads it the plain way,
@@ -62,20 +60,10 @@ class TJpegCache {
                                        const TDrawArea& area);
 
   // Decodings done so far (cache misses that decoded).
-  int Decodings() const;
-  qint64 Cost() const;
-  void Clear();
+  int Decodings() const { return cache_.Makings(); }
+  qint64 Cost() const { return cache_.Cost(); }
+  void Clear() { cache_.Clear(); }
 
  private:
-  using Entry = std::pair<TJpegKey, std::shared_ptr<const TCachedJpeg>>;
-  std::shared_ptr<const TCachedJpeg> FindLocked(const TJpegKey& key);
-  void InsertLocked(const TJpegKey& key, std::shared_ptr<const TCachedJpeg> picture);
-
-  const qint64 budget_;
-  mutable std::mutex mutex_;
-  std::condition_variable decoded_;
-  std::list<Entry> entries_;  // most recently used first
-  std::vector<TJpegKey> inFlight_;
-  qint64 cost_ = 0;
-  int decodings_ = 0;
+  TMadeOnceCache<TJpegKey, TCachedJpeg> cache_;
 };

@@ -1,12 +1,16 @@
 // A Windows metafile picture: the one WMF/EMF sniff, the size from drawn bounds, and its drawing.
 #include "metafile/Metafile.h"
 
+#include <uemf.h>
+
 #include <QPainter>
 #include <cmath>
 #include <memory>
 
 #include "metafile/draw/MetaStrokeCache.h"
 #include "metafile/draw/MetaTextOutlines.h"
+#include "metafile/emfplus/EmfPlusCommands.h"
+#include "metafile/emfplus/EmfPlusImage.h"
 #include "metafile/emfplus/EmfPlusNestedMetafile.h"
 #include "metafile/model/MetaPlayList.h"
 #include "metafile/play/MetafilePlayer.h"
@@ -35,6 +39,7 @@ class TNestedMetafile final : public TEmfPlusNestedMetafile {
   void Draw(QPainter& painter, const QRectF& target, double referencePixel) const override {
     TMetafilePlayer(list_, nullptr, texts_).Play(painter, target, referencePixel);
   }
+  const TMetaPlayList& List() const { return list_; }
 
  private:
   TMetaPlayList list_;
@@ -60,11 +65,102 @@ std::shared_ptr<const TEmfPlusNestedMetafile> ReadNestedMetafile(const QByteArra
   }
 }
 
+// The play list of a metafile that an EMF+ image carries; null for an image of pixels.
+const TMetaPlayList* NestedList(const TEmfPlusImage& image) {
+  const auto* nested = dynamic_cast<const TNestedMetafile*>(image.metafile.get());
+  return nested ? &nested->List() : nullptr;
+}
+
+// The R2_* mix modes whose pixels depend on the target's: all but the pen's colour, its inverse,
+// black, white and nothing at all. Modes out of range draw as the pen's colour.
+bool MixesWithTarget(std::int32_t rop2) {
+  switch (rop2) {
+    case U_R2_BLACK:
+    case U_R2_NOTCOPYPEN:
+    case U_R2_NOP:
+    case U_R2_COPYPEN:
+    case U_R2_WHITE:
+      return false;
+    default:
+      return rop2 > U_R2_BLACK && rop2 < U_R2_WHITE;
+  }
+}
+
+bool BlitReadsTarget(EMetaBlitMode mode) {
+  switch (mode) {
+    case EMetaBlitMode::None:
+    case EMetaBlitMode::Copy:
+    case EMetaBlitMode::FillBrush:
+    case EMetaBlitMode::FillColour:
+    case EMetaBlitMode::BrushThroughImage:
+    case EMetaBlitMode::SourceAndBrush:
+      return false;
+    default:
+      return true;
+  }
+}
+
+bool ReadsTarget(const TMetaPlayList& list);
+
+// SourceCopy compositing writes colour and alpha in place of the target's instead of blending over it.
+bool EmfPlusReadsTarget(const TEmfPlusData& data) {
+  for (const TEmfPlusCommand& command : data.commands) {
+    if (const auto* mode = std::get_if<TEmfPlusSetCompositing>(&command); mode && mode->sourceCopy)
+      return true;
+    if (const auto* draw = std::get_if<TEmfPlusBoxed<TEmfPlusDrawImage>>(&command); draw && (*draw)->image)
+      if (const TMetaPlayList* nested = NestedList(*(*draw)->image); nested && ReadsTarget(*nested))
+        return true;
+  }
+  return false;
+}
+
+bool ReadsTarget(const TMetaPlayList& list) {
+  for (const TMetaCommand& command : list.commands) {
+    if (command.Op() == EMetaOp::InvertRegion) return true;
+    if (command.Op() == EMetaOp::SetRop2 && MixesWithTarget(command.Args<TMetaMode>().mode)) return true;
+  }
+  for (const TMetaBlit& blit : list.blits)
+    if (BlitReadsTarget(blit.mode)) return true;
+  return list.emfPlus && EmfPlusReadsTarget(*list.emfPlus);
+}
+
+// Roughly the bytes the list holds: its stores, the pixels of its bitmaps and its EMF+ commands with
+// the images they draw.
+qint64 ListCost(const TMetaPlayList& list) {
+  qint64 bytes = static_cast<qint64>(
+      list.commands.size() * sizeof(TMetaCommand) + list.points.size() * sizeof(QPoint) +
+      list.polyCounts.size() * sizeof(std::int32_t) + list.transforms.size() * sizeof(QTransform) +
+      list.penDashes.size() * sizeof(std::uint32_t) + list.gradients.size() * sizeof(TMetaGradient) +
+      list.regionRects.size() * sizeof(QRect) + list.polyDrawTypes.size() +
+      list.fonts.size() * sizeof(TMetaFont) + list.texts.size() * sizeof(TMetaTextRun) +
+      list.blits.size() * sizeof(TMetaBlit));
+  // The text and its glyph indices.
+  for (const TMetaTextRun& run : list.texts)
+    bytes += static_cast<qint64>(run.text.size() * sizeof(QChar) + run.ansi.size() +
+                                 run.glyphs.size() * sizeof(run.glyphs[0]) +
+                                 (run.dx.size() + run.dy.size()) * sizeof(std::int32_t));
+  for (const TMetaBlit& blit : list.blits) bytes += blit.image.sizeInBytes();
+  for (const TMetaPattern& pattern : list.patterns) bytes += pattern.image.sizeInBytes();
+  if (!list.emfPlus) return bytes;
+  bytes += static_cast<qint64>(list.emfPlus->commands.size() * sizeof(TEmfPlusCommand));
+  for (const TEmfPlusCommand& command : list.emfPlus->commands) {
+    const auto* draw = std::get_if<TEmfPlusBoxed<TEmfPlusDrawImage>>(&command);
+    if (!draw || !(*draw)->image) continue;
+    bytes += (*draw)->image->bitmap.sizeInBytes();
+    if (const TMetaPlayList* nested = NestedList(*(*draw)->image)) bytes += ListCost(*nested);
+  }
+  return bytes;
+}
+
 }  // namespace
 
 struct TMetafile::TParsed {
   TMetaPlayList list;
-  // Outlines of the picture's strokes, made at its first drawing and filled again at every repaint.
+  qint64 cost = 0;
+  bool readsTheGround = false;
+};
+
+struct TMetafile::TCaches {
   TMetaStrokeCache strokes;
 };
 
@@ -80,7 +176,7 @@ void TMetafile::LoadFromFile(const QString& path) {
 }
 
 void TMetafile::LoadFromBytes(const QByteArray& bytes) {
-  auto parsed = std::make_unique<TParsed>();
+  auto parsed = std::make_shared<TParsed>();
   TMetaPlayList& list = parsed->list;
   const auto readNested = [texts = texts_](const QByteArray& nested) {
     return ReadNestedMetafile(nested, texts);
@@ -103,7 +199,10 @@ void TMetafile::LoadFromBytes(const QByteArray& bytes) {
     list.height = static_cast<int>(height);
     list.frame = QRectF(drawn.topLeft(), QSizeF(static_cast<double>(width), static_cast<double>(height)));
   }
+  parsed->cost = ListCost(list);
+  parsed->readsTheGround = ReadsTarget(list);
   parsed_ = std::move(parsed);
+  caches_ = std::make_unique<TCaches>();
   Changed();
 }
 
@@ -121,5 +220,24 @@ bool TMetafile::IsEnhanced() const {
 
 void TMetafile::Draw(QPainter& painter, const QRect& target) {
   if (!parsed_ || parsed_->list.width <= 0 || parsed_->list.height <= 0) return;
-  TMetafilePlayer(parsed_->list, &parsed_->strokes, texts_).Play(painter, QRectF(target));
+  if (DrawAttached(painter, target)) return;
+  TMetafilePlayer(parsed_->list, &caches_->strokes, texts_).Play(painter, QRectF(target));
+}
+
+std::unique_ptr<TGraphic> TMetafile::Twin() const {
+  auto twin = std::make_unique<TMetafile>(texts_);
+  if (parsed_) {
+    twin->parsed_ = parsed_;
+    twin->caches_ = std::make_unique<TCaches>(*caches_);
+  }
+  return twin;
+}
+
+qint64 TMetafile::Cost() const {
+  if (!parsed_) return 0;
+  return parsed_->cost + caches_->strokes.Elements() * static_cast<qint64>(sizeof(QPainterPath::Element));
+}
+
+bool TMetafile::ReadsTheGround() const {
+  return parsed_ && parsed_->readsTheGround;
 }

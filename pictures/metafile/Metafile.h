@@ -30,9 +30,22 @@ class TMetafile : public TGraphic {
   void Draw(QPainter& painter, const QRect& target) override;
   bool IsEnhanced() const;
 
+  // The twin shares the parsed records and starts with a copy of this picture's outline caches.
+  std::unique_ptr<TGraphic> Twin() const override;
+  qint64 Cost() const override;
+  // Raster operations and mix modes that invert, mask or merge with the target, and EMF+ drawing that
+  // replaces the target's pixels instead of blending over them.
+  bool ReadsTheGround() const override;
+  // True when both were made from one load: a twin and its original, or twins of one picture.
+  bool SharesRecordsWith(const TMetafile& other) const { return parsed_ && parsed_ == other.parsed_; }
+
  private:
-  // The parsed play list with the stroke outlines of its drawing.
+  // The parsed play list with what is known of it at load; never changed once made, so pictures share it.
   struct TParsed;
-  std::unique_ptr<TParsed> parsed_;
+  // Outlines of the picture's strokes, made at its first drawing and used again at every repaint; each
+  // picture has its own. Text outlines are shared by all pictures (texts_).
+  struct TCaches;
+  std::shared_ptr<const TParsed> parsed_;
+  std::unique_ptr<TCaches> caches_;
   TMetaTextOutlines* texts_ = nullptr;
 };
