@@ -12,6 +12,7 @@
 
 #include "EmfPlusWriter.h"
 #include "EmfWriter.h"
+#include "MetafileRendering.h"
 #include "metafile/Metafile.h"
 
 namespace emfplustest {
@@ -33,13 +34,7 @@ inline QByteArray EmfPlusFile(const std::function<void(TEmfWriter&, TEmfPlusWrit
 // The file drawn at its natural size over a background, into an image of the format.
 inline QImage Render(const QByteArray& bytes, const QColor& background = kWhite,
                      QImage::Format format = QImage::Format_RGB32) {
-  TMetafile metafile;
-  metafile.LoadFromBytes(bytes);
-  QImage image(100, 100, format);
-  image.fill(background);
-  QPainter painter(&image);
-  metafile.Draw(painter, QRect(0, 0, 100, 100));
-  return image;
+  return RenderMetafile(bytes, 100, background, format);
 }
 
 inline bool Near(const QColor& a, const QColor& b, int tolerance = 24) {

@@ -5,6 +5,7 @@
 #include <QPainter>
 
 #include "EmfWriter.h"
+#include "MetafileRendering.h"
 #include "WmfWriter.h"
 #include "metafile/Metafile.h"
 
@@ -40,13 +41,7 @@ std::vector<QByteArray> BothForms(const std::vector<TMetaText>& texts) {
 }
 
 QImage Render(const QByteArray& bytes) {
-  TMetafile metafile;
-  metafile.LoadFromBytes(bytes);
-  QImage image(200, 200, QImage::Format_RGB32);
-  image.fill(kWhite);
-  QPainter painter(&image);
-  metafile.Draw(painter, QRect(0, 0, 200, 200));
-  return image;
+  return RenderMetafile(bytes, 200, kWhite);
 }
 
 // The bounding box of the red pixels within the columns from left to right; empty when there are none.

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "EmfWriter.h"
+#include "MetafileRendering.h"
 #include "WmfWriter.h"
 #include "metafile/Metafile.h"
 #include "metafile/play/MetaSymbolFont.h"
@@ -34,13 +35,7 @@ TMetaText RedText(std::string letters, QPoint at) {
 }
 
 QImage Render(const QByteArray& bytes) {
-  TMetafile metafile;
-  metafile.LoadFromBytes(bytes);
-  QImage image(200, 200, QImage::Format_RGB32);
-  image.fill(kWhite);
-  QPainter painter(&image);
-  metafile.Draw(painter, QRect(0, 0, 200, 200));
-  return image;
+  return RenderMetafile(bytes, 200, kWhite);
 }
 
 // The bounding box of the pixels close to the colour; empty when there are none.

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "EmfWriter.h"
+#include "MetafileRendering.h"
 #include "metafile/Metafile.h"
 #include "metafile/model/MetaPlayList.h"
 
@@ -19,13 +20,7 @@ const QColor kRed(255, 0, 0);
 const QColor kWhite(255, 255, 255);
 
 QImage Render(const QByteArray& bytes) {
-  TMetafile metafile;
-  metafile.LoadFromBytes(bytes);
-  QImage image(100, 100, QImage::Format_RGB32);
-  image.fill(kWhite);
-  QPainter painter(&image);
-  metafile.Draw(painter, QRect(0, 0, 100, 100));
-  return image;
+  return RenderMetafile(bytes, 100, kWhite);
 }
 
 bool IsRed(const QImage& image, int x, int y) {
