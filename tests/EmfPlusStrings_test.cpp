@@ -188,6 +188,42 @@ TEST(EmfPlusStrings, SmallTextMovesByFractionsOfAPixel) {
   EXPECT_NEAR(low - high, 0.5, 0.15);
 }
 
+TEST(EmfPlusStrings, SmallDriverStringsMoveByFractionsOfAPixel) {
+  // Driver strings are filled from outlines too, each character exactly at its origin.
+  const auto render = [](double y) {
+    return Render(EmfPlusFile([&](TEmfWriter& emf, TEmfPlusWriter& plus) {
+      plus.Header(false).Font(1, 10, EmfPlus::kUnitPixel, 0, QStringLiteral("Arial"));
+      plus.DrawDriverString(1, Qt::black, QStringLiteral("Hxg"), {{10, y}, {18, y}, {26, y}}).Flush(emf);
+    }));
+  };
+  const double high = InkRow(render(40)), low = InkRow(render(40.5));
+  ASSERT_GT(high, 0);
+  EXPECT_NEAR(low - high, 0.5, 0.15);
+}
+
+// The colour of solid ink along row y, as the share of blue in red and blue, against the share the
+// gradient from red at x = 0 to blue at x = 100 gives there; counts the solid pixels.
+int ExpectGradientInk(const QImage& image, int y) {
+  int solid = 0;
+  for (int x = 0; x < 100; ++x) {
+    const QColor c = image.pixelColor(x, y);
+    if (c.red() + c.blue() < 230 || c.green() > 40) continue;
+    ++solid;
+    EXPECT_NEAR(c.blueF() / (c.redF() + c.blueF()), x / 100.0, 0.1) << x;
+  }
+  return solid;
+}
+
+TEST(EmfPlusStrings, DriverStringsAreBrushedInWorldCoordinates) {
+  // Small capitals, drawn once as glyph images would be, across the gradient.
+  const QImage image = Render(EmfPlusFile([](TEmfWriter& emf, TEmfPlusWriter& plus) {
+    plus.Header(false).Font(1, 30, EmfPlus::kUnitPixel, 0, QStringLiteral("Arial"));
+    plus.LinearGradientBrush(2, QRectF(0, 0, 100, 100), kRed, kBlue);
+    plus.DrawDriverStringWithBrush(1, 2, QStringLiteral("MMM"), {{2, 55}, {34, 55}, {66, 55}}).Flush(emf);
+  }));
+  EXPECT_GE(ExpectGradientInk(image, 45), 10);
+}
+
 TEST(EmfPlusStrings, BrushesPaintTheTextInWorldCoordinates) {
   // A gradient from red at x = 0 to blue at x = 100 under large capitals across most of the picture.
   const QImage image = Render(EmfPlusFile([](TEmfWriter& emf, TEmfPlusWriter& plus) {
@@ -196,12 +232,5 @@ TEST(EmfPlusStrings, BrushesPaintTheTextInWorldCoordinates) {
     plus.DrawStringWithBrush(1, 2, -1, QRectF(0, 20, 100, 60), QStringLiteral("MMM")).Flush(emf);
   }));
   // Where the ink is solid, its colour is the gradient's at that x.
-  int solid = 0;
-  for (int x = 0; x < 100; ++x) {
-    const QColor c = image.pixelColor(x, 45);
-    if (c.red() + c.blue() < 230 || c.green() > 40) continue;
-    ++solid;
-    EXPECT_NEAR(c.blueF() / (c.redF() + c.blueF()), x / 100.0, 0.1) << x;
-  }
-  EXPECT_GE(solid, 10);
+  EXPECT_GE(ExpectGradientInk(image, 45), 10);
 }

@@ -267,7 +267,18 @@ TEmfPlusWriter& TEmfPlusWriter::StringFields(int formatId, const QRectF& layout,
 TEmfPlusWriter& TEmfPlusWriter::DrawDriverString(int fontId, const QColor& colour, const QString& text,
                                                  const std::vector<QPointF>& origins) {
   Begin(ERecord::DrawDriverString, static_cast<std::uint16_t>(EmfPlus::kFlagColourBrush | fontId));
-  U32(Argb(colour)).U32(EmfPlus::kDriverStringCmapLookup).U32(0).U32(static_cast<std::uint32_t>(text.size()));
+  return DriverStringFields(Argb(colour), text, origins);
+}
+
+TEmfPlusWriter& TEmfPlusWriter::DrawDriverStringWithBrush(int fontId, int brushId, const QString& text,
+                                                          const std::vector<QPointF>& origins) {
+  Begin(ERecord::DrawDriverString, static_cast<std::uint16_t>(fontId));
+  return DriverStringFields(static_cast<std::uint32_t>(brushId), text, origins);
+}
+
+TEmfPlusWriter& TEmfPlusWriter::DriverStringFields(std::uint32_t brush, const QString& text,
+                                                   const std::vector<QPointF>& origins) {
+  U32(brush).U32(EmfPlus::kDriverStringCmapLookup).U32(0).U32(static_cast<std::uint32_t>(text.size()));
   for (const QChar c : text) U16(c.unicode());
   return Points(origins).End();
 }

@@ -86,6 +86,9 @@ class TEmfPlusWriter {
   // Characters of the font, each at its own origin.
   TEmfPlusWriter& DrawDriverString(int fontId, const QColor& colour, const QString& text,
                                    const std::vector<QPointF>& origins);
+  // The same, filled with the brush object in the slot.
+  TEmfPlusWriter& DrawDriverStringWithBrush(int fontId, int brushId, const QString& text,
+                                            const std::vector<QPointF>& origins);
   // A bitmap image object of 32-bit ARGB pixels.
   TEmfPlusWriter& BitmapImage(int id, const QImage& image);
   // A texture brush of the image's pixels, repeated as the wrap mode (EmfPlus::EWrapMode) says, its
@@ -110,6 +113,10 @@ class TEmfPlusWriter {
   TEmfPlusWriter& BitmapFields(const QImage& image);
   // A DrawString record's fields after its brush.
   TEmfPlusWriter& StringFields(int formatId, const QRectF& layout, const QString& text);
+  // A DrawDriverString record's fields from its brush (an ARGB colour or a slot) on: characters
+  // looked up in the font's character map, no matrix.
+  TEmfPlusWriter& DriverStringFields(std::uint32_t brush, const QString& text,
+                                     const std::vector<QPointF>& origins);
 
   QByteArray records_;
   qsizetype start_ = -1;

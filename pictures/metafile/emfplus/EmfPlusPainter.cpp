@@ -340,8 +340,8 @@ void TEmfPlusPainter::DrawDriverString(const TEmfPlusDrawDriverString& text, con
   const QBrush brush = FillBrush(text.style, toDevice);
   if (text.byCharacters)
     DrawEmfPlusGlyphs(*target_.painter, text.matrix * toDevice, text.characters, text.origins, *text.font, em,
-                      brush);
+                      brush, textOutlines_);
   else
     DrawEmfPlusGlyphIndices(*target_.painter, text.matrix * toDevice, text.glyphs, text.origins, *text.font,
-                            em, brush);
+                            em, brush, textOutlines_);
 }

@@ -1,7 +1,7 @@
+// EMF+ strings and driver strings filled from their glyphs' outlines, laid out at a fixed pixel size.
 #include "metafile/emfplus/EmfPlusText.h"
 
 #include <QFontMetricsF>
-#include <QGlyphRun>
 #include <QPainter>
 #include <QPainterPath>
 #include <QRawFont>
@@ -23,15 +23,17 @@ bool Usable(double emSize) {
   return std::isfinite(emSize) && emSize >= kMinEm && emSize <= kMaxEm;
 }
 
-// Qt keeps glyphs of up to about this many device pixels in a cache of images made under the
-// painter's transform, and sizes that cache by the transform's area: a glyph stretched along one axis
-// would cost an image as long as its stretch. Larger glyphs are filled as outlines.
-constexpr double kMaxCachedGlyphPixels = 64;
+// The brush of a fill in world units, for outlines laid out at kLayoutPixels and scaled to the em.
+QBrush InLayoutUnits(const QBrush& brush, double scale) {
+  QBrush scaled = brush;
+  scaled.setTransform(brush.transform() * QTransform::fromScale(1 / scale, 1 / scale));
+  return scaled;
+}
 
-bool AsOutlines(const QTransform& layoutToDevice) {
-  const double across = kLayoutPixels * std::hypot(layoutToDevice.m11(), layoutToDevice.m12());
-  const double down = kLayoutPixels * std::hypot(layoutToDevice.m21(), layoutToDevice.m22());
-  return !(across <= kMaxCachedGlyphPixels && down <= kMaxCachedGlyphPixels);
+// Glyphs are filled by the winding rule, as GDI+ fills them: contours that overlap keep their ink.
+void FillOutlines(QPainter& painter, QPainterPath& outlines, const QBrush& brush, double scale) {
+  outlines.setFillRule(Qt::WindingFill);
+  painter.fillPath(outlines, InLayoutUnits(brush, scale));
 }
 
 }  // namespace
@@ -59,12 +61,12 @@ void DrawEmfPlusString(QPainter& painter, const QTransform& worldToDevice, const
   // Filled from the glyphs' outlines, as GDI text is: glyph images would stand each line on a whole
   // device pixel.
   QPainterPath filled;
+  filled.setFillRule(Qt::WindingFill);
   for (const TEmfPlusTextLine& line :
        LayOutEmfPlusString(text, QFontMetricsF(qfont), kLayoutPixels, box, how))
     if (!line.text.isEmpty()) filled.addPath(outlines.Outline(qfont, line.text).translated(line.origin));
   painter.setTransform(QTransform::fromScale(scale, scale) * worldToDevice);
-  QBrush layoutBrush = brush;
-  layoutBrush.setTransform(brush.transform() * QTransform::fromScale(1 / scale, 1 / scale));
+  const QBrush layoutBrush = InLayoutUnits(brush, scale);
   // The layout rectangle clips the text unless the format says otherwise.
   const bool clipped = box.width() > 0 && box.height() > 0 && !(how.flags & EmfPlus::kStringFormatNoClip);
   if (!clipped) {
@@ -79,38 +81,34 @@ void DrawEmfPlusString(QPainter& painter, const QTransform& worldToDevice, const
 
 void DrawEmfPlusGlyphs(QPainter& painter, const QTransform& worldToDevice, const QString& text,
                        const std::vector<QPointF>& origins, const TEmfPlusFont& font, double emSize,
-                       const QBrush& brush) {
+                       const QBrush& brush, TMetaTextOutlines& outlines) {
   if (!Usable(emSize) || text.isEmpty() || origins.empty()) return;
   const double scale = emSize / kLayoutPixels;
-  painter.setTransform(QTransform::fromScale(scale, scale) * worldToDevice);
-  painter.setFont(EmfPlusQFont(font));
-  painter.setPen(QPen(brush, 0));
-  const bool asOutlines = AsOutlines(painter.transform());
   const QFont qfont = EmfPlusQFont(font);
-  QPainterPath outlines;
-  const auto draw = [&](QPointF at, const QString& part) {
-    if (asOutlines)
-      outlines.addText(at, qfont, part);
-    else
-      painter.drawText(at, part);
-  };
+  // Filled from the glyphs' outlines, as strings and GDI text are, at the exact place the positions
+  // give them: glyph images would stand each on a whole device pixel.
+  QPainterPath filled;
   if (origins.size() == 1 || origins.size() < static_cast<std::size_t>(text.size())) {
-    draw(origins.front() / scale, text);
+    filled.addPath(outlines.Outline(qfont, text).translated(origins.front() / scale));
   } else {
     for (qsizetype i = 0; i < text.size(); ++i) {
       const QChar c = text[i];
       if (c.isSpace()) continue;
-      draw(origins[static_cast<std::size_t>(i)] / scale, QString(c));
+      filled.addPath(
+          outlines.Outline(qfont, QString(c)).translated(origins[static_cast<std::size_t>(i)] / scale));
     }
   }
-  if (asOutlines) painter.fillPath(outlines, brush);
+  painter.setTransform(QTransform::fromScale(scale, scale) * worldToDevice);
+  FillOutlines(painter, filled, brush, scale);
 }
 
 void DrawEmfPlusGlyphIndices(QPainter& painter, const QTransform& worldToDevice,
                              const std::vector<std::uint16_t>& glyphs, const std::vector<QPointF>& origins,
-                             const TEmfPlusFont& font, double emSize, const QBrush& brush) {
+                             const TEmfPlusFont& font, double emSize, const QBrush& brush,
+                             TMetaTextOutlines& outlines) {
   if (!Usable(emSize) || glyphs.empty() || origins.empty()) return;
-  const QRawFont rawFont = QRawFont::fromFont(EmfPlusQFont(font));
+  const QFont qfont = EmfPlusQFont(font);
+  const QRawFont rawFont = QRawFont::fromFont(qfont);
   if (!rawFont.isValid()) return;
   const QList<quint32> indexes = MetaFontGlyphs(rawFont, glyphs);
   const double scale = emSize / kLayoutPixels;
@@ -127,18 +125,9 @@ void DrawEmfPlusGlyphIndices(QPainter& painter, const QTransform& worldToDevice,
     for (qsizetype i = 0; i < indexes.size(); ++i)
       positions.push_back(origins[static_cast<std::size_t>(i)] / scale);
   }
+  QPainterPath filled;
+  for (qsizetype i = 0; i < indexes.size(); ++i)
+    filled.addPath(outlines.GlyphOutline(qfont, rawFont, indexes[i]).translated(positions[i]));
   painter.setTransform(QTransform::fromScale(scale, scale) * worldToDevice);
-  if (AsOutlines(painter.transform())) {
-    QPainterPath outlines;
-    for (qsizetype i = 0; i < indexes.size(); ++i)
-      outlines.addPath(rawFont.pathForGlyph(indexes[i]).translated(positions[i]));
-    painter.fillPath(outlines, brush);
-    return;
-  }
-  painter.setPen(QPen(brush, 0));
-  QGlyphRun run;
-  run.setRawFont(rawFont);
-  run.setGlyphIndexes(indexes);
-  run.setPositions(positions);
-  painter.drawGlyphRun(QPointF(0, 0), run);
+  FillOutlines(painter, filled, brush, scale);
 }

@@ -28,14 +28,16 @@ void DrawEmfPlusString(QPainter& painter, const QTransform& worldToDevice, const
                        const QRectF& layout, const TEmfPlusFont& font, const TEmfPlusStringFormat* format,
                        double emSize, const QBrush& brush, TMetaTextOutlines& outlines);
 
-// Draws characters each on its own baseline origin (world coordinates); with one position only,
-// the characters follow each other from it.
+// Fills the outlines of characters each on its own baseline origin (world coordinates); with one
+// position only, the characters follow each other from it.
 void DrawEmfPlusGlyphs(QPainter& painter, const QTransform& worldToDevice, const QString& text,
                        const std::vector<QPointF>& origins, const TEmfPlusFont& font, double emSize,
-                       const QBrush& brush);
+                       const QBrush& brush, TMetaTextOutlines& outlines);
 
-// Draws glyphs by their index in the font file Qt draws the font with, each on its own baseline
-// origin (world coordinates); with one position only, they follow each other by their advances.
+// Fills the outlines of glyphs by their index in the font file Qt draws the font with, each on its
+// own baseline origin (world coordinates); with one position only, they follow each other by their
+// advances.
 void DrawEmfPlusGlyphIndices(QPainter& painter, const QTransform& worldToDevice,
                              const std::vector<std::uint16_t>& glyphs, const std::vector<QPointF>& origins,
-                             const TEmfPlusFont& font, double emSize, const QBrush& brush);
+                             const TEmfPlusFont& font, double emSize, const QBrush& brush,
+                             TMetaTextOutlines& outlines);
