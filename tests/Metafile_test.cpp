@@ -80,9 +80,10 @@ QColor At(const QImage& image, int x, int y) {
   return image.pixelColor(x, y);
 }
 
-// The offset of the first WMF record of the given function, after the placeable and standard headers.
-int FindWmfRecord(const QByteArray& bytes, int function) {
-  int pos = 22 + 18;
+// The offset of the first WMF record of the given function from the record at `from` (by default the
+// first one, after the placeable and standard headers).
+int FindWmfRecord(const QByteArray& bytes, int function, int from = 22 + 18) {
+  int pos = from;
   while (pos + 6 <= bytes.size()) {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData() + pos);
     const int words = p[0] | (p[1] << 8) | (p[2] << 16) | (p[3] << 24);
@@ -381,22 +382,63 @@ TEST(Metafile, TruncatedFilesAreRefusedAtEveryLength) {
   }
 }
 
-TEST(Metafile, BadRecordSizesAreRefused) {
-  const QByteArray good = WriteWmf(SquareDrawing());
-  const int polygon = FindWmfRecord(good, 0x0324);
-  ASSERT_GT(polygon, 0);
-  QByteArray zero = good;
-  PutU32(zero, polygon, 0);
-  ExpectInvalid(zero);
-  QByteArray pastEnd = good;
-  PutU32(pastEnd, polygon, 0x7FFFFFFF);
-  ExpectInvalid(pastEnd);
-  QByteArray manyPoints = good;
-  PutU16(manyPoints, polygon + 6, 30000);
-  ExpectInvalid(manyPoints);
-  QByteArray negativePoints = good;
-  PutU16(negativePoints, polygon + 6, 0xFFFF);
-  ExpectInvalid(negativePoints);
+// A WMF plays the records before a damaged one, as GDI does: a red square, then a blue one whose
+// record is broken by its size or by a point count beyond it.
+TEST(Metafile, WmfRecordsBeforeADamagedOneAreDrawn) {
+  TMetaDrawing drawing = SquareDrawing();
+  TMetaShape blue = Filled(TMetaShape::EKind::Polygon, kBlue);
+  blue.points = {{70, 70}, {95, 70}, {95, 95}, {70, 95}};
+  drawing.shapes.push_back(blue);
+  const QByteArray whole = WriteWmf(drawing);
+  const int red = FindWmfRecord(whole, 0x0324);
+  ASSERT_GT(red, 0);
+  const int damagedAt = FindWmfRecord(whole, 0x0324, red + 2 * static_cast<int>(GetU32(whole, red)));
+  ASSERT_GT(damagedAt, red);
+  ASSERT_EQ(At(Render(whole), 80, 80), kBlue);
+  const auto expectOnlyRed = [](const QByteArray& damaged, const char* what) {
+    const QImage image = Render(damaged);
+    EXPECT_EQ(At(image, 40, 40), kRed) << what;
+    EXPECT_EQ(At(image, 80, 80), kWhite) << what;
+  };
+  for (const quint32 words : {0u, 2u, 0x7FFFFFFFu}) {
+    QByteArray damaged = whole;
+    PutU32(damaged, damagedAt, words);
+    expectOnlyRed(damaged, "record size");
+  }
+  for (const int count : {30000, 0xFFFF}) {
+    QByteArray damaged = whole;
+    PutU16(damaged, damagedAt + 6, count);
+    expectOnlyRed(damaged, "point count");
+  }
+  // Damaged before anything was read, the file draws nothing and is refused.
+  QByteArray first = whole;
+  PutU32(first, 22 + 18, 0);
+  ExpectInvalid(first);
+}
+
+// A file cut in the middle of a record draws what came before when its header's size was made to
+// agree, and every record when only its end record is missing; cut short of that size, it is refused.
+TEST(Metafile, CutWmfFilesDrawTheirWholeRecordsWhenTheHeaderAgrees) {
+  TMetaDrawing drawing = SquareDrawing();
+  drawing.shapes.push_back(BoxShape(TMetaShape::EKind::Rectangle, {70, 70, 95, 95}, kBlue));
+  const QByteArray whole = WriteWmf(drawing);
+  constexpr int kSizeWords = 22 + 6;
+  const int rectangle = FindWmfRecord(whole, 0x041B);
+  const int end = FindWmfRecord(whole, 0x0000);
+  ASSERT_GT(rectangle, 0);
+  ASSERT_GT(end, rectangle);
+  const auto agreeing = [&](int length) {
+    QByteArray cut = whole.left(length);
+    PutU16(cut, kSizeWords, length / 2), PutU16(cut, kSizeWords + 2, 0);
+    return cut;
+  };
+  for (const int length : {rectangle + 4, rectangle + 8}) {
+    ExpectInvalid(whole.left(length));
+    const QImage image = Render(agreeing(length));
+    EXPECT_EQ(At(image, 40, 40), kRed) << length;
+    EXPECT_EQ(At(image, 80, 80), kWhite) << length;
+  }
+  EXPECT_EQ(At(Render(agreeing(end)), 80, 80), kBlue);
 }
 
 // An EMF plays the records before a damaged one, as GDI does: a red square, then a blue one whose

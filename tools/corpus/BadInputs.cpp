@@ -195,15 +195,28 @@ void AddLyingWmfs(std::vector<TCorpusFile>& out) {
   const TWmfRecord origin{kSetWindowOrg, {0, 0}};
   const TWmfRecord line{kLineTo, {50, 80}};
   const TWmfRecord ellipse{kEllipse, {90, 180, 10, 20}};
-  out.push_back({"reject/record-size-0.wmf", Wmf(true, box, {origin, window, {kLineTo, {50, 80}, 0}, line})});
-  out.push_back({"reject/record-size-1.wmf", Wmf(true, box, {window, {kLineTo, {50, 80}, 1}, line})});
-  out.push_back({"reject/record-past-end.wmf", Wmf(true, box, {window, {kLineTo, {50, 80}, 0x7FFFFFFF}})});
+  // Records that lie about their size or their points end the picture after what came before them.
   out.push_back(
-      {"reject/record-past-end-plain.wmf", Wmf(false, {}, {window, {kEllipse, {1, 2, 3, 4}, 4000}})});
+      {"damaged/record-size-0.wmf", Wmf(true, box, {origin, window, {kLineTo, {50, 80}, 0}, line})});
+  out.push_back({"damaged/record-size-1.wmf", Wmf(true, box, {window, {kLineTo, {50, 80}, 1}, line})});
+  out.push_back({"damaged/record-past-end.wmf", Wmf(true, box, {window, {kLineTo, {50, 80}, 0x7FFFFFFF}})});
   out.push_back(
-      {"reject/polygon-65535-points.wmf", Wmf(true, box, {window, {kPolygon, {-1, 0, 0, 10, 10, 20, 0}}})});
+      {"damaged/record-past-end-plain.wmf", Wmf(false, {}, {window, {kEllipse, {1, 2, 3, 4}, 4000}})});
   out.push_back(
-      {"reject/polygon-32767-points.wmf", Wmf(false, {}, {window, {kPolygon, {32767, 0, 0, 10, 10}}})});
+      {"damaged/polygon-65535-points.wmf", Wmf(true, box, {window, {kPolygon, {-1, 0, 0, 10, 10, 20, 0}}})});
+  out.push_back(
+      {"damaged/polygon-32767-points.wmf", Wmf(false, {}, {window, {kPolygon, {32767, 0, 0, 10, 10}}})});
+  // With nothing before the lie, or cut short of the size its header gives, a file is refused.
+  out.push_back({"reject/first-record-size-0.wmf", Wmf(true, box, {{kLineTo, {50, 80}, 0}, line})});
+  out.push_back({"reject/first-record-past-end.wmf", Wmf(false, {}, {{kEllipse, {1, 2, 3, 4}, 4000}})});
+  out.push_back(
+      {"reject/first-polygon-32767-points.wmf", Wmf(true, box, {{kPolygon, {32767, 0, 0, 10, 10}}})});
+  out.push_back({"reject/cut-short.wmf", [&] {
+                   // Beyond the placeable header, which some writers count in the size.
+                   QByteArray bytes = Wmf(true, box, {window, line, ellipse, line, ellipse, line});
+                   bytes.chop(40);
+                   return bytes;
+                 }()});
   out.push_back({"reject/placeable-box-0.wmf", Wmf(true, {0, 0, 0, 0}, {window, line})});
   out.push_back({"reject/placeable-box-flat.wmf", Wmf(true, {10, 10, 300, 10}, {window, line})});
   out.push_back({"reject/placeable-units-0.wmf", [&] {

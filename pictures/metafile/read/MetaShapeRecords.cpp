@@ -113,10 +113,10 @@ void AddEmfArc(const TMetaBytes& rec, TMetaListBuilder& builder, EMetaOp op) {
   AddArc(builder, op, ReadRectl(rec, offsetof(Record, rclBox)), start, end);
 }
 
-// The WMF points of a poly record from `at`; the file is refused when they do not fit the record.
+// The WMF points of a poly record from `at`; a record they do not fit is damaged.
 void AddWmfPoints(const TMetaBytes& rec, TMetaListBuilder& builder, std::int64_t at, std::int64_t count) {
   constexpr std::int64_t kStep = sizeof(U_POINT16);
-  if (!rec.Has(at, kStep * count)) throw EInvalidGraphic("Metafile point count does not fit its record");
+  if (!rec.Has(at, kStep * count)) throw EDamagedRecord("Metafile point count does not fit its record");
   builder.CheckRoomForPoints(count);
   for (std::int64_t i = 0; i < count; ++i) AddPoint(builder, ReadPoint16(rec, at + kStep * i));
 }
@@ -124,7 +124,7 @@ void AddWmfPoints(const TMetaBytes& rec, TMetaListBuilder& builder, std::int64_t
 void AddWmfPoly(const TMetaBytes& rec, TMetaListBuilder& builder, EMetaOp op) {
   static_assert(offsetof(U_WMRPOLYGON, aPoints) == offsetof(U_WMRPOLYLINE, aPoints));
   const std::int64_t count = rec.I16(offsetof(U_WMRPOLYGON, nPoints));
-  if (count < 0) throw EInvalidGraphic("Metafile has a negative point count");
+  if (count < 0) throw EDamagedRecord("Metafile has a negative point count");
   const auto first = static_cast<std::int32_t>(builder.List().points.size());
   AddWmfPoints(rec, builder, offsetof(U_WMRPOLYGON, aPoints), count);
   builder.Add({op, TMetaPoints{first, static_cast<std::int32_t>(count)}});
@@ -228,7 +228,7 @@ void ReadWmfPolyPolygon(const TMetaBytes& rec, TMetaListBuilder& builder) {
   constexpr std::int64_t kCountSize = sizeof(std::uint16_t);
   const std::int64_t polygons = rec.U16(offsetof(R, PPolygon.nPolys));
   if (!rec.Has(kCountsAt, kCountSize * polygons))
-    throw EInvalidGraphic("Metafile polygon count does not fit its record");
+    throw EDamagedRecord("Metafile polygon count does not fit its record");
   const auto firstPoint = static_cast<std::int32_t>(builder.List().points.size());
   const auto firstCount = static_cast<std::int32_t>(builder.List().polyCounts.size());
   std::int64_t total = 0;

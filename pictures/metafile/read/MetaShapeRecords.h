@@ -7,7 +7,7 @@
 #include "metafile/model/MetaBytes.h"
 #include "metafile/read/MetaListBuilder.h"
 
-// An EMF record whose counts do not fit its size. GDI plays an EMF's records up to such a record; a
+// A record whose counts do not fit its size. GDI plays a metafile's records up to such a record; a
 // reader that does not catch it refuses the file, as it refuses any other invalid picture.
 class EDamagedRecord : public EInvalidGraphic {
  public:
@@ -21,7 +21,7 @@ void ReadWmfMoveTo(const TMetaBytes& rec, TMetaListBuilder& builder);
 void ReadWmfLineTo(const TMetaBytes& rec, TMetaListBuilder& builder);
 
 // Polylines, polygons and curves, with 32-bit points or, in the records named ...16, 16-bit ones. A point
-// count that does not fit its record raises EDamagedRecord (EMF) or refuses the file (WMF).
+// count that does not fit its record raises EDamagedRecord.
 void ReadEmfPolygon(const TMetaBytes& rec, TMetaListBuilder& builder);
 void ReadEmfPolygon16(const TMetaBytes& rec, TMetaListBuilder& builder);
 void ReadEmfPolyline(const TMetaBytes& rec, TMetaListBuilder& builder);

@@ -48,6 +48,8 @@ class TWmfParser {
   // A plain metafile has no size of its own: its first window, in pixels, stands for one.
   void NoteWindowOrg(const TMetaBytes& rec);
   void TakeSizeFromWindowExt(const TMetaBytes& rec);
+  // Called where a damaged record, or the end of the file without an end record, ends the picture.
+  void EndBeforeDamage(std::int64_t headerAt) const;
 
   TMetaBytes file_;
   TMetaListBuilder builder_;
@@ -88,24 +90,47 @@ TMetaPlayList TWmfParser::Run() {
   }
   if (!IsPlainHeader(file_, pos)) throw EInvalidGraphic("Not a Windows metafile");
   if (!placeable_) builder_.List().mapMode = U_MM_ANISOTROPIC;
+  const std::int64_t headerAt = pos;
   pos += kWmfHeaderSize;
 
   const char* const end = file_.Data(0, file_.Size()) + file_.Size();
-  // Every record is at least its head long, so the loop ends within Size / 6 turns.
+  // Every record is at least its head long, so the loop ends within Size / 6 turns. GDI plays the
+  // records up to a damaged one (a size below its head, past the end of the file, or one libuemf finds
+  // malformed), or to the end of a file without an end record.
   for (;;) {
-    if (!file_.Has(pos, kWmfRecordHeadSize)) throw EInvalidGraphic("Metafile ends without an end record");
+    const bool headed = file_.Has(pos, kWmfRecordHeadSize);
     const std::int64_t bytes =
-        kWmfWordSize * static_cast<std::int64_t>(file_.U32(pos + offsetof(U_METARECORD, Size16_4)));
-    if (bytes < kWmfRecordHeadSize || !file_.Has(pos, bytes))
-      throw EInvalidGraphic("Metafile record has a bad size");
-    const char* start = file_.Data(pos, bytes);
-    if (U_WMRRECSAFE_get(start, end) == 0) throw EInvalidGraphic("Metafile record has a bad size");
+        headed ? kWmfWordSize * static_cast<std::int64_t>(file_.U32(pos + offsetof(U_METARECORD, Size16_4)))
+               : 0;
+    const bool whole = headed && bytes >= kWmfRecordHeadSize && file_.Has(pos, bytes) &&
+                       U_WMRRECSAFE_get(file_.Data(pos, bytes), end) != 0;
+    if (!whole) {
+      EndBeforeDamage(headerAt);
+      break;
+    }
     const std::uint8_t type = file_.U8(pos + offsetof(U_METARECORD, iType));
     if (type == U_WMR_EOF) break;
-    ReadRecord(file_.Sub(pos, bytes), type);
+    try {
+      ReadRecord(file_.Sub(pos, bytes), type);
+    } catch (const EDamagedRecord&) {
+      EndBeforeDamage(headerAt);
+      break;
+    }
     pos += bytes;
   }
   return builder_.Finish();
+}
+
+void TWmfParser::EndBeforeDamage(std::int64_t headerAt) const {
+  // A file shorter than its header says was cut on its way: refused, as GDI refuses to load it. So is
+  // one with nothing before its damage, which would be an empty picture of no size of its own.
+  const std::int64_t declared =
+      kWmfWordSize *
+      (static_cast<std::int64_t>(file_.U16(headerAt + offsetof(U_WMRHEADER, Sizew))) |
+       static_cast<std::int64_t>(file_.U16(headerAt + offsetof(U_WMRHEADER, Sizew) + 2)) << 16);
+  // Some writers count the placeable header in the size, so the whole file is measured.
+  if (declared > file_.Size()) throw EInvalidGraphic("Windows metafile is cut short");
+  if (builder_.List().commands.empty()) throw EInvalidGraphic("Metafile record has a bad size");
 }
 
 void TWmfParser::NoteWindowOrg(const TMetaBytes& rec) {
