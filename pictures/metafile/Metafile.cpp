@@ -139,8 +139,15 @@ qint64 ListCost(const TMetaPlayList& list) {
     bytes += static_cast<qint64>(run.text.size() * sizeof(QChar) + run.ansi.size() +
                                  run.glyphs.size() * sizeof(run.glyphs[0]) +
                                  (run.dx.size() + run.dy.size()) * sizeof(std::int32_t));
-  for (const TMetaBlit& blit : list.blits) bytes += blit.image.sizeInBytes();
-  for (const TMetaPattern& pattern : list.patterns) bytes += pattern.image.sizeInBytes();
+  // A bitmap of palette colours keeps its table positions instead of pixels.
+  const auto positionBytes = [](const std::shared_ptr<const TMetaPaletteImage>& image) -> qint64 {
+    return image ? image->positions.sizeInBytes() : 0;
+  };
+  for (const TMetaBlit& blit : list.blits)
+    bytes += blit.image.sizeInBytes() + positionBytes(blit.paletteImage);
+  for (const TMetaPattern& pattern : list.patterns)
+    bytes += pattern.image.sizeInBytes() + positionBytes(pattern.paletteImage);
+  bytes += static_cast<qint64>(list.paletteEntries.size() * sizeof(QRgb));
   if (!list.emfPlus) return bytes;
   bytes += static_cast<qint64>(list.emfPlus->commands.size() * sizeof(TEmfPlusCommand));
   for (const TEmfPlusCommand& command : list.emfPlus->commands) {

@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "metafile/model/MetaCommand.h"
+#include "metafile/play/MetaBitmapPlayer.h"
 #include "metafile/play/MetaDc.h"
 #include "metafile/play/MetaShapePainter.h"
 
@@ -82,6 +83,7 @@ class TMetaDrawingPlayer {
   const TMetaObjectTable& objects_;
   TMetaTextOutlines* texts_ = nullptr;
   TMetaShapePainter shapes_;
+  TMetaPaletteBlits paletteBlits_;
   std::size_t index_ = 0;   // the command being played: the slot of its outlines in the stroke cache
   std::size_t runEnd_ = 0;  // where a run of LineTo records must end
   QRectF bounds_;
