@@ -6,6 +6,7 @@
 
 #include <QColor>
 #include <QImage>
+#include <QPainter>
 #include <QtEndian>
 #include <cstdint>
 #include <functional>
@@ -247,6 +248,32 @@ TEST(MetaPalette, PaletteBitmapTakesThePaletteSelectedWhenItDraws) {
   EXPECT_COLOUR(image, 30, 50, kBlue);
   EXPECT_COLOUR(image, 60, 50, kYellow);
   EXPECT_COLOUR(image, 80, 50, kGreen);
+}
+
+TEST(MetaPalette, RepaintUsesTheBitmapColouredAtTheFirstDrawing) {
+  TMetafile metafile;
+  metafile.LoadFromBytes(Wmf([](TWmfWriter& w) {
+    w.Append(WmfCreatePalette({kBlue, kYellow}));
+    w.Append(WmfSelectPalette(0));
+    w.Append(WmfPaletteStretchDib(0, 1, 0));
+  }));
+  const qint64 parsed = metafile.Cost();
+  const auto draw = [&metafile] {
+    QImage image(100, 100, QImage::Format_RGB32);
+    image.fill(kWhite);
+    QPainter painter(&image);
+    metafile.Draw(painter, QRect(0, 0, 100, 100));
+    return image;
+  };
+  const QImage first = draw();
+  // The coloured 2x1 bitmap is kept with the picture: its four bytes a pixel count in its cost.
+  EXPECT_GE(metafile.Cost(), parsed + 2 * 4);
+  const qint64 kept = metafile.Cost();
+  const QImage second = draw();
+  EXPECT_EQ(metafile.Cost(), kept) << "the repaint colours nothing again";
+  EXPECT_COLOUR(second, 10, 50, kYellow);
+  EXPECT_COLOUR(second, 30, 50, kBlue);
+  EXPECT_EQ(first, second);
 }
 
 // An 8x8 1-bit DIB whose bits are all 0, its table's entry 0 naming palette entry `index`.

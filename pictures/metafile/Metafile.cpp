@@ -13,6 +13,7 @@
 #include "metafile/emfplus/EmfPlusImage.h"
 #include "metafile/emfplus/EmfPlusNestedMetafile.h"
 #include "metafile/model/MetaPlayList.h"
+#include "metafile/play/MetaBitmapPlayer.h"
 #include "metafile/play/MetafilePlayer.h"
 #include "metafile/read/EmfReader.h"
 #include "metafile/read/WmfReader.h"
@@ -169,6 +170,7 @@ struct TMetafile::TParsed {
 
 struct TMetafile::TCaches {
   TMetaStrokeCache strokes;
+  TMetaPaletteBlits paletteBlits;
 };
 
 // Text outlines are not handed down from the application: pictures are made by kind in several places
@@ -228,7 +230,8 @@ bool TMetafile::IsEnhanced() const {
 void TMetafile::Draw(QPainter& painter, const QRect& target) {
   if (!parsed_ || parsed_->list.width <= 0 || parsed_->list.height <= 0) return;
   if (DrawAttached(painter, target)) return;
-  TMetafilePlayer(parsed_->list, &caches_->strokes, texts_).Play(painter, QRectF(target));
+  TMetafilePlayer(parsed_->list, &caches_->strokes, texts_, &caches_->paletteBlits)
+      .Play(painter, QRectF(target));
 }
 
 std::unique_ptr<TGraphic> TMetafile::Twin() const {
@@ -242,7 +245,8 @@ std::unique_ptr<TGraphic> TMetafile::Twin() const {
 
 qint64 TMetafile::Cost() const {
   if (!parsed_) return 0;
-  return parsed_->cost + caches_->strokes.Elements() * static_cast<qint64>(sizeof(QPainterPath::Element));
+  return parsed_->cost + caches_->strokes.Elements() * static_cast<qint64>(sizeof(QPainterPath::Element)) +
+         caches_->paletteBlits.Bytes();
 }
 
 bool TMetafile::ReadsTheGround() const {

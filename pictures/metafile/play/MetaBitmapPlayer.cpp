@@ -192,7 +192,7 @@ QImage MetaPaletteColoured(const TMetaPaletteImage& image, const TMetaPaletteEnt
 }
 
 QImage TMetaPaletteBlits::Coloured(const TMetaPaletteImage& image, const TMetaPaletteEntries* palette) {
-  // A file draws few bitmaps of palette colours; these are kept for the whole drawing.
+  // A file draws few bitmaps of palette colours; the latest ones are kept.
   constexpr std::size_t kMaxKept = 64;
   const TMetaPaletteEntries none;
   const TMetaPaletteEntries& colours = palette != nullptr ? *palette : none;
@@ -202,4 +202,11 @@ QImage TMetaPaletteBlits::Coloured(const TMetaPaletteImage& image, const TMetaPa
   if (coloured_.size() >= kMaxKept) coloured_.erase(coloured_.begin());
   coloured_.push_back({&image, colours, pixels});
   return pixels;
+}
+
+qint64 TMetaPaletteBlits::Bytes() const {
+  qint64 bytes = 0;
+  for (const TColoured& kept : coloured_)
+    bytes += kept.pixels.sizeInBytes() + static_cast<qint64>(kept.palette.size() * sizeof(QRgb));
+  return bytes;
 }

@@ -30,12 +30,14 @@ QBrush MetaPatternBrush(const TMetaPattern& pattern, std::uint32_t textColour, s
 // raster operation, as 32-bit premultiplied pixels.
 QImage MetaPaletteColoured(const TMetaPaletteImage& image, const TMetaPaletteEntries* palette);
 
-// The blits of palette colours as last coloured, each with the palette it took, so that drawing one
-// again under the same colours does not colour it again.
+// The bitmaps of palette colours of one play list as last coloured, each with the palette it took, so
+// that a repaint under the same colours does not colour them again.
 class TMetaPaletteBlits {
  public:
   // MetaPaletteColoured, or the image coloured so before.
   QImage Coloured(const TMetaPaletteImage& image, const TMetaPaletteEntries* palette);
+  // The memory the kept images take.
+  qint64 Bytes() const;
 
  private:
   struct TColoured {

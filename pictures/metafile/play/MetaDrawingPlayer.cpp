@@ -30,14 +30,16 @@ constexpr std::size_t kMaxLineRun = 4096;
 
 TMetaDrawingPlayer::TMetaDrawingPlayer(const TMetaPlayList& list, TMetaDc& dc, const TMetaPlayView& view,
                                        TMetaPathBracket& path, const TMetaObjectTable& objects,
-                                       TMetaStrokeCache* strokes, TMetaTextOutlines* texts)
+                                       TMetaStrokeCache* strokes, TMetaTextOutlines* texts,
+                                       TMetaPaletteBlits* paletteBlits)
     : list_(list),
       dc_(dc),
       view_(view),
       path_(path),
       objects_(objects),
       texts_(texts),
-      shapes_(view, dc, strokes) {}
+      shapes_(view, dc, strokes),
+      paletteBlits_(paletteBlits) {}
 
 void TMetaDrawingPlayer::StartMeasuring() {
   bounds_ = QRectF();
@@ -403,7 +405,8 @@ void TMetaDrawingPlayer::PlayBlit(std::int32_t index) {
   }
   // Palette colours are taken from the palette selected now.
   TMetaBlit coloured = blit;
-  coloured.image = paletteBlits_.Coloured(*blit.paletteImage, dc_.palette.get());
+  coloured.image = paletteBlits_ ? paletteBlits_->Coloured(*blit.paletteImage, dc_.palette.get())
+                                 : MetaPaletteColoured(*blit.paletteImage, dc_.palette.get());
   DrawMetaBlit(painter, coloured, brush);
 }
 

@@ -23,11 +23,11 @@ constexpr int kMwtSet = 4;
 }  // namespace
 
 TMetafilePlayer::TMetafilePlayer(const TMetaPlayList& list, TMetaStrokeCache* strokes,
-                                 TMetaTextOutlines* texts)
+                                 TMetaTextOutlines* texts, TMetaPaletteBlits* paletteBlits)
     : list_(list),
       view_(list),
       clip_(dc_.clip, view_),
-      drawing_(list, dc_, view_, path_, objects_, strokes, texts),
+      drawing_(list, dc_, view_, path_, objects_, strokes, texts, paletteBlits),
       emfPlus_(list, view_) {}
 
 void TMetafilePlayer::Play(QPainter& painter, const QRectF& target, double referencePixel) {
