@@ -312,6 +312,58 @@ TEST(MetaPalette, PatternBrushOfPaletteColoursTakesEntriesChangedAfterIt) {
   EXPECT_COLOUR(image, 65, 65, kRed);
 }
 
+// A 2x1 1-bit DIB of palette colours: its left pixel names palette entry `left`, its right one `right`.
+TDibBytes PaletteIndexDib(std::uint16_t left, std::uint16_t right) {
+  TDibBytes dib = PaletteIndexPattern(left);
+  dib.width = 2, dib.height = 1;
+  auto* header = reinterpret_cast<uchar*>(dib.info.data());
+  qToLittleEndian<qint32>(2, header + 4);
+  qToLittleEndian<qint32>(1, header + 8);
+  qToLittleEndian<quint16>(right, header + 42);
+  dib.bits = QByteArray("\x40\0\0\0", 4);  // pixel 0 of table entry 0, pixel 1 of entry 1
+  return dib;
+}
+
+U_BITMAPINFO* InfoOf(TDibBytes& dib) {
+  return reinterpret_cast<U_BITMAPINFO*>(dib.info.data());
+}
+
+TEST(MetaPalette, PaletteBitmapsArePreparedForTheirOperationsWhenTheyDraw) {
+  // Palette A: black, white, red. It is selected again by RestoreDC, after palette B (all blue).
+  TDibBytes redWhite = PaletteIndexDib(2, 1), redBlack = PaletteIndexDib(2, 0);
+  const U_XFORM identity{1, 0, 0, 1, 0, 0};
+  const QImage image = Render(Emf([&](TEmfWriter& w) {
+    w.Append(EmfCreatePalette(kPaletteA, {QColor(0, 0, 0), kWhite, kRed}));
+    w.Append(EmfCreatePalette(kPaletteB, {kBlue, kBlue, kBlue}));
+    w.Append(EmfSelectPalette(kPaletteA));
+    w.Append(U_EMRSAVEDC_set());
+    w.Append(EmfSelectPalette(kPaletteB));
+    w.Append(U_EMRRESTOREDC_set(-1));
+    EmfFill(w, Entry(kGreen), U_RECTL{0, 0, 100, 30});
+    // SRCAND: red ANDs the green ground to black, white leaves it.
+    w.Append(U_EMRSTRETCHDIBITS_set(U_RECTL{}, U_POINTL{10, 10}, U_POINTL{40, 20}, U_POINTL{0, 0},
+                                    U_POINTL{2, 1}, U_DIB_PAL_COLORS, kRopSrcAnd, InfoOf(redWhite),
+                                    static_cast<uint32_t>(redWhite.bits.size()), redWhite.bits.data()));
+    // TransparentBlt leaves out the palette's red.
+    w.Append(U_EMRTRANSPARENTBLT_set(U_RECTL{}, U_POINTL{10, 40}, U_POINTL{40, 20}, U_POINTL{0, 0},
+                                     U_POINTL{2, 1}, identity, U_COLORREF{}, U_DIB_PAL_COLORS, Entry(kRed),
+                                     InfoOf(redBlack), static_cast<uint32_t>(redBlack.bits.size()),
+                                     redBlack.bits.data()));
+    // PlgBlt onto a parallelogram (here a rectangle).
+    U_POINTL corners[3] = {{10, 70}, {50, 70}, {10, 90}};
+    w.Append(U_EMRPLGBLT_set(U_RECTL{}, corners, U_POINTL{0, 0}, U_POINTL{2, 1}, identity, U_COLORREF{},
+                             U_DIB_PAL_COLORS, U_POINTL{0, 0}, U_DIB_RGB_COLORS, InfoOf(redBlack),
+                             static_cast<uint32_t>(redBlack.bits.size()), redBlack.bits.data(), nullptr, 0,
+                             nullptr));
+  }));
+  EXPECT_COLOUR(image, 20, 20, QColor(0, 0, 0));
+  EXPECT_COLOUR(image, 40, 20, kGreen);
+  EXPECT_COLOUR(image, 20, 50, kWhite);
+  EXPECT_COLOUR(image, 40, 50, QColor(0, 0, 0));
+  EXPECT_COLOUR(image, 20, 80, kRed);
+  EXPECT_COLOUR(image, 40, 80, QColor(0, 0, 0));
+}
+
 TEST(MetaPalette, HostilePalettesStayBoundedAndDrawTheirFallbacks) {
   const QImage image = Render(Emf([](TEmfWriter& w) {
     // Claims 65535 entries and holds two.

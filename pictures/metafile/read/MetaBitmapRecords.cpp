@@ -455,9 +455,12 @@ void ReadEmfTransparentBlt(const TMetaBytes& rec, TMetaListBuilder& builder) {
 void ReadEmfPlgBlt(const TMetaBytes& rec, TMetaListBuilder& builder) {
   using R = U_EMRPLGBLT;
   if (!rec.Has(0, sizeof(R))) return;
-  QImage source = EmfDib(rec, kSourceDib<R>, rec.U32(offsetof(R, iUsageSrc)), builder);
+  std::shared_ptr<TMetaPaletteImage> palette;
+  QImage source = EmfDib(rec, kSourceDib<R>, rec.U32(offsetof(R, iUsageSrc)), builder, nullptr, false, false,
+                         0, &palette);
   if (source.isNull()) return;
-  QImage image = PrepareBlitImage(source, U_SRCCOPY);
+  // A palette source keeps its table positions: the mask only leaves pixels out.
+  QImage image = palette ? source : PrepareBlitImage(source, U_SRCCOPY);
   const QImage mask = EmfDib(rec, kMaskDib<R>, rec.U32(offsetof(R, iUsageMask)), builder);
   if (!mask.isNull()) {
     const TMetaPoint maskAt = ReadPointl(rec, offsetof(R, Mask));
@@ -468,7 +471,12 @@ void ReadEmfPlgBlt(const TMetaBytes& rec, TMetaListBuilder& builder) {
   const TMetaPoint src = ReadPointl(rec, offsetof(R, Src)), srcSize = ReadPointl(rec, offsetof(R, cSrc));
   blit.source = SourcePixels(rec, offsetof(R, xformSrc), QRectF(src.x, src.y, srcSize.x, srcSize.y));
   if (blit.source.width() <= 0 || blit.source.height() <= 0) return;
-  blit.image = std::move(image);
+  if (palette) {
+    palette->positions = MetaPalettePositions(image);
+    blit.paletteImage = std::move(palette);
+  } else {
+    blit.image = std::move(image);
+  }
   // The parallelogram's upper-left, upper-right and lower-left corners.
   const auto corner = [&rec](int i) {
     const TMetaPoint p = ReadPointl(rec, offsetof(R, aptlDst) + sizeof(U_POINTL) * i);
