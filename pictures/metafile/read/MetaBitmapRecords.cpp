@@ -112,8 +112,9 @@ void SetPalettePreparation(TMetaPaletteImage& palette, std::uint32_t rop) {
 }
 
 // The source made ready for the operation: `prepared` when the caller made it so (masks, transparent
-// colours), else prepared here. A palette source keeps its table positions, with the preparation left
-// for when the palette colours it.
+// colours), else prepared here; null when there is nothing to draw. A palette source keeps its table
+// positions instead, in the blit's paletteImage (returned), its preparation left for when the palette
+// colours it.
 QImage PreparedSource(const TBlitRequest& r, QImage prepared, TMetaBlit& blit) {
   if (!r.palette) return prepared.isNull() ? PrepareBlitImage(r.source, r.rop) : std::move(prepared);
   if (prepared.isNull() && !BlitModeDrawsImage(blit.mode)) return QImage();
@@ -135,7 +136,7 @@ void AddRasterBlit(TMetaListBuilder& builder, TBlitRequest r, QImage prepared = 
     if (!Normalise(r)) return;
     blit.image = PreparedSource(r, std::move(prepared), blit);
     if (blit.image.isNull()) return;
-    if (blit.paletteImage) blit.image = QImage();
+    if (blit.paletteImage) blit.image = QImage();  // coloured when it draws
     blit.source = r.sourceRect;
   } else if (r.width == 0 || r.height == 0) {
     return;
@@ -149,8 +150,7 @@ void AddRasterBlit(TMetaListBuilder& builder, TBlitRequest r, QImage prepared = 
 }
 
 // The DIB of an EMF record at the fields given; null when there is none or it is broken. `info`
-// receives the BITMAPINFO.
-// A DIB of palette colours puts its palette indices into `palette` when given.
+// receives the BITMAPINFO; a DIB of palette colours puts its palette indices into `palette`.
 QImage EmfDib(const TMetaBytes& rec, const TDibFields& fields, std::uint32_t usage, TMetaListBuilder& builder,
               QByteArrayView* info = nullptr, bool alpha = false, bool monochrome = false,
               std::int64_t rows = 0, std::shared_ptr<TMetaPaletteImage>* palette = nullptr) {
