@@ -14,6 +14,7 @@
 #include "EmfWriter.h"
 #include "Graphic.h"
 #include "MetaBitmapWriting.h"
+#include "MetaRawRecords.h"
 #include "WmfWriter.h"
 #include "metafile/Metafile.h"
 #include "metafile/read/MetaRasterOp.h"
@@ -145,29 +146,6 @@ TEST(MetaBitmap, PaletteIndicesTakeTheDefaultPalette) {
   EXPECT_COLOUR(image, 30, 40, kRed);
   EXPECT_COLOUR(image, 50, 40, kBlue);
   EXPECT_COLOUR(image, 10, 10, kWhite);
-}
-
-// A raw record for a writer to append: the words after the size (WMF: the function first).
-char* RawRecord(const std::vector<std::uint32_t>& words, bool wmf) {
-  QByteArray record;
-  const auto put16 = [&](std::uint32_t v) {
-    record.append(static_cast<char>(v & 0xFF)).append(static_cast<char>((v >> 8) & 0xFF));
-  };
-  const auto put32 = [&](std::uint32_t v) {
-    put16(v & 0xFFFF);
-    put16(v >> 16);
-  };
-  if (wmf) {
-    put32(static_cast<std::uint32_t>(2 + words.size()));  // size in 16-bit words
-    for (std::uint32_t w : words) put16(w);
-  } else {
-    put32(words.front());
-    put32(static_cast<std::uint32_t>(4 * (words.size() + 1)));
-    for (std::size_t i = 1; i < words.size(); ++i) put32(words[i]);
-  }
-  char* out = static_cast<char*>(std::malloc(static_cast<std::size_t>(record.size())));
-  std::memcpy(out, record.constData(), static_cast<std::size_t>(record.size()));
-  return out;
 }
 
 TEST(MetaBitmap, PaletteIndicesTakeTheSelectedPalette) {

@@ -1,4 +1,4 @@
-// The readers' builder: object slots as each format assigns them, palette colours, and the budgets that
+// The readers' builder: object slots as each format assigns them, palette entries, and the budgets that
 // refuse a hostile file before it exhausts memory.
 #include <gtest/gtest.h>
 
@@ -15,11 +15,6 @@ TMetaCommand Brush(std::uint32_t colour) {
 
 std::int32_t SlotOf(const TMetaCommand& command) {
   return command.Args<TMetaBrushArgs>().slot;
-}
-
-// A PALETTEINDEX colour reference.
-constexpr std::uint32_t PaletteIndex(std::uint32_t index) {
-  return 0x01000000u | index;
 }
 
 TEST(MetaListBuilder, WmfObjectsTakeTheLowestFreeSlot) {
@@ -63,18 +58,18 @@ TEST(MetaListBuilder, EmfObjectsGoWhereTheRecordSaysWithinRange) {
   EXPECT_EQ(SlotOf(list.commands[1]), 1);
 }
 
-TEST(MetaListBuilder, PaletteColoursComeFromTheSelectedPalette) {
+TEST(MetaListBuilder, PaletteEntriesStopAtTheStoreLimit) {
   TMetaListBuilder builder;
-  // GDI's default palette before the file selects one of its own: entry 13 is red.
-  EXPECT_EQ(builder.Colour(PaletteIndex(13)), 0x0000FFu);
-  EXPECT_EQ(builder.Colour(0x00123456u), 0x00123456u);
-  EXPECT_EQ(builder.Colour(0x02123456u), 0x00123456u) << "a PALETTERGB reference keeps its colour";
-  builder.Palettes().Create(4, {qRgb(10, 20, 30), qRgb(40, 50, 60)});
-  builder.Palettes().Select(4);
-  EXPECT_EQ(builder.Colour(PaletteIndex(1)), 0x3C3228u);
-  EXPECT_EQ(builder.Colour(PaletteIndex(9)), 0x1E140Au) << "an index beyond the palette takes entry 0";
-  builder.Palettes().SelectDefault();
-  EXPECT_EQ(builder.Colour(PaletteIndex(13)), 0x0000FFu);
+  std::int32_t count = 0;
+  EXPECT_EQ(builder.AddPaletteEntries({qRgb(1, 2, 3), qRgb(4, 5, 6)}, count), 0);
+  EXPECT_EQ(count, 2);
+  // A file full of palettes fills the store, and what does not fit is left out, not refused.
+  const std::vector<QRgb> many(std::size_t{1} << 20, qRgb(7, 8, 9));
+  EXPECT_EQ(builder.AddPaletteEntries(many, count), 2);
+  EXPECT_EQ(count, (1 << 20) - 2);
+  EXPECT_EQ(builder.AddPaletteEntries({qRgb(1, 1, 1)}, count), 1 << 20);
+  EXPECT_EQ(count, 0);
+  EXPECT_EQ(builder.List().paletteEntries.size(), std::size_t{1} << 20);
 }
 
 TEST(MetaListBuilder, TextBeyondTheFileBudgetIsRefused) {
@@ -143,13 +138,14 @@ TEST(MetaListBuilder, FinishLeavesTheBuilderEmpty) {
   TMetaListBuilder builder;
   builder.AddPoint(1, 2);
   builder.CreateObject(Brush(0));
-  builder.Palettes().Create(0, {qRgb(1, 2, 3)});
-  builder.Palettes().Select(0);
+  std::int32_t count = 0;
+  builder.AddPaletteEntries({qRgb(1, 2, 3)}, count);
   const TMetaPlayList first = builder.Finish();
   EXPECT_EQ(first.points.size(), 1u);
+  EXPECT_EQ(first.paletteEntries.size(), 1u);
   EXPECT_TRUE(builder.List().points.empty());
+  EXPECT_TRUE(builder.List().paletteEntries.empty());
   EXPECT_EQ(builder.CreateObject(Brush(0)), 0) << "the object table starts over";
-  EXPECT_EQ(builder.Colour(PaletteIndex(0)), 0u) << "the default palette's entry 0 is black again";
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "metafile/emfplus/EmfPlusImage.h"
 #include "metafile/emfplus/EmfPlusNestedMetafile.h"
 #include "metafile/model/MetaPlayList.h"
+#include "metafile/play/MetaBitmapPlayer.h"
 #include "metafile/play/MetafilePlayer.h"
 #include "metafile/read/EmfReader.h"
 #include "metafile/read/WmfReader.h"
@@ -139,8 +140,15 @@ qint64 ListCost(const TMetaPlayList& list) {
     bytes += static_cast<qint64>(run.text.size() * sizeof(QChar) + run.ansi.size() +
                                  run.glyphs.size() * sizeof(run.glyphs[0]) +
                                  (run.dx.size() + run.dy.size()) * sizeof(std::int32_t));
-  for (const TMetaBlit& blit : list.blits) bytes += blit.image.sizeInBytes();
-  for (const TMetaPattern& pattern : list.patterns) bytes += pattern.image.sizeInBytes();
+  // A bitmap of palette colours keeps its table positions instead of pixels.
+  const auto positionBytes = [](const std::shared_ptr<const TMetaPaletteImage>& image) -> qint64 {
+    return image ? image->positions.sizeInBytes() : 0;
+  };
+  for (const TMetaBlit& blit : list.blits)
+    bytes += blit.image.sizeInBytes() + positionBytes(blit.paletteImage);
+  for (const TMetaPattern& pattern : list.patterns)
+    bytes += pattern.image.sizeInBytes() + positionBytes(pattern.paletteImage);
+  bytes += static_cast<qint64>(list.paletteEntries.size() * sizeof(QRgb));
   if (!list.emfPlus) return bytes;
   bytes += static_cast<qint64>(list.emfPlus->commands.size() * sizeof(TEmfPlusCommand));
   for (const TEmfPlusCommand& command : list.emfPlus->commands) {
@@ -162,6 +170,7 @@ struct TMetafile::TParsed {
 
 struct TMetafile::TCaches {
   TMetaStrokeCache strokes;
+  TMetaPaletteBlits paletteBlits;
 };
 
 // Text outlines are not handed down from the application: pictures are made by kind in several places
@@ -221,7 +230,8 @@ bool TMetafile::IsEnhanced() const {
 void TMetafile::Draw(QPainter& painter, const QRect& target) {
   if (!parsed_ || parsed_->list.width <= 0 || parsed_->list.height <= 0) return;
   if (DrawAttached(painter, target)) return;
-  TMetafilePlayer(parsed_->list, &caches_->strokes, texts_).Play(painter, QRectF(target));
+  TMetafilePlayer(parsed_->list, &caches_->strokes, texts_, &caches_->paletteBlits)
+      .Play(painter, QRectF(target));
 }
 
 std::unique_ptr<TGraphic> TMetafile::Twin() const {
@@ -235,7 +245,8 @@ std::unique_ptr<TGraphic> TMetafile::Twin() const {
 
 qint64 TMetafile::Cost() const {
   if (!parsed_) return 0;
-  return parsed_->cost + caches_->strokes.Elements() * static_cast<qint64>(sizeof(QPainterPath::Element));
+  return parsed_->cost + caches_->strokes.Elements() * static_cast<qint64>(sizeof(QPainterPath::Element)) +
+         caches_->paletteBlits.Bytes();
 }
 
 bool TMetafile::ReadsTheGround() const {

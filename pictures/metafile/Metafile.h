@@ -42,8 +42,9 @@ class TMetafile : public TGraphic {
  private:
   // The parsed play list with what is known of it at load; never changed once made, so pictures share it.
   struct TParsed;
-  // Outlines of the picture's strokes, made at its first drawing and used again at every repaint; each
-  // picture has its own. Text outlines are shared by all pictures (texts_).
+  // Outlines of the picture's strokes and its bitmaps of palette colours as coloured, made at its first
+  // drawing and used again at every repaint; each picture has its own. Text outlines are shared by all
+  // pictures (texts_).
   struct TCaches;
   std::shared_ptr<const TParsed> parsed_;
   std::unique_ptr<TCaches> caches_;

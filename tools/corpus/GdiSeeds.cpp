@@ -132,7 +132,7 @@ QByteArray RegionsWmf() {
   return writer.Finish();
 }
 
-// Palettes created, changed and selected, and colours that name their entries.
+// Palettes created, changed, selected and saved, and colours and bitmaps that name their entries.
 QByteArray PalettesWmf() {
   TWmfWriter writer(true, {0, 0, 300, 300}, 96);
   // Files store an entry as red, green, blue and flags; libuemf's struct names those bytes the other
@@ -156,6 +156,22 @@ QByteArray PalettesWmf() {
   writer.Append(U_WMRCREATEBRUSHINDIRECT_set(U_WLOGBRUSH{U_BS_SOLID, U_COLORREF{1, 0, 0, 1}, 0}));  // slot 0
   writer.Append(U_WMRSELECTOBJECT_set(0));
   writer.Append(U_WMRELLIPSE_set(U_RECT16{100, 100, 290, 290}));
+  // A palette selected inside a saved state, and a bitmap whose table holds palette indices
+  // (DIB_PAL_COLORS) drawn after the state is restored.
+  palette = U_PLTENTRY_set(0x0300, 3, entries);
+  writer.Append(U_WMRCREATEPALETTE_set(palette));  // slot 2
+  free(palette);
+  writer.Append(U_WMRSAVEDC_set());
+  writer.Append(U_WMRSELECTPALETTE_set(2));
+  writer.Append(U_WMRRESTOREDC_set(-1));
+  struct {
+    U_BITMAPINFOHEADER header;
+    uint16_t indices[4];  // two indices, and room for the table libuemf counts in RGBQUADs
+  } info{{40, 2, 1, 1, 1, U_BI_RGB, 0, 0, 0, 2, 0}, {1, 0, 0, 0}};
+  const char bits[4] = {0x40, 0, 0, 0};
+  writer.Append(U_WMRSTRETCHDIB_set(U_POINT16{10, 200}, U_POINT16{80, 40}, U_POINT16{0, 0}, U_POINT16{2, 1},
+                                    U_DIB_PAL_COLORS, U_SRCCOPY, reinterpret_cast<const U_BITMAPINFO*>(&info),
+                                    sizeof bits, bits));
   return writer.Finish();
 }
 

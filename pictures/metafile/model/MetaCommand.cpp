@@ -15,6 +15,7 @@ bool CreatesObject(EMetaOp op) {
     case EMetaOp::CreateFont:
     case EMetaOp::CreateRegion:
     case EMetaOp::CreateOther:
+    case EMetaOp::CreatePalette:
       return true;
     default:
       return false;

@@ -24,7 +24,7 @@ enum class EMetaOp : std::uint8_t {
   SetPolyFillMode,  // ALTERNATE or WINDING
   CreatePen,
   CreateBrush,
-  CreateOther,  // a slot taken by an object that draws nothing (font, palette, region)
+  CreateOther,  // a slot taken by an object that draws nothing
   SelectObject,
   SelectStock,  // EMF only
   DeleteObject,
@@ -92,10 +92,15 @@ enum class EMetaOp : std::uint8_t {
   InvertRegion,
   SelectClipObject,  // a region object to clip to (RGN_COPY); none resets
   SetTextJustification,
+  // Logical palettes. Deleting one is DeleteObject.
+  CreatePalette,      // its entries in paletteEntries
+  SelectPalette,      // a slot; -1 selects the default palette
+  SetPaletteEntries,  // SetPaletteEntries and AnimatePalette
+  ResizePalette,
 };
 
 // One past the last operation.
-inline constexpr std::size_t kMetaOpCount = static_cast<std::size_t>(EMetaOp::SetTextJustification) + 1;
+inline constexpr std::size_t kMetaOpCount = static_cast<std::size_t>(EMetaOp::ResizePalette) + 1;
 
 // A point, or an offset for the Offset operations.
 struct TMetaPoint {
@@ -138,7 +143,8 @@ struct TMetaIndex {
   std::int32_t index = 0;
 };
 
-// A colour reference 0x00BBGGRR, palette entries resolved.
+// Colours are GDI colour references as the file gives them (COLORREF: 0x00BBGGRR with a type in the top
+// byte): a PALETTEINDEX reference (type 1) names an entry of the palette selected when it draws.
 struct TMetaColour {
   std::uint32_t colour = 0;
 };
@@ -196,13 +202,13 @@ struct TMetaPolyDrawArgs {
 
 struct TMetaPixel {
   TMetaPoint at;
-  std::uint32_t colour = 0;  // 0x00BBGGRR
+  std::uint32_t colour = 0;  // COLORREF
 };
 
 // A pen of CreatePen: PS_* style with its end cap and join, logical width (0: one pixel) and colour.
 struct TMetaPenArgs {
   std::int32_t slot = 0, style = 0, width = 0;
-  std::uint32_t colour = 0;  // 0x00BBGGRR
+  std::uint32_t colour = 0;  // COLORREF
 };
 
 // Longest user dash style taken from a file; GDI itself allows 16 entries.
@@ -214,14 +220,14 @@ struct TMetaExtPenArgs {
   std::int32_t slot = 0;
   std::uint32_t style = 0;
   std::int32_t width = 0;
-  std::uint32_t colour = 0;  // 0x00BBGGRR
+  std::uint32_t colour = 0;  // COLORREF
   std::int32_t firstDash = 0, dashCount = 0;
 };
 
 // A brush: BS_* style, colour and HS_* hatch.
 struct TMetaBrushArgs {
   std::int32_t slot = 0, style = 0;
-  std::uint32_t colour = 0;  // 0x00BBGGRR
+  std::uint32_t colour = 0;  // COLORREF
   std::int32_t hatch = 0;
 };
 
@@ -269,6 +275,20 @@ struct TMetaClipRects {
   std::int32_t mode = 0, first = 0, count = 0;
 };
 
+// Most entries a palette keeps; a file's longer palettes and entries beyond this are left out.
+inline constexpr std::int32_t kMaxMetaPaletteEntries = 1024;
+
+// Palette entries: count of them from first in paletteEntries, for a new palette in the slot or for the
+// palette's entries from start on. Slot -1 names the palette selected.
+struct TMetaPaletteArgs {
+  std::int32_t slot = 0, start = 0, first = 0, count = 0;
+};
+
+// The palette in the slot (-1: the one selected) resized to count entries.
+struct TMetaPaletteSize {
+  std::int32_t slot = 0, count = 0;
+};
+
 // count records from first in the EMF+ data.
 struct TMetaRecords {
   std::int32_t first = 0, count = 0;
@@ -280,7 +300,7 @@ using TMetaArgs =
                  TMetaPolyPoints, TMetaRect, TMetaRoundRect, TMetaArcArgs, TMetaAngleArcArgs,
                  TMetaPolyDrawArgs, TMetaPixel, TMetaPenArgs, TMetaExtPenArgs, TMetaBrushArgs, TMetaFontArgs,
                  TMetaPatternArgs, TMetaRegionArgs, TMetaRegion, TMetaFillRegionArgs, TMetaFrameRegionArgs,
-                 TMetaTransformArgs, TMetaClipRects, TMetaRecords>;
+                 TMetaTransformArgs, TMetaClipRects, TMetaRecords, TMetaPaletteArgs, TMetaPaletteSize>;
 
 template <class T>
 inline constexpr std::size_t kMetaArgsKind = TMetaArgs(std::in_place_type<T>).index();
@@ -328,6 +348,7 @@ constexpr std::size_t MetaOpArgsKind(EMetaOp op) {
     case EMetaOp::SelectObject:
     case EMetaOp::DeleteObject:
     case EMetaOp::SelectClipObject:
+    case EMetaOp::SelectPalette:
       return kMetaArgsKind<TMetaSlot>;
     case EMetaOp::SelectStock:
       return kMetaArgsKind<TMetaStock>;
@@ -395,6 +416,11 @@ constexpr std::size_t MetaOpArgsKind(EMetaOp op) {
       return kMetaArgsKind<TMetaClipRects>;
     case EMetaOp::EmfPlus:
       return kMetaArgsKind<TMetaRecords>;
+    case EMetaOp::CreatePalette:
+    case EMetaOp::SetPaletteEntries:
+      return kMetaArgsKind<TMetaPaletteArgs>;
+    case EMetaOp::ResizePalette:
+      return kMetaArgsKind<TMetaPaletteSize>;
   }
   return std::variant_npos;
 }

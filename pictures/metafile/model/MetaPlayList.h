@@ -5,6 +5,7 @@
 #include <QPoint>
 #include <QRect>
 #include <QRectF>
+#include <QRgb>
 #include <QTransform>
 #include <cstdint>
 #include <memory>
@@ -42,6 +43,8 @@ class TMetaPlayList {
   std::vector<TMetaGradient> gradients;
   std::vector<QRect> regionRects;
   std::vector<std::uint8_t> polyDrawTypes;
+  // The entries of the palette commands, 0xAARRGGBB.
+  std::vector<QRgb> paletteEntries;
   // Text store: fonts and text runs, referred to by the text commands.
   std::vector<TMetaFont> fonts;
   std::vector<TMetaTextRun> texts;

@@ -156,7 +156,9 @@ void DrawMetaBlit(QPainter& painter, const TMetaBlit& blit, const QBrush& brush)
   painter.restore();
 }
 
-QBrush MetaPatternBrush(const TMetaPattern& pattern, std::uint32_t textColour, std::uint32_t bkColour) {
+QBrush MetaPatternBrush(const TMetaPattern& pattern, std::uint32_t textColour, std::uint32_t bkColour,
+                        const TMetaPaletteEntries* palette) {
+  if (pattern.paletteImage) return QBrush(MetaPaletteColoured(*pattern.paletteImage, palette));
   if (pattern.image.isNull()) return QBrush(Qt::NoBrush);
   if (!pattern.monochrome) return QBrush(pattern.image);
   QImage image = pattern.image.convertToFormat(QImage::Format_RGB32);
@@ -166,4 +168,45 @@ QBrush MetaPatternBrush(const TMetaPattern& pattern, std::uint32_t textColour, s
     for (int x = 0; x < image.width(); ++x) row[x] = (row[x] & 0xFFFFFF) == 0 ? text : background;
   }
   return QBrush(image);
+}
+
+QImage MetaPaletteColoured(const TMetaPaletteImage& image, const TMetaPaletteEntries* palette) {
+  // The table's colours prepared as PrepareBlitImage prepares a bitmap's pixels, colour by colour.
+  std::vector<QRgb> table;
+  table.reserve(image.entries.size());
+  for (const std::uint16_t index : image.entries) {
+    QRgb colour = MetaPaletteEntry(palette, index) | 0xFF000000u;
+    if (image.invert) colour = ~colour | 0xFF000000u;
+    if (image.clears && colour == (image.clear | 0xFF000000u)) colour = 0;
+    if (image.keepsOnly) colour = colour == (image.keep | 0xFF000000u) ? 0xFF000000u : 0;
+    table.push_back(colour);
+  }
+  const QImage& positions = image.positions;
+  QImage out(positions.size(), QImage::Format_ARGB32_Premultiplied);
+  for (int y = 0; y < positions.height(); ++y) {
+    const auto* in = reinterpret_cast<const std::uint16_t*>(positions.constScanLine(y));
+    auto* row = reinterpret_cast<QRgb*>(out.scanLine(y));
+    for (int x = 0; x < positions.width(); ++x) row[x] = in[x] < table.size() ? table[in[x]] : 0;
+  }
+  return out;
+}
+
+QImage TMetaPaletteBlits::Coloured(const TMetaPaletteImage& image, const TMetaPaletteEntries* palette) {
+  // A file draws few bitmaps of palette colours; the latest ones are kept.
+  constexpr std::size_t kMaxKept = 64;
+  const TMetaPaletteEntries none;
+  const TMetaPaletteEntries& colours = palette != nullptr ? *palette : none;
+  for (const TColoured& kept : coloured_)
+    if (kept.image == &image && kept.palette == colours) return kept.pixels;
+  QImage pixels = MetaPaletteColoured(image, palette);
+  if (coloured_.size() >= kMaxKept) coloured_.erase(coloured_.begin());
+  coloured_.push_back({&image, colours, pixels});
+  return pixels;
+}
+
+qint64 TMetaPaletteBlits::Bytes() const {
+  qint64 bytes = 0;
+  for (const TColoured& kept : coloured_)
+    bytes += kept.pixels.sizeInBytes() + static_cast<qint64>(kept.palette.size() * sizeof(QRgb));
+  return bytes;
 }

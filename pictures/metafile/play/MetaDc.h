@@ -9,6 +9,8 @@
 #include <QTransform>
 #include <cstdint>
 
+#include "metafile/play/MetaPalette.h"
+
 // Rectangle clips are kept in this fraction of a picture unit.
 constexpr int kClipRectUnits = 16;
 
@@ -37,10 +39,21 @@ struct TMetaDc {
   // and brush holds it in the colours named here until it draws with others.
   std::int32_t monoPattern = -1;
   std::uint32_t monoText = 0, monoBk = 0;
+  // The play list's pattern behind a selected brush of palette colours, -1 for any other brush.
+  std::int32_t palettePattern = -1;
   Qt::FillRule fillRule = Qt::OddEvenFill;
   QPointF position;
   // Text state
-  std::uint32_t textColour = 0, bkColour = 0xFFFFFF;
+  std::uint32_t textColour = 0, bkColour = 0xFFFFFF;  // 0x00BBGGRR
+  // The logical palette selected; null for GDI's default palette. It is part of the saved state: SaveDC
+  // (and EMR_SAVEDC) saves the selected bitmap, brush, palette, font, pen and region, and RestoreDC
+  // selects them again. A palette is changed in place, so the restored one has its entries as they
+  // are then. PALETTEINDEX colours and DIB_PAL_COLORS tables index the palette selected when they draw.
+  TMetaPaletteRef palette;
+  // The colour references (COLORREF) of the selected pen and brush and of the text and background
+  // colours as the file gave them. A PALETTEINDEX one takes its colour from the selected palette when
+  // it draws, so the colours above are made again whenever the palette changes.
+  std::uint32_t penColourRef = 0, brushColourRef = 0, textColourRef = 0, bkColourRef = 0xFFFFFF;
   bool bkOpaque = true;
   int textAlign = 0;  // TA_*
   int charExtra = 0;

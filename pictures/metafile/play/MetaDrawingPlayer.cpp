@@ -30,14 +30,16 @@ constexpr std::size_t kMaxLineRun = 4096;
 
 TMetaDrawingPlayer::TMetaDrawingPlayer(const TMetaPlayList& list, TMetaDc& dc, const TMetaPlayView& view,
                                        TMetaPathBracket& path, const TMetaObjectTable& objects,
-                                       TMetaStrokeCache* strokes, TMetaTextOutlines* texts)
+                                       TMetaStrokeCache* strokes, TMetaTextOutlines* texts,
+                                       TMetaPaletteBlits* paletteBlits)
     : list_(list),
       dc_(dc),
       view_(view),
       path_(path),
       objects_(objects),
       texts_(texts),
-      shapes_(view, dc, strokes) {}
+      shapes_(view, dc, strokes),
+      paletteBlits_(paletteBlits) {}
 
 void TMetaDrawingPlayer::StartMeasuring() {
   bounds_ = QRectF();
@@ -279,7 +281,7 @@ void TMetaDrawingPlayer::DrawPixel(const TMetaPixel& pixel) {
     MeasurePicture(dot);
     return;
   }
-  shapes_.PaintPixel(dot, MetaColourRef(pixel.colour));
+  shapes_.PaintPixel(dot, MetaColourRef(ResolveMetaColour(dc_.palette.get(), pixel.colour)));
 }
 
 QRectF TMetaDrawingPlayer::FramedBox(const QRectF& box) const {
@@ -334,7 +336,7 @@ QBrush TMetaDrawingPlayer::BrushByIndex(std::int32_t index) const {
   }
   const TMetaObject* object = objects_.At(index);
   if (object == nullptr || object->kind != TMetaObject::EKind::Brush) return QBrush(Qt::NoBrush);
-  return MetaObjectBrush(*object, list_, dc_.textColour, dc_.bkColour);
+  return MetaObjectBrush(*object, list_, dc_);
 }
 
 void TMetaDrawingPlayer::PlayRegion(const TMetaCommand& c) {
@@ -396,8 +398,16 @@ void TMetaDrawingPlayer::PlayBlit(std::int32_t index) {
     return;
   }
   QPainter& painter = *view_.painter;
-  DrawMetaBlit(painter, blit,
-               view_.PatternInPictureSpace(MetaSelectedBrush(dc_, list_), painter.transform()));
+  const QBrush brush = view_.PatternInPictureSpace(MetaSelectedBrush(dc_, list_), painter.transform());
+  if (!blit.paletteImage) {
+    DrawMetaBlit(painter, blit, brush);
+    return;
+  }
+  // Palette colours are taken from the palette selected now.
+  TMetaBlit coloured = blit;
+  coloured.image = paletteBlits_ ? paletteBlits_->Coloured(*blit.paletteImage, dc_.palette.get())
+                                 : MetaPaletteColoured(*blit.paletteImage, dc_.palette.get());
+  DrawMetaBlit(painter, coloured, brush);
 }
 
 void TMetaDrawingPlayer::PlayGradient(std::int32_t index) {

@@ -14,6 +14,7 @@
 #include "metafile/play/MetaShapePainter.h"
 
 class TMetaObjectTable;
+class TMetaPaletteBlits;
 class TMetaPathBracket;
 class TMetaPlayList;
 class TMetaPlayView;
@@ -23,10 +24,11 @@ class TMetaTextOutlines;
 class TMetaDrawingPlayer {
  public:
   // The list's player owns the device context, view, path bracket and object table it plays with.
-  // strokes and texts, when given, keep outlines from one drawing of the list to the next.
+  // strokes, texts and paletteBlits, when given, keep outlines and coloured bitmaps from one drawing
+  // of the list to the next.
   TMetaDrawingPlayer(const TMetaPlayList& list, TMetaDc& dc, const TMetaPlayView& view,
                      TMetaPathBracket& path, const TMetaObjectTable& objects, TMetaStrokeCache* strokes,
-                     TMetaTextOutlines* texts);
+                     TMetaTextOutlines* texts, TMetaPaletteBlits* paletteBlits);
 
   // Plays the drawing command at index of the list; returns how many commands it took, more than one
   // for a run of LineTo records drawn as one line, which ends before end.
@@ -82,6 +84,7 @@ class TMetaDrawingPlayer {
   const TMetaObjectTable& objects_;
   TMetaTextOutlines* texts_ = nullptr;
   TMetaShapePainter shapes_;
+  TMetaPaletteBlits* paletteBlits_ = nullptr;
   std::size_t index_ = 0;   // the command being played: the slot of its outlines in the stroke cache
   std::size_t runEnd_ = 0;  // where a run of LineTo records must end
   QRectF bounds_;

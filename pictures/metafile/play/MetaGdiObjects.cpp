@@ -39,6 +39,7 @@ TMetaObject Made(const TMetaCommand& c, const TMetaPlayList& list, std::int32_t&
       slot = pen.slot;
       object.kind = TMetaObject::EKind::Pen;
       object.pen = MetaPen(pen.style, pen.width, pen.colour);
+      object.colourRef = pen.colour;
       object.insideFrame = (pen.style & U_PS_STYLE_MASK) == U_PS_INSIDEFRAME;
       break;
     }
@@ -47,6 +48,7 @@ TMetaObject Made(const TMetaCommand& c, const TMetaPlayList& list, std::int32_t&
       slot = pen.slot;
       object.kind = TMetaObject::EKind::Pen;
       object.pen = MetaExtPen(pen.style, pen.width, pen.colour, PenDashes(pen, list));
+      object.colourRef = pen.colour;
       object.insideFrame = (pen.style & U_PS_STYLE_MASK) == U_PS_INSIDEFRAME;
       break;
     }
@@ -55,6 +57,7 @@ TMetaObject Made(const TMetaCommand& c, const TMetaPlayList& list, std::int32_t&
       slot = brush.slot;
       object.kind = TMetaObject::EKind::Brush;
       object.brush = MetaBrush(brush.style, brush.colour, brush.hatch);
+      object.colourRef = brush.colour;
       break;
     }
     case EMetaOp::CreatePatternBrush: {
@@ -81,6 +84,9 @@ TMetaObject Made(const TMetaCommand& c, const TMetaPlayList& list, std::int32_t&
       object.regionCount = region.count;
       break;
     }
+    case EMetaOp::CreatePalette:
+      slot = c.Args<TMetaPaletteArgs>().slot;  // its entries need the table's budget
+      break;
     default:
       slot = c.Args<TMetaSlot>().slot;
       break;
@@ -92,13 +98,55 @@ TMetaObject Made(const TMetaCommand& c, const TMetaPlayList& list, std::int32_t&
 
 void TMetaObjectTable::Reset(int slots) {
   objects_.assign(static_cast<std::size_t>(std::max(slots, 0)), TMetaObject());
+  palettes_ = TMetaPaletteBudget();
 }
 
 void TMetaObjectTable::Create(const TMetaCommand& c, const TMetaPlayList& list) {
   std::int32_t slot = -1;
   TMetaObject object = Made(c, list, slot);
   if (slot < 0 || static_cast<std::size_t>(slot) >= objects_.size()) return;
+  if (c.Op() == EMetaOp::CreatePalette) {
+    const auto& args = c.Args<TMetaPaletteArgs>();
+    if (MetaRangeFits(list.paletteEntries.size(), args.first, args.count)) {
+      object.kind = TMetaObject::EKind::Palette;
+      object.palette = palettes_.Make(list.paletteEntries.data() + args.first, args.count);
+    }
+  }
   objects_[static_cast<std::size_t>(slot)] = std::move(object);
+}
+
+TMetaPaletteEntries* TMetaObjectTable::Palette(std::int32_t slot, const TMetaDc& dc) const {
+  if (slot < 0) return dc.palette.get();
+  const TMetaObject* object = At(slot);
+  return object != nullptr ? object->palette.get() : nullptr;
+}
+
+void TMetaObjectTable::ChangePalette(const TMetaCommand& c, const TMetaPlayList& list, TMetaDc& dc) {
+  switch (c.Op()) {
+    case EMetaOp::SelectPalette: {
+      // A slot without a palette selects the default one.
+      const TMetaObject* object = At(c.Args<TMetaSlot>().slot);
+      dc.palette = object != nullptr ? object->palette : nullptr;
+      break;
+    }
+    case EMetaOp::SetPaletteEntries: {
+      const auto& args = c.Args<TMetaPaletteArgs>();
+      TMetaPaletteEntries* palette = Palette(args.slot, dc);
+      if (palette == nullptr || !MetaRangeFits(list.paletteEntries.size(), args.first, args.count)) return;
+      SetMetaPaletteEntries(*palette, args.start, list.paletteEntries.data() + args.first, args.count);
+      break;
+    }
+    case EMetaOp::ResizePalette: {
+      const auto& args = c.Args<TMetaPaletteSize>();
+      TMetaPaletteEntries* palette = Palette(args.slot, dc);
+      if (palette == nullptr) return;
+      palettes_.Resize(*palette, args.count);
+      break;
+    }
+    default:
+      return;
+  }
+  ResolveMetaDcColours(dc, list);
 }
 
 void TMetaObjectTable::Delete(std::int32_t slot) {
@@ -134,11 +182,14 @@ QBrush MetaBrush(int style, std::uint32_t colour, int hatch) {
   return QBrush(MetaColourRef(colour));
 }
 
-QBrush MetaObjectBrush(const TMetaObject& object, const TMetaPlayList& list, std::uint32_t textColour,
-                       std::uint32_t bkColour) {
-  return object.pattern >= 0
-             ? MetaPatternBrush(list.patterns[static_cast<std::size_t>(object.pattern)], textColour, bkColour)
-             : object.brush;
+QBrush MetaObjectBrush(const TMetaObject& object, const TMetaPlayList& list, const TMetaDc& dc) {
+  if (object.pattern >= 0)
+    return MetaPatternBrush(list.patterns[static_cast<std::size_t>(object.pattern)], dc.textColour,
+                            dc.bkColour, dc.palette.get());
+  if (!IsMetaPaletteIndex(object.colourRef)) return object.brush;
+  QBrush brush = object.brush;
+  brush.setColor(MetaColourRef(ResolveMetaColour(dc.palette.get(), object.colourRef)));
+  return brush;
 }
 
 TMetaStockObject MetaStockObject(int stock) {
@@ -197,15 +248,22 @@ TMetaStockObject MetaStockObject(int stock) {
 void SelectMetaObject(TMetaDc& dc, const TMetaObject& object, const TMetaPlayList& list) {
   if (object.kind == TMetaObject::EKind::Pen) {
     dc.pen = object.pen;
+    dc.penColourRef = object.colourRef;
+    if (IsMetaPaletteIndex(object.colourRef))
+      dc.pen.setColor(MetaColourRef(ResolveMetaColour(dc.palette.get(), object.colourRef)));
     dc.penInsideFrame = object.insideFrame;
   }
   if (object.kind == TMetaObject::EKind::Brush) {
     const bool mono =
         object.pattern >= 0 && list.patterns[static_cast<std::size_t>(object.pattern)].monochrome;
     dc.monoPattern = mono ? object.pattern : -1;
+    const bool paletteColours =
+        object.pattern >= 0 && list.patterns[static_cast<std::size_t>(object.pattern)].paletteImage;
+    dc.palettePattern = paletteColours ? object.pattern : -1;
     dc.monoText = dc.textColour;
     dc.monoBk = dc.bkColour;
-    dc.brush = MetaObjectBrush(object, list, dc.textColour, dc.bkColour);
+    dc.brushColourRef = object.pattern >= 0 ? 0 : object.colourRef;
+    dc.brush = MetaObjectBrush(object, list, dc);
   }
   if (object.font >= 0) dc.font = object.font;
 }
@@ -218,10 +276,13 @@ void SelectMetaStockObject(TMetaDc& dc, int stock) {
   switch (object.kind) {
     case TMetaStockObject::EKind::Brush:
       dc.monoPattern = -1;
+      dc.palettePattern = -1;
       dc.brush = object.brush;
+      dc.brushColourRef = 0;
       break;
     case TMetaStockObject::EKind::Pen:
       dc.pen = object.pen;
+      dc.penColourRef = 0;
       dc.penInsideFrame = false;
       break;
     case TMetaStockObject::EKind::Font:
@@ -235,10 +296,23 @@ void SelectMetaStockObject(TMetaDc& dc, int stock) {
 const QBrush& MetaSelectedBrush(TMetaDc& dc, const TMetaPlayList& list) {
   // Recoloured only when it draws: a file may change colours many times between fills.
   if (dc.monoPattern >= 0 && (dc.monoText != dc.textColour || dc.monoBk != dc.bkColour)) {
-    dc.brush =
-        MetaPatternBrush(list.patterns[static_cast<std::size_t>(dc.monoPattern)], dc.textColour, dc.bkColour);
+    dc.brush = MetaPatternBrush(list.patterns[static_cast<std::size_t>(dc.monoPattern)], dc.textColour,
+                                dc.bkColour, nullptr);
     dc.monoText = dc.textColour;
     dc.monoBk = dc.bkColour;
   }
   return dc.brush;
+}
+
+void ResolveMetaDcColours(TMetaDc& dc, const TMetaPlayList& list) {
+  const TMetaPaletteEntries* palette = dc.palette.get();
+  if (IsMetaPaletteIndex(dc.penColourRef))
+    dc.pen.setColor(MetaColourRef(ResolveMetaColour(palette, dc.penColourRef)));
+  if (IsMetaPaletteIndex(dc.brushColourRef))
+    dc.brush.setColor(MetaColourRef(ResolveMetaColour(palette, dc.brushColourRef)));
+  if (IsMetaPaletteIndex(dc.textColourRef)) dc.textColour = ResolveMetaColour(palette, dc.textColourRef);
+  if (IsMetaPaletteIndex(dc.bkColourRef)) dc.bkColour = ResolveMetaColour(palette, dc.bkColourRef);
+  if (dc.palettePattern >= 0)
+    dc.brush = MetaPatternBrush(list.patterns[static_cast<std::size_t>(dc.palettePattern)], dc.textColour,
+                                dc.bkColour, palette);
 }

@@ -40,6 +40,10 @@ inline EMetaOpFamily MetaOpFamily(EMetaOp op) {
     case EMetaOp::SelectStock:
     case EMetaOp::DeleteObject:
     case EMetaOp::SelectClipObject:
+    case EMetaOp::CreatePalette:
+    case EMetaOp::SelectPalette:
+    case EMetaOp::SetPaletteEntries:
+    case EMetaOp::ResizePalette:
       return EMetaOpFamily::Object;
     case EMetaOp::BeginPath:
     case EMetaOp::EndPath:

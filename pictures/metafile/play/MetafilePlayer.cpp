@@ -23,11 +23,11 @@ constexpr int kMwtSet = 4;
 }  // namespace
 
 TMetafilePlayer::TMetafilePlayer(const TMetaPlayList& list, TMetaStrokeCache* strokes,
-                                 TMetaTextOutlines* texts)
+                                 TMetaTextOutlines* texts, TMetaPaletteBlits* paletteBlits)
     : list_(list),
       view_(list),
       clip_(dc_.clip, view_),
-      drawing_(list, dc_, view_, path_, objects_, strokes, texts),
+      drawing_(list, dc_, view_, path_, objects_, strokes, texts, paletteBlits),
       emfPlus_(list, view_) {}
 
 void TMetafilePlayer::Play(QPainter& painter, const QRectF& target, double referencePixel) {
@@ -228,10 +228,12 @@ void TMetafilePlayer::ExecuteState(const TMetaCommand& c) {
       break;
     }
     case EMetaOp::SetTextColor:
-      dc_.textColour = c.Args<TMetaColour>().colour;
+      dc_.textColourRef = c.Args<TMetaColour>().colour;
+      dc_.textColour = ResolveMetaColour(dc_.palette.get(), dc_.textColourRef);
       break;
     case EMetaOp::SetBkColor:
-      dc_.bkColour = c.Args<TMetaColour>().colour;
+      dc_.bkColourRef = c.Args<TMetaColour>().colour;
+      dc_.bkColour = ResolveMetaColour(dc_.palette.get(), dc_.bkColourRef);
       break;
     case EMetaOp::SetBkMode: {
       const std::int32_t mode = c.Args<TMetaMode>().mode;
@@ -293,6 +295,8 @@ void TMetafilePlayer::Restore(int level) {
       dc_.clip.clipped || dc_.clip.metaClipped || restored.clip.clipped || restored.clip.metaClipped;
   dc_ = restored;
   saved_.resize(static_cast<std::size_t>(keep));
+  // The restored palette's entries may have changed since it was saved.
+  ResolveMetaDcColours(dc_, list_);
   UpdateTransform();
   if (clipChanged) clip_.Apply();
 }
@@ -307,6 +311,11 @@ void TMetafilePlayer::ExecuteObject(const TMetaCommand& c) {
       break;
     case EMetaOp::DeleteObject:
       objects_.Delete(c.Args<TMetaSlot>().slot);
+      break;
+    case EMetaOp::SelectPalette:
+    case EMetaOp::SetPaletteEntries:
+    case EMetaOp::ResizePalette:
+      objects_.ChangePalette(c, list_, dc_);
       break;
     case EMetaOp::SelectClipObject: {
       const TMetaObject* object = objects_.At(c.Args<TMetaSlot>().slot);

@@ -17,16 +17,17 @@
 #include "metafile/play/MetaPlayView.h"
 
 class QPainter;
+class TMetaPaletteBlits;
 class TMetaStrokeCache;
 class TMetaTextOutlines;
 
 // Plays a parsed metafile: onto a painter, or only to measure what it draws.
 class TMetafilePlayer {
  public:
-  // strokes and texts, when given, keep the outlines of stroked shapes and of text from one drawing of
-  // the list to the next.
+  // strokes, texts and paletteBlits, when given, keep the outlines of stroked shapes and of text and
+  // the bitmaps of palette colours as coloured from one drawing of the list to the next.
   explicit TMetafilePlayer(const TMetaPlayList& list, TMetaStrokeCache* strokes = nullptr,
-                           TMetaTextOutlines* texts = nullptr);
+                           TMetaTextOutlines* texts = nullptr, TMetaPaletteBlits* paletteBlits = nullptr);
   // Its parts refer to its device context and view.
   TMetafilePlayer(const TMetafilePlayer&) = delete;
   TMetafilePlayer& operator=(const TMetafilePlayer&) = delete;

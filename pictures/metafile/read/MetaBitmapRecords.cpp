@@ -5,6 +5,7 @@
 
 #include <QTransform>
 #include <cmath>
+#include <memory>
 
 #include "metafile/read/MetaDib.h"
 #include "metafile/read/MetaRasterOp.h"
@@ -19,6 +20,8 @@ constexpr double kMinSourceTransformDeterminant = 1e-6;
 // What a bitmap record asks for, before its source is prepared for the raster operation.
 struct TBlitRequest {
   QImage source;  // null for records without a bitmap
+  // The palette indices of a source of palette colours, whose pixels are then table positions.
+  std::shared_ptr<TMetaPaletteImage> palette;
   QRectF sourceRect;
   double x = 0, y = 0, width = 0, height = 0;  // destination, logical units
   std::uint32_t rop = U_SRCCOPY;
@@ -97,6 +100,30 @@ void SetDestination(TMetaBlit& blit, double x, double y, double width, double he
   blit.bottomLeft = QPointF(x, y + height);
 }
 
+// The preparation of PrepareBlitImage for a palette source, to be done to its colours when it draws.
+void SetPalettePreparation(TMetaPaletteImage& palette, std::uint32_t rop) {
+  const EMetaBlitMode mode = BlitModeOf(rop);
+  palette.invert = RopInvertsSource(rop);
+  if (mode == EMetaBlitMode::Multiply) palette.clears = true, palette.clear = qRgb(255, 255, 255);
+  if (mode == EMetaBlitMode::Lighten || mode == EMetaBlitMode::Difference)
+    palette.clears = true, palette.clear = qRgb(0, 0, 0);
+  if (mode == EMetaBlitMode::BrushThroughImage)
+    palette.keepsOnly = true, palette.keep = RopBrushThroughColour(rop);
+}
+
+// The source made ready for the operation: `prepared` when the caller made it so (masks, transparent
+// colours), else prepared here; null when there is nothing to draw. A palette source keeps its table
+// positions instead, in the blit's paletteImage (returned), its preparation left for when the palette
+// colours it.
+QImage PreparedSource(const TBlitRequest& r, QImage prepared, TMetaBlit& blit) {
+  if (!r.palette) return prepared.isNull() ? PrepareBlitImage(r.source, r.rop) : std::move(prepared);
+  if (prepared.isNull() && !BlitModeDrawsImage(blit.mode)) return QImage();
+  SetPalettePreparation(*r.palette, r.rop);
+  r.palette->positions = MetaPalettePositions(prepared.isNull() ? r.source : prepared);
+  blit.paletteImage = r.palette;
+  return r.palette->positions;
+}
+
 // Adds the blit of a record whose source, if it has one, is already decoded; `prepared` is the
 // source made ready for the operation by the caller (masks, transparent colours) or null.
 void AddRasterBlit(TMetaListBuilder& builder, TBlitRequest r, QImage prepared = QImage(),
@@ -107,8 +134,9 @@ void AddRasterBlit(TMetaListBuilder& builder, TBlitRequest r, QImage prepared = 
   if (RopUsesSource(r.rop) || !prepared.isNull()) {
     if (r.source.isNull() && prepared.isNull()) return;  // a missing or broken bitmap draws nothing
     if (!Normalise(r)) return;
-    blit.image = prepared.isNull() ? PrepareBlitImage(r.source, r.rop) : std::move(prepared);
+    blit.image = PreparedSource(r, std::move(prepared), blit);
     if (blit.image.isNull()) return;
+    if (blit.paletteImage) blit.image = QImage();  // coloured when it draws
     blit.source = r.sourceRect;
   } else if (r.width == 0 || r.height == 0) {
     return;
@@ -122,10 +150,10 @@ void AddRasterBlit(TMetaListBuilder& builder, TBlitRequest r, QImage prepared = 
 }
 
 // The DIB of an EMF record at the fields given; null when there is none or it is broken. `info`
-// receives the BITMAPINFO.
+// receives the BITMAPINFO; a DIB of palette colours puts its palette indices into `palette`.
 QImage EmfDib(const TMetaBytes& rec, const TDibFields& fields, std::uint32_t usage, TMetaListBuilder& builder,
               QByteArrayView* info = nullptr, bool alpha = false, bool monochrome = false,
-              std::int64_t rows = 0) {
+              std::int64_t rows = 0, std::shared_ptr<TMetaPaletteImage>* palette = nullptr) {
   const std::int64_t offBmi = rec.U32(fields.offBmi), cbBmi = rec.U32(fields.cbBmi),
                      offBits = rec.U32(fields.offBits), cbBits = rec.U32(fields.cbBits);
   if (cbBmi == 0 || !rec.Has(offBmi, cbBmi) || !rec.Has(offBits, cbBits)) return QImage();
@@ -136,13 +164,15 @@ QImage EmfDib(const TMetaBytes& rec, const TDibFields& fields, std::uint32_t usa
   request.alpha = alpha;
   request.monochrome = monochrome;
   request.rows = rows;
+  request.palette = palette;
   if (info) *info = request.info;
   return DecodeMetaDib(request, builder);
 }
 
 // The packed DIB of a WMF record from `at` to its end.
 QImage WmfDib(const TMetaBytes& rec, std::int64_t at, std::uint32_t usage, TMetaListBuilder& builder,
-              QByteArrayView* info = nullptr, bool monochrome = false, std::int64_t rows = 0) {
+              QByteArrayView* info = nullptr, bool monochrome = false, std::int64_t rows = 0,
+              std::shared_ptr<TMetaPaletteImage>* palette = nullptr) {
   if (!rec.Has(at, sizeof(U_BITMAPINFOHEADER::biSize))) return QImage();
   const QByteArrayView packed = View(rec, at, rec.Size() - at);
   const std::int64_t infoSize = PackedDibInfoSize(packed, usage);
@@ -153,6 +183,7 @@ QImage WmfDib(const TMetaBytes& rec, std::int64_t at, std::uint32_t usage, TMeta
   request.usage = usage;
   request.monochrome = monochrome;
   request.rows = rows;
+  request.palette = palette;
   if (info) *info = request.info;
   return DecodeMetaDib(request, builder);
 }
@@ -205,7 +236,7 @@ void AddEmfDibBits(const TMetaBytes& rec, TMetaListBuilder& builder, TBlitReques
   const std::uint32_t usage = rec.U32(offsetof(Record, iUsageSrc));
   QByteArrayView info;
   if (RopUsesSource(r.rop))
-    r.source = EmfDib(rec, kSourceDib<Record>, usage, builder, &info, false, false, scans);
+    r.source = EmfDib(rec, kSourceDib<Record>, usage, builder, &info, false, false, scans, &r.palette);
   double y = src.y;
   if (!r.source.isNull() && DibIsBottomUp(info)) y -= static_cast<double>(startScan);
   r.sourceRect = r.source.isNull() ? QRectF() : DibSourceRect(info, r.source, src.x, y, srcSize.x, srcSize.y);
@@ -235,9 +266,19 @@ void AddEmfRopBlt(const TMetaBytes& rec, TMetaListBuilder& builder) {
   TBlitRequest r = EmfBlitRequest<Record>(rec, sourceLogical);
   r.rop = rec.U32(offsetof(Record, dwRop));
   if (RopUsesSource(r.rop))
-    r.source = EmfDib(rec, kSourceDib<Record>, rec.U32(offsetof(Record, iUsageSrc)), builder);
+    r.source = EmfDib(rec, kSourceDib<Record>, rec.U32(offsetof(Record, iUsageSrc)), builder, nullptr, false,
+                      false, 0, &r.palette);
   r.sourceRect = SourcePixels(rec, offsetof(Record, xformSrc), sourceLogical);
   AddRasterBlit(builder, std::move(r));
+}
+
+// Adds a pattern brush's bitmap; one of palette colours keeps its table positions, coloured when the
+// brush is used.
+std::int32_t AddPattern(TMetaListBuilder& builder, QImage image, bool monochrome,
+                        const std::shared_ptr<TMetaPaletteImage>& palette) {
+  if (!palette || image.isNull()) return builder.AddPattern(std::move(image), monochrome);
+  palette->positions = MetaPalettePositions(image);
+  return builder.AddPattern(QImage(), false, palette);
 }
 
 TMetaCommand PatternCommand(std::int32_t pattern) {
@@ -255,10 +296,11 @@ void AddEmfPatternBrush(const TMetaBytes& rec, TMetaListBuilder& builder, bool m
     return;
   }
   QByteArrayView info;
-  QImage image =
-      EmfDib(rec, kBrushDib<Record>, rec.U32(offsetof(Record, iUsage)), builder, &info, false, monochrome);
-  const std::int32_t pattern =
-      builder.AddPattern(std::move(image), monochrome && DibBitsPerPixel(info) == U_BCBM_MONOCHROME);
+  std::shared_ptr<TMetaPaletteImage> palette;
+  QImage image = EmfDib(rec, kBrushDib<Record>, rec.U32(offsetof(Record, iUsage)), builder, &info, false,
+                        monochrome, 0, &palette);
+  const std::int32_t pattern = AddPattern(builder, std::move(image),
+                                          monochrome && DibBitsPerPixel(info) == U_BCBM_MONOCHROME, palette);
   builder.CreateObjectAt(slot, PatternCommand(pattern));
 }
 
@@ -361,13 +403,17 @@ void ReadEmfMaskBlt(const TMetaBytes& rec, TMetaListBuilder& builder) {
   TBlitRequest r = EmfBlitRequest<R>(rec, sourceLogical);
   const std::uint32_t rops = rec.U32(offsetof(R, dwRop));
   r.rop = rops & kForegroundRop;
-  if (RopUsesSource(r.rop)) r.source = EmfDib(rec, kSourceDib<R>, rec.U32(offsetof(R, iUsageSrc)), builder);
+  if (RopUsesSource(r.rop))
+    r.source = EmfDib(rec, kSourceDib<R>, rec.U32(offsetof(R, iUsageSrc)), builder, nullptr, false, false, 0,
+                      &r.palette);
   QImage prepared;
   if (!r.source.isNull() && (rops >> kBackgroundShift) == kKeepTargetIndex &&
       BlitModeOf(r.rop) == EMetaBlitMode::Copy) {
     const QImage mask = EmfDib(rec, kMaskDib<R>, rec.U32(offsetof(R, iUsageMask)), builder);
     const TMetaPoint maskAt = ReadPointl(rec, offsetof(R, Mask));
-    if (!mask.isNull()) prepared = ThroughMask(PrepareBlitImage(r.source, r.rop), mask, maskAt.x, maskAt.y);
+    // A palette source is prepared when it draws; the mask only leaves its pixels out.
+    const QImage source = r.palette ? r.source : PrepareBlitImage(r.source, r.rop);
+    if (!mask.isNull()) prepared = ThroughMask(source, mask, maskAt.x, maskAt.y);
   }
   r.sourceRect = SourcePixels(rec, offsetof(R, xformSrc), sourceLogical);
   AddRasterBlit(builder, std::move(r), std::move(prepared));
@@ -382,7 +428,7 @@ void ReadEmfAlphaBlend(const TMetaBytes& rec, TMetaListBuilder& builder) {
   const std::uint8_t constantAlpha = rec.U8(offsetof(R, Blend.Global));
   const std::uint8_t format = rec.U8(offsetof(R, Blend.Op));
   r.source = EmfDib(rec, kSourceDib<R>, rec.U32(offsetof(R, iUsageSrc)), builder, nullptr,
-                    (format & U_AC_SRC_ALPHA) != 0);
+                    (format & U_AC_SRC_ALPHA) != 0, false, 0, &r.palette);
   if (r.source.isNull()) return;
   QImage prepared = StoredPremultiplied(std::move(r.source));
   r.rop = U_SRCCOPY;
@@ -395,9 +441,12 @@ void ReadEmfTransparentBlt(const TMetaBytes& rec, TMetaListBuilder& builder) {
   if (!rec.Has(0, sizeof(R))) return;
   QRectF sourceLogical;
   TBlitRequest r = EmfBlitRequest<R>(rec, sourceLogical);
-  r.source = EmfDib(rec, kSourceDib<R>, rec.U32(offsetof(R, iUsageSrc)), builder);
+  r.source = EmfDib(rec, kSourceDib<R>, rec.U32(offsetof(R, iUsageSrc)), builder, nullptr, false, false, 0,
+                    &r.palette);
   if (r.source.isNull()) return;
-  QImage prepared = WithoutColour(r.source, rec.U32(offsetof(R, TColor)));
+  const std::uint32_t transparent = rec.U32(offsetof(R, TColor));
+  QImage prepared = r.palette ? r.source : WithoutColour(r.source, transparent);
+  if (r.palette) r.palette->clears = true, r.palette->clear = RopColour(transparent);
   r.rop = U_SRCCOPY;
   r.sourceRect = SourcePixels(rec, offsetof(R, xformSrc), sourceLogical);
   AddRasterBlit(builder, std::move(r), std::move(prepared));
@@ -406,9 +455,12 @@ void ReadEmfTransparentBlt(const TMetaBytes& rec, TMetaListBuilder& builder) {
 void ReadEmfPlgBlt(const TMetaBytes& rec, TMetaListBuilder& builder) {
   using R = U_EMRPLGBLT;
   if (!rec.Has(0, sizeof(R))) return;
-  QImage source = EmfDib(rec, kSourceDib<R>, rec.U32(offsetof(R, iUsageSrc)), builder);
+  std::shared_ptr<TMetaPaletteImage> palette;
+  QImage source = EmfDib(rec, kSourceDib<R>, rec.U32(offsetof(R, iUsageSrc)), builder, nullptr, false, false,
+                         0, &palette);
   if (source.isNull()) return;
-  QImage image = PrepareBlitImage(source, U_SRCCOPY);
+  // A palette source keeps its table positions: the mask only leaves pixels out.
+  QImage image = palette ? source : PrepareBlitImage(source, U_SRCCOPY);
   const QImage mask = EmfDib(rec, kMaskDib<R>, rec.U32(offsetof(R, iUsageMask)), builder);
   if (!mask.isNull()) {
     const TMetaPoint maskAt = ReadPointl(rec, offsetof(R, Mask));
@@ -419,7 +471,12 @@ void ReadEmfPlgBlt(const TMetaBytes& rec, TMetaListBuilder& builder) {
   const TMetaPoint src = ReadPointl(rec, offsetof(R, Src)), srcSize = ReadPointl(rec, offsetof(R, cSrc));
   blit.source = SourcePixels(rec, offsetof(R, xformSrc), QRectF(src.x, src.y, srcSize.x, srcSize.y));
   if (blit.source.width() <= 0 || blit.source.height() <= 0) return;
-  blit.image = std::move(image);
+  if (palette) {
+    palette->positions = MetaPalettePositions(image);
+    blit.paletteImage = std::move(palette);
+  } else {
+    blit.image = std::move(image);
+  }
   // The parallelogram's upper-left, upper-right and lower-left corners.
   const auto corner = [&rec](int i) {
     const TMetaPoint p = ReadPointl(rec, offsetof(R, aptlDst) + sizeof(U_POINTL) * i);
@@ -441,7 +498,8 @@ void ReadWmfStretchDib(const TMetaBytes& rec, TMetaListBuilder& builder) {
                ySrc = rec.I16(offsetof(R, ySrc)), xSrc = rec.I16(offsetof(R, xSrc));
   SetStretchDestination<R>(rec, r);
   QByteArrayView info;
-  if (RopUsesSource(r.rop)) r.source = WmfDib(rec, offsetof(R, dib), usage, builder, &info);
+  if (RopUsesSource(r.rop))
+    r.source = WmfDib(rec, offsetof(R, dib), usage, builder, &info, false, 0, &r.palette);
   if (!r.source.isNull()) r.sourceRect = DibSourceRect(info, r.source, xSrc, ySrc, cxSrc, cySrc);
   AddRasterBlit(builder, std::move(r));
 }
@@ -455,7 +513,8 @@ void ReadWmfSetDibToDev(const TMetaBytes& rec, TMetaListBuilder& builder) {
                xSrc = rec.I16(offsetof(R, xSrc));
   SetBitBltDestination<R>(rec, r);
   QByteArrayView info;
-  r.source = WmfDib(rec, offsetof(R, dib), usage, builder, &info, false, rec.U16(offsetof(R, ScanCount)));
+  r.source = WmfDib(rec, offsetof(R, dib), usage, builder, &info, false, rec.U16(offsetof(R, ScanCount)),
+                    &r.palette);
   if (!r.source.isNull())
     r.sourceRect =
         DibSourceRect(info, r.source, xSrc, ySrc - (DibIsBottomUp(info) ? startScan : 0), r.width, r.height);
@@ -521,8 +580,9 @@ void ReadWmfDibCreatePatternBrush(const TMetaBytes& rec, TMetaListBuilder& build
   const bool monochromeStyle = rec.U16(offsetof(R, Style)) == U_BS_PATTERN;
   const std::uint32_t usage = monochromeStyle ? U_DIB_RGB_COLORS : rec.U16(offsetof(R, cUsage));
   QByteArrayView info;
-  QImage image = WmfDib(rec, offsetof(R, Src), usage, builder, &info, monochromeStyle);
-  const std::int32_t pattern =
-      builder.AddPattern(std::move(image), monochromeStyle && DibBitsPerPixel(info) == U_BCBM_MONOCHROME);
+  std::shared_ptr<TMetaPaletteImage> palette;
+  QImage image = WmfDib(rec, offsetof(R, Src), usage, builder, &info, monochromeStyle, 0, &palette);
+  const std::int32_t pattern = AddPattern(
+      builder, std::move(image), monochromeStyle && DibBitsPerPixel(info) == U_BCBM_MONOCHROME, palette);
   builder.CreateObject(PatternCommand(pattern));
 }

@@ -87,9 +87,10 @@ void PutRgbQuad(QByteArray& out, QRgb colour) {
   out.append('\0');
 }
 
-// The BITMAPINFO with its colour table replaced: palette indices resolved, or black and white.
+// The BITMAPINFO with its colour table replaced: black and white, or for palette indices each entry's
+// position as its red (the indices going to `palette`).
 QByteArray RewrittenInfo(QByteArrayView info, const TDibLayout& layout, const TMetaDibRequest& request,
-                         const TMetaPalettes& palettes) {
+                         TMetaPaletteImage& palette) {
   const std::int64_t tableAt = layout.headerSize + layout.masksSize;
   QByteArray out(info.data(), static_cast<qsizetype>(tableAt));
   if (request.monochrome && layout.bitsPerPixel == U_BCBM_MONOCHROME) {
@@ -110,7 +111,8 @@ QByteArray RewrittenInfo(QByteArrayView info, const TDibLayout& layout, const TM
     const std::uint16_t index = request.usage == kDibPalIndices    ? static_cast<std::uint16_t>(i)
                                 : Has(info, at, kPaletteIndexSize) ? U16(info, at)
                                                                    : 0;
-    PutRgbQuad(out, palettes.Entry(index));
+    palette.entries.push_back(index);
+    PutRgbQuad(out, qRgb(static_cast<int>(i), 0, 0));
   }
   return out;
 }
@@ -136,8 +138,9 @@ QImage DecodeMetaDib(const TMetaDibRequest& request, TMetaListBuilder& builder) 
   const bool rewrite = (request.monochrome && layout.bitsPerPixel == U_BCBM_MONOCHROME) ||
                        ((request.usage == kDibPalColors || request.usage == kDibPalIndices) &&
                         layout.bitsPerPixel <= U_BCBM_COLOR8 && layout.colours > 0);
+  auto palette = std::make_shared<TMetaPaletteImage>();
   QByteArray block =
-      rewrite ? RewrittenInfo(request.info, layout, request, builder.Palettes()) : request.info.toByteArray();
+      rewrite ? RewrittenInfo(request.info, layout, request, *palette) : request.info.toByteArray();
   if (request.rows > 0 && request.rows < DibHeight(request.info)) {
     const bool bottomUp = DibIsBottomUp(request.info);
     if (layout.core)
@@ -157,7 +160,24 @@ QImage DecodeMetaDib(const TMetaDibRequest& request, TMetaListBuilder& builder) 
   const std::int64_t pixels = static_cast<std::int64_t>(result.image.width()) * result.image.height();
   if (pixels > budget) return QImage();
   builder.SpendBitmapPixels(pixels);
+  if (!palette->entries.empty()) {
+    // Their positions are counted as well: they take half the pixels' room.
+    builder.SpendBitmapPixels(pixels / 2);
+    if (request.palette) *request.palette = std::move(palette);
+  }
   return result.image;
+}
+
+QImage MetaPalettePositions(const QImage& decoded) {
+  const QImage pixels = decoded.convertToFormat(QImage::Format_ARGB32);
+  QImage positions(pixels.size(), QImage::Format_Grayscale16);
+  for (int y = 0; y < pixels.height(); ++y) {
+    const auto* in = reinterpret_cast<const QRgb*>(pixels.constScanLine(y));
+    auto* out = reinterpret_cast<std::uint16_t*>(positions.scanLine(y));
+    for (int x = 0; x < pixels.width(); ++x)
+      out[x] = qAlpha(in[x]) == 0 ? TMetaPaletteImage::kNoEntry : static_cast<std::uint16_t>(qRed(in[x]));
+  }
+  return positions;
 }
 
 std::int64_t PackedDibInfoSize(QByteArrayView packed, std::uint32_t usage) {

@@ -4,6 +4,7 @@
 #include <QByteArrayView>
 #include <QImage>
 #include <cstdint>
+#include <memory>
 
 #include "metafile/read/MetaListBuilder.h"
 
@@ -13,9 +14,13 @@ struct TMetaDibRequest {
   QByteArrayView info;  // BITMAPINFO: header, masks and colour table
   QByteArrayView bits;
   // DIB_RGB_COLORS (0), DIB_PAL_COLORS (1): the colour table holds 16-bit palette indices, or
-  // DIB_PAL_INDICES (2): there is no table and the pixels are palette indices. The builder's selected
-  // palette resolves them.
+  // DIB_PAL_INDICES (2): there is no table and the pixels are palette indices. The palette selected
+  // when the bitmap draws resolves them: see palette.
   std::uint32_t usage = 0;
+  // Where the palette indices of a DIB of palette colours go. Such a DIB decodes with the position in
+  // its colour table as each pixel's red (MetaPalettePositions reads them back); without a place for
+  // the indices, a palette DIB is decoded that way all the same.
+  std::shared_ptr<TMetaPaletteImage>* palette = nullptr;
   bool alpha = false;       // a 32-bit bitmap carries alpha in its fourth byte
   bool monochrome = false;  // a 1-bit bitmap decodes black for bit 0 and white for bit 1
   // When positive and fewer than the header's rows: the bits hold only this band of rows, as
@@ -26,6 +31,10 @@ struct TMetaDibRequest {
 // The decoded bitmap, or a null image when it is broken or over the budget; the pixels are counted
 // against the builder's budget.
 QImage DecodeMetaDib(const TMetaDibRequest& request, TMetaListBuilder& builder);
+
+// The table positions of a palette DIB decoded as DecodeMetaDib does (and maybe prepared since: pixels
+// made transparent have no position), as TMetaPaletteImage::positions.
+QImage MetaPalettePositions(const QImage& decoded);
 
 // The size of the BITMAPINFO at the start of a packed DIB (header, masks and a table of the usage's
 // entries), or -1 when its header cannot be read.

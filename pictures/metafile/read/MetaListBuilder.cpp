@@ -1,4 +1,4 @@
-// The play list's stores filled within their limits, the object slots, palettes and bitmap budget.
+// The play list's stores filled within their limits, the object slots and the bitmap budget.
 #include "metafile/read/MetaListBuilder.h"
 
 #include <algorithm>
@@ -9,6 +9,8 @@ namespace {
 
 // Fonts, texts, gradients, blits and patterns each take a quarter of the commands' limit at most.
 constexpr std::size_t kMaxStoreItems = kMaxMetaCommands / 4;
+// All palette entries of a file together (4 MB).
+constexpr std::size_t kMaxPaletteEntries = std::size_t{1} << 20;
 
 }  // namespace
 
@@ -96,10 +98,20 @@ void TMetaListBuilder::AddBlit(TMetaBlit blit) {
   Add({EMetaOp::Blit, TMetaIndex{static_cast<std::int32_t>(list_.blits.size() - 1)}});
 }
 
-std::int32_t TMetaListBuilder::AddPattern(QImage image, bool monochrome) {
-  if (image.isNull() || list_.patterns.size() >= kMaxStoreItems) return -1;
-  list_.patterns.push_back({std::move(image), monochrome});
+std::int32_t TMetaListBuilder::AddPattern(QImage image, bool monochrome,
+                                          std::shared_ptr<const TMetaPaletteImage> palette) {
+  if ((image.isNull() && !palette) || list_.patterns.size() >= kMaxStoreItems) return -1;
+  list_.patterns.push_back({std::move(image), monochrome, std::move(palette)});
   return static_cast<std::int32_t>(list_.patterns.size() - 1);
+}
+
+std::int32_t TMetaListBuilder::AddPaletteEntries(const std::vector<QRgb>& entries, std::int32_t& count) {
+  const std::size_t kept = std::min(entries.size(), kMaxPaletteEntries - list_.paletteEntries.size());
+  const auto first = static_cast<std::int32_t>(list_.paletteEntries.size());
+  list_.paletteEntries.insert(list_.paletteEntries.end(), entries.begin(),
+                              entries.begin() + static_cast<std::ptrdiff_t>(kept));
+  count = static_cast<std::int32_t>(kept);
+  return first;
 }
 
 void TMetaListBuilder::CreateObjectAt(std::uint32_t slot, const TMetaCommand& create) {

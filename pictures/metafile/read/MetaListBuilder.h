@@ -1,11 +1,12 @@
 // The play list as both readers build it, with the state only reading needs: the limits of its stores,
-// the object slots, the logical palettes that resolve colours and the bitmap budget.
+// the object slots and the bitmap budget.
 #pragma once
 
 #include <QImage>
 #include <QRect>
 #include <QTransform>
 #include <cstdint>
+#include <memory>
 #include <set>
 #include <vector>
 
@@ -14,7 +15,6 @@
 #include "metafile/model/MetaGradient.h"
 #include "metafile/model/MetaPlayList.h"
 #include "metafile/model/MetaText.h"
-#include "metafile/read/MetaPalette.h"
 
 // EMF object indices above this are ignored; real files use a few hundred at most.
 inline constexpr std::uint32_t kMaxEmfSlots = 65536;
@@ -54,8 +54,9 @@ class TMetaListBuilder {
   std::int32_t AddText(TMetaTextRun run);
   // Adds the blit and the command that draws it; a blit beyond the store's limit is left out.
   void AddBlit(TMetaBlit blit);
-  // The pattern's index, or -1 for a null image or a full store.
-  std::int32_t AddPattern(QImage image, bool monochrome);
+  // The pattern's index, or -1 for a null image (without a palette image) or a full store.
+  std::int32_t AddPattern(QImage image, bool monochrome,
+                          std::shared_ptr<const TMetaPaletteImage> palette = nullptr);
 
   // Object slots. An EMF record names the slot of the object it creates, and slots of kMaxEmfSlots and
   // beyond are ignored; a WMF one takes the lowest free slot, as GDI does.
@@ -65,11 +66,9 @@ class TMetaListBuilder {
   // Frees a slot of the WMF object table; false when it held no object.
   bool FreeSlot(std::int32_t slot);
 
-  // The logical palettes as the records read so far left them.
-  TMetaPalettes& Palettes() { return palettes_; }
-  const TMetaPalettes& Palettes() const { return palettes_; }
-  // A colour reference of a record as 0x00BBGGRR, palette entries resolved.
-  std::uint32_t Colour(std::uint32_t colourRef) const { return palettes_.Resolve(colourRef); }
+  // The palette entries' first index; entries beyond the store's limit are left out, so that fewer
+  // than given may be stored: count says how many were.
+  std::int32_t AddPaletteEntries(const std::vector<QRgb>& entries, std::int32_t& count);
 
   // Decoded bitmap pixels the next bitmap may have: the per-bitmap limit, or less when the picture's
   // budget is nearly spent.
@@ -78,7 +77,6 @@ class TMetaListBuilder {
 
  private:
   TMetaPlayList list_;
-  TMetaPalettes palettes_;
   std::int64_t textChars_ = 0;
   std::int64_t bitmapPixels_ = 0;
   // The WMF object table: slots in use, and the freed ones below the highest taken.

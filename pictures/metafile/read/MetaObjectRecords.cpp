@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <vector>
 
-#include "metafile/read/MetaPalette.h"
 #include "metafile/read/MetaRecordFields.h"
 
 namespace {
@@ -35,6 +34,42 @@ void SetFontFlags(const TMetaBytes& rec, std::int64_t italicAt, std::int64_t und
   font.charset = rec.U8(charsetAt);
 }
 
+// The palette commands' slot for the palette selected, and for the default palette when selecting.
+constexpr std::int32_t kSelectedPalette = -1;
+constexpr std::int32_t kDefaultPalette = -1;
+constexpr auto kMaxPaletteEntries = static_cast<std::uint32_t>(kMaxMetaPaletteEntries);
+
+// A palette entry as GDI writes it (PALETTEENTRY: red, green, blue, flags); libuemf's U_LOGPLTNTRY and
+// U_PLTNTRY name its bytes in other orders.
+struct TPaletteEntry {
+  std::uint8_t red, green, blue, flags;
+};
+
+// The entries of a palette record: count entries from `at`, as many as the record holds.
+std::vector<QRgb> PaletteEntries(const TMetaBytes& rec, std::int64_t at, std::uint32_t count) {
+  std::vector<QRgb> entries;
+  for (std::uint32_t i = 0; i < count && i < kMaxPaletteEntries; ++i) {
+    const std::int64_t entry = at + static_cast<std::int64_t>(sizeof(TPaletteEntry)) * i;
+    if (!rec.Has(entry, sizeof(TPaletteEntry))) break;
+    entries.push_back(qRgb(rec.U8(entry + offsetof(TPaletteEntry, red)),
+                           rec.U8(entry + offsetof(TPaletteEntry, green)),
+                           rec.U8(entry + offsetof(TPaletteEntry, blue))));
+  }
+  return entries;
+}
+
+// A command creating or changing a palette, its entries put into the list's store.
+TMetaCommand PaletteCommand(EMetaOp op, std::int32_t slot, std::int32_t start,
+                            const std::vector<QRgb>& entries, TMetaListBuilder& builder) {
+  TMetaPaletteArgs args{.slot = slot, .start = start};
+  args.first = builder.AddPaletteEntries(entries, args.count);
+  return {op, args};
+}
+
+TMetaPaletteSize PaletteSize(std::int32_t slot, std::uint32_t count) {
+  return {.slot = slot, .count = static_cast<std::int32_t>(std::min(count, kMaxPaletteEntries))};
+}
+
 // The command creating the font, which goes into the font store; the slot is left for the caller.
 TMetaCommand FontCommand(TMetaFont font, TMetaListBuilder& builder) {
   return {EMetaOp::CreateFont, TMetaFontArgs{.slot = 0, .font = builder.AddFont(std::move(font))}};
@@ -51,7 +86,7 @@ void ReadEmfCreatePen(const TMetaBytes& rec, TMetaListBuilder& builder) {
       {EMetaOp::CreatePen,
        TMetaPenArgs{.style = static_cast<std::int32_t>(rec.U32(offsetof(R, lopn.lopnStyle)) & kStyleBits),
                     .width = rec.I32(offsetof(R, lopn.lopnWidth.x)),
-                    .colour = builder.Colour(rec.U32(offsetof(R, lopn.lopnColor)))}});
+                    .colour = rec.U32(offsetof(R, lopn.lopnColor))}});
 }
 
 void ReadEmfExtCreatePen(const TMetaBytes& rec, TMetaListBuilder& builder) {
@@ -62,35 +97,32 @@ void ReadEmfExtCreatePen(const TMetaBytes& rec, TMetaListBuilder& builder) {
   // A pen with a null brush draws nothing.
   TMetaExtPenArgs pen{.style = brushStyle == U_BS_NULL ? U_PS_NULL : style,
                       .width = rec.I32(offsetof(R, elp.elpWidth)),
-                      .colour = builder.Colour(rec.U32(offsetof(R, elp.elpColor)))};
+                      .colour = rec.U32(offsetof(R, elp.elpColor))};
   if ((style & U_PS_STYLE_MASK) == U_PS_USERSTYLE) ReadUserDashes(rec, builder, pen);
   builder.CreateObjectAt(slot, {EMetaOp::CreateExtPen, pen});
 }
 
 void ReadEmfCreateBrushIndirect(const TMetaBytes& rec, TMetaListBuilder& builder) {
   using R = U_EMRCREATEBRUSHINDIRECT;
-  builder.CreateObjectAt(
-      rec.U32(offsetof(R, ihBrush)),
-      {EMetaOp::CreateBrush, TMetaBrushArgs{.style = rec.I32(offsetof(R, lb.lbStyle)),
-                                            .colour = builder.Colour(rec.U32(offsetof(R, lb.lbColor))),
-                                            .hatch = rec.I32(offsetof(R, lb.lbHatch))}});
+  builder.CreateObjectAt(rec.U32(offsetof(R, ihBrush)),
+                         {EMetaOp::CreateBrush, TMetaBrushArgs{.style = rec.I32(offsetof(R, lb.lbStyle)),
+                                                               .colour = rec.U32(offsetof(R, lb.lbColor)),
+                                                               .hatch = rec.I32(offsetof(R, lb.lbHatch))}});
 }
 
 void ReadWmfCreatePenIndirect(const TMetaBytes& rec, TMetaListBuilder& builder) {
   using R = U_WMRCREATEPENINDIRECT;
   // The pen's width is a point of which only x counts.
-  builder.CreateObject(
-      {EMetaOp::CreatePen, TMetaPenArgs{.style = rec.U16(offsetof(R, pen.Style)),
-                                        .width = rec.I16(offsetof(R, pen.Widthw)),
-                                        .colour = builder.Colour(rec.U32(offsetof(R, pen.Color)))}});
+  builder.CreateObject({EMetaOp::CreatePen, TMetaPenArgs{.style = rec.U16(offsetof(R, pen.Style)),
+                                                         .width = rec.I16(offsetof(R, pen.Widthw)),
+                                                         .colour = rec.U32(offsetof(R, pen.Color))}});
 }
 
 void ReadWmfCreateBrushIndirect(const TMetaBytes& rec, TMetaListBuilder& builder) {
   using R = U_WMRCREATEBRUSHINDIRECT;
-  builder.CreateObject(
-      {EMetaOp::CreateBrush, TMetaBrushArgs{.style = rec.U16(offsetof(R, brush.Style)),
-                                            .colour = builder.Colour(rec.U32(offsetof(R, brush.Color))),
-                                            .hatch = rec.U16(offsetof(R, brush.Hatch))}});
+  builder.CreateObject({EMetaOp::CreateBrush, TMetaBrushArgs{.style = rec.U16(offsetof(R, brush.Style)),
+                                                             .colour = rec.U32(offsetof(R, brush.Color)),
+                                                             .hatch = rec.U16(offsetof(R, brush.Hatch))}});
 }
 
 void ReadEmfExtCreateFontIndirectW(const TMetaBytes& rec, TMetaListBuilder& builder) {
@@ -142,61 +174,70 @@ void ReadWmfCreateFontIndirect(const TMetaBytes& rec, TMetaListBuilder& builder)
 
 void ReadEmfCreatePalette(const TMetaBytes& rec, TMetaListBuilder& builder) {
   using R = U_EMRCREATEPALETTE;
-  const std::uint32_t slot = rec.U32(offsetof(R, ihPal));
-  builder.CreateObjectAt(slot, {EMetaOp::CreateOther, TMetaSlot{}});
-  if (slot < kMaxEmfSlots && rec.Has(offsetof(R, lgpl), offsetof(U_LOGPALETTE, palPalEntry)))
-    builder.Palettes().Create(slot, MetaPaletteEntries(rec, offsetof(R, lgpl.palPalEntry),
-                                                       rec.U16(offsetof(R, lgpl.palNumEntries))));
+  std::vector<QRgb> entries;
+  if (rec.Has(offsetof(R, lgpl), offsetof(U_LOGPALETTE, palPalEntry)))
+    entries = PaletteEntries(rec, offsetof(R, lgpl.palPalEntry), rec.U16(offsetof(R, lgpl.palNumEntries)));
+  builder.CreateObjectAt(rec.U32(offsetof(R, ihPal)),
+                         PaletteCommand(EMetaOp::CreatePalette, 0, 0, entries, builder));
 }
 
 void ReadEmfSelectPalette(const TMetaBytes& rec, TMetaListBuilder& builder) {
   const std::uint32_t slot = rec.U32(offsetof(U_EMRSELECTPALETTE, ihPal));
-  if (slot & U_STOCK_OBJECT)
-    builder.Palettes().SelectDefault();
-  else
-    builder.Palettes().Select(slot);
+  // The stock default palette, or a slot beyond the table, selects GDI's default palette.
+  const bool ownPalette = (slot & U_STOCK_OBJECT) == 0 && slot < kMaxEmfSlots;
+  builder.Add(
+      {EMetaOp::SelectPalette, TMetaSlot{ownPalette ? static_cast<std::int32_t>(slot) : kDefaultPalette}});
 }
 
 void ReadEmfSetPaletteEntries(const TMetaBytes& rec, TMetaListBuilder& builder) {
   using R = U_EMRSETPALETTEENTRIES;
   if (!rec.Has(0, offsetof(R, aPalEntries))) return;
-  builder.Palettes().SetEntries(
-      rec.U32(offsetof(R, ihPal)), rec.U32(offsetof(R, iStart)),
-      MetaPaletteEntries(rec, offsetof(R, aPalEntries), rec.U32(offsetof(R, cEntries))));
+  const std::uint32_t slot = rec.U32(offsetof(R, ihPal));
+  const std::uint32_t start = rec.U32(offsetof(R, iStart));
+  if (slot >= kMaxEmfSlots || start >= kMaxPaletteEntries) return;
+  builder.Add(PaletteCommand(
+      EMetaOp::SetPaletteEntries, static_cast<std::int32_t>(slot), static_cast<std::int32_t>(start),
+      PaletteEntries(rec, offsetof(R, aPalEntries), rec.U32(offsetof(R, cEntries))), builder));
 }
 
 void ReadEmfResizePalette(const TMetaBytes& rec, TMetaListBuilder& builder) {
   using R = U_EMRRESIZEPALETTE;
   if (!rec.Has(0, sizeof(R))) return;
-  builder.Palettes().Resize(rec.U32(offsetof(R, ihPal)), rec.U32(offsetof(R, cEntries)));
+  const std::uint32_t slot = rec.U32(offsetof(R, ihPal));
+  if (slot >= kMaxEmfSlots) return;
+  builder.Add(
+      {EMetaOp::ResizePalette, PaletteSize(static_cast<std::int32_t>(slot), rec.U32(offsetof(R, cEntries)))});
 }
 
 void ReadWmfCreatePalette(const TMetaBytes& rec, TMetaListBuilder& builder) {
   using R = U_WMRCREATEPALETTE;
-  const std::int32_t slot = builder.CreateObject({EMetaOp::CreateOther, TMetaSlot{}});
-  if (slot >= 0 && rec.Has(offsetof(R, Palette), offsetof(U_PALETTE, PalEntries)))
-    builder.Palettes().Create(slot, MetaPaletteEntries(rec, offsetof(R, Palette.PalEntries),
-                                                       rec.U16(offsetof(R, Palette.NumEntries))));
+  std::vector<QRgb> entries;
+  if (rec.Has(offsetof(R, Palette), offsetof(U_PALETTE, PalEntries)))
+    entries = PaletteEntries(rec, offsetof(R, Palette.PalEntries), rec.U16(offsetof(R, Palette.NumEntries)));
+  builder.CreateObject(PaletteCommand(EMetaOp::CreatePalette, 0, 0, entries, builder));
 }
 
 void ReadWmfSelectPalette(const TMetaBytes& rec, TMetaListBuilder& builder) {
   using R = U_WMRSELECTPALETTE;
-  if (rec.Has(offsetof(R, index), sizeof(R::index))) builder.Palettes().Select(rec.U16(offsetof(R, index)));
+  if (rec.Has(offsetof(R, index), sizeof(R::index)))
+    builder.Add({EMetaOp::SelectPalette, TMetaSlot{rec.U16(offsetof(R, index))}});
 }
 
+// SetPalEntries and AnimatePalette change the selected palette.
 void ReadWmfSetPalEntries(const TMetaBytes& rec, TMetaListBuilder& builder) {
   using R = U_WMRSETPALENTRIES;
   static_assert(offsetof(R, Palette) == offsetof(U_WMRANIMATEPALETTE, Palette));
   if (!rec.Has(offsetof(R, Palette), offsetof(U_PALETTE, PalEntries))) return;
-  builder.Palettes().SetEntries(
-      TMetaPalettes::kSelected, rec.U16(offsetof(R, Palette.Start)),
-      MetaPaletteEntries(rec, offsetof(R, Palette.PalEntries), rec.U16(offsetof(R, Palette.NumEntries))));
+  builder.Add(PaletteCommand(
+      EMetaOp::SetPaletteEntries, kSelectedPalette, rec.U16(offsetof(R, Palette.Start)),
+      PaletteEntries(rec, offsetof(R, Palette.PalEntries), rec.U16(offsetof(R, Palette.NumEntries))),
+      builder));
 }
 
 void ReadWmfResizePalette(const TMetaBytes& rec, TMetaListBuilder& builder) {
   using R = U_WMRRESIZEPALETTE;
   if (rec.Has(offsetof(R, index), sizeof(R::index)))
-    builder.Palettes().Resize(TMetaPalettes::kSelected, rec.U16(offsetof(R, index)));
+    builder.Add({EMetaOp::ResizePalette, PaletteSize(kSelectedPalette, rec.U16(offsetof(R, index)))});
 }
 
 void ReadEmfSelectObject(const TMetaBytes& rec, TMetaListBuilder& builder) {
@@ -211,7 +252,6 @@ void ReadEmfDeleteObject(const TMetaBytes& rec, TMetaListBuilder& builder) {
   const std::uint32_t slot = rec.U32(offsetof(U_EMRDELETEOBJECT, ihObject));
   if (slot >= kMaxEmfSlots) return;
   builder.Add({EMetaOp::DeleteObject, TMetaSlot{static_cast<std::int32_t>(slot)}});
-  builder.Palettes().Remove(slot);
 }
 
 void ReadWmfSelectObject(const TMetaBytes& rec, TMetaListBuilder& builder) {
@@ -222,5 +262,4 @@ void ReadWmfDeleteObject(const TMetaBytes& rec, TMetaListBuilder& builder) {
   const std::uint16_t slot = rec.U16(offsetof(U_WMRDELETEOBJECT, index));
   if (!builder.FreeSlot(slot)) return;
   builder.Add({EMetaOp::DeleteObject, TMetaSlot{slot}});
-  builder.Palettes().Remove(slot);
 }

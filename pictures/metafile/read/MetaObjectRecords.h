@@ -19,8 +19,8 @@ void ReadWmfCreateBrushIndirect(const TMetaBytes& rec, TMetaListBuilder& builder
 void ReadEmfExtCreateFontIndirectW(const TMetaBytes& rec, TMetaListBuilder& builder);
 void ReadWmfCreateFontIndirect(const TMetaBytes& rec, TMetaListBuilder& builder);
 
-// Palettes take an object slot that draws nothing; their entries resolve the colours of the records
-// after them (see TMetaPalettes).
+// Palettes take an object slot; the player resolves palette colours with the one selected when they
+// draw.
 void ReadEmfCreatePalette(const TMetaBytes& rec, TMetaListBuilder& builder);
 void ReadEmfSelectPalette(const TMetaBytes& rec, TMetaListBuilder& builder);
 void ReadEmfSetPaletteEntries(const TMetaBytes& rec, TMetaListBuilder& builder);

@@ -110,13 +110,41 @@ EMetaBlitMode BlitModeOf(std::uint32_t rop) {
   }
 }
 
+bool BlitModeDrawsImage(EMetaBlitMode mode) {
+  switch (mode) {
+    case EMetaBlitMode::Copy:
+    case EMetaBlitMode::SourceAndBrush:
+    case EMetaBlitMode::SourceAndNotTarget:
+    case EMetaBlitMode::NotSourceAndNotTarget:
+    case EMetaBlitMode::Multiply:
+    case EMetaBlitMode::Lighten:
+    case EMetaBlitMode::Difference:
+    case EMetaBlitMode::BrushThroughImage:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool RopInvertsSource(std::uint32_t rop) {
+  return RopIndex(rop) == RopIndex(U_NOTSRCCOPY) || RopIndex(rop) == RopIndex(U_MERGEPAINT);
+}
+
+QRgb RopBrushThroughColour(std::uint32_t rop) {
+  return RopIndex(rop) == kBrushWhereSourceBlack ? kBlack : kWhite;
+}
+
+QRgb RopColour(std::uint32_t colourRef) {
+  return qRgb(static_cast<int>(colourRef & 0xFF), static_cast<int>((colourRef >> 8) & 0xFF),
+              static_cast<int>((colourRef >> 16) & 0xFF));
+}
+
 QImage PrepareBlitImage(const QImage& source, std::uint32_t rop) {
   if (source.isNull()) return QImage();
-  const int index = RopIndex(rop);
   switch (BlitModeOf(rop)) {
     case EMetaBlitMode::Copy: {
       QImage image = Premultiplied(source);
-      if (index == RopIndex(U_NOTSRCCOPY)) image.invertPixels();
+      if (RopInvertsSource(rop)) image.invertPixels();
       return image;
     }
     case EMetaBlitMode::SourceAndBrush:
@@ -131,12 +159,12 @@ QImage PrepareBlitImage(const QImage& source, std::uint32_t rop) {
     case EMetaBlitMode::Lighten:
     case EMetaBlitMode::Difference: {
       QImage image = Premultiplied(source);
-      if (index == RopIndex(U_MERGEPAINT)) image.invertPixels();
+      if (RopInvertsSource(rop)) image.invertPixels();
       Clear(image, kBlack);
       return image;
     }
     case EMetaBlitMode::BrushThroughImage:
-      return MaskOf(source, index == kBrushWhereSourceBlack ? kBlack : kWhite);
+      return MaskOf(source, RopBrushThroughColour(rop));
     default:
       return QImage();
   }
@@ -158,8 +186,7 @@ QImage StoredPremultiplied(QImage source) {
 
 QImage WithoutColour(const QImage& source, std::uint32_t colourRef) {
   QImage image = Premultiplied(source);
-  Clear(image, qRgb(static_cast<int>(colourRef & 0xFF), static_cast<int>((colourRef >> 8) & 0xFF),
-                    static_cast<int>((colourRef >> 16) & 0xFF)));
+  Clear(image, RopColour(colourRef));
   return image;
 }
 

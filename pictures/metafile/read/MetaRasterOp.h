@@ -16,6 +16,14 @@ bool RopUsesSource(std::uint32_t rop);
 EMetaBlitMode BlitModeOf(std::uint32_t rop);
 // The colour a FillColour operation fills with: black for BLACKNESS, white for WHITENESS.
 QRgb RopFillColour(std::uint32_t rop);
+// True when the mode draws a source image, which PrepareBlitImage makes.
+bool BlitModeDrawsImage(EMetaBlitMode mode);
+// True when the operation inverts its source's colours before drawing it (NOTSRCCOPY, MERGEPAINT).
+bool RopInvertsSource(std::uint32_t rop);
+// The source colour where a BrushThroughImage operation paints the brush: black or white.
+QRgb RopBrushThroughColour(std::uint32_t rop);
+// A colour reference (COLORREF) as an opaque colour, its type ignored.
+QRgb RopColour(std::uint32_t colourRef);
 // The source image ready to draw in the operation's mode (see EMetaBlitMode), as 32-bit
 // premultiplied pixels. Null when the mode draws no image.
 QImage PrepareBlitImage(const QImage& source, std::uint32_t rop);

@@ -335,14 +335,13 @@ void ReadEmfSetPixelV(const TMetaBytes& rec, TMetaListBuilder& builder) {
   using R = U_EMRSETPIXELV;
   if (!rec.Has(0, sizeof(R))) return;
   builder.Add({EMetaOp::SetPixel, TMetaPixel{.at = ReadPointl(rec, offsetof(R, ptlPixel)),
-                                             .colour = builder.Colour(rec.U32(offsetof(R, crColor)))}});
+                                             .colour = rec.U32(offsetof(R, crColor))}});
 }
 
 void ReadWmfSetPixel(const TMetaBytes& rec, TMetaListBuilder& builder) {
   using R = U_WMRSETPIXEL;
   if (!rec.Has(0, sizeof(R))) return;
-  builder.Add({EMetaOp::SetPixel,
-               TMetaPixel{.at = WmfPoint<R>(rec), .colour = builder.Colour(rec.U32(offsetof(R, Color)))}});
+  builder.Add({EMetaOp::SetPixel, TMetaPixel{.at = WmfPoint<R>(rec), .colour = rec.U32(offsetof(R, Color))}});
 }
 
 void ReadEmfGradientFill(const TMetaBytes& rec, TMetaListBuilder& builder) {

@@ -100,13 +100,11 @@ void ReadEmfExtTextOut(const TMetaBytes& rec, bool wide, TMetaListBuilder& build
 }  // namespace
 
 void ReadEmfSetTextColor(const TMetaBytes& rec, TMetaListBuilder& builder) {
-  builder.Add(
-      {EMetaOp::SetTextColor, TMetaColour{builder.Colour(rec.U32(offsetof(U_EMRSETTEXTCOLOR, crColor)))}});
+  builder.Add({EMetaOp::SetTextColor, TMetaColour{rec.U32(offsetof(U_EMRSETTEXTCOLOR, crColor))}});
 }
 
 void ReadEmfSetBkColor(const TMetaBytes& rec, TMetaListBuilder& builder) {
-  builder.Add(
-      {EMetaOp::SetBkColor, TMetaColour{builder.Colour(rec.U32(offsetof(U_EMRSETBKCOLOR, crColor)))}});
+  builder.Add({EMetaOp::SetBkColor, TMetaColour{rec.U32(offsetof(U_EMRSETBKCOLOR, crColor))}});
 }
 
 void ReadEmfSetBkMode(const TMetaBytes& rec, TMetaListBuilder& builder) {
@@ -125,12 +123,11 @@ void ReadEmfSetTextJustification(const TMetaBytes& rec, TMetaListBuilder& builde
 }
 
 void ReadWmfSetTextColor(const TMetaBytes& rec, TMetaListBuilder& builder) {
-  builder.Add(
-      {EMetaOp::SetTextColor, TMetaColour{builder.Colour(rec.U32(offsetof(U_WMRSETTEXTCOLOR, Color)))}});
+  builder.Add({EMetaOp::SetTextColor, TMetaColour{rec.U32(offsetof(U_WMRSETTEXTCOLOR, Color))}});
 }
 
 void ReadWmfSetBkColor(const TMetaBytes& rec, TMetaListBuilder& builder) {
-  builder.Add({EMetaOp::SetBkColor, TMetaColour{builder.Colour(rec.U32(offsetof(U_WMRSETBKCOLOR, Color)))}});
+  builder.Add({EMetaOp::SetBkColor, TMetaColour{rec.U32(offsetof(U_WMRSETBKCOLOR, Color))}});
 }
 
 void ReadWmfSetBkMode(const TMetaBytes& rec, TMetaListBuilder& builder) {
