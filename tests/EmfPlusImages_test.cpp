@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <array>
 #include <limits>
 #include <optional>
 #include <utility>
@@ -146,4 +147,74 @@ TEST(EmfPlusImages, ASourceOfNoFiniteSizeDrawsTheWholeBitmap) {
     EXPECT_TRUE(Near(image.pixelColor(30, 30), kRed)) << wrap;
     EXPECT_TRUE(Near(image.pixelColor(70, 70), kYellow)) << wrap;
   }
+}
+
+namespace {
+
+// The GUIDs of two image effects as files store them, and one of an effect drawn as none.
+constexpr std::array<std::uint32_t, 4> kColourMatrixEffect = {0x718F2615, 0x40E37933, 0x685F11A5, 0x74DD14FE};
+constexpr std::array<std::uint32_t, 4> kLookupTablesEffect = {0xA7CE72A9, 0x40D70F7F, 0xC0D0CCB3, 0x12325C2D};
+constexpr std::array<std::uint32_t, 4> kBlurEffect = {0x633C80A4, 0x482B1843, 0x28BEF29E, 0xD4FDC534};
+
+// The quarters drawn by their corners onto (10, 10, 80, 80), after an effect serialized with the given
+// parameters, asking for the effect or not.
+QImage DrawnWithEffect(const std::array<std::uint32_t, 4>& guid, const QByteArray& parameters, bool asked) {
+  return Render(EmfPlusFile([&](TEmfWriter& emf, TEmfPlusWriter& plus) {
+    plus.Header(false).BitmapImage(1, Quarters());
+    plus.Begin(EmfPlus::ERecord::SerializableObject);
+    for (const std::uint32_t part : guid) plus.U32(part);
+    plus.U32(static_cast<std::uint32_t>(parameters.size())).Raw(parameters).End();
+    plus.Begin(EmfPlus::ERecord::DrawImagePoints,
+               static_cast<std::uint16_t>((asked ? EmfPlus::kFlagEffect : 0) | 1))
+        .U32(0xFFFFFFFF)
+        .U32(EmfPlus::kUnitPixel)
+        .Rect(QRectF(0, 0, 2, 2))
+        .U32(3)
+        .Points({{10, 10}, {90, 10}, {10, 90}});
+    plus.End().Flush(emf);
+  }));
+}
+
+// A colour matrix that swaps red and blue and adds half of full green: rows r, g, b, a, offset.
+QByteArray SwapRedAndBlueAddHalfGreen() {
+  TEmfPlusWriter parameters;
+  const std::array<float, 25> matrix = {0, 0,    1, 0, 0,  //
+                                        0, 1,    0, 0, 0,  //
+                                        1, 0,    0, 0, 0,  //
+                                        0, 0,    0, 1, 0,  //
+                                        0, 0.5f, 0, 0, 1};
+  for (const float value : matrix) parameters.F32(value);
+  return parameters.Bytes();
+}
+
+}  // namespace
+
+TEST(EmfPlusImages, AColourMatrixEffectRecoloursTheImagesThatAskForIt) {
+  const QImage recoloured = DrawnWithEffect(kColourMatrixEffect, SwapRedAndBlueAddHalfGreen(), true);
+  EXPECT_TRUE(Near(recoloured.pixelColor(30, 30), QColor(0, 128, 255)));
+  EXPECT_TRUE(Near(recoloured.pixelColor(30, 70), QColor(255, 128, 0)));
+  EXPECT_TRUE(Near(recoloured.pixelColor(70, 30), QColor(0, 255, 0)));  // green stays, clamped
+  // Without the E flag the effect is not applied; an effect not drawn leaves the colours as they are.
+  const QImage plain = DrawnWithEffect(kColourMatrixEffect, SwapRedAndBlueAddHalfGreen(), false);
+  EXPECT_TRUE(Near(plain.pixelColor(30, 30), kRed));
+  const QImage blurred = DrawnWithEffect(kBlurEffect, QByteArray(8, '\0'), true);
+  EXPECT_TRUE(Near(blurred.pixelColor(30, 30), kRed));
+  // Parameters shorter than a matrix are no effect.
+  const QImage cut = DrawnWithEffect(kColourMatrixEffect, SwapRedAndBlueAddHalfGreen().left(40), true);
+  EXPECT_TRUE(Near(cut.pixelColor(30, 30), kRed));
+}
+
+TEST(EmfPlusImages, LookupTablesMapEachChannelInBlueGreenRedAlphaOrder) {
+  // Blue kept, green inverted, red set to 64, alpha kept.
+  QByteArray tables(4 * 256, '\0');
+  for (int i = 0; i < 256; ++i) {
+    tables[i] = static_cast<char>(i);
+    tables[256 + i] = static_cast<char>(255 - i);
+    tables[512 + i] = static_cast<char>(64);
+    tables[768 + i] = static_cast<char>(i);
+  }
+  const QImage image = DrawnWithEffect(kLookupTablesEffect, tables, true);
+  EXPECT_TRUE(Near(image.pixelColor(30, 30), QColor(64, 255, 0)));    // red
+  EXPECT_TRUE(Near(image.pixelColor(30, 70), QColor(64, 255, 255)));  // blue
+  EXPECT_TRUE(Near(image.pixelColor(70, 70), QColor(64, 0, 0)));      // yellow
 }

@@ -3,8 +3,10 @@
 #include <cmath>
 #include <vector>
 
+#include "metafile/emfplus/EmfPlusBudget.h"
 #include "metafile/emfplus/EmfPlusFields.h"
 #include "metafile/emfplus/EmfPlusGeometry.h"
+#include "metafile/emfplus/EmfPlusImageEffect.h"
 #include "metafile/emfplus/EmfPlusObject.h"
 #include "metafile/model/MetaBytes.h"
 
@@ -60,8 +62,14 @@ QString ReadText(const TMetaBytes& b, std::int64_t at, std::int64_t length) {
 // Reads the records of one kind, with what they all need at hand.
 class TRecordReader {
  public:
-  TRecordReader(std::uint16_t flags, const TMetaBytes& b, const TEmfPlusObjectTable& objects)
-      : flags_(flags), b_(b), objects_(objects), compressed_(flags & EmfPlus::kFlagCompressed) {}
+  TRecordReader(std::uint16_t flags, const TMetaBytes& b, const TEmfPlusObjectTable& objects,
+                const TEmfPlusImageEffect* effect, TEmfPlusBudget* budget)
+      : flags_(flags),
+        b_(b),
+        objects_(objects),
+        effect_(effect),
+        budget_(budget),
+        compressed_(flags & EmfPlus::kFlagCompressed) {}
 
   std::optional<TEmfPlusCommand> State(ERecord type) const;
   std::optional<TEmfPlusCommand> Transform(ERecord type) const;
@@ -83,10 +91,14 @@ class TRecordReader {
     return ReadEmfPlusPoints(b_, pointsAt, b_.U32(countAt), EmfPlusPointForm(flags_), points);
   }
   bool Rects(std::int64_t countAt, std::int64_t rectsAt, QPainterPath& path) const;
+  // The image with the serialized effect applied to its bitmap, when the record asks for it.
+  std::shared_ptr<const TEmfPlusImage> WithEffect(std::shared_ptr<const TEmfPlusImage> image) const;
 
   std::uint16_t flags_;
   const TMetaBytes& b_;
   const TEmfPlusObjectTable& objects_;
+  const TEmfPlusImageEffect* effect_;
+  TEmfPlusBudget* budget_;
   bool compressed_;
 };
 
@@ -355,9 +367,23 @@ std::optional<TEmfPlusCommand> TRecordReader::Image(ERecord type) const {
   // DrawImagePoints: where the source's top-left, top-right and bottom-left corners go.
   std::vector<QPointF> points;
   if (!Points(kPointCount, kPoints, points) || points.size() != 3) return std::nullopt;
+  draw.image = WithEffect(std::move(draw.image));
   const QPointF x = points[1] - points[0], y = points[2] - points[0];
   draw.placement = QTransform(x.x(), x.y(), y.x(), y.y(), points[0].x(), points[0].y());
   return std::make_unique<const TEmfPlusDrawImage>(std::move(draw));
+}
+
+std::shared_ptr<const TEmfPlusImage> TRecordReader::WithEffect(
+    std::shared_ptr<const TEmfPlusImage> image) const {
+  if (!(flags_ & EmfPlus::kFlagEffect) || effect_ == nullptr || budget_ == nullptr || image->bitmap.isNull())
+    return image;
+  // The recoloured copy is kept with the command: its pixels count against the file's budget.
+  const std::int64_t pixels = static_cast<std::int64_t>(image->bitmap.width()) * image->bitmap.height();
+  if (pixels > budget_->pixelsLeft) return image;
+  budget_->pixelsLeft -= pixels;
+  auto recoloured = std::make_shared<TEmfPlusImage>(*image);
+  recoloured->bitmap = ApplyEmfPlusImageEffect(image->bitmap, *effect_);
+  return recoloured;
 }
 
 std::optional<TEmfPlusCommand> TRecordReader::String() const {
@@ -409,8 +435,9 @@ std::optional<TEmfPlusCommand> TRecordReader::DriverString() const {
 }  // namespace
 
 std::optional<TEmfPlusCommand> ReadEmfPlusCommand(ERecord type, std::uint16_t flags, const TMetaBytes& data,
-                                                  const TEmfPlusObjectTable& objects) {
-  const TRecordReader read(flags, data, objects);
+                                                  const TEmfPlusObjectTable& objects,
+                                                  const TEmfPlusImageEffect* effect, TEmfPlusBudget* budget) {
+  const TRecordReader read(flags, data, objects, effect, budget);
   switch (type) {
     case ERecord::SetAntiAliasMode:
     case ERecord::SetCompositingMode:

@@ -117,9 +117,14 @@ void TEmfPlusReader::ReadRecord(ERecord type, std::uint16_t flags, const TMetaBy
     ReadObject(flags, data);
     return;
   }
+  if (type == ERecord::SerializableObject) {
+    // The effect stands for the images drawn after it that ask for one; one not drawn undoes it.
+    effect_ = TEmfPlusImageEffect::Read(data);
+    return;
+  }
   std::optional<TEmfPlusCommand> command;
   try {
-    command = ReadEmfPlusCommand(type, flags, data, objects_);
+    command = ReadEmfPlusCommand(type, flags, data, objects_, effect_ ? &*effect_ : nullptr, &budget_);
   } catch (const EInvalidGraphic&) {
     return;  // a record shorter than its fields draws nothing; the next one may
   }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "metafile/emfplus/EmfPlusBudget.h"
+#include "metafile/emfplus/EmfPlusImageEffect.h"
 #include "metafile/emfplus/EmfPlusNestedMetafile.h"
 #include "metafile/emfplus/EmfPlusObject.h"
 
@@ -54,4 +55,5 @@ class TEmfPlusReader {
   QByteArray pending_;
   std::int64_t storedBytes_ = 0;
   TEmfPlusBudget budget_;
+  std::optional<TEmfPlusImageEffect> effect_;  // the image effect serialized last
 };

@@ -55,6 +55,7 @@ enum class ERecord : std::uint16_t {
   SetClipRegion = 0x4034,
   OffsetClip = 0x4035,
   DrawDriverString = 0x4036,
+  SerializableObject = 0x4038,
 };
 
 // The records that put ink on the picture: when a file has any, its GDI records only stand in for
@@ -88,6 +89,7 @@ inline constexpr std::uint16_t kFlagColourBrush = 0x8000;    // S: the brush fie
 inline constexpr std::uint16_t kFlagCompressed = 0x4000;     // C: 16-bit integer coordinates
 inline constexpr std::uint16_t kFlagRelative = 0x0800;       // P: relative compressed points
 inline constexpr std::uint16_t kFlagClosed = 0x2000;         // L: DrawLines closes the figure
+inline constexpr std::uint16_t kFlagEffect = 0x2000;         // E: DrawImagePoints applies an image effect
 inline constexpr std::uint16_t kFlagWinding = 0x2000;        // W: FillClosedCurve fills by winding
 inline constexpr std::uint16_t kFlagAppend = 0x2000;         // A: the transform acts after the world
 inline constexpr std::uint16_t kFlagAntiAlias = 0x0001;      // SetAntiAliasMode: smoothing on
