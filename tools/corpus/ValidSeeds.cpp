@@ -218,6 +218,26 @@ QByteArray BitmapEmf(const QImage& image) {
   return writer.Finish();
 }
 
+// An EMF+ bitmap drawn by its corners after a serialized colour matrix effect that asks for it.
+QByteArray EmfPlusEffectEmf(const QImage& image) {
+  TEmfWriter emf({0, 0, 100, 100}, 96);
+  TEmfPlusWriter plus;
+  plus.Header(false).BitmapImage(1, image);
+  // ColorMatrixEffectGuid, the size of a 5 x 5 matrix, then the matrix: the identity scaled by a half.
+  plus.Begin(EmfPlus::ERecord::SerializableObject).U32(0x718F2615).U32(0x40E37933).U32(0x685F11A5);
+  plus.U32(0x74DD14FE).U32(100);
+  for (int i = 0; i < 25; ++i) plus.F32(i % 6 == 0 ? 0.5f : 0.0f);
+  plus.End();
+  plus.Begin(EmfPlus::ERecord::DrawImagePoints, static_cast<std::uint16_t>(EmfPlus::kFlagEffect | 1))
+      .U32(0xFFFFFFFF)
+      .U32(EmfPlus::kUnitPixel)
+      .Rect(QRectF(0, 0, image.width(), image.height()))
+      .U32(3)
+      .Points({{10, 10}, {90, 20}, {5, 85}});
+  plus.End().Flush(emf);
+  return emf.Finish();
+}
+
 QByteArray BitmapWmf(const QImage& image, const QByteArray& embeddedEmf) {
   TWmfWriter writer(true, {0, 0, 100, 100}, 96);
   AddWmfWindow(writer, {0, 0, 100, 100});
@@ -264,6 +284,7 @@ std::vector<TCorpusFile> ValidSeeds() {
   for (std::vector<TCorpusFile> more : {JpegSeeds(), BitmapSeeds(), IconSeeds()})
     seeds.insert(seeds.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
   seeds.push_back({"emfplus.emf", EmfPlusSampleFile()});
+  seeds.push_back({"emfplus-effect.emf", EmfPlusEffectEmf(Pattern(6, 5))});
   const QByteArray bitmaps = BitmapEmf(Pattern(8, 6));
   seeds.push_back({"bitmaps.emf", bitmaps});
   seeds.push_back({"bitmaps.wmf", BitmapWmf(Pattern(8, 6), QByteArray())});
