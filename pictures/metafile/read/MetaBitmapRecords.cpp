@@ -304,45 +304,22 @@ void AddEmfPatternBrush(const TMetaBytes& rec, TMetaListBuilder& builder, bool m
   builder.CreateObjectAt(slot, PatternCommand(pattern));
 }
 
-// The destination of a WMF StretchBlt-like record (hDst, wDst, yDst, xDst) and of a BitBlt-like one
+// The destination of a WMF StretchBlt-like record (hDst, wDst, yDst, xDst) or of a BitBlt-like one
 // (Height, Width, yDst, xDst).
-template <class Record>
-void SetStretchDestination(const TMetaBytes& rec, TBlitRequest& r) {
-  r.height = rec.I16(offsetof(Record, hDst)), r.width = rec.I16(offsetof(Record, wDst));
-  r.y = rec.I16(offsetof(Record, yDst)), r.x = rec.I16(offsetof(Record, xDst));
-}
-
-template <class Record>
-void SetBitBltDestination(const TMetaBytes& rec, TBlitRequest& r) {
-  r.height = rec.I16(offsetof(Record, Height)), r.width = rec.I16(offsetof(Record, Width));
-  r.y = rec.I16(offsetof(Record, yDst)), r.x = rec.I16(offsetof(Record, xDst));
-}
-
-// A WMF StretchBlt or DIBStretchBlt. The form without a bitmap (NoPx) has a reserved word before the
-// destination; the form with one (Px) has the bitmap at bitmapAt.
-template <class NoPx, class Px>
-void AddWmfStretchBlt(const TMetaBytes& rec, TMetaListBuilder& builder, std::int64_t bitmapAt, bool dib) {
-  static_assert(offsetof(NoPx, xSrc) == offsetof(Px, xSrc));
-  if (!rec.Has(0, bitmapAt)) return;
-  TBlitRequest r;
-  r.rop = WmfRop<Px>(rec);
-  const double cySrc = rec.I16(offsetof(Px, hSrc)), cxSrc = rec.I16(offsetof(Px, wSrc)),
-               ySrc = rec.I16(offsetof(Px, ySrc)), xSrc = rec.I16(offsetof(Px, xSrc));
-  const bool withBitmap = rec.Size() > static_cast<std::int64_t>(sizeof(NoPx));
-  if (withBitmap)
-    SetStretchDestination<Px>(rec, r);
+template <class Record, bool kStretch>
+void SetWmfBlitDestination(const TMetaBytes& rec, TBlitRequest& r) {
+  if constexpr (kStretch)
+    r.height = rec.I16(offsetof(Record, hDst)), r.width = rec.I16(offsetof(Record, wDst));
   else
-    SetStretchDestination<NoPx>(rec, r);
-  if (withBitmap && RopUsesSource(r.rop))
-    r.source = dib ? WmfDib(rec, bitmapAt, U_DIB_RGB_COLORS, builder)
-                   : WmfBitmap16(rec, bitmapAt, bitmapAt + sizeof(U_BITMAP16), builder);
-  r.sourceRect = QRectF(xSrc, ySrc, cxSrc, cySrc);
-  AddRasterBlit(builder, std::move(r));
+    r.height = rec.I16(offsetof(Record, Height)), r.width = rec.I16(offsetof(Record, Width));
+  r.y = rec.I16(offsetof(Record, yDst)), r.x = rec.I16(offsetof(Record, xDst));
 }
 
-// A WMF BitBlt or DIBBitBlt, laid out as AddWmfStretchBlt's records without the source's size.
-template <class NoPx, class Px>
-void AddWmfBitBlt(const TMetaBytes& rec, TMetaListBuilder& builder, std::int64_t bitmapAt, bool dib) {
+// A WMF StretchBlt or DIBStretchBlt (kStretch), or a BitBlt or DIBBitBlt, laid out alike without the
+// source's size, which is then the destination's. The form without a bitmap (NoPx) has a reserved word
+// before the destination; the form with one (Px) has the bitmap at bitmapAt.
+template <class NoPx, class Px, bool kStretch>
+void AddWmfBlit(const TMetaBytes& rec, TMetaListBuilder& builder, std::int64_t bitmapAt, bool dib) {
   static_assert(offsetof(NoPx, xSrc) == offsetof(Px, xSrc));
   if (!rec.Has(0, bitmapAt)) return;
   TBlitRequest r;
@@ -350,13 +327,16 @@ void AddWmfBitBlt(const TMetaBytes& rec, TMetaListBuilder& builder, std::int64_t
   const double ySrc = rec.I16(offsetof(Px, ySrc)), xSrc = rec.I16(offsetof(Px, xSrc));
   const bool withBitmap = rec.Size() > static_cast<std::int64_t>(sizeof(NoPx));
   if (withBitmap)
-    SetBitBltDestination<Px>(rec, r);
+    SetWmfBlitDestination<Px, kStretch>(rec, r);
   else
-    SetBitBltDestination<NoPx>(rec, r);
+    SetWmfBlitDestination<NoPx, kStretch>(rec, r);
   if (withBitmap && RopUsesSource(r.rop))
     r.source = dib ? WmfDib(rec, bitmapAt, U_DIB_RGB_COLORS, builder)
                    : WmfBitmap16(rec, bitmapAt, bitmapAt + sizeof(U_BITMAP16), builder);
-  r.sourceRect = QRectF(xSrc, ySrc, r.width, r.height);
+  if constexpr (kStretch)
+    r.sourceRect = QRectF(xSrc, ySrc, rec.I16(offsetof(Px, wSrc)), rec.I16(offsetof(Px, hSrc)));
+  else
+    r.sourceRect = QRectF(xSrc, ySrc, r.width, r.height);
   AddRasterBlit(builder, std::move(r));
 }
 
@@ -496,7 +476,7 @@ void ReadWmfStretchDib(const TMetaBytes& rec, TMetaListBuilder& builder) {
   const std::uint32_t usage = rec.U16(offsetof(R, cUsage));
   const double cySrc = rec.I16(offsetof(R, hSrc)), cxSrc = rec.I16(offsetof(R, wSrc)),
                ySrc = rec.I16(offsetof(R, ySrc)), xSrc = rec.I16(offsetof(R, xSrc));
-  SetStretchDestination<R>(rec, r);
+  SetWmfBlitDestination<R, true>(rec, r);
   QByteArrayView info;
   if (RopUsesSource(r.rop))
     r.source = WmfDib(rec, offsetof(R, dib), usage, builder, &info, false, 0, &r.palette);
@@ -511,7 +491,7 @@ void ReadWmfSetDibToDev(const TMetaBytes& rec, TMetaListBuilder& builder) {
   const std::uint32_t usage = rec.U16(offsetof(R, cUsage));
   const double startScan = rec.U16(offsetof(R, StartScan)), ySrc = rec.I16(offsetof(R, ySrc)),
                xSrc = rec.I16(offsetof(R, xSrc));
-  SetBitBltDestination<R>(rec, r);
+  SetWmfBlitDestination<R, false>(rec, r);
   QByteArrayView info;
   r.source = WmfDib(rec, offsetof(R, dib), usage, builder, &info, false, rec.U16(offsetof(R, ScanCount)),
                     &r.palette);
@@ -522,21 +502,22 @@ void ReadWmfSetDibToDev(const TMetaBytes& rec, TMetaListBuilder& builder) {
 }
 
 void ReadWmfDibStretchBlt(const TMetaBytes& rec, TMetaListBuilder& builder) {
-  AddWmfStretchBlt<U_WMRDIBSTRETCHBLT_NOPX, U_WMRDIBSTRETCHBLT_PX>(
+  AddWmfBlit<U_WMRDIBSTRETCHBLT_NOPX, U_WMRDIBSTRETCHBLT_PX, true>(
       rec, builder, offsetof(U_WMRDIBSTRETCHBLT_PX, dib), true);
 }
 
 void ReadWmfStretchBlt(const TMetaBytes& rec, TMetaListBuilder& builder) {
-  AddWmfStretchBlt<U_WMRSTRETCHBLT_NOPX, U_WMRSTRETCHBLT_PX>(rec, builder,
+  AddWmfBlit<U_WMRSTRETCHBLT_NOPX, U_WMRSTRETCHBLT_PX, true>(rec, builder,
                                                              offsetof(U_WMRSTRETCHBLT_PX, bitmap), false);
 }
 
 void ReadWmfDibBitBlt(const TMetaBytes& rec, TMetaListBuilder& builder) {
-  AddWmfBitBlt<U_WMRDIBBITBLT_NOPX, U_WMRDIBBITBLT_PX>(rec, builder, offsetof(U_WMRDIBBITBLT_PX, dib), true);
+  AddWmfBlit<U_WMRDIBBITBLT_NOPX, U_WMRDIBBITBLT_PX, false>(rec, builder, offsetof(U_WMRDIBBITBLT_PX, dib),
+                                                            true);
 }
 
 void ReadWmfBitBlt(const TMetaBytes& rec, TMetaListBuilder& builder) {
-  AddWmfBitBlt<U_WMRBITBLT_NOPX, U_WMRBITBLT_PX>(rec, builder, offsetof(U_WMRBITBLT_PX, bitmap), false);
+  AddWmfBlit<U_WMRBITBLT_NOPX, U_WMRBITBLT_PX, false>(rec, builder, offsetof(U_WMRBITBLT_PX, bitmap), false);
 }
 
 void ReadWmfPatBlt(const TMetaBytes& rec, TMetaListBuilder& builder) {
@@ -544,7 +525,7 @@ void ReadWmfPatBlt(const TMetaBytes& rec, TMetaListBuilder& builder) {
   if (!rec.Has(0, sizeof(R))) return;
   TBlitRequest r;
   r.rop = WmfRop<R>(rec);
-  SetBitBltDestination<R>(rec, r);
+  SetWmfBlitDestination<R, false>(rec, r);
   // PatBlt has no source to read.
   if (RopUsesSource(r.rop)) return;
   AddRasterBlit(builder, std::move(r));
